@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace platform {
+
+// One message as the application window sees it: a number and two parameters, plus the
+// result a synchronous sender gets back.
+struct TMessage {
+    uint32_t Msg = 0;
+    uintptr_t WParam = 0;
+    intptr_t LParam = 0;
+    intptr_t Result = 0;
+};
+
+// Sees every message of the application window before the window's own handling.
+// Returning true marks the message handled and ends its processing.
+class IMessageHook {
+public:
+    virtual bool HookMessage(TMessage& msg) = 0;
+
+protected:
+    ~IMessageHook() = default;
+};
+
+// The application's hidden top-level window: the one place notifications from other
+// threads are delivered to, always on the UI thread.
+class TApplicationWindow final : public QObject {
+    Q_OBJECT
+public:
+    // Created on first use, which must happen on the UI thread once the application
+    // object exists; it dies with the application object.
+    static TApplicationWindow& Instance();
+
+    void HookMainWindow(IMessageHook* hook);
+    void UnhookMainWindow(IMessageHook* hook);
+    bool IsHooked(const IMessageHook* hook) const;
+
+    // The same name always yields the same number, distinct from every fixed message.
+    uint32_t RegisterWindowMessage(const QString& name);
+
+    // Thread-safe; false when there is no application window to deliver to.
+    static bool PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
+    // Runs the message through the hooks before returning; from another thread it waits
+    // until the UI thread has handled it.
+    intptr_t SendMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
+    // What the window does with a message no hook took; by default nothing.
+    void SetDefaultHandler(std::function<void(TMessage&)> handler);
+
+    ~TApplicationWindow() override;
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    explicit TApplicationWindow(QObject* parent);
+    void Dispatch(TMessage& msg);
+
+    std::vector<IMessageHook*> hooks_;
+    std::map<QString, uint32_t> registered_;
+    uint32_t nextRegistered_ = 0xC000;
+    std::function<void(TMessage&)> defaultHandler_;
+};
+
+} // namespace platform
