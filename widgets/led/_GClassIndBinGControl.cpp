@@ -1,0 +1,243 @@
+#include "_GClassIndBinGControl.h"
+
+#include "IndFlashT.h"
+
+#include <QMouseEvent>
+#include <QPointer>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+// Both only ever touched on the UI thread; the serial is atomic only because controls may
+// in principle be constructed before the UI thread is settled.
+std::atomic<uint64_t> nextSerial{1};
+bool groupUpdating = false;
+
+// Clears the group guard however the copy ends: a handler that throws half way through a
+// group update must not leave every group in the program frozen.
+class GroupGuard {
+public:
+    GroupGuard() { groupUpdating = true; }
+    ~GroupGuard() { groupUpdating = false; }
+    GroupGuard(const GroupGuard&) = delete;
+    GroupGuard& operator=(const GroupGuard&) = delete;
+};
+
+} // namespace
+
+TIndBinGControl::TIndBinGControl(QWidget* parent)
+    : QWidget(parent), serial_(nextSerial.fetch_add(1)) {
+    setMouseTracking(true); // OnMouseMove is raised without a button held, too
+    connect(this, &QObject::objectNameChanged, this, &TIndBinGControl::FollowName);
+}
+
+TIndBinGControl::~TIndBinGControl() {
+    IndFlashUnregister(this);
+}
+
+bool TIndBinGControl::GroupUpdating() {
+    return groupUpdating;
+}
+
+void TIndBinGControl::FollowName(const QString& name) {
+    // The caption starts as the control's name and keeps following it until set otherwise.
+    if (caption_ == lastName_)
+        setCaption(name);
+    lastName_ = name;
+}
+
+void TIndBinGControl::setCaption(const QString& value) {
+    if (value == caption_)
+        return;
+    caption_ = value;
+    RepaintAll();
+}
+
+QList<TIndBinGControl*> TIndBinGControl::Group() const {
+    QWidget* owner = window();
+    auto* self = const_cast<TIndBinGControl*>(this);
+    if (groupIndex_ == 0 || owner == this)
+        return {self};
+    QList<TIndBinGControl*> members;
+    for (TIndBinGControl* c : owner->findChildren<TIndBinGControl*>()) {
+        if (c->groupIndex_ == groupIndex_ && c->window() == owner)
+            members.append(c);
+    }
+    std::sort(
+        members.begin(), members.end(),
+        [](const TIndBinGControl* a, const TIndBinGControl* b) { return a->serial_ < b->serial_; });
+    return members;
+}
+
+void TIndBinGControl::setStatusInt(int value) {
+    if (value == statusInt_)
+        return;
+    statusInt_ = value;
+    setChecked((static_cast<uint32_t>(statusInt_) & OwnBit()) != 0);
+    StatusIntChanged();
+    if (OnStatusIntChanged)
+        OnStatusIntChanged(this);
+    if (groupIndex_ == 0 || groupUpdating)
+        return;
+    GroupGuard guard;
+    QList<QPointer<TIndBinGControl>> members;
+    for (TIndBinGControl* c : Group())
+        members.append(c);
+    for (const QPointer<TIndBinGControl>& member : members) {
+        // A handler may have destroyed a member or this control itself.
+        if (member)
+            member->setStatusInt(statusInt_);
+    }
+}
+
+void TIndBinGControl::setChecked(bool value) {
+    if (value == checked_)
+        return;
+    checked_ = value;
+    UpdateFlashRegistration();
+    const uint32_t current = static_cast<uint32_t>(statusInt_);
+    if (checked_) {
+        setStatusInt(static_cast<int>(mode_ == ind::mRadioButton ? OwnBit() : current | OwnBit()));
+    } else if (mode_ != ind::mRadioButton) {
+        setStatusInt(static_cast<int>(current & ~OwnBit()));
+    }
+    RepaintLED();
+    if (OnStatusChanged)
+        OnStatusChanged(this);
+}
+
+void TIndBinGControl::setStatusBit(int value) {
+    if (value == statusBit_ || value < 0 || value > 31)
+        return;
+    statusBit_ = value;
+    setChecked((static_cast<uint32_t>(statusInt_) & OwnBit()) != 0);
+}
+
+void TIndBinGControl::setGroupIndex(int value) {
+    if (value == groupIndex_ || value < 0)
+        return;
+    groupIndex_ = value;
+    if (groupIndex_ != 0) {
+        const QList<TIndBinGControl*> members = Group();
+        if (!members.isEmpty())
+            setStatusInt(members.first()->statusInt_);
+    }
+    GroupIndexChanged();
+}
+
+void TIndBinGControl::setMode(TMode value) {
+    if (value > ind::mRadioButton)
+        return;
+    mode_ = value;
+    // Applied even when unchanged: a layout storing mButton always ends released.
+    if (mode_ == ind::mButton)
+        setStatusInt(0);
+    else if (mode_ == ind::mRadioButton)
+        setStatusInt(1);
+}
+
+void TIndBinGControl::setFlashing(bool value) {
+    if (value == flashing_)
+        return;
+    flashing_ = value;
+    UpdateFlashRegistration();
+    RepaintLED();
+    if (OnStatusChanged)
+        OnStatusChanged(this);
+}
+
+void TIndBinGControl::setFrequency(TFlashFreq value) {
+    if (value > ind::ff05Hz)
+        return;
+    frequency_ = value;
+    if (checked_ && flashing_)
+        IndFlashRegister(this, FlashCode(frequency_));
+}
+
+void TIndBinGControl::UpdateFlashRegistration() {
+    if (checked_ && flashing_)
+        IndFlashRegister(this, FlashCode(frequency_));
+    else
+        IndFlashUnregister(this);
+}
+
+void TIndBinGControl::Dispatch(platform::TMessage& msg) {
+    if (msg.Msg == WM_INDFLASHPHASE)
+        PaintFlashPhase(msg.LParam != 0);
+}
+
+void TIndBinGControl::Press(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        leftPressed_ = true;
+        switch (mode_) {
+        case ind::mButton:
+            setChecked(true);
+            break;
+        case ind::mSwitch:
+            setChecked(!checked_);
+            break;
+        case ind::mRadioButton:
+            setStatusInt(static_cast<int>(OwnBit()));
+            break;
+        case ind::mIndicator:
+            break;
+        }
+    }
+    if (OnMouseDown) {
+        const QPoint p = event->position().toPoint();
+        OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
+    }
+}
+
+void TIndBinGControl::mousePressEvent(QMouseEvent* event) {
+    skipNextClick_ = false;
+    Press(event);
+}
+
+void TIndBinGControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Qt reports the second press of a double click only as this event; it still counts as
+    // a press for the mode, but its release is not another click.
+    if (event->button() == Qt::LeftButton) {
+        skipNextClick_ = true;
+        if (OnDblClick)
+            OnDblClick(this);
+    }
+    Press(event);
+}
+
+void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const bool left = event->button() == Qt::LeftButton;
+    const bool wasPressed = left && leftPressed_;
+    if (left)
+        leftPressed_ = false;
+    if (wasPressed && !skipNextClick_ && rect().contains(p) && OnClick)
+        OnClick(this);
+    if (left)
+        skipNextClick_ = false;
+    if (OnMouseUp)
+        OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
+    if (!left)
+        return;
+    switch (mode_) {
+    case ind::mButton:
+        setChecked(false);
+        RepaintLED();
+        break;
+    case ind::mSwitch:
+    case ind::mRadioButton:
+        RepaintLED();
+        break;
+    case ind::mIndicator:
+        break;
+    }
+}
+
+void TIndBinGControl::mouseMoveEvent(QMouseEvent* event) {
+    if (OnMouseMove) {
+        const QPoint p = event->position().toPoint();
+        OnMouseMove(this, event->modifiers(), p.x(), p.y());
+    }
+}

@@ -1,0 +1,14 @@
+#include "_GClassIndPersistent.h"
+
+TIndPersistent::TIndPersistent(QObject* parent) : QObject(parent) {}
+
+TIndPersistent::~TIndPersistent() = default;
+
+void TIndPersistent::Changed() {
+    ChangedBy(this);
+}
+
+void TIndPersistent::ChangedBy(QObject* sender) {
+    if (OnChange)
+        OnChange(sender);
+}

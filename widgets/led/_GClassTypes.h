@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+
+class QObject;
+
+// Value sets of the LED indicator. They live in one namespace so the lamp, the control and
+// the layout loader (which writes TIndLED::sRound etc.) all name the same enumerators.
+namespace ind {
+Q_NAMESPACE
+
+enum TLEDShape : uint8_t { sRound, sArrowLeft, sArrowRight, sArrowUp, sArrowDown, sRectangle };
+Q_ENUM_NS(TLEDShape)
+
+enum TLEDPos : uint8_t { lpLeft, lpRight, lpTop, lpBottom };
+Q_ENUM_NS(TLEDPos)
+
+enum TMode : uint8_t { mButton, mSwitch, mIndicator, mRadioButton };
+Q_ENUM_NS(TMode)
+
+enum TFlashFreq : uint8_t { ff8Hz, ff4Hz, ff2Hz, ff1Hz, ff05Hz };
+Q_ENUM_NS(TFlashFreq)
+
+} // namespace ind
+
+// A notify event: one bound handler, empty = not raised. Handlers run synchronously and
+// their exceptions reach whoever made the write that raised them.
+using TNotifyEvent = std::function<void(QObject* sender)>;
+using TMouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
+                                       Qt::KeyboardModifiers shift, int x, int y)>;
+using TMouseMoveEvent =
+    std::function<void(QObject* sender, Qt::KeyboardModifiers shift, int x, int y)>;

@@ -1,0 +1,57 @@
+#include "_IndFlash.h"
+
+#include "_IndFlashThread.h"
+
+TIndFlash::TIndFlash(QObject* owner) : QObject(owner), thread_(new TTimerThread(this)) {}
+
+TIndFlash::~TIndFlash() {
+    destroying_ = true;
+    enabled_ = false;
+    onTimer_ = nullptr;
+    // The thread waits for a handed-over tick with the stop request as an alternative, so
+    // this join cannot deadlock; a tick still queued for us dies with this object.
+    thread_->Stop();
+    thread_->wait();
+}
+
+void TIndFlash::setEnabled(bool value) {
+    if (value == enabled_)
+        return;
+    enabled_ = value;
+    UpdateTimer();
+}
+
+void TIndFlash::setThreadPriority(TThreadPriority value) {
+    if (value == priority_ || value > tpTimeCritical)
+        return;
+    priority_ = value;
+    UpdateTimer();
+}
+
+void TIndFlash::SetOnTimer(TNotifyEvent handler) {
+    const bool had = static_cast<bool>(onTimer_);
+    onTimer_ = std::move(handler);
+    if (had != static_cast<bool>(onTimer_))
+        UpdateTimer();
+}
+
+bool TIndFlash::Running() const {
+    return thread_->IsTicking();
+}
+
+void TIndFlash::UpdateTimer() {
+    thread_->Suspend();
+    thread_->SetInterval(interval_);
+    if (interval_ != 0 && enabled_ && onTimer_) {
+        static constexpr QThread::Priority kPriorities[] = {
+            QThread::IdlePriority,        QThread::LowestPriority, QThread::LowPriority,
+            QThread::NormalPriority,      QThread::HighPriority,   QThread::HighestPriority,
+            QThread::TimeCriticalPriority};
+        thread_->Resume(kPriorities[priority_]);
+    }
+}
+
+void TIndFlash::DoTimer() {
+    if (enabled_ && !destroying_ && onTimer_)
+        onTimer_(this);
+}
