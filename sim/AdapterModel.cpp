@@ -1,0 +1,157 @@
+#include "AdapterModel.h"
+
+#include "HexText.h"
+
+#include <utility>
+
+namespace quillon::sim {
+
+using vantrel::ProtocolCodec;
+
+namespace {
+
+std::string CodeName(uint8_t code) {
+    if (code >= 0x21 && code <= 0x7E) {
+        return std::string("'") + static_cast<char>(code) + "' (0x" + HexText::Byte(code) + ")";
+    }
+    return "0x" + HexText::Byte(code);
+}
+
+AdapterModel::Outcome Refuse(const ProtocolCodec::Frame& frame, const std::string& why) {
+    AdapterModel::Outcome outcome;
+    outcome.events.push_back("error " + why + ": code " + CodeName(frame.code) + " seq " +
+                             std::to_string(frame.seq) + ", not answered");
+    return outcome;
+}
+
+std::optional<std::string> CheckLength(const ProtocolCodec::Frame& frame, std::size_t expected) {
+    if (frame.length == expected) {
+        return std::nullopt;
+    }
+    return "payload length " + std::to_string(frame.length) + ", expected " +
+           std::to_string(expected);
+}
+
+} // namespace
+
+AdapterModel::AdapterModel(std::string version, uint8_t address, SaveAddress save)
+    : version_(std::move(version)), address_(static_cast<uint8_t>(address & 0xFE)),
+      save_(std::move(save)) {}
+
+bool AdapterModel::IsValidVersion(const std::string& text) {
+    if (text.empty() || text.size() > kMaxVersionLength) {
+        return false;
+    }
+    for (const char c : text) {
+        if (c < 0x20 || c > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
+AdapterModel::Outcome AdapterModel::Handle(const ProtocolCodec::Frame& frame) {
+    if (frame.seq == 0) {
+        // SEQ 0 marks unsolicited frames; a command carrying it cannot be matched to a reply.
+        return Refuse(frame, "command with SEQ 0");
+    }
+    switch (frame.code) {
+    case ProtocolCodec::CmdVersion:
+        if (auto bad = CheckLength(frame, 0)) {
+            return Refuse(frame, *bad);
+        }
+        return Reply(frame.seq, ProtocolCodec::RepVersion,
+                     std::vector<uint8_t>(version_.begin(), version_.end()), {"version sent"});
+    case ProtocolCodec::CmdWrite:
+        return Write(frame);
+    case ProtocolCodec::CmdReadAddress:
+        if (auto bad = CheckLength(frame, 0)) {
+            return Refuse(frame, *bad);
+        }
+        return Reply(frame.seq, ProtocolCodec::RepAddress, {address_},
+                     {"address read " + HexText::Byte(address_)});
+    case ProtocolCodec::CmdChangeAddress:
+        return ChangeAddress(frame);
+    case ProtocolCodec::CmdSaveAddress:
+        return SaveAddressNow(frame);
+    default:
+        return Refuse(frame, "unknown code");
+    }
+}
+
+AdapterModel::Outcome AdapterModel::Write(const ProtocolCodec::Frame& frame) {
+    if (frame.length < 2 || frame.length > 1 + kMaxWriteData) {
+        return Refuse(frame, "write payload length " + std::to_string(frame.length) +
+                                 ", expected 2.." + std::to_string(1 + kMaxWriteData));
+    }
+    const uint8_t interrupt = frame.payload[0];
+    if (interrupt > 2) {
+        return Refuse(frame, "write with interrupt type " + std::to_string(interrupt));
+    }
+    const uint8_t before = port_;
+    port_ = frame.payload[frame.length - 1];
+    std::vector<std::string> events{"port " + HexText::Byte(before) + " -> " +
+                                    HexText::Byte(port_)};
+    if (interrupt != 0) {
+        events.push_back("INT" + std::to_string(interrupt) + " pulse");
+    }
+    Outcome outcome = Reply(frame.seq, static_cast<uint8_t>(ProtocolCodec::RepWrite + interrupt),
+                            {}, std::move(events));
+    outcome.portWritten = port_;
+    return outcome;
+}
+
+AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& frame) {
+    if (auto bad = CheckLength(frame, 1)) {
+        return Refuse(frame, *bad);
+    }
+    // Bit 0 is the bus's read/write bit, not part of the address.
+    const uint8_t before = address_;
+    address_ = static_cast<uint8_t>(frame.payload[0] & 0xFE);
+    return Reply(frame.seq, ProtocolCodec::RepChanged, {address_},
+                 {"address " + HexText::Byte(before) + " -> " + HexText::Byte(address_)});
+}
+
+AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& frame) {
+    if (auto bad = CheckLength(frame, 0)) {
+        return Refuse(frame, *bad);
+    }
+    std::string why;
+    if (save_ && !save_(address_, why)) {
+        // Confirming a save that did not happen would make the panel report a stored
+        // address that is lost at the next power-up; staying silent shows up as a time-out.
+        return Refuse(frame, "address " + HexText::Byte(address_) + " not saved: " + why);
+    }
+    return Reply(frame.seq, ProtocolCodec::RepSaved, {address_},
+                 {"address saved " + HexText::Byte(address_)});
+}
+
+AdapterModel::Outcome AdapterModel::MasterRead() const {
+    Outcome outcome;
+    outcome.events.push_back("master read " + HexText::Byte(port_));
+    return outcome;
+}
+
+AdapterModel::Outcome AdapterModel::MasterWrite(const std::vector<uint8_t>& bytes) {
+    Outcome outcome;
+    if (bytes.empty() || bytes.size() > ProtocolCodec::kMaxPayload) {
+        outcome.events.push_back("error master write of " + std::to_string(bytes.size()) +
+                                 " bytes, expected 1.." +
+                                 std::to_string(ProtocolCodec::kMaxPayload));
+        return outcome;
+    }
+    port_ = bytes.back();
+    ProtocolCodec::Encode(0, ProtocolCodec::MasterData, bytes.data(), bytes.size(), outcome.frame);
+    outcome.events.push_back("master wrote " + HexText::Bytes(bytes));
+    return outcome;
+}
+
+AdapterModel::Outcome AdapterModel::Reply(uint8_t seq, uint8_t code, std::vector<uint8_t> payload,
+                                          std::vector<std::string> events) const {
+    Outcome outcome;
+    ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), outcome.frame);
+    outcome.events = std::move(events);
+    return outcome;
+}
+
+} // namespace quillon::sim

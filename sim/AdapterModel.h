@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ProtocolCodec.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::sim {
+
+// What the adapter is: the expander's port byte, its slave address and its version text,
+// and how it answers a frame. No I/O and no clocks, so every answer can be checked without
+// a pseudo-terminal.
+class AdapterModel {
+public:
+    static constexpr uint8_t kPowerOnPort = 0xFF;
+    static constexpr uint8_t kDefaultAddress = 0x40;
+    static constexpr std::size_t kMaxVersionLength = 64;
+    static constexpr std::size_t kMaxWriteData = 16;
+
+    struct Outcome {
+        // Encoded frame to send (a reply, or an unsolicited 'i' frame); empty = nothing.
+        std::vector<uint8_t> frame;
+        // Event lines, without their timestamp, in the order they happened.
+        std::vector<std::string> events;
+        // Set when a write command put a value on the port (even the value it had).
+        std::optional<uint8_t> portWritten;
+    };
+
+    // Makes the address permanent; false with a reason when it could not.
+    using SaveAddress = std::function<bool(uint8_t address, std::string& error)>;
+
+    AdapterModel(std::string version, uint8_t address, SaveAddress save = {});
+
+    Outcome Handle(const vantrel::ProtocolCodec::Frame& frame);
+
+    // The bus master's side of the expander.
+    Outcome MasterRead() const;
+    Outcome MasterWrite(const std::vector<uint8_t>& bytes);
+
+    uint8_t Port() const { return port_; }
+    uint8_t Address() const { return address_; }
+    const std::string& Version() const { return version_; }
+
+    // 1..64 printable ASCII characters: what the reply frame may carry.
+    static bool IsValidVersion(const std::string& text);
+
+private:
+    Outcome Reply(uint8_t seq, uint8_t code, std::vector<uint8_t> payload,
+                  std::vector<std::string> events) const;
+    Outcome Write(const vantrel::ProtocolCodec::Frame& frame);
+    Outcome ChangeAddress(const vantrel::ProtocolCodec::Frame& frame);
+    Outcome SaveAddressNow(const vantrel::ProtocolCodec::Frame& frame);
+
+    std::string version_;
+    uint8_t port_ = kPowerOnPort;
+    uint8_t address_;
+    SaveAddress save_;
+};
+
+} // namespace quillon::sim

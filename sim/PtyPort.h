@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace quillon::sim {
+
+// The adapter's end of the serial line: a pseudo-terminal whose slave device a client opens
+// as its serial port. A slave descriptor of our own stays open so that the master does not
+// see a hang-up between clients, and the line stays raw whoever opens it.
+class PtyPort {
+public:
+    PtyPort() = default;
+    ~PtyPort();
+    PtyPort(const PtyPort&) = delete;
+    PtyPort& operator=(const PtyPort&) = delete;
+
+    bool Open(std::string& error);
+    // A symlink to the device, replaced if one is there already; removed by Close().
+    bool MakeLink(const std::string& linkPath, std::string& error);
+
+    bool IsOpen() const { return master_ >= 0; }
+    int MasterFd() const { return master_; }
+    const std::string& DevicePath() const { return device_; }
+
+    // Non-blocking; -1 with errno as read(2)/write(2) set it.
+    ssize_t Read(uint8_t* data, std::size_t size);
+    ssize_t Write(const uint8_t* data, std::size_t size);
+
+    // Hangs up: the client's reads then fail with EIO and poll() reports POLLHUP.
+    void Close();
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    std::string device_;
+    std::string link_;
+};
+
+} // namespace quillon::sim

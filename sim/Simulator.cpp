@@ -1,0 +1,344 @@
+#include "Simulator.h"
+
+#include "HexText.h"
+#include "StateFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sstream>
+#include <unistd.h>
+#include <utility>
+
+namespace quillon::sim {
+
+using vantrel::ProtocolCodec;
+
+namespace {
+
+// A sender writes a frame in one go, so a frame that stalls this long is broken.
+constexpr auto kLineIdle = std::chrono::milliseconds(20);
+constexpr std::size_t kMaxCommandLine = 4096;
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) {
+    gStopSignal = signal;
+}
+
+uint8_t LoadAddress(const SimOptions& options, std::string& error) {
+    if (options.state.empty()) {
+        return AdapterModel::kDefaultAddress;
+    }
+    const StateFile::LoadResult loaded = StateFile(options.state).Load();
+    switch (loaded.status) {
+    case StateFile::LoadStatus::Loaded:
+        return loaded.address;
+    case StateFile::LoadStatus::Malformed:
+        error = loaded.error + "; using address " + HexText::Byte(AdapterModel::kDefaultAddress);
+        break;
+    case StateFile::LoadStatus::Missing:
+        break;
+    }
+    return AdapterModel::kDefaultAddress;
+}
+
+AdapterModel::SaveAddress MakeSaver(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    return [file = StateFile(path)](uint8_t address, std::string& error) {
+        return file.Save(address, error);
+    };
+}
+
+Simulator::Clock::duration BytePeriod(const SimOptions& options) {
+    if (!options.pace) {
+        return Simulator::Clock::duration::zero();
+    }
+    // 8N1: start bit, 8 data bits, stop bit.
+    const std::chrono::duration<double> period(10.0 / options.baud);
+    return std::chrono::duration_cast<Simulator::Clock::duration>(period);
+}
+
+uint32_t GarbageSeed(const SimOptions& options) {
+    if (options.seed) {
+        return *options.seed;
+    }
+    std::random_device device;
+    return device();
+}
+
+} // namespace
+
+Simulator::Simulator(SimOptions options)
+    : options_(std::move(options)), start_(Clock::now()), log_(stdout, start_),
+      model_(options_.version, LoadAddress(options_, startupError_), MakeSaver(options_.state)),
+      line_(BytePeriod(options_)), garbage_(GarbageSeed(options_)) {}
+
+int Simulator::Run() {
+    std::signal(SIGPIPE, SIG_IGN);
+    // The stop signals are only let in while waiting in ppoll(), so none is lost between
+    // checking the flag and going to sleep.
+    sigset_t stopSignals;
+    sigset_t waitMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::string error;
+    if (!pty_.Open(error) || (!options_.link.empty() && !pty_.MakeLink(options_.link, error))) {
+        std::fprintf(stderr, "quillon-adapter-sim: %s\n", error.c_str());
+        return 1;
+    }
+    log_.Plain("PTY " + pty_.DevicePath());
+    if (!startupError_.empty()) {
+        log_.Event("error " + startupError_, Clock::now());
+    }
+
+    while (!done_) {
+        FlushLine(Clock::now());
+        pollfd fds[2]{};
+        fds[0].fd = pty_.MasterFd();
+        fds[0].events = static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT));
+        fds[1].fd = stdinOpen_ ? STDIN_FILENO : -1;
+        fds[1].events = POLLIN;
+        timespec timeout{};
+        timespec* timeoutPtr = nullptr;
+        if (const auto wake = NextWake()) {
+            const auto wait = std::max(Clock::duration::zero(), *wake - Clock::now());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            timeoutPtr = &timeout;
+        }
+        const int ready = ::ppoll(fds, 2, timeoutPtr, &waitMask);
+        if (gStopSignal != 0) {
+            break;
+        }
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            std::fprintf(stderr, "quillon-adapter-sim: poll: %s\n", std::strerror(errno));
+            Finish();
+            return 1;
+        }
+        const Clock::time_point now = Clock::now();
+        if (fds[0].revents & (POLLERR | POLLNVAL)) {
+            std::fprintf(stderr, "quillon-adapter-sim: pseudo-terminal failed\n");
+            Finish();
+            return 1;
+        }
+        if (fds[0].revents & POLLIN) {
+            ReadPty(now);
+        }
+        if (!done_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+            ReadStdin(now);
+        }
+        if (!done_) {
+            CheckLineIdle(Clock::now());
+        }
+    }
+    Finish();
+    return 0;
+}
+
+std::optional<Simulator::Clock::time_point> Simulator::NextWake() const {
+    std::optional<Clock::time_point> wake = line_.NextWake();
+    if (rx_.HasPartial()) {
+        const Clock::time_point idle = lastRx_ + kLineIdle;
+        if (!wake || idle < *wake) {
+            wake = idle;
+        }
+    }
+    return wake;
+}
+
+void Simulator::ReadPty(Clock::time_point now) {
+    uint8_t buffer[512];
+    for (;;) {
+        const ssize_t got = pty_.Read(buffer, sizeof buffer);
+        if (got <= 0) {
+            return;
+        }
+        lastRx_ = now;
+        rx_.Feed(buffer, static_cast<std::size_t>(got));
+        TakeFrames(now);
+        if (done_) {
+            return;
+        }
+    }
+}
+
+void Simulator::TakeFrames(Clock::time_point now) {
+    ProtocolCodec::Frame frame;
+    while (!done_ && rx_.Next(frame)) {
+        ReportDiscarded(now);
+        HandleFrame(frame, now);
+    }
+    if (!done_) {
+        ReportDiscarded(now);
+    }
+}
+
+void Simulator::ReportDiscarded(Clock::time_point now) {
+    const std::size_t discarded = rx_.Discarded();
+    if (discarded > discardedReported_) {
+        log_.Event("error garbage: " + std::to_string(discarded - discardedReported_) +
+                       " bytes dropped",
+                   now);
+        discardedReported_ = discarded;
+    }
+}
+
+void Simulator::CheckLineIdle(Clock::time_point now) {
+    if (!rx_.HasPartial() || now - lastRx_ < kLineIdle) {
+        return;
+    }
+    // Everything buffered is equally stale: keep giving up on start bytes until what is
+    // left is either gone or a complete frame.
+    while (!done_ && rx_.HasPartial()) {
+        rx_.LineIdle();
+        TakeFrames(now);
+    }
+}
+
+void Simulator::HandleFrame(const ProtocolCodec::Frame& frame, Clock::time_point now) {
+    ++framesReceived_;
+    if (options_.hangupAfter > 0 && framesReceived_ >= options_.hangupAfter) {
+        HangUp(now);
+        return;
+    }
+    const AdapterModel::Outcome outcome = model_.Handle(frame);
+    Report(outcome, now);
+    if (!outcome.frame.empty() && !options_.noReply) {
+        SendReply(outcome.frame, now);
+    }
+}
+
+void Simulator::Report(const AdapterModel::Outcome& outcome, Clock::time_point now) {
+    for (const std::string& event : outcome.events) {
+        log_.Event(event, now);
+    }
+    if (options_.camera && outcome.portWritten) {
+        for (const std::string& line : camera_.ReadPort(*outcome.portWritten, now)) {
+            log_.Event(line, now);
+        }
+    }
+}
+
+void Simulator::SendReply(const std::vector<uint8_t>& frame, Clock::time_point now) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(options_.garbage) + frame.size());
+    std::uniform_int_distribution<int> anyByte(0, 255);
+    for (int i = 0; i < options_.garbage; ++i) {
+        bytes.push_back(static_cast<uint8_t>(anyByte(garbage_)));
+    }
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    line_.Queue(std::move(bytes), now + std::chrono::milliseconds(options_.lateReplyMs));
+    FlushLine(Clock::now());
+}
+
+void Simulator::FlushLine(Clock::time_point now) {
+    if (!pty_.IsOpen()) {
+        return;
+    }
+    const std::vector<uint8_t> due = line_.Take(now);
+    unwritten_.insert(unwritten_.end(), due.begin(), due.end());
+    while (!unwritten_.empty()) {
+        const ssize_t sent = pty_.Write(unwritten_.data(), unwritten_.size());
+        if (sent <= 0) {
+            // Full (no client reading) or momentarily unwritable: poll() says when to retry.
+            return;
+        }
+        unwritten_.erase(unwritten_.begin(), unwritten_.begin() + sent);
+    }
+}
+
+void Simulator::ReadStdin(Clock::time_point now) {
+    char buffer[1024];
+    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+        return;
+    }
+    if (got <= 0) {
+        // Tests may close our input; the simulator goes on serving the line.
+        stdinOpen_ = false;
+        if (!stdinBuffer_.empty()) {
+            HandleCommandLine(std::exchange(stdinBuffer_, {}), now);
+        }
+        return;
+    }
+    stdinBuffer_.append(buffer, static_cast<std::size_t>(got));
+    std::size_t newline;
+    while (!done_ && (newline = stdinBuffer_.find('\n')) != std::string::npos) {
+        const std::string line = stdinBuffer_.substr(0, newline);
+        stdinBuffer_.erase(0, newline + 1);
+        HandleCommandLine(line, now);
+    }
+    if (stdinBuffer_.size() > kMaxCommandLine) {
+        log_.Event("error command line longer than " + std::to_string(kMaxCommandLine) +
+                       " characters dropped",
+                   now);
+        stdinBuffer_.clear();
+    }
+}
+
+void Simulator::HandleCommandLine(const std::string& line, Clock::time_point now) {
+    std::istringstream words(line);
+    std::string command;
+    if (!(words >> command)) {
+        return;
+    }
+    if (command == "read") {
+        Report(model_.MasterRead(), now);
+    } else if (command == "write") {
+        std::vector<uint8_t> bytes;
+        std::string word;
+        while (words >> word) {
+            const auto value = HexText::ParseByte(word);
+            if (!value) {
+                log_.Event("error write: '" + word + "' is not a hex byte", now);
+                return;
+            }
+            bytes.push_back(*value);
+        }
+        const AdapterModel::Outcome outcome = model_.MasterWrite(bytes);
+        Report(outcome, now);
+        if (!outcome.frame.empty()) {
+            line_.Queue(outcome.frame, now);
+            FlushLine(Clock::now());
+        }
+    } else if (command == "hangup") {
+        HangUp(now);
+    } else if (command == "quit") {
+        done_ = true;
+    } else {
+        log_.Event("error unknown command '" + command + "'", now);
+    }
+}
+
+void Simulator::HangUp(Clock::time_point now) {
+    log_.Event("hangup", now);
+    Finish();
+}
+
+void Simulator::Finish() {
+    line_.Clear();
+    unwritten_.clear();
+    pty_.Close();
+    done_ = true;
+}
+
+} // namespace quillon::sim

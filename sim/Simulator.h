@@ -1,0 +1,64 @@
+#pragma once
+
+#include "AdapterModel.h"
+#include "CameraUnit.h"
+#include "EventLog.h"
+#include "LineWriter.h"
+#include "ProtocolCodec.h"
+#include "PtyPort.h"
+#include "SimOptions.h"
+
+#include <chrono>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace quillon::sim {
+
+// One run of the simulator: a single poll() loop over the pseudo-terminal and standard
+// input. Nothing in it sleeps, so input keeps being read while a late or paced reply waits.
+class Simulator {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit Simulator(SimOptions options);
+
+    // Returns the process exit code.
+    int Run();
+
+private:
+    void ReadPty(Clock::time_point now);
+    void ReadStdin(Clock::time_point now);
+    void CheckLineIdle(Clock::time_point now);
+    void TakeFrames(Clock::time_point now);
+    void ReportDiscarded(Clock::time_point now);
+    void HandleFrame(const vantrel::ProtocolCodec::Frame& frame, Clock::time_point now);
+    void HandleCommandLine(const std::string& line, Clock::time_point now);
+    void Report(const AdapterModel::Outcome& outcome, Clock::time_point now);
+    void SendReply(const std::vector<uint8_t>& frame, Clock::time_point now);
+    void FlushLine(Clock::time_point now);
+    void HangUp(Clock::time_point now);
+    void Finish();
+    std::optional<Clock::time_point> NextWake() const;
+
+    SimOptions options_;
+    Clock::time_point start_;
+    EventLog log_;
+    std::string startupError_;
+    AdapterModel model_;
+    CameraUnit camera_;
+    PtyPort pty_;
+    LineWriter line_;
+    vantrel::ProtocolCodec rx_;
+    std::vector<uint8_t> unwritten_;
+    std::mt19937 garbage_;
+    std::string stdinBuffer_;
+    bool stdinOpen_ = true;
+    Clock::time_point lastRx_{};
+    std::size_t discardedReported_ = 0;
+    int framesReceived_ = 0;
+    bool done_ = false;
+};
+
+} // namespace quillon::sim
