@@ -1,0 +1,169 @@
+#include "LinkLibrary.h"
+
+#include "ApplicationWindow.h"
+#include "DevicePath.h"
+#include "LinkTrace.h"
+#include "ProtocolCodec.h"
+#include "SerialLink.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+constexpr int32_t kMaxLastIndex = 15;
+constexpr uint8_t kMaxIntType = 2;
+} // namespace
+
+LinkLibrary& LinkLibrary::Instance() {
+    // Never destroyed: a host that exits without VantrelDestroy must not meet a QThread
+    // destructor on a running thread during static teardown.
+    static LinkLibrary* instance = new LinkLibrary;
+    return *instance;
+}
+
+uint32_t LinkLibrary::Create() {
+    std::lock_guard lock(mutex_);
+    if (refs_++ > 0) {
+        return message_;
+    }
+    if (QCoreApplication::instance()) {
+        message_ = platform::TApplicationWindow::Instance().RegisterWindowMessage(
+            QStringLiteral("Vantrel32.Notify"));
+    }
+    LinkTrace::Configure();
+    state_ = std::make_shared<LinkState>(message_);
+    thread_ = new QThread;
+    thread_->setObjectName(QStringLiteral("Vantrel32 link"));
+    link_ = new SerialLink(state_);
+    link_->moveToThread(thread_);
+    // The link and its port die on their own thread once its loop has ended.
+    QObject::connect(thread_, &QThread::finished, link_, &QObject::deleteLater);
+    thread_->start();
+    return message_;
+}
+
+void LinkLibrary::Destroy() {
+    std::lock_guard lock(mutex_);
+    if (refs_ == 0 || --refs_ > 0) {
+        return;
+    }
+    // Nothing more reaches the window: a later instance must not see this one's notices.
+    state_->Detach();
+    SerialLink* link = link_;
+    QThread* thread = thread_;
+    QMetaObject::invokeMethod(
+        link,
+        [link] {
+            link->Shutdown();
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    if (thread->wait(kThreadStopMs)) {
+        delete thread;
+    }
+    // else: a thread stuck in the system is left behind rather than blocking the caller;
+    // it deletes the link itself when it ends.
+    link_ = nullptr;
+    thread_ = nullptr;
+    state_.reset();
+}
+
+void LinkLibrary::Connect(bool open) {
+    std::lock_guard lock(mutex_);
+    if (!link_) {
+        return;
+    }
+    SerialLink* link = link_;
+    if (open) {
+        const uint64_t generation = state_->BeginOpen();
+        if (generation == 0) {
+            return; // opening or open already
+        }
+        const QString path = DevicePath::ForComPort(comPort_.load());
+        const uint16_t timeOut = timeOut_.load();
+        QMetaObject::invokeMethod(
+            link, [link, generation, path, timeOut] { link->Open(generation, path, timeOut); },
+            Qt::QueuedConnection);
+    } else {
+        state_->BeginClose();
+        QMetaObject::invokeMethod(
+            link, [link] { link->Close(); }, Qt::QueuedConnection);
+    }
+}
+
+bool LinkLibrary::IsConnected() const {
+    std::lock_guard lock(mutex_);
+    return state_ && state_->IsOpen();
+}
+
+uint8_t LinkLibrary::WriteRegs(const uint8_t* data, int32_t lastIndex, uint8_t intType) {
+    if (data == nullptr || lastIndex < 0 || lastIndex > kMaxLastIndex || intType > kMaxIntType) {
+        return kRejected;
+    }
+    // The caller's area is valid only during this call: copy it now.
+    std::vector<uint8_t> payload;
+    payload.reserve(static_cast<std::size_t>(lastIndex) + 2);
+    payload.push_back(intType);
+    payload.insert(payload.end(), data, data + lastIndex + 1);
+    return Command(ProtocolCodec::CmdWrite, payload,
+                   static_cast<uint8_t>(ProtocolCodec::RepWrite + intType));
+}
+
+uint8_t LinkLibrary::ReadAddress() {
+    return Command(ProtocolCodec::CmdReadAddress, {}, ProtocolCodec::RepAddress);
+}
+
+uint8_t LinkLibrary::ChangeAddress(uint8_t address) {
+    return Command(ProtocolCodec::CmdChangeAddress, {address}, ProtocolCodec::RepChanged);
+}
+
+uint8_t LinkLibrary::SaveAddress() {
+    return Command(ProtocolCodec::CmdSaveAddress, {}, ProtocolCodec::RepSaved);
+}
+
+uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload, uint8_t reply) {
+    std::lock_guard lock(mutex_);
+    if (!link_) {
+        return 1;
+    }
+    uint8_t seq = 0;
+    const uint8_t status = state_->ReserveCommand(seq);
+    if (status != 0) {
+        return status;
+    }
+    std::vector<uint8_t> frame;
+    ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), frame);
+    SerialLink* link = link_;
+    const uint16_t timeOut = timeOut_.load();
+    QMetaObject::invokeMethod(
+        link,
+        [link, seq, reply, frame = std::move(frame), timeOut] {
+            link->Send(seq, reply, frame, timeOut);
+        },
+        Qt::QueuedConnection);
+    return 0;
+}
+
+void LinkLibrary::TakeMasterData(uint8_t* out) {
+    std::lock_guard lock(mutex_);
+    if (state_) {
+        state_->TakeRecord(out);
+    } else {
+        std::fill_n(out, VANTREL_I2C_DATA_SIZE, uint8_t{0});
+    }
+}
+
+const char* LinkLibrary::Version() {
+    std::lock_guard lock(mutex_);
+    const std::string text = state_ ? state_->Version() : std::string();
+    const std::size_t size = std::min(text.size(), version_.size() - 1);
+    std::copy_n(text.begin(), size, version_.begin());
+    version_[size] = '\0';
+    return version_.data();
+}
+
+} // namespace vantrel

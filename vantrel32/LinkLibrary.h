@@ -1,0 +1,63 @@
+#pragma once
+
+#include "LinkState.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QThread;
+
+namespace vantrel {
+
+class SerialLink;
+
+// The library's one adapter link: what the exports do, on the caller's (UI) thread. Every
+// operation returns at once; serial work is queued to the link thread.
+class LinkLibrary {
+public:
+    static LinkLibrary& Instance();
+
+    uint32_t Create();
+    void Destroy();
+
+    void SetComPort(int32_t comPort) { comPort_.store(comPort); }
+    int32_t ComPort() const { return comPort_.load(); }
+    void SetTimeOut(uint16_t ms) { timeOut_.store(ms); }
+    uint16_t TimeOut() const { return timeOut_.load(); }
+
+    void Connect(bool open);
+    bool IsConnected() const;
+    uint8_t WriteRegs(const uint8_t* data, int32_t lastIndex, uint8_t intType);
+    uint8_t ReadAddress();
+    uint8_t ChangeAddress(uint8_t address);
+    uint8_t SaveAddress();
+    void TakeMasterData(uint8_t* out);
+    const char* Version();
+
+    // WriteI2CRegs with arguments that cannot make a command: nothing is sent.
+    static constexpr uint8_t kRejected = 3;
+    // How long VantrelDestroy waits for the link thread before leaving it behind.
+    static constexpr unsigned long kThreadStopMs = 3000;
+
+private:
+    LinkLibrary() = default;
+    uint8_t Command(uint8_t code, const std::vector<uint8_t>& payload, uint8_t reply);
+
+    // Guards the instance fields; the exports may be entered from more than one thread.
+    mutable std::mutex mutex_;
+    int refs_ = 0;
+    uint32_t message_ = 0;
+    QThread* thread_ = nullptr;
+    SerialLink* link_ = nullptr;
+    std::shared_ptr<LinkState> state_;
+    std::atomic<int32_t> comPort_{1};
+    std::atomic<uint16_t> timeOut_{1500};
+    // GetVersion's text stays valid until the next GetVersion, whatever the link does.
+    std::array<char, 65> version_{};
+};
+
+} // namespace vantrel

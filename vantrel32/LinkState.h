@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Vantrel32.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace vantrel {
+
+// Everything the UI thread and the link thread both look at, behind one mutex. Every
+// notification is posted while that mutex is held, so the order in which the UI sees them
+// is the order in which the state changed: a waiting command's outcome always comes before
+// the close that ended it, and each command sent gets exactly one outcome.
+class LinkState {
+public:
+    using Record = std::array<uint8_t, VANTREL_I2C_DATA_SIZE>;
+
+    enum class Port { Closed, Opening, Open };
+
+    // Unfetched master-data records beyond this are dropped without a notification, so a
+    // UI that stopped fetching cannot exhaust memory and the records it does fetch still
+    // match their notifications.
+    static constexpr std::size_t kMaxRecords = 4096;
+
+    explicit LinkState(uint32_t message);
+
+    // --- UI thread ---
+    // Starts an opening; 0 when the link is already opening or open.
+    uint64_t BeginOpen();
+    // Closes the link at once for every later call; a waiting command gets its time-out now.
+    void BeginClose();
+    // 0 and a sequence number when the command may go out; 1 or 2 as the command status.
+    uint8_t ReserveCommand(uint8_t& seq);
+    bool IsOpen() const;
+    // The record of the oldest 'i' notification not yet fetched; when every one has been
+    // fetched, the last one again (zeros before any).
+    void TakeRecord(uint8_t* out);
+    std::string Version() const;
+    // The instance is going away: nothing is posted any more.
+    void Detach();
+
+    // --- link thread ---
+    uint8_t NextSeq();
+    // Whether the generation is still the one the UI wants (no close since it opened).
+    bool IsCurrent(uint64_t generation) const;
+    bool IsWaiting(uint8_t seq) const;
+    // The adapter answered the opening check: open, version known; posts 8 and 'v'.
+    void OpeningAnswered(uint64_t generation, const std::string& version);
+    // Posts 2 when the opening of this generation is still under way.
+    void OpeningFailed(uint64_t generation);
+    // Posts the outcome of the waiting command if seq is still the one waiting.
+    bool Resolve(uint8_t seq, uintptr_t code, intptr_t arg);
+    // The device went away under an open (or opening) link.
+    void PortLost(uint64_t generation);
+    // The port was closed on the UI's request.
+    void Closed();
+    void PushRecord(uint64_t generation, const Record& record);
+
+private:
+    void Post(uintptr_t code, intptr_t arg = 0);
+    void ResolveWaiting(uintptr_t code);
+
+    mutable std::mutex mutex_;
+    const uint32_t message_;
+    bool attached_ = true;
+    Port port_ = Port::Closed;
+    uint64_t generation_ = 0;
+    uint8_t lastSeq_ = 0;
+    bool waiting_ = false;
+    uint8_t waitingSeq_ = 0;
+    std::string version_;
+    std::deque<Record> records_;
+    Record lastRecord_{};
+};
+
+} // namespace vantrel

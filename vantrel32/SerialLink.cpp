@@ -1,0 +1,266 @@
+#include "SerialLink.h"
+
+#include "DevicePath.h"
+#include "LinkTrace.h"
+
+#include <algorithm>
+#include <string>
+
+namespace vantrel {
+
+namespace {
+
+// A sender writes each frame in one go: a partial frame that stays this long is broken.
+constexpr int kLineIdleMs = 20;
+constexpr std::size_t kMaxVersion = 64;
+
+bool PayloadFits(uint8_t code, std::size_t length) {
+    switch (code) {
+    case ProtocolCodec::RepVersion:
+        return length >= 1 && length <= kMaxVersion;
+    case ProtocolCodec::RepAddress:
+    case ProtocolCodec::RepChanged:
+    case ProtocolCodec::RepSaved:
+        return length == 1;
+    default:
+        return length == 0; // 'w', 'x', 'y'
+    }
+}
+
+} // namespace
+
+SerialLink::SerialLink(std::shared_ptr<LinkState> state)
+    : state_(std::move(state)), port_(this), replyTimer_(this), idleTimer_(this) {
+    replyTimer_.setSingleShot(true);
+    idleTimer_.setSingleShot(true);
+    idleTimer_.setInterval(kLineIdleMs);
+    connect(&port_, &QSerialPort::readyRead, this, &SerialLink::OnReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::OnError);
+    connect(&replyTimer_, &QTimer::timeout, this, &SerialLink::OnReplyTimeout);
+    connect(&idleTimer_, &QTimer::timeout, this, &SerialLink::OnLineIdle);
+}
+
+void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut) {
+    if (!state_->IsCurrent(generation)) {
+        return; // closed again before the thread got here
+    }
+    DropPort();
+    port_.setPortName(path);
+    port_.setBaudRate(QSerialPort::Baud9600);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        LinkTrace::Error(DevicePath::OpenFailure(path, port_.error(), port_.errorString()));
+        port_.clearError();
+        state_->OpeningFailed(generation);
+        return;
+    }
+    LinkTrace::Note(QStringLiteral("opened %1").arg(path));
+    // Whatever the line held before we came is not for us.
+    port_.clear();
+    generation_ = generation;
+    opening_ = true;
+    const uint8_t seq = state_->NextSeq();
+    if (Transmit(ProtocolCodec::Encode(seq, ProtocolCodec::CmdVersion))) {
+        Await(seq, ProtocolCodec::RepVersion, timeOut);
+    }
+}
+
+void SerialLink::Close() {
+    DropPort();
+    state_->Closed();
+}
+
+void SerialLink::Shutdown() {
+    DropPort();
+}
+
+void SerialLink::Send(uint8_t seq, uint8_t expectedReply, const std::vector<uint8_t>& frame,
+                      uint16_t timeOut) {
+    if (!state_->IsWaiting(seq)) {
+        return; // the link closed after the command was accepted; its outcome is posted
+    }
+    if (!port_.isOpen() || opening_ || !state_->IsCurrent(generation_)) {
+        state_->Resolve(seq, 2, 0);
+        return;
+    }
+    if (Transmit(frame)) {
+        Await(seq, expectedReply, timeOut);
+    }
+}
+
+void SerialLink::OnReadyRead() {
+    const QByteArray bytes = port_.readAll();
+    if (bytes.isEmpty()) {
+        return;
+    }
+    codec_.Feed(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                static_cast<std::size_t>(bytes.size()));
+    DrainFrames();
+}
+
+void SerialLink::OnLineIdle() {
+    if (!codec_.HasPartial()) {
+        return;
+    }
+    codec_.LineIdle();
+    DrainFrames();
+}
+
+void SerialLink::DrainFrames() {
+    ProtocolCodec::Frame frame;
+    // The handlers may close the port (a time-out during opening): stop reading then.
+    while (port_.isOpen() && codec_.Next(frame)) {
+        HandleFrame(frame);
+    }
+    if (codec_.Discarded() != discardedSeen_) {
+        LinkTrace::Note(QStringLiteral("RX dropped %1 byte(s) of garbage")
+                            .arg(codec_.Discarded() - discardedSeen_));
+        discardedSeen_ = codec_.Discarded();
+    }
+    if (port_.isOpen() && codec_.HasPartial()) {
+        idleTimer_.start();
+    } else {
+        idleTimer_.stop();
+    }
+}
+
+void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
+    if (LinkTrace::Enabled()) {
+        std::vector<uint8_t> raw;
+        ProtocolCodec::Encode(frame.seq, frame.code, frame.payload.data(), frame.length, raw);
+        LinkTrace::Frame("RX", raw.data(), raw.size());
+    }
+    if (frame.seq == 0) {
+        HandleMasterData(frame);
+    } else {
+        HandleReply(frame);
+    }
+}
+
+void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
+    if (!awaiting_ || frame.seq != awaitSeq_ || frame.code != awaitCode_ ||
+        !PayloadFits(frame.code, frame.length)) {
+        LinkTrace::Note(QStringLiteral("RX frame dropped: no command waits for it"));
+        return;
+    }
+    awaiting_ = false;
+    replyTimer_.stop();
+    if (opening_) {
+        opening_ = false;
+        const std::string version(frame.begin(), frame.end());
+        state_->OpeningAnswered(generation_, version);
+        return;
+    }
+    const intptr_t arg = frame.length > 0 ? frame.payload[0] : 0;
+    state_->Resolve(frame.seq, frame.code, arg);
+}
+
+void SerialLink::HandleMasterData(const ProtocolCodec::Frame& frame) {
+    if (frame.code != ProtocolCodec::MasterData || frame.length == 0) {
+        LinkTrace::Note(QStringLiteral("RX unsolicited frame dropped"));
+        return;
+    }
+    LinkState::Record record{};
+    record[0] = frame.payload[frame.length - 1];
+    record[1] = frame.length;
+    std::copy(frame.begin(), frame.end(), record.begin() + 2);
+    state_->PushRecord(generation_, record);
+}
+
+bool SerialLink::Transmit(const std::vector<uint8_t>& frame) {
+    LinkTrace::Frame("TX", frame.data(), frame.size());
+    const qint64 written =
+        port_.write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
+    if (written != static_cast<qint64>(frame.size())) {
+        LoseDevice();
+        return false;
+    }
+    // Hand the bytes to the system now: the time-out counts from here.
+    port_.flush();
+    return true;
+}
+
+void SerialLink::Await(uint8_t seq, uint8_t expectedReply, uint16_t timeOut) {
+    if (!port_.isOpen()) {
+        return; // the write found the device gone
+    }
+    awaiting_ = true;
+    awaitSeq_ = seq;
+    awaitCode_ = expectedReply;
+    replyTimer_.start(timeOut);
+}
+
+void SerialLink::OnReplyTimeout() {
+    if (!awaiting_) {
+        return;
+    }
+    awaiting_ = false;
+    LinkTrace::Note(QStringLiteral("no reply to SEQ %1").arg(awaitSeq_));
+    if (opening_) {
+        opening_ = false;
+        const uint64_t generation = generation_;
+        DropPort();
+        state_->OpeningFailed(generation);
+        return;
+    }
+    state_->Resolve(awaitSeq_, 2, 0);
+}
+
+void SerialLink::OnError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::NoError:
+    case QSerialPort::TimeoutError:
+    case QSerialPort::NotOpenError:
+        return;
+    default:
+        break;
+    }
+    if (!port_.isOpen()) {
+        return; // an opening failure: Open() reports it
+    }
+    LinkTrace::Note(QStringLiteral("device lost: %1").arg(port_.errorString()));
+    // The port is mid-notification; finish the close once its handler has returned, and stop
+    // a hung-up descriptor from flooding us with read errors meanwhile.
+    if (lossQueued_) {
+        return;
+    }
+    lossQueued_ = true;
+    const uint64_t generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            lossQueued_ = false;
+            if (generation == generation_) {
+                LoseDevice();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void SerialLink::LoseDevice() {
+    if (!port_.isOpen()) {
+        return;
+    }
+    const uint64_t generation = generation_;
+    DropPort();
+    state_->PortLost(generation);
+}
+
+void SerialLink::DropPort() {
+    replyTimer_.stop();
+    idleTimer_.stop();
+    awaiting_ = false;
+    opening_ = false;
+    if (port_.isOpen()) {
+        port_.close();
+        LinkTrace::Note(QStringLiteral("closed %1").arg(port_.portName()));
+    }
+    port_.clearError();
+    codec_ = ProtocolCodec();
+    discardedSeen_ = 0;
+}
+
+} // namespace vantrel

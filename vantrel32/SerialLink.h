@@ -1,0 +1,61 @@
+#pragma once
+
+#include "LinkState.h"
+#include "ProtocolCodec.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vantrel {
+
+// The serial side of the link. Lives on the library's own thread and owns the port; the UI
+// side reaches it only through queued invocations of the public operations below, and
+// learns about it only through LinkState.
+class SerialLink final : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialLink(std::shared_ptr<LinkState> state);
+
+    void Open(uint64_t generation, const QString& path, uint16_t timeOut);
+    // The UI closed the link: close the port and report it, whatever state it was in.
+    void Close();
+    void Send(uint8_t seq, uint8_t expectedReply, const std::vector<uint8_t>& frame,
+              uint16_t timeOut);
+    // The instance ends: close without a word.
+    void Shutdown();
+
+private:
+    void OnReadyRead();
+    void OnError(QSerialPort::SerialPortError error);
+    void OnReplyTimeout();
+    void OnLineIdle();
+    void DrainFrames();
+    void HandleFrame(const ProtocolCodec::Frame& frame);
+    void HandleReply(const ProtocolCodec::Frame& frame);
+    void HandleMasterData(const ProtocolCodec::Frame& frame);
+    bool Transmit(const std::vector<uint8_t>& frame);
+    void Await(uint8_t seq, uint8_t expectedReply, uint16_t timeOut);
+    void LoseDevice();
+    void DropPort();
+
+    std::shared_ptr<LinkState> state_;
+    QSerialPort port_;
+    QTimer replyTimer_;
+    QTimer idleTimer_;
+    ProtocolCodec codec_;
+    std::size_t discardedSeen_ = 0;
+    // The generation of the UI's opening that the port belongs to.
+    uint64_t generation_ = 0;
+    bool opening_ = false;
+    bool lossQueued_ = false;
+    bool awaiting_ = false;
+    uint8_t awaitSeq_ = 0;
+    uint8_t awaitCode_ = 0;
+};
+
+} // namespace vantrel
