@@ -86,7 +86,8 @@ intptr_t TApplicationWindow::SendMessage(uint32_t msg, uintptr_t wParam, intptr_
     if (QThread::currentThread() == thread()) {
         Dispatch(m);
     } else {
-        QMetaObject::invokeMethod(this, [this, &m] { Dispatch(m); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, &m] { Dispatch(m); }, Qt::BlockingQueuedConnection);
     }
     return m.Result;
 }

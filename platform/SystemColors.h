@@ -12,7 +12,9 @@ using TColor = int32_t;
 
 constexpr TColor kSystemColorFlag = static_cast<TColor>(0x80000000u);
 
-constexpr TColor SystemColor(uint8_t index) { return kSystemColorFlag | index; }
+constexpr TColor SystemColor(uint8_t index) {
+    return kSystemColorFlag | index;
+}
 
 // The system colours the widgets name.
 constexpr TColor clScrollBar = SystemColor(0);

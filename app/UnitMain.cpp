@@ -1,0 +1,103 @@
+#include "UnitMain.h"
+
+#include "SystemColors.h"
+#include "TApplication.h"
+#include "Vantrel.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    setupUi(this);
+
+    // Frame: a tool-window border with only a close button, fixed client size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(458, 435);
+    move(373, 193);
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    setFont(font);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, platform::ColorToRGB(platform::clBtnFace));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    StatusPanel = new QLabel(StatusBar1);
+    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusPanel->setFixedWidth(150);
+    StatusPanel->setFrameShape(QFrame::Panel);
+    StatusPanel->setFrameShadow(QFrame::Sunken);
+    StatusBar1->addWidget(StatusPanel);
+
+    UpDown1->setAssociate(InComNr);
+
+    CreateNonVisualMembers();
+    WireEvents();
+}
+
+TForm1::~TForm1() = default;
+
+// The non-visual members and their stored settings; a designer layout holds widgets
+// only, so they are read here, in the order a layout stores them.
+void TForm1::CreateNonVisualMembers() {
+    Vantrel = new TVantrel(this);
+    Vantrel->setObjectName(QStringLiteral("Vantrel"));
+    Vantrel->setComport(3);
+    Vantrel->setTimeOut(1500);
+    Vantrel->OnOpen = [this](QObject* s, uint8_t port) { VantrelOpen(s, port); };
+    Vantrel->OnClose = [this](QObject* s) { VantrelClose(s); };
+    Vantrel->OnTimeOut = [this](QObject* s) { VantrelTimeOut(s); };
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(250);
+    Timer1->setTimerType(Qt::PreciseTimer);
+}
+
+void TForm1::WireEvents() {
+    connect(BtnCOM, &QPushButton::clicked, this, [this] { BtnCOMClick(BtnCOM); });
+    UpDown1->OnClick = [this](QObject* s, TUpDown::TUDBtnType) { UpDown1Click(s); };
+}
+
+QString TForm1::StatusText() const {
+    return StatusPanel->text();
+}
+
+void TForm1::SetStatus(const QString& text) {
+    StatusPanel->setText(text);
+}
+
+void TForm1::BtnCOMClick(QObject*) {
+    if (!InComNr->text().isEmpty()) {
+        Vantrel->setComport(InComNr->text().toInt());
+    }
+    Vantrel->Connect(!Vantrel->IsConnected());
+}
+
+void TForm1::UpDown1Click(QObject*) {
+    if (!InComNr->text().isEmpty()) {
+        Vantrel->setComport(InComNr->text().toInt());
+    }
+}
+
+void TForm1::VantrelOpen(QObject*, uint8_t) {
+    BtnCOM->setText(QStringLiteral("COM") + QString::number(Vantrel->Comport()));
+    SetStatus(QStringLiteral("COMPort open"));
+}
+
+void TForm1::VantrelClose(QObject*) {
+    BtnCOM->setText(QStringLiteral("COM?"));
+    SetStatus(QStringLiteral("COMPort closed"));
+}
+
+void TForm1::VantrelTimeOut(QObject*) {
+    SetStatus(QStringLiteral("ERROR: TimeOut"));
+    const TApplication* app = TApplication::Instance();
+    QMessageBox box(QMessageBox::NoIcon, app ? app->Title() : QCoreApplication::applicationName(),
+                    QStringLiteral("TIMEOUT"), QMessageBox::Ok, this);
+    box.exec();
+}

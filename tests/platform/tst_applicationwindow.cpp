@@ -1,0 +1,174 @@
+#include "ApplicationWindow.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QtTest>
+
+#include <thread>
+
+using platform::IMessageHook;
+using platform::TApplicationWindow;
+using platform::TMessage;
+
+namespace {
+
+// Records what it saw; handles the messages whose number it is told to.
+class RecordingHook final : public IMessageHook {
+public:
+    RecordingHook(std::vector<QString>* log, QString name, uint32_t handles = 0)
+        : log_(log), name_(std::move(name)), handles_(handles) {}
+
+    bool HookMessage(TMessage& msg) override {
+        log_->push_back(name_);
+        threads.push_back(QThread::currentThread());
+        lastW = msg.WParam;
+        lastL = msg.LParam;
+        if (onMessage) {
+            onMessage();
+        }
+        if (msg.Msg == handles_) {
+            msg.Result = 42;
+            return true;
+        }
+        return false;
+    }
+
+    std::function<void()> onMessage;
+    std::vector<QThread*> threads;
+    uintptr_t lastW = 0;
+    intptr_t lastL = 0;
+
+private:
+    std::vector<QString>* log_;
+    QString name_;
+    uint32_t handles_;
+};
+
+} // namespace
+
+class TestApplicationWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hooksRunInOrderUntilHandled_data();
+    void hooksRunInOrderUntilHandled();
+    void unhookIsByIdentity();
+    void hookRemovedDuringDispatchIsSkipped();
+    void registeredNumbersAreStableAndDistinct();
+    void postFromAnotherThreadArrivesLaterOnUiThread();
+    void sendFromAnotherThreadWaitsForTheResult();
+};
+
+void TestApplicationWindow::hooksRunInOrderUntilHandled_data() {
+    QTest::addColumn<uint32_t>("msg");
+    QTest::addColumn<QStringList>("seen");
+    QTest::addColumn<bool>("reachedDefault");
+    QTest::addColumn<qintptr>("result");
+    // first handles 0xC100, second 0xC101, nobody 0xC102
+    QTest::newRow("first handles") << 0xC100u << QStringList{"first"} << false << qintptr(42);
+    QTest::newRow("second handles")
+        << 0xC101u << QStringList{"first", "second"} << false << qintptr(42);
+    QTest::newRow("nobody handles")
+        << 0xC102u << QStringList{"first", "second", "third"} << true << qintptr(0);
+}
+
+void TestApplicationWindow::hooksRunInOrderUntilHandled() {
+    QFETCH(uint32_t, msg);
+    QFETCH(QStringList, seen);
+    QFETCH(bool, reachedDefault);
+    QFETCH(qintptr, result);
+
+    auto& window = TApplicationWindow::Instance();
+    std::vector<QString> log;
+    RecordingHook first(&log, "first", 0xC100), second(&log, "second", 0xC101),
+        third(&log, "third");
+    window.HookMainWindow(&first);
+    window.HookMainWindow(&second);
+    window.HookMainWindow(&third);
+    bool defaultRan = false;
+    window.SetDefaultHandler([&](TMessage&) { defaultRan = true; });
+
+    const intptr_t got = window.SendMessage(msg, 1, 2);
+
+    window.UnhookMainWindow(&first);
+    window.UnhookMainWindow(&second);
+    window.UnhookMainWindow(&third);
+    window.SetDefaultHandler(nullptr);
+    QCOMPARE(QStringList(log.begin(), log.end()), seen);
+    QCOMPARE(defaultRan, reachedDefault);
+    QCOMPARE(got, result);
+}
+
+void TestApplicationWindow::unhookIsByIdentity() {
+    auto& window = TApplicationWindow::Instance();
+    std::vector<QString> log;
+    RecordingHook a(&log, "a"), b(&log, "b");
+    window.HookMainWindow(&a);
+    window.HookMainWindow(&b);
+    window.UnhookMainWindow(&a);
+    QVERIFY(!window.IsHooked(&a));
+    QVERIFY(window.IsHooked(&b));
+    window.SendMessage(0xC200, 0, 0);
+    QCOMPARE(log, std::vector<QString>{"b"});
+    window.UnhookMainWindow(&a); // not installed: nothing happens
+    window.UnhookMainWindow(&b);
+}
+
+void TestApplicationWindow::hookRemovedDuringDispatchIsSkipped() {
+    auto& window = TApplicationWindow::Instance();
+    std::vector<QString> log;
+    RecordingHook a(&log, "a"), b(&log, "b");
+    a.onMessage = [&] { window.UnhookMainWindow(&b); };
+    window.HookMainWindow(&a);
+    window.HookMainWindow(&b);
+    window.SendMessage(0xC300, 0, 0);
+    window.UnhookMainWindow(&a);
+    QCOMPARE(log, std::vector<QString>{"a"});
+}
+
+void TestApplicationWindow::registeredNumbersAreStableAndDistinct() {
+    auto& window = TApplicationWindow::Instance();
+    const uint32_t one = window.RegisterWindowMessage("Test.One");
+    const uint32_t two = window.RegisterWindowMessage("Test.Two");
+    QVERIFY(one != two);
+    QCOMPARE(window.RegisterWindowMessage("Test.One"), one);
+    // Outside the fixed ranges, so no registered number collides with 1124 and the like.
+    QVERIFY(one >= 0xC000 && two >= 0xC000);
+}
+
+void TestApplicationWindow::postFromAnotherThreadArrivesLaterOnUiThread() {
+    auto& window = TApplicationWindow::Instance();
+    std::vector<QString> log;
+    RecordingHook hook(&log, "hook", 0xC400);
+    window.HookMainWindow(&hook);
+
+    bool posted = false;
+    std::thread poster([&] { posted = TApplicationWindow::PostMessage(0xC400, 0x69, -5); });
+    poster.join();
+    QVERIFY(posted);
+    QVERIFY(log.empty()); // nothing runs inside the posting call
+    QTRY_COMPARE(log.size(), std::size_t(1));
+    QCOMPARE(hook.threads.front(), QThread::currentThread());
+    QCOMPARE(hook.lastW, uintptr_t(0x69));
+    QCOMPARE(hook.lastL, intptr_t(-5));
+    window.UnhookMainWindow(&hook);
+}
+
+void TestApplicationWindow::sendFromAnotherThreadWaitsForTheResult() {
+    auto& window = TApplicationWindow::Instance();
+    std::vector<QString> log;
+    RecordingHook hook(&log, "hook", 0xC500);
+    window.HookMainWindow(&hook);
+    intptr_t result = 0;
+    QThread* worker = QThread::create([&] { result = window.SendMessage(0xC500, 0, 0); });
+    worker->start();
+    QTRY_VERIFY(worker->isFinished());
+    worker->wait();
+    delete worker;
+    QCOMPARE(result, intptr_t(42));
+    QCOMPARE(hook.threads.front(), QThread::currentThread());
+    window.UnhookMainWindow(&hook);
+}
+
+QTEST_GUILESS_MAIN(TestApplicationWindow)
+#include "tst_applicationwindow.moc"

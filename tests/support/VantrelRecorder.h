@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A stand-in for the adapter library's 14 exports, linked into tests instead of the real
+// library: it records every call and answers what the test scripted.
+namespace recorder {
+
+struct Call {
+    std::string name;
+    std::vector<int64_t> args; // scalar arguments in order
+    std::vector<uint8_t> data; // WriteI2CRegs: the bytes it was given
+};
+
+struct Script {
+    uint32_t messageNumber = 0; // 0: register one with the application window
+    uint16_t comPort = 1;       // what GetComPort answers; SetComPort stores here
+    uint16_t timeOut = 1500;
+    uint8_t connected = 0; // what IsConnected answers
+    uint8_t status = 0;    // command status of the four commands
+    uint8_t i2cData[129] = {};
+    std::string version = "Recorder 1.0";
+};
+
+Script& State();
+std::vector<Call>& Calls();
+void Reset();
+
+// Calls with this name, in order.
+std::vector<Call> CallsNamed(const std::string& name);
+int CountOf(const std::string& name);
+
+// The names of all calls in order, e.g. "SetComPort(1) IsConnected() Connect(1)".
+std::string Trace();
+
+} // namespace recorder
