@@ -24,22 +24,27 @@ constexpr double kHueCorner[6][3] = {
 constexpr double kEpsilon = 1e-8;
 
 // Written as a negated range test so that NaN fails it too.
-bool InUnitRange(double v) { return v >= 0.0 && v <= 1.0; }
+bool InUnitRange(double v) {
+    return v >= 0.0 && v <= 1.0;
+}
 
 void CheckRange(const std::array<double, 3>& values, const char* const names[3],
                 const char* function) {
     for (int i = 0; i < 3; ++i) {
         if (!InUnitRange(values[i])) {
-            throw EColorConv(std::string(function) + ": 0 <= " + names[i] +
-                             " value <= 1 required");
+            throw EColorConv(std::string(function) + ": 0 <= " + names[i] + " value <= 1 required");
         }
     }
 }
 
-double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+double Clamp01(double v) {
+    return std::clamp(v, 0.0, 1.0);
+}
 
 // Round half to even, as the bevel colours have always been rounded.
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 } // namespace
 
@@ -116,8 +121,12 @@ void RGB2HLS(const TRGBTriple& rgb, THLSTriple& hls) {
         // hue 1 and hue never jumps across 0 for reds.
         h = g <= b ? 6.0 + (g - b) / d : (g - b) / d;
         break;
-    case 1: h = 2.0 + (b - r) / d; break;
-    default: h = 4.0 + (r - g) / d; break;
+    case 1:
+        h = 2.0 + (b - r) / d;
+        break;
+    default:
+        h = 4.0 + (r - g) / d;
+        break;
     }
     hls = {Clamp01(h / 6.0), Clamp01(l), Clamp01(s)};
 }
