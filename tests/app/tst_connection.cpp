@@ -1,0 +1,158 @@
+#include "ModalCloser.h"
+#include "TestMain.h"
+#include "UnitMain.h"
+#include "Vantrel.h"
+#include "VantrelRecorder.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+using platform::TApplicationWindow;
+
+class TestConnection : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> form;
+
+    void Notify(uintptr_t code) {
+        TApplicationWindow::PostMessage(TVantrel::MessageNumber(), code, 0);
+        QCoreApplication::sendPostedEvents();
+    }
+
+private slots:
+    void init() {
+        recorder::Reset();
+        form = std::make_unique<TForm1>();
+        form->show();
+    }
+    void cleanup() { form.reset(); }
+
+    void startState();
+    void storedSettingsReachTheLibrary();
+    void upDownStopsAtItsLimits_data();
+    void upDownStopsAtItsLimits();
+    void btnComAsksAndInverts_data();
+    void btnComAsksAndInverts();
+    void openShowsThePortTheLibraryReports();
+    void closeShowsQuestionMark();
+    void timeOutShowsModalBoxAndKeepsCaption();
+    void destroyingTheWindowEndsTheLibraryInstance();
+};
+
+void TestConnection::startState() {
+    QCOMPARE(form->windowTitle(), QString("DEMO - Quillon V1.0"));
+    QCOMPARE(form->size(), QSize(458, 435));
+    QCOMPARE(form->PageControl1->count(), 3);
+    QCOMPARE(form->PageControl1->tabText(0), QString("PCF8574"));
+    QCOMPARE(form->PageControl1->tabText(1), QString("Sony RPU-C251 / C352"));
+    QCOMPARE(form->PageControl1->tabText(2), QString("Info"));
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet2);
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+    QCOMPARE(form->InComNr->text(), QString("1"));
+    QVERIFY(form->InComNr->isReadOnly());
+    QCOMPARE(form->StatusText(), QString());
+    QCOMPARE(form->StatusPanel->width(), 150);
+    QVERIFY(!form->Timer1->isActive());
+    QCOMPARE(form->Timer1->interval(), 250);
+    QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
+}
+
+void TestConnection::storedSettingsReachTheLibrary() {
+    QCOMPARE(QString::fromStdString(recorder::Trace()),
+             "VantrelCreate() SetComPort(3) SetTimeOut(1500)");
+}
+
+void TestConnection::upDownStopsAtItsLimits_data() {
+    QTest::addColumn<int>("ups");
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("down at 1 stays 1") << 0 << 1 << "1";
+    QTest::newRow("up once") << 1 << 0 << "2";
+    QTest::newRow("up to 9") << 8 << 0 << "9";
+    QTest::newRow("up past 9 does not wrap") << 12 << 0 << "9";
+    QTest::newRow("up to 9 and back down") << 8 << 3 << "6";
+    QTest::newRow("down past 1 does not wrap") << 2 << 5 << "1";
+}
+
+void TestConnection::upDownStopsAtItsLimits() {
+    QFETCH(int, ups);
+    QFETCH(int, downs);
+    QFETCH(QString, shown);
+    recorder::Calls().clear();
+    for (int i = 0; i < ups; ++i) {
+        QTest::mouseClick(form->UpDown1->UpButton(), Qt::LeftButton);
+    }
+    for (int i = 0; i < downs; ++i) {
+        QTest::mouseClick(form->UpDown1->DownButton(), Qt::LeftButton);
+    }
+    QCOMPARE(form->InComNr->text(), shown);
+    const auto sets = recorder::CallsNamed("SetComPort");
+    QCOMPARE(int(sets.size()), ups + downs);
+    QCOMPARE(sets.back().args.front(), shown.toLongLong());
+    // Changing the number only passes it on: no connect, no status, no caption.
+    QCOMPARE(recorder::CountOf("Connect"), 0);
+    QCOMPARE(form->StatusText(), QString());
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+}
+
+void TestConnection::btnComAsksAndInverts_data() {
+    QTest::addColumn<int>("connected");
+    QTest::addColumn<int>("ups");
+    QTest::addColumn<QString>("trace");
+    QTest::newRow("closed: open port 1") << 0 << 0 << "SetComPort(1) IsConnected() Connect(1)";
+    QTest::newRow("closed: open port 4") << 0 << 3 << "SetComPort(4) IsConnected() Connect(1)";
+    QTest::newRow("open: pass number, close") << 1 << 0 << "SetComPort(1) IsConnected() Connect(0)";
+}
+
+void TestConnection::btnComAsksAndInverts() {
+    QFETCH(int, connected);
+    QFETCH(int, ups);
+    QFETCH(QString, trace);
+    for (int i = 0; i < ups; ++i) {
+        QTest::mouseClick(form->UpDown1->UpButton(), Qt::LeftButton);
+    }
+    recorder::State().connected = static_cast<uint8_t>(connected);
+    recorder::Calls().clear();
+    QTest::mouseClick(form->BtnCOM, Qt::LeftButton);
+    QCOMPARE(QString::fromStdString(recorder::Trace()), trace);
+    // Caption and status wait for the library's notification.
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+    QCOMPARE(form->StatusText(), QString());
+}
+
+void TestConnection::openShowsThePortTheLibraryReports() {
+    recorder::State().comPort = 7; // not what InComNr shows: the library's word counts
+    Notify(8);
+    QCOMPARE(form->BtnCOM->text(), QString("COM7"));
+    QCOMPARE(form->StatusText(), QString("COMPort open"));
+}
+
+void TestConnection::closeShowsQuestionMark() {
+    recorder::State().comPort = 2;
+    Notify(8);
+    Notify(9);
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+    QCOMPARE(form->StatusText(), QString("COMPort closed"));
+}
+
+void TestConnection::timeOutShowsModalBoxAndKeepsCaption() {
+    recorder::State().comPort = 3;
+    Notify(8);
+    ModalCloser closer;
+    Notify(2);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.texts.front(), QString("TIMEOUT"));
+    QCOMPARE(closer.titles.front(), QString("Quillon"));
+    QCOMPARE(form->StatusText(), QString("ERROR: TimeOut"));
+    QCOMPARE(form->BtnCOM->text(), QString("COM3"));
+}
+
+void TestConnection::destroyingTheWindowEndsTheLibraryInstance() {
+    recorder::Calls().clear();
+    form.reset();
+    QCOMPARE(QString::fromStdString(recorder::Trace()), "VantrelDestroy()");
+}
+
+QUILLON_TEST_MAIN(TestConnection)
+#include "tst_connection.moc"
