@@ -1,0 +1,38 @@
+#include "NotificationLog.h"
+
+NotificationLog::NotificationLog(uint32_t message) : message_(message) {
+    clock.start();
+    platform::TApplicationWindow::Instance().HookMainWindow(this);
+}
+
+NotificationLog::~NotificationLog() {
+    platform::TApplicationWindow::Instance().UnhookMainWindow(this);
+}
+
+bool NotificationLog::HookMessage(platform::TMessage& msg) {
+    if (msg.Msg != message_) {
+        return false;
+    }
+    if (inCall) {
+        ++deliveredInsideCall;
+    }
+    codes << msg.WParam;
+    args << msg.LParam;
+    times << clock.elapsed();
+    if (msg.WParam == 'i') {
+        Record record{};
+        GetI2CData(record.data());
+        records << record;
+    } else if (msg.WParam == 'v') {
+        versions << QByteArray(GetVersion());
+    }
+    return true;
+}
+
+void NotificationLog::Clear() {
+    codes.clear();
+    args.clear();
+    records.clear();
+    versions.clear();
+    times.clear();
+}

@@ -1,0 +1,491 @@
+// The adapter library against quillon-adapter-sim over a real pseudo-terminal.
+#include "NotificationLog.h"
+#include "SimProcess.h"
+#include "Vantrel32.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+constexpr uintptr_t kTimeOut = 2;
+constexpr uintptr_t kOpened = 8;
+constexpr uintptr_t kClosed = 9;
+
+using Codes = QList<uintptr_t>;
+
+// Marks the log while a library call runs, so the hook can tell a notification that
+// arrived inside the call that caused it.
+struct InCall {
+    explicit InCall(NotificationLog& log) : log_(log) { log_.inCall = true; }
+    ~InCall() { log_.inCall = false; }
+    NotificationLog& log_;
+};
+#define CALL(expr)                                                                                 \
+    [&] {                                                                                          \
+        InCall guard_(*log_);                                                                      \
+        return expr;                                                                               \
+    }()
+
+} // namespace
+
+class TestVantrel32 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void openAndClose_data();
+    void openAndClose();
+    void openFails_data();
+    void openFails();
+    void closeWhileOpening();
+    void closedLinkRefusesCommands_data();
+    void closedLinkRefusesCommands();
+    void commandCompletes_data();
+    void commandCompletes();
+    void invalidWriteIsNotSent_data();
+    void invalidWriteIsNotSent();
+    void busyWhileCommandInFlight();
+    void timeOutFreesLinkAndDropsLateReply();
+    void garbageBeforeRepliesIsSurvived();
+    void hangupClosesOnce_data();
+    void hangupClosesOnce();
+    void masterDataArrives_data();
+    void masterDataArrives();
+    void quickMasterWritesAreNotMixed();
+    void repeatedCreateKeepsOneLink();
+
+private:
+    bool StartSim(const QStringList& arguments);
+    void Open();
+
+    uint32_t message_ = 0;
+    std::unique_ptr<NotificationLog> log_;
+    std::unique_ptr<SimProcess> sim_;
+};
+
+bool TestVantrel32::StartSim(const QStringList& arguments) {
+    sim_ = std::make_unique<SimProcess>();
+    QString error;
+    if (!sim_->Start(arguments, &error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    qputenv("VANTREL_COM1", sim_->Device().toLocal8Bit());
+    return true;
+}
+
+void TestVantrel32::Open() {
+    const qsizetype before = log_->codes.size();
+    CALL(Connect(1));
+    QTRY_COMPARE(log_->codes.size(), before + 2);
+    QCOMPARE(log_->codes.mid(before), (Codes{kOpened, 'v'}));
+    QCOMPARE(CALL(IsConnected()), uint8_t{1});
+}
+
+void TestVantrel32::initTestCase() {
+    message_ = VantrelCreate();
+    QVERIFY(message_ != 0);
+    log_ = std::make_unique<NotificationLog>(message_);
+    QCOMPARE(GetComPort(), uint16_t{1});
+    QCOMPARE(GetTimeOut(), uint16_t{1500});
+}
+
+void TestVantrel32::init() {
+    log_->Clear();
+    log_->deliveredInsideCall = 0;
+    SetComPort(1);
+    SetTimeOut(1500);
+}
+
+void TestVantrel32::cleanup() {
+    // Close and wait for its 9, so nothing of this test reaches the next one.
+    const int closes = log_->Count(kClosed);
+    CALL(Connect(0));
+    QTRY_COMPARE(log_->Count(kClosed), closes + 1);
+    sim_.reset();
+    QCOMPARE(log_->deliveredInsideCall, 0);
+}
+
+void TestVantrel32::cleanupTestCase() {
+    log_.reset();
+    VantrelDestroy();
+}
+
+void TestVantrel32::openAndClose_data() {
+    QTest::addColumn<int>("comPort");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("version");
+
+    QTest::newRow("COM1, default version")
+        << 1 << QStringList{} << QByteArray("Quillon Adapter V1.0 (simulator)");
+    QTest::newRow("COM7, own version")
+        << 7 << QStringList{"--version", "Bench adapter 2.3"} << QByteArray("Bench adapter 2.3");
+}
+
+void TestVantrel32::openAndClose() {
+    QFETCH(int, comPort);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, version);
+    QVERIFY(StartSim(arguments));
+    qputenv("VANTREL_COM1", "/nonexistent/only-COM7-is-the-simulator");
+    qputenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)), sim_->Device().toLocal8Bit());
+    SetComPort(comPort);
+    QCOMPARE(GetComPort(), uint16_t(comPort));
+
+    CALL(Connect(1));
+    QCOMPARE(CALL(IsConnected()), uint8_t{0}); // opening is not open
+    CALL(Connect(1));                          // while opening: no second opening
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v'}));
+    QCOMPARE(log_->versions, QList<QByteArray>{version});
+    QCOMPARE(QByteArray(CALL(GetVersion())), version);
+    QCOMPARE(CALL(IsConnected()), uint8_t{1});
+    QCOMPARE(sim_->CountEvents("version sent"), 1);
+
+    CALL(Connect(1)); // while open: nothing; the next outcome must be the read's
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
+
+    CALL(Connect(0));
+    QCOMPARE(CALL(IsConnected()), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a', kClosed}));
+    QCOMPARE(sim_->CountEvents("version sent"), 1);
+    qunsetenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)));
+}
+
+void TestVantrel32::openFails_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("device"); // empty: the simulator's
+
+    QTest::newRow("missing device") << QStringList{} << QByteArray("/nonexistent/ttyQ9");
+    QTest::newRow("not a serial device") << QStringList{} << QByteArray("/dev/null");
+    QTest::newRow("silent adapter") << QStringList{"--no-reply"} << QByteArray();
+    QTest::newRow("adapter answers too late") << QStringList{"--late-reply", "600"} << QByteArray();
+}
+
+void TestVantrel32::openFails() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, device);
+    QVERIFY(StartSim(arguments));
+    if (!device.isEmpty()) {
+        qputenv("VANTREL_COM1", device);
+    }
+    SetTimeOut(300);
+    CALL(Connect(1));
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QTRY_COMPARE(log_->codes, Codes{kTimeOut});
+    QCOMPARE(CALL(IsConnected()), uint8_t{0});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    // The port was left closed: a new opening is possible and fails the same way.
+    CALL(Connect(1));
+    QTRY_COMPARE(log_->codes, (Codes{kTimeOut, kTimeOut}));
+}
+
+void TestVantrel32::closeWhileOpening() {
+    QVERIFY(StartSim({"--no-reply"}));
+    SetTimeOut(150);
+    CALL(Connect(1));
+    CALL(Connect(0));
+    QTRY_COMPARE(log_->codes, Codes{kClosed});
+    // A second opening times out once; the aborted one must not add its own time-out.
+    CALL(Connect(1));
+    QTRY_COMPARE(log_->codes, (Codes{kClosed, kTimeOut}));
+    CALL(Connect(0));
+    QTRY_COMPARE(log_->codes, (Codes{kClosed, kTimeOut, kClosed}));
+}
+
+void TestVantrel32::closedLinkRefusesCommands_data() {
+    QTest::addColumn<int>("command");
+    QTest::newRow("WriteI2CRegs") << 0;
+    QTest::newRow("ReadSlvAdr") << 1;
+    QTest::newRow("ChangeSlvAdr") << 2;
+    QTest::newRow("SaveSlvAdr") << 3;
+}
+
+namespace {
+uint8_t IssueCommand(int command) {
+    static const uint8_t port = 0xA5;
+    switch (command) {
+    case 0:
+        return WriteI2CRegs(&port, 0, 0);
+    case 1:
+        return ReadSlvAdr();
+    case 2:
+        return ChangeSlvAdr(0x7E);
+    default:
+        return SaveSlvAdr();
+    }
+}
+} // namespace
+
+void TestVantrel32::closedLinkRefusesCommands() {
+    QFETCH(int, command);
+    QCOMPARE(CALL(IssueCommand(command)), uint8_t{1});
+    QVERIFY(StartSim({}));
+    Open();
+    CALL(Connect(0));
+    QCOMPARE(CALL(IssueCommand(command)), uint8_t{1});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kClosed}));
+}
+
+void TestVantrel32::commandCompletes_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("intType");
+    QTest::addColumn<uintptr_t>("code");
+    QTest::addColumn<intptr_t>("arg"); // -1: not looked at
+    QTest::addColumn<QStringList>("events");
+
+    QTest::newRow("write, no interrupt") << 0 << QByteArray("\x5A") << 0 << uintptr_t('w')
+                                         << intptr_t(-1) << QStringList{"port FF -> 5A"};
+    QTest::newRow("write, line 1") << 0 << QByteArray("\x00", 1) << 1 << uintptr_t('x')
+                                   << intptr_t(-1) << QStringList{"port FF -> 00", "INT1 pulse"};
+    QTest::newRow("write, line 2") << 0 << QByteArray("\x81") << 2 << uintptr_t('y') << intptr_t(-1)
+                                   << QStringList{"port FF -> 81", "INT2 pulse"};
+    QTest::newRow("write, 16 bytes: the port takes the last")
+        << 0 << QByteArray("0123456789ABCDE\x7F") << 0 << uintptr_t('w') << intptr_t(-1)
+        << QStringList{"port FF -> 7F"};
+    QTest::newRow("read address") << 1 << QByteArray() << 0 << uintptr_t('a') << intptr_t(0x40)
+                                  << QStringList{"address read 40"};
+    QTest::newRow("change address") << 2 << QByteArray() << 0 << uintptr_t('c') << intptr_t(-1)
+                                    << QStringList{"address 40 -> 7E"};
+    QTest::newRow("save address") << 3 << QByteArray() << 0 << uintptr_t('s') << intptr_t(-1)
+                                  << QStringList{"address saved 40"};
+}
+
+void TestVantrel32::commandCompletes() {
+    QFETCH(int, command);
+    QFETCH(QByteArray, data);
+    QFETCH(int, intType);
+    QFETCH(uintptr_t, code);
+    QFETCH(intptr_t, arg);
+    QFETCH(QStringList, events);
+    QVERIFY(StartSim({}));
+    Open();
+
+    uint8_t status = 0xFF;
+    switch (command) {
+    case 0: {
+        // The library must copy the area during the call: it is gone right after.
+        auto copy = std::make_unique<QByteArray>(data);
+        status = CALL(WriteI2CRegs(reinterpret_cast<const uint8_t*>(copy->constData()),
+                                   int32_t(copy->size() - 1), uint8_t(intType)));
+        copy->fill('\xEE');
+        copy.reset();
+        break;
+    }
+    case 1:
+        status = CALL(ReadSlvAdr());
+        break;
+    case 2:
+        status = CALL(ChangeSlvAdr(0x7E));
+        break;
+    default:
+        status = CALL(SaveSlvAdr());
+        break;
+    }
+    QCOMPARE(status, uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', code}));
+    if (arg >= 0) {
+        QCOMPARE(log_->args.last(), arg);
+    }
+    for (const QString& event : events) {
+        QTRY_COMPARE(sim_->CountEvents(event), 1);
+    }
+    // The link is free again.
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->Count('a'), command == 1 ? 2 : 1);
+}
+
+void TestVantrel32::invalidWriteIsNotSent_data() {
+    QTest::addColumn<bool>("nullData");
+    QTest::addColumn<int>("lastIndex");
+    QTest::addColumn<int>("intType");
+
+    QTest::newRow("null data") << true << 0 << 0;
+    QTest::newRow("negative last index") << false << -1 << 0;
+    QTest::newRow("17 bytes") << false << 16 << 0;
+    QTest::newRow("huge last index") << false << 0x7FFFFFFF << 0;
+    QTest::newRow("interrupt type 3") << false << 0 << 3;
+    QTest::newRow("interrupt type 255") << false << 0 << 255;
+}
+
+void TestVantrel32::invalidWriteIsNotSent() {
+    QFETCH(bool, nullData);
+    QFETCH(int, lastIndex);
+    QFETCH(int, intType);
+    const uint8_t data[17] = {};
+    const uint8_t* area = nullData ? nullptr : data;
+    QCOMPARE(CALL(WriteI2CRegs(area, lastIndex, uint8_t(intType))), uint8_t{3});
+    QVERIFY(StartSim({}));
+    Open();
+    QCOMPARE(CALL(WriteI2CRegs(area, lastIndex, uint8_t(intType))), uint8_t{3});
+    // Nothing went out and nothing waits: the next command goes through at once.
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
+    QVERIFY(!sim_->Events().join('\n').contains("port"));
+}
+
+void TestVantrel32::busyWhileCommandInFlight() {
+    QVERIFY(StartSim({"--late-reply", "300"}));
+    Open();
+    const uint8_t port = 0x3C;
+    QCOMPARE(CALL(WriteI2CRegs(&port, 0, 1)), uint8_t{0});
+    QCOMPARE(CALL(WriteI2CRegs(&port, 0, 0)), uint8_t{2});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{2});
+    QCOMPARE(CALL(ChangeSlvAdr(0x42)), uint8_t{2});
+    QCOMPARE(CALL(SaveSlvAdr()), uint8_t{2});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'x'}));
+    QCOMPARE(CALL(ChangeSlvAdr(0x42)), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'x', 'c'}));
+    // The refused commands never reached the adapter.
+    QCOMPARE(sim_->CountEvents("address 40 -> 42"), 1);
+    QCOMPARE(sim_->CountEvents("port FF -> 3C"), 1);
+}
+
+void TestVantrel32::timeOutFreesLinkAndDropsLateReply() {
+    constexpr qint64 kLate = 300;
+    QVERIFY(StartSim({"--late-reply", QString::number(kLate)}));
+    Open();
+    SetTimeOut(100);
+    const uint8_t first = 0x11;
+    QCOMPARE(CALL(WriteI2CRegs(&first, 0, 0)), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut}));
+    SetTimeOut(1500);
+    // The same command again, before the first one's late 'w' comes back: that reply
+    // carries the old SEQ and must not complete this one, whose own reply takes kLate.
+    const qint64 sent = log_->clock.elapsed();
+    const uint8_t second = 0x22;
+    QCOMPARE(CALL(WriteI2CRegs(&second, 0, 0)), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, 'w'}));
+    QVERIFY2(log_->times.last() - sent >= kLate - 5,
+             qPrintable(QString("completed after %1 ms").arg(log_->times.last() - sent)));
+    QCOMPARE(CALL(IsConnected()), uint8_t{1});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, 'w', 'a'}));
+}
+
+void TestVantrel32::garbageBeforeRepliesIsSurvived() {
+    QVERIFY(StartSim({"--garbage", "40", "--seed", "7"}));
+    Open();
+    Codes expected{kOpened, 'v'};
+    for (int round = 0; round < 12; ++round) {
+        const uint8_t port = uint8_t(round * 17);
+        const uint8_t intType = uint8_t(round % 3);
+        QCOMPARE(CALL(WriteI2CRegs(&port, 0, intType)), uint8_t{0});
+        expected << uintptr_t('w' + intType);
+        QTRY_COMPARE(log_->codes, expected);
+        QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+        expected << uintptr_t('a');
+        QTRY_COMPARE(log_->codes, expected);
+        QCOMPARE(log_->args.last(), intptr_t(0x40));
+    }
+}
+
+void TestVantrel32::hangupClosesOnce_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("commandWaits");
+
+    QTest::newRow("while a command waits") << QStringList{"--hangup-after", "2"} << true;
+    QTest::newRow("while idle, from the console") << QStringList{} << false;
+}
+
+void TestVantrel32::hangupClosesOnce() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, commandWaits);
+    QVERIFY(StartSim(arguments));
+    Open();
+    Codes expected{kOpened, 'v'};
+    if (commandWaits) {
+        QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+        expected << kTimeOut; // the waiting command's outcome comes before the close
+    } else {
+        sim_->Command("hangup");
+    }
+    expected << kClosed;
+    QTRY_COMPARE(log_->codes, expected);
+    QCOMPARE(CALL(IsConnected()), uint8_t{0});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    // Anything the hang-up still had in the pipeline lands before the next close.
+    CALL(Connect(0));
+    expected << kClosed;
+    QTRY_COMPARE(log_->codes, expected);
+}
+
+void TestVantrel32::masterDataArrives_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("one byte") << "write 5A" << QByteArray("\x5A");
+    QTest::newRow("three bytes") << "write 5A 12 34" << QByteArray("\x5A\x12\x34");
+    QTest::newRow("zero byte") << "write 00" << QByteArray("\x00", 1);
+}
+
+void TestVantrel32::masterDataArrives() {
+    QFETCH(QString, command);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(StartSim({}));
+    Open();
+    sim_->Command(command);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'i'}));
+    NotificationLog::Record expected{};
+    expected[0] = uint8_t(bytes.back());
+    expected[1] = uint8_t(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), expected.begin() + 2);
+    QCOMPARE(log_->records.size(), 1);
+    QVERIFY(log_->records.first() == expected);
+}
+
+void TestVantrel32::quickMasterWritesAreNotMixed() {
+    QVERIFY(StartSim({}));
+    Open();
+    constexpr int kWrites = 40;
+    QVector<NotificationLog::Record> expected;
+    for (int n = 0; n < kWrites; ++n) {
+        // Varying lengths, so a record taken from the wrong write shows in every byte.
+        const int length = 1 + n % 5;
+        QString command = "write";
+        NotificationLog::Record record{};
+        for (int k = 0; k < length; ++k) {
+            const uint8_t value = uint8_t(n * 5 + k + 1);
+            command += QString::asprintf(" %02X", value);
+            record[2 + k] = value;
+        }
+        record[0] = record[1 + length];
+        record[1] = uint8_t(length);
+        expected << record;
+        sim_->Command(command);
+    }
+    // The UI thread delivers nothing while the writes pile up on the line.
+    QTRY_COMPARE(log_->records.size(), kWrites);
+    for (int n = 0; n < kWrites; ++n) {
+        QVERIFY2(log_->records[n] == expected[n], qPrintable(QString("write %1").arg(n)));
+    }
+}
+
+void TestVantrel32::repeatedCreateKeepsOneLink() {
+    QVERIFY(StartSim({}));
+    QCOMPARE(VantrelCreate(), message_);
+    Open();
+    VantrelDestroy(); // one of two: the link lives on
+    QCOMPARE(CALL(IsConnected()), uint8_t{1});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
+
+    VantrelDestroy(); // the last: the link ends, the port closes silently
+    QCOMPARE(CALL(IsConnected()), uint8_t{0});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QCOMPARE(VantrelCreate(), message_);
+    QCOMPARE(CALL(IsConnected()), uint8_t{0});
+    Open();
+    QCOMPARE(log_->codes, (Codes{kOpened, 'v', 'a', kOpened, 'v'}));
+}
+
+QTEST_GUILESS_MAIN(TestVantrel32)
+#include "tst_vantrel32.moc"
