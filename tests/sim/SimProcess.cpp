@@ -1,0 +1,106 @@
+#include "SimProcess.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+SimProcess::~SimProcess() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+QString SimProcess::Binary() {
+    const QString name = QStringLiteral("quillon-adapter-sim");
+    // CTest names the build's bin directory; run by hand, the test sits next to the binary.
+    for (const QString& dir :
+         {qEnvironmentVariable("QUILLON_BIN_DIR"), QCoreApplication::applicationDirPath()}) {
+        const QString path = QDir(dir).filePath(name);
+        if (!dir.isEmpty() && QFileInfo(path).isExecutable()) {
+            return path;
+        }
+    }
+    return QStandardPaths::findExecutable(name);
+}
+
+bool SimProcess::Start(const QStringList& args, QString& error) {
+    const QString binary = Binary();
+    if (binary.isEmpty()) {
+        error = "quillon-adapter-sim not found (QUILLON_BIN_DIR or PATH)";
+        return false;
+    }
+    process_.setProgram(binary);
+    process_.setArguments(args);
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    process_.start();
+    if (!process_.waitForStarted(5000)) {
+        error = "cannot start " + binary + ": " + process_.errorString();
+        return false;
+    }
+    const QDeadlineTimer deadline(5000);
+    while (!pending_.contains('\n')) {
+        if (deadline.hasExpired() || !process_.waitForReadyRead(int(deadline.remainingTime()))) {
+            error =
+                "no PTY line; stderr: " + QString::fromLocal8Bit(process_.readAllStandardError());
+            return false;
+        }
+        pending_ += process_.readAllStandardOutput();
+    }
+    const qsizetype end = pending_.indexOf('\n');
+    const QString first = QString::fromUtf8(pending_.left(end));
+    pending_.remove(0, end + 1);
+    if (!first.startsWith("PTY /")) {
+        error = "first line is not the PTY line: " + first;
+        return false;
+    }
+    device_ = first.mid(4);
+    return true;
+}
+
+void SimProcess::SendInput(const QByteArray& line) {
+    process_.write(line + '\n');
+    process_.waitForBytesWritten(1000);
+}
+
+void SimProcess::Collect() {
+    pending_ += process_.readAllStandardOutput();
+    qsizetype end;
+    while ((end = pending_.indexOf('\n')) >= 0) {
+        lines_ << QString::fromUtf8(pending_.left(end));
+        pending_.remove(0, end + 1);
+    }
+}
+
+QStringList SimProcess::RawLines() {
+    Collect();
+    return lines_;
+}
+
+QList<SimProcess::Event> SimProcess::Events() {
+    static const QRegularExpression stamped(R"(^\[ *(\d+\.\d{3})\] (.+)$)");
+    QList<Event> events;
+    for (const QString& line : RawLines()) {
+        const auto match = stamped.match(line);
+        if (match.hasMatch()) {
+            events.append({match.captured(1).toDouble(), match.captured(2)});
+        }
+    }
+    return events;
+}
+
+QStringList SimProcess::EventTexts() {
+    QStringList texts;
+    for (const Event& event : Events()) {
+        texts << event.text;
+    }
+    return texts;
+}
+
+bool SimProcess::Terminate() {
+    process_.terminate();
+    return process_.waitForFinished(5000) && process_.exitStatus() == QProcess::NormalExit &&
+           process_.exitCode() == 0;
+}

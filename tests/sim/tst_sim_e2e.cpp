@@ -1,0 +1,351 @@
+#include "PtyClient.h"
+#include "SimProcess.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <poll.h>
+
+using vantrel::ProtocolCodec;
+using Frame = ProtocolCodec::Frame;
+
+namespace {
+
+constexpr int kReplyMs = 2000; // generous: the machine may be busy
+
+QByteArray Payload(const Frame& frame) {
+    return QByteArray(reinterpret_cast<const char*>(frame.begin()), frame.length);
+}
+
+} // namespace
+
+// Starts a simulator with the given options and opens its line; fails the test otherwise.
+#define START_SIM(sim, client, ...)                                                                \
+    SimProcess sim;                                                                                \
+    PtyClient client;                                                                              \
+    do {                                                                                           \
+        QString startError;                                                                        \
+        QVERIFY2(sim.Start(QStringList{__VA_ARGS__}, startError), qPrintable(startError));         \
+        QVERIFY2(client.Open(sim.Device()), qPrintable(sim.Device()));                             \
+    } while (false)
+
+#define EXPECT_REPLY(cl, fr, wantSeq, wantCode)                                                    \
+    do {                                                                                           \
+        QCOMPARE(cl.Receive(fr, kReplyMs), PtyClient::Result::Frame);                              \
+        QCOMPARE(int(fr.seq), int(wantSeq));                                                       \
+        QCOMPARE(int(fr.code), int(wantCode));                                                     \
+    } while (false)
+
+class TestSimEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstLineAndEventFormat();
+    void writeReportsPortAndInterrupt_data();
+    void writeReportsPortAndInterrupt();
+    void savedAddressSurvivesRestart();
+    void malformedStateFileKeepsDefaultAddress();
+    void malformedFrameIsNotAnswered_data();
+    void malformedFrameIsNotAnswered();
+    void masterWriteSendsDataFrame_data();
+    void masterWriteSendsDataFrame();
+    void hangUp_data();
+    void hangUp();
+    void noReply();
+    void lateReplyDoesNotBlockInput();
+    void garbageBeforeRepliesIsSkipped();
+    void cameraReportsHoldTime();
+    void pacingTakesLineTime_data();
+    void pacingTakesLineTime();
+    void linkServesSuccessiveClientsAndGoesOnTerm();
+};
+
+void TestSimEndToEnd::firstLineAndEventFormat() {
+    START_SIM(sim, client, "--version", "Bench Box 7");
+    QVERIFY(QFileInfo(sim.Device()).exists());
+    QVERIFY(client.Command(1, 'V'));
+    Frame frame;
+    EXPECT_REPLY(client, frame, 1, 'v');
+    QCOMPARE(Payload(frame), QByteArray("Bench Box 7"));
+    QTRY_COMPARE(sim.RawLines().size(), 1);
+    static const QRegularExpression format(R"(^\[[ \d]{7}\.\d{3}\] version sent$)");
+    QVERIFY2(format.match(sim.RawLines().front()).hasMatch(), qPrintable(sim.RawLines().front()));
+}
+
+void TestSimEndToEnd::writeReportsPortAndInterrupt_data() {
+    QTest::addColumn<int>("interrupt");
+    QTest::addColumn<int>("replyCode");
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("no interrupt") << 0 << int('w') << QStringList{"port FF -> BF"};
+    QTest::newRow("INT1") << 1 << int('x') << QStringList{"port FF -> BF", "INT1 pulse"};
+    QTest::newRow("INT2") << 2 << int('y') << QStringList{"port FF -> BF", "INT2 pulse"};
+}
+
+void TestSimEndToEnd::writeReportsPortAndInterrupt() {
+    QFETCH(int, interrupt);
+    QFETCH(int, replyCode);
+    QFETCH(QStringList, events);
+    START_SIM(sim, client);
+    QVERIFY(client.Command(42, 'W', {uint8_t(interrupt), 0xBF}));
+    Frame frame;
+    EXPECT_REPLY(client, frame, 42, replyCode);
+    QCOMPARE(int(frame.length), 0);
+    QTRY_COMPARE(sim.EventTexts(), events);
+    sim.SendInput("read");
+    QTRY_VERIFY(sim.HasEvent("master read BF"));
+}
+
+void TestSimEndToEnd::savedAddressSurvivesRestart() {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("adapter.state");
+    Frame frame;
+    {
+        START_SIM(sim, client, "--state", state);
+        QVERIFY(client.Command(1, 'A'));
+        EXPECT_REPLY(client, frame, 1, 'a');
+        QCOMPARE(Payload(frame), QByteArray("\x40"));
+        QVERIFY(client.Command(2, 'C', {0x7F}));
+        EXPECT_REPLY(client, frame, 2, 'c');
+        QCOMPARE(Payload(frame), QByteArray("\x7E"));
+        QVERIFY(client.Command(3, 'S'));
+        EXPECT_REPLY(client, frame, 3, 's');
+        QCOMPARE(Payload(frame), QByteArray("\x7E"));
+        QTRY_COMPARE(sim.EventTexts(),
+                     (QStringList{"address read 40", "address 40 -> 7E", "address saved 7E"}));
+        // Changed but not saved: must not reach the file.
+        QVERIFY(client.Command(4, 'C', {0x4C}));
+        EXPECT_REPLY(client, frame, 4, 'c');
+        QVERIFY(sim.Terminate());
+    }
+    QFile file(state);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("address 7E\n"));
+
+    START_SIM(sim, client, "--state", state);
+    QVERIFY(client.Command(1, 'A'));
+    EXPECT_REPLY(client, frame, 1, 'a');
+    QCOMPARE(Payload(frame), QByteArray("\x7E"));
+}
+
+void TestSimEndToEnd::malformedStateFileKeepsDefaultAddress() {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("adapter.state");
+    QFile file(state);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("address banana\n");
+    file.close();
+
+    START_SIM(sim, client, "--state", state);
+    QTRY_COMPARE(sim.EventTexts().size(), 1);
+    QVERIFY2(sim.EventTexts().front().startsWith("error "), qPrintable(sim.EventTexts().front()));
+    QVERIFY(client.Command(1, 'A'));
+    Frame frame;
+    EXPECT_REPLY(client, frame, 1, 'a');
+    QCOMPARE(Payload(frame), QByteArray("\x40"));
+}
+
+void TestSimEndToEnd::malformedFrameIsNotAnswered_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const auto encode = [](uint8_t code, std::initializer_list<uint8_t> payload) {
+        const auto frame = ProtocolCodec::Encode(9, code, payload);
+        return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
+    };
+    QTest::newRow("unknown code") << encode('Q', {});
+    QTest::newRow("interrupt type 3") << encode('W', {3, 0x00});
+    QTest::newRow("version with payload") << encode('V', {1});
+    QTest::newRow("change without address") << encode('C', {});
+}
+
+void TestSimEndToEnd::malformedFrameIsNotAnswered() {
+    QFETCH(QByteArray, bytes);
+    START_SIM(sim, client);
+    QVERIFY(client.Send(std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    QTRY_COMPARE(sim.EventTexts().size(), 1);
+    QVERIFY2(sim.EventTexts().front().startsWith("error "), qPrintable(sim.EventTexts().front()));
+    // The next good command is answered, and it is the first thing on the line.
+    QVERIFY(client.Command(10, 'V'));
+    Frame frame;
+    EXPECT_REPLY(client, frame, 10, 'v');
+    QTRY_COMPARE(sim.EventTexts().mid(1), QStringList{"version sent"});
+}
+
+void TestSimEndToEnd::masterWriteSendsDataFrame_data() {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QString>("event");
+    QTest::newRow("one byte") << QByteArray("write 5A") << QByteArray("\x5A") << "master wrote 5A";
+    QTest::newRow("three bytes") << QByteArray("write 5a 12 34") << QByteArray("\x5A\x12\x34")
+                                 << "master wrote 5A 12 34";
+}
+
+void TestSimEndToEnd::masterWriteSendsDataFrame() {
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, payload);
+    QFETCH(QString, event);
+    START_SIM(sim, client);
+    sim.SendInput(command);
+    Frame frame;
+    EXPECT_REPLY(client, frame, 0, 'i');
+    QCOMPARE(Payload(frame), payload);
+    QTRY_VERIFY(sim.HasEvent(event));
+    sim.SendInput("read");
+    QTRY_VERIFY(sim.HasEvent("master read " + event.right(2)));
+    sim.SendInput("write 5G");
+    QTRY_VERIFY(sim.EventTexts().last().startsWith("error "));
+}
+
+void TestSimEndToEnd::hangUp_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("byCommand");
+    QTest::newRow("--hangup-after 2") << QStringList{"--hangup-after", "2"} << false;
+    QTest::newRow("stdin hangup") << QStringList{} << true;
+}
+
+void TestSimEndToEnd::hangUp() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, byCommand);
+    SimProcess sim;
+    PtyClient client;
+    QString error;
+    QVERIFY2(sim.Start(args, error), qPrintable(error));
+    QVERIFY(client.Open(sim.Device()));
+
+    Frame frame;
+    QVERIFY(client.Command(1, 'V'));
+    EXPECT_REPLY(client, frame, 1, 'v');
+    if (byCommand) {
+        sim.SendInput("hangup");
+    } else {
+        QVERIFY(client.Command(2, 'A'));
+    }
+    QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::HangUp);
+    QVERIFY(sim.Process().waitForFinished(kReplyMs));
+    QCOMPARE(sim.Process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.Process().exitCode(), 0);
+    QCOMPARE(sim.EventTexts(), (QStringList{"version sent", "hangup"}));
+}
+
+void TestSimEndToEnd::noReply() {
+    START_SIM(sim, client, "--no-reply");
+    QVERIFY(client.Command(1, 'V'));
+    QVERIFY(client.Command(2, 'W', {0, 0x12}));
+    QTRY_VERIFY(sim.HasEvent("port FF -> 12"));
+    Frame frame;
+    QCOMPARE(client.Receive(frame, 300), PtyClient::Result::Timeout);
+    // Unsolicited data is no reply, and still comes.
+    sim.SendInput("write 77");
+    EXPECT_REPLY(client, frame, 0, 'i');
+}
+
+void TestSimEndToEnd::lateReplyDoesNotBlockInput() {
+    constexpr int kLateMs = 300;
+    START_SIM(sim, client, "--late-reply", QString::number(kLateMs));
+    QElapsedTimer sent;
+    sent.start();
+    QVERIFY(client.Command(1, 'V'));
+    QVERIFY(client.Command(2, 'W', {0, 0x12}));
+    sim.SendInput("write 66");
+    // The write is handled and the master's data goes out while the first reply waits.
+    Frame frame;
+    EXPECT_REPLY(client, frame, 0, 'i');
+    QTRY_VERIFY(sim.HasEvent("port FF -> 12"));
+    QVERIFY2(sent.elapsed() < kLateMs, "input was not handled while a reply was waiting");
+
+    EXPECT_REPLY(client, frame, 1, 'v');
+    QVERIFY2(sent.elapsed() >= kLateMs, qPrintable(QString::number(sent.elapsed())));
+    EXPECT_REPLY(client, frame, 2, 'w');
+}
+
+void TestSimEndToEnd::garbageBeforeRepliesIsSkipped() {
+    START_SIM(sim, client, "--garbage", "40", "--seed", "12345");
+    Frame frame;
+    for (int seq = 1; seq <= 30; ++seq) {
+        const uint8_t code = seq % 2 ? 'V' : 'A';
+        QVERIFY(client.Command(uint8_t(seq), code));
+        EXPECT_REPLY(client, frame, seq, code + ('a' - 'A'));
+    }
+    QVERIFY(client.Discarded() >= 30);
+}
+
+void TestSimEndToEnd::cameraReportsHoldTime() {
+    START_SIM(sim, client, "--camera");
+    Frame frame;
+    QElapsedTimer held;
+    QVERIFY(client.Command(1, 'W', {1, 0xBF}));
+    held.start();
+    EXPECT_REPLY(client, frame, 1, 'x');
+    // Hold the switch, and make sure nothing else arrives meanwhile.
+    QCOMPARE(client.Receive(frame, 200), PtyClient::Result::Timeout);
+    const qint64 heldNs = held.nsecsElapsed();
+    QVERIFY(client.Command(2, 'W', {1, 0xFF}));
+    EXPECT_REPLY(client, frame, 2, 'x');
+
+    QTRY_VERIFY(sim.EventTexts().size() >= 6);
+    const QStringList events = sim.EventTexts();
+    QCOMPARE(events.mid(0, 3), (QStringList{"port FF -> BF", "INT1 pulse", "SW7 pressed"}));
+    QCOMPARE(events.mid(3, 2), (QStringList{"port BF -> FF", "INT1 pulse"}));
+    static const QRegularExpression released(R"(^SW7 released after (\d+) ms$)");
+    const auto match = released.match(events.at(5));
+    QVERIFY2(match.hasMatch(), qPrintable(events.at(5)));
+    const double gapMs = double(heldNs) / 1e6;
+    const int reported = match.captured(1).toInt();
+    QVERIFY2(qAbs(reported - gapMs) <= 5.0,
+             qPrintable(QString("reported %1 ms, gap %2 ms").arg(reported).arg(gapMs)));
+}
+
+void TestSimEndToEnd::pacingTakesLineTime_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<double>("byteMs");
+    QTest::newRow("9600 baud") << QStringList{"--pace"} << 10.0 / 9600 * 1000;
+    QTest::newRow("2400 baud") << QStringList{"--baud", "2400"} << 10.0 / 2400 * 1000;
+}
+
+void TestSimEndToEnd::pacingTakesLineTime() {
+    QFETCH(QStringList, args);
+    QFETCH(double, byteMs);
+    const QString version(60, 'P');
+    SimProcess sim;
+    PtyClient client;
+    QString error;
+    QVERIFY2(sim.Start(args + QStringList{"--version", version}, error), qPrintable(error));
+    QVERIFY(client.Open(sim.Device()));
+
+    Frame frame;
+    for (int seq = 1; seq <= 3; ++seq) {
+        QElapsedTimer clock;
+        clock.start(); // before sending: the simulator may answer before Command() returns
+        QVERIFY(client.Command(uint8_t(seq), 'V'));
+        EXPECT_REPLY(client, frame, seq, 'v');
+        const double tookMs = double(clock.nsecsElapsed()) / 1e6;
+        const double lineMs = (ProtocolCodec::kHeaderSize + 1 + version.size()) * byteMs;
+        QVERIFY2(tookMs >= lineMs,
+                 qPrintable(QString("took %1 ms, the line needs %2 ms").arg(tookMs).arg(lineMs)));
+    }
+}
+
+void TestSimEndToEnd::linkServesSuccessiveClientsAndGoesOnTerm() {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("ttyADAPTER");
+    SimProcess sim;
+    QString error;
+    QVERIFY2(sim.Start({"--link", link}, error), qPrintable(error));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.Device());
+    sim.Process().closeWriteChannel(); // end of input must not end the simulator
+
+    Frame frame;
+    for (int round = 1; round <= 3; ++round) {
+        PtyClient client;
+        QVERIFY2(client.Open(link), qPrintable(QString("round %1").arg(round)));
+        QVERIFY(client.Command(uint8_t(round), 'A'));
+        EXPECT_REPLY(client, frame, round, 'a');
+    }
+    QVERIFY(sim.Terminate());
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+QTEST_GUILESS_MAIN(TestSimEndToEnd)
+#include "tst_sim_e2e.moc"
