@@ -1,0 +1,67 @@
+#include "PathShortening.h"
+
+#include <QTest>
+
+namespace {
+
+// One pixel per character keeps the limits readable.
+int CharCount(const QString& s) {
+    return static_cast<int>(s.size());
+}
+
+} // namespace
+
+class TestPathShortening : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shortening_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("expected");
+        const QString path = QStringLiteral("C:\\Programme\\Tools\\Data\\file.txt");
+        QTest::newRow("fits") << path << CharCount(path) << path;
+        QTest::newRow("first cut")
+            << path << CharCount(path) - 1 << QStringLiteral("C:\\...\\Tools\\Data\\file.txt");
+        QTest::newRow("second cut") << path << 24 << QStringLiteral("C:\\...\\Data\\file.txt");
+        QTest::newRow("third cut") << path << 19 << QStringLiteral("C:\\...\\file.txt");
+        QTest::newRow("drive dropped") << path << 14 << QStringLiteral("...\\file.txt");
+        QTest::newRow("name only") << path << 11 << QStringLiteral("file.txt");
+        QTest::newRow("never fits") << path << 2 << QStringLiteral("file.txt");
+        QTest::newRow("no directory")
+            << QStringLiteral("file.txt") << 2 << QStringLiteral("file.txt");
+        QTest::newRow("relative") << QStringLiteral("a\\bb\\c.txt") << 9
+                                  << QStringLiteral("...\\c.txt");
+        QTest::newRow("rooted, no drive")
+            << QStringLiteral("\\dir\\sub\\f") << 9 << QStringLiteral("\\...\\f");
+        QTest::newRow("drive only") << QStringLiteral("C:file") << 5 << QStringLiteral("file");
+    }
+    void shortening() {
+        QFETCH(QString, path);
+        QFETCH(int, limit);
+        QFETCH(QString, expected);
+        QCOMPARE(ShortenPath(path, limit, CharCount), expected);
+    }
+
+    // The width function is asked about each candidate in turn, longest first.
+    void stepsThroughEachCandidate() {
+        QStringList asked;
+        const auto width = [&](const QString& s) {
+            asked << s;
+            return s == QLatin1String("file.txt") ? 0 : 1000;
+        };
+        QCOMPARE(ShortenPath(QStringLiteral("C:\\Programme\\Tools\\Data\\file.txt"), 10, width),
+                 QStringLiteral("file.txt"));
+        const QStringList expected = {
+            QStringLiteral("C:\\Programme\\Tools\\Data\\file.txt"),
+            QStringLiteral("C:\\...\\Tools\\Data\\file.txt"),
+            QStringLiteral("C:\\...\\Data\\file.txt"),
+            QStringLiteral("C:\\...\\file.txt"),
+            QStringLiteral("...\\file.txt"),
+        };
+        QCOMPARE(asked, expected);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPathShortening)
+#include "tst_PathShortening.moc"
