@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 using platform::ColorToRGB;
 
 namespace {
@@ -139,7 +141,9 @@ void TLinkLabel::DrawLabelText(QPainter& painter, int flags) {
         t.translate((width() - w) / 2, 0);
         break;
     case taRightJustify:
-        t.translate(width() - w - 2 - borderWidth_, 0);
+        // Two pixels off the right edge, but never further left than left-aligned text: a
+        // label sized to its text would otherwise lose its first two columns.
+        t.translate(std::max(width() - w - 2 - borderWidth_, borderWidth_), 0);
         break;
     }
     switch (layout_) {

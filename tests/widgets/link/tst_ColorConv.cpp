@@ -130,6 +130,9 @@ private slots:
                     RGB2HLS(rgb, hls);
                     HLS2RGB(hls, back);
                     CompareTriple(back, rgb, 1e-11);
+                    if (QTest::currentTestFailed()) {
+                        return;
+                    }
                 }
             }
         }
@@ -149,6 +152,9 @@ private slots:
                         back[0] -= 1.0;
                     }
                     CompareTriple(back, hls, 1e-9);
+                    if (QTest::currentTestFailed()) {
+                        return;
+                    }
                 }
             }
         }

@@ -324,6 +324,41 @@ private slots:
         }
     }
 
+    // A right-aligned label sized to its text shows all of it, like a left-aligned one.
+    void rightAlignedTextIsWhole_data() {
+        QTest::addColumn<bool>("copies");
+        QTest::newRow("plain") << false;
+        QTest::newRow("highlight and shadow") << true;
+    }
+    void rightAlignedTextIsWhole() {
+        QFETCH(bool, copies);
+        Scene left;
+        Scene right;
+        for (Scene* scene : {&left, &right}) {
+            scene->label->setShowHighlight(copies);
+            scene->label->setShowShadow(copies);
+        }
+        right.label->setAlignment(TLinkLabel::taRightJustify);
+        right.label->setCaption(QStringLiteral("x"));
+        right.label->setCaption(left.label->Caption());
+        QCOMPARE(right.label->size(), left.label->size());
+        const QImage leftImage = left.Grab().copy(left.Area());
+        const QImage rightImage = right.Grab().copy(right.Area());
+        // Right alignment may place the glyphs a fraction of a pixel differently, no more.
+        for (TColor color :
+             {left.label->FontColor(), left.label->HighlightColor(), left.label->ShadowColor()}) {
+            const QRect l = BoxOf(leftImage, leftImage.rect(), color);
+            const QRect r = BoxOf(rightImage, rightImage.rect(), color);
+            QCOMPARE(l.isEmpty(), !copies && color != left.label->FontColor());
+            QVERIFY2(qAbs(l.left() - r.left()) <= 1 && qAbs(l.right() - r.right()) <= 1,
+                     qPrintable(QStringLiteral("left-aligned %1..%2, right-aligned %3..%4")
+                                    .arg(l.left())
+                                    .arg(l.right())
+                                    .arg(r.left())
+                                    .arg(r.right())));
+        }
+    }
+
     // With accelerators hidden an "&" takes room and is drawn.
     void literalAmpersand() {
         TLinkLabel shown;
