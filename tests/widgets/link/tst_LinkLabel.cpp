@@ -3,6 +3,7 @@
 #include "LinkLabel.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QEnterEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -13,6 +14,16 @@
 #include <stdexcept>
 
 using namespace platform;
+
+// Stands in for the desktop's handlers of some schemes, so the default opener can be followed
+// to the end without starting a browser or a mail program.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 class TestLinkLabel : public QObject {
     Q_OBJECT
@@ -296,6 +307,40 @@ private slots:
         QCOMPARE(opened.size(), 1);
         // The whole address arrives as one URL, character for character.
         QCOMPARE(QUrl::fromPercentEncoding(opened.first().toEncoded()), target);
+    }
+
+    void desktopHandlerGetsOneUrl_data() {
+        QTest::addColumn<int>("linkType");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("web") << int(TLinkLabel::ltWWW) << "https://www.example.com/a?b=1"
+                             << "https://www.example.com/a?b=1";
+        QTest::newRow("web without scheme") << int(TLinkLabel::ltWWW) << "www.example.com"
+                                            << "http://www.example.com";
+        QTest::newRow("e-mail") << int(TLinkLabel::ltEMail) << "support@example.com"
+                                << "mailto:support@example.com";
+        QTest::newRow("shell characters") << int(TLinkLabel::ltWWW) << "http://x.example/;ls|sh"
+                                          << "http://x.example/;ls|sh";
+    }
+    void desktopHandlerGetsOneUrl() {
+        QFETCH(int, linkType);
+        QFETCH(QString, address);
+        QFETCH(QString, url);
+        TLinkLabel::OpenUrl = &TLinkLabel::OpenUrlWithDesktop;
+        UrlRecorder recorder;
+        for (const char* scheme : {"http", "https", "mailto"}) {
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &recorder, "open");
+        }
+        TLinkLabel label;
+        label.setLinkActive(true);
+        label.setLinkType(static_cast<TLinkLabel::TLinkType>(linkType));
+        label.setLinkedAdress(address);
+        label.Click();
+        for (const char* scheme : {"http", "https", "mailto"}) {
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        }
+        QCOMPARE(recorder.urls.size(), 1);
+        QCOMPARE(QUrl::fromPercentEncoding(recorder.urls.first().toEncoded()), url);
     }
 
     void clickWithoutLink_data() {
