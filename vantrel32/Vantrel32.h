@@ -5,8 +5,17 @@
  * window, numbered as VantrelCreate returned, word parameter = code, long parameter =
  * slave address for code 'a'.
  *
- * Command status: 0 = sent to the adapter, 1 = serial port not open, 2 = adapter busy
- * (an earlier command still waits for its reply).
+ * Command status: 0 = sent to the adapter, 1 = serial port not open (also while an opening
+ * is under way), 2 = adapter busy (an earlier command still waits for its reply),
+ * 3 = WriteI2CRegs arguments that make no command (null data, lastIndex outside 0..15,
+ * intType above 2): nothing is sent and no notification follows.
+ *
+ * COM port n is the device named by the environment variable VANTREL_COM<n> when set, else
+ * /dev/ttyS<n-1>. VANTREL_TRACE=1 writes every frame to standard error.
+ *
+ * GetI2CData returns the record of the oldest 'i' notification not yet fetched: call it once
+ * in the handler of each 'i'. GetVersion's text stays valid until the next GetVersion.
+ * Details: docs/protocol.md.
  */
 #ifndef VANTREL32_H
 #define VANTREL32_H
