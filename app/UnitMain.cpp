@@ -18,7 +18,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     move(373, 193);
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans")});
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(11);
     setFont(font);
     QPalette pal = palette();
@@ -39,7 +39,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     WireEvents();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    ReleasePendingSwitches();
+}
 
 // The non-visual members and their stored settings; a designer layout holds widgets
 // only, so they are read here, in the order a layout stores them.
@@ -51,6 +53,10 @@ void TForm1::CreateNonVisualMembers() {
     Vantrel->OnOpen = [this](QObject* s, uint8_t port) { VantrelOpen(s, port); };
     Vantrel->OnClose = [this](QObject* s) { VantrelClose(s); };
     Vantrel->OnTimeOut = [this](QObject* s) { VantrelTimeOut(s); };
+    Vantrel->OnI2CDataAvail = [this](QObject* s, TI2CData d) { VantrelI2CDataAvail(s, d); };
+    Vantrel->OnWriteI2CRegs = [this](QObject* s, uint8_t t) { VantrelWriteI2CRegs(s, t); };
+    Vantrel->OnSlvAdrOP = [this](QObject* s, uint8_t op) { VantrelSlvAdrOP(s, op); };
+    Vantrel->OnSlvAdrRead = [this](QObject* s, uint8_t a) { VantrelSlvAdrRead(s, a); };
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -61,6 +67,13 @@ void TForm1::CreateNonVisualMembers() {
 void TForm1::WireEvents() {
     connect(BtnCOM, &QPushButton::clicked, this, [this] { BtnCOMClick(BtnCOM); });
     UpDown1->OnClick = [this](QObject* s, TUpDown::TUDBtnType) { UpDown1Click(s); };
+    WirePortPage();
+    WireSlaveAddress();
+    WireKeypad();
+}
+
+QString TForm1::Hex2(int value) {
+    return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 QString TForm1::StatusText() const {

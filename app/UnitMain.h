@@ -1,12 +1,13 @@
 #pragma once
 
+#include "KeypadButtons.h"
+#include "Vantrel.h"
 #include "ui_UnitMain.h"
 
 #include <QWidget>
 
 class QLabel;
 class QTimer;
-class TVantrel;
 
 // The panel's one window. It keeps no state beyond its controls: the port byte and the
 // slave address live in LED groups, the connection state and port number in the adapter
@@ -24,14 +25,60 @@ public:
 
     QString StatusText() const;
 
+    // Connection control.
     void BtnCOMClick(QObject* Sender);
     void UpDown1Click(QObject* Sender);
     void VantrelOpen(QObject* Sender, uint8_t Comport);
     void VantrelClose(QObject* Sender);
     void VantrelTimeOut(QObject* Sender);
 
+    // Port image and write path.
+    void LEDPortClick(QObject* Sender);
+    void EditWriteKeyPress(QObject* Sender, QChar& Key);
+    void EditWriteExit(QObject* Sender);
+    void BtnWDataClick(QObject* Sender);
+    void LEDAutoSendClick(QObject* Sender);
+    void VantrelI2CDataAvail(QObject* Sender, TI2CData I2CData);
+    void VantrelWriteI2CRegs(QObject* Sender, uint8_t IntType);
+    void InSlvAdrKeyPress(QObject* Sender, QChar& Key);
+
+    // Slave address panel.
+    void LEDA0Click(QObject* Sender);
+    void RB74Click(QObject* Sender);
+    void BtnGetSlvAdrClick(QObject* Sender);
+    void BtnCSlvAdrClick(QObject* Sender);
+    void BtnSSlvAdrClick(QObject* Sender);
+    void VantrelSlvAdrRead(QObject* Sender, uint8_t pSlvAdr);
+    void VantrelSlvAdrOP(QObject* Sender, uint8_t OP);
+
+    // Camera keypad: one handler per button, each pressing its switches.
+#define QUILLON_DECLARE_KEYPAD_HANDLER(name, pattern) void name##Click(QObject* Sender);
+    QUILLON_KEYPAD_BUTTONS(QUILLON_DECLARE_KEYPAD_HANDLER)
+#undef QUILLON_DECLARE_KEYPAD_HANDLER
+    void Timer1Timer(QObject* Sender);
+
+    // Two upper-case hexadecimal digits, zero-filled.
+    static QString Hex2(int value);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void CreateNonVisualMembers();
     void WireEvents();
+    void WirePortPage();
+    void WireSlaveAddress();
+    void WireKeypad();
     void SetStatus(const QString& text);
+
+    void FilterHexKey(QChar& Key);
+    uint8_t WritePort(uint8_t value);
+    void DoChangeSlvAdr();
+    void RefreshPortDisplay(bool withEntry);
+    void ReportWrite(uint8_t status);
+    void ShowSlaveAddress();
+    void ReportAddressCommand(uint8_t status);
+    void SendRPUPattern(uint8_t pattern);
+    void ReleasePendingSwitches();
 };

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev
     libbenchmark-dev clang libclang-rt-dev
-    xvfb xauth fonts-dejavu-core binutils
+    xvfb xauth fonts-dejavu-core fonts-liberation2 binutils
 )
 
 missing=()
