@@ -143,7 +143,7 @@ int Simulator::Run() {
         if (fds[0].revents & POLLIN) {
             ReadPty(now);
         }
-        if (!done_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+        if (!done_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) {
             ReadStdin(now);
         }
         if (!done_) {
