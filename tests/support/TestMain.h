@@ -9,6 +9,7 @@
 #define QUILLON_TEST_MAIN(TestClass)                                                               \
     int main(int argc, char** argv) {                                                              \
         TApplication app(argc, argv);                                                              \
+        TApplication::setStyle(QStringLiteral("Windows"));                                         \
         app.setApplicationName(QStringLiteral("Quillon"));                                         \
         app.setTitle(QStringLiteral("Quillon"));                                                   \
         TestClass test;                                                                            \
