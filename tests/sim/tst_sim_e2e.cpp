@@ -49,6 +49,7 @@ private slots:
     void writeReportsPortAndInterrupt();
     void savedAddressSurvivesRestart();
     void malformedStateFileKeepsDefaultAddress();
+    void failedSaveIsNotConfirmed();
     void malformedFrameIsNotAnswered_data();
     void malformedFrameIsNotAnswered();
     void masterWriteSendsDataFrame_data();
@@ -146,6 +147,17 @@ void TestSimEndToEnd::malformedStateFileKeepsDefaultAddress() {
     Frame frame;
     EXPECT_REPLY(client, frame, 1, 'a');
     QCOMPARE(Payload(frame), QByteArray("\x40"));
+}
+
+void TestSimEndToEnd::failedSaveIsNotConfirmed() {
+    QTemporaryDir dir;
+    START_SIM(sim, client, "--state", dir.filePath("missing/adapter.state"));
+    QVERIFY(client.Command(1, 'S'));
+    Frame frame;
+    QCOMPARE(client.Receive(frame, 300), PtyClient::Result::Timeout);
+    QTRY_COMPARE(sim.EventTexts().size(), 1);
+    QVERIFY2(sim.EventTexts().front().startsWith("error address 40 not saved"),
+             qPrintable(sim.EventTexts().front()));
 }
 
 void TestSimEndToEnd::malformedFrameIsNotAnswered_data() {
