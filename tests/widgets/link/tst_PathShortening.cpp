@@ -42,25 +42,6 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(ShortenPath(path, limit, CharCount), expected);
     }
-
-    // The width function is asked about each candidate in turn, longest first.
-    void stepsThroughEachCandidate() {
-        QStringList asked;
-        const auto width = [&](const QString& s) {
-            asked << s;
-            return s == QLatin1String("file.txt") ? 0 : 1000;
-        };
-        QCOMPARE(ShortenPath(QStringLiteral("C:\\Programme\\Tools\\Data\\file.txt"), 10, width),
-                 QStringLiteral("file.txt"));
-        const QStringList expected = {
-            QStringLiteral("C:\\Programme\\Tools\\Data\\file.txt"),
-            QStringLiteral("C:\\...\\Tools\\Data\\file.txt"),
-            QStringLiteral("C:\\...\\Data\\file.txt"),
-            QStringLiteral("C:\\...\\file.txt"),
-            QStringLiteral("...\\file.txt"),
-        };
-        QCOMPARE(asked, expected);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestPathShortening)
