@@ -5,6 +5,8 @@
 #include <QFontInfo>
 #include <QStringList>
 
+#include <algorithm>
+
 // A text metric that does not depend on the installed fonts: every character is charWidth
 // wide (an accelerator "&" takes no room while accelerators are shown), every line
 // lineHeight high. With lineHeight 0 a line is 5/4 of the font's pixel size high, which gives

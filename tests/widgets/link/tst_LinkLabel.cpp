@@ -6,11 +6,9 @@
 #include <QDesktopServices>
 #include <QEnterEvent>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
-#include <memory>
 #include <stdexcept>
 
 using namespace platform;
@@ -420,6 +418,34 @@ private slots:
         QCOMPARE(label.cursor().shape(), Qt::IBeamCursor);
         QCOMPARE(calls,
                  (QStringList{QStringLiteral("OnMouseEnter"), QStringLiteral("OnMouseExit")}));
+    }
+
+    // The mouse moving straight from one link to the next: the first is back at rest before
+    // the second reacts.
+    void hoverMovesBetweenLabels() {
+        QWidget form;
+        form.resize(200, 100);
+        TLinkLabel* labels[2] = {new TLinkLabel(&form), new TLinkLabel(&form)};
+        for (int i = 0; i < 2; ++i) {
+            labels[i]->setAutoSize(false);
+            labels[i]->setGeometry(10, 10 + 20 * i, 100, 20);
+            labels[i]->setLinkActive(true);
+        }
+        bool firstHoveringWhenSecondEntered = true;
+        labels[1]->OnMouseEnter = [&](QObject*) {
+            firstHoveringWhenSecondEntered = labels[0]->IsHovering();
+            calls << QStringLiteral("second entered");
+        };
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseMove(&form, QPoint(50, 20));
+        QTRY_VERIFY(labels[0]->IsHovering());
+        QTest::mouseMove(&form, QPoint(50, 40));
+        QTRY_VERIFY(labels[1]->IsHovering());
+        QCOMPARE(calls, QStringList{QStringLiteral("second entered")});
+        QVERIFY(!firstHoveringWhenSecondEntered);
+        QCOMPARE(labels[0]->Cursor(), int(TCursorTable::crDefault));
+        QCOMPARE(labels[1]->Cursor(), TLinkLabel::kLinkCursor);
     }
 
     void hoverIgnoredWithoutLink_data() {
