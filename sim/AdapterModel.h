@@ -42,7 +42,6 @@ public:
 
     uint8_t Port() const { return port_; }
     uint8_t Address() const { return address_; }
-    const std::string& Version() const { return version_; }
 
     // 1..64 printable ASCII characters: what the reply frame may carry.
     static bool IsValidVersion(const std::string& text);
