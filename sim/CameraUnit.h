@@ -22,7 +22,6 @@ public:
     // releases before presses, each group in switch order.
     std::vector<std::string> ReadPort(uint8_t port, Clock::time_point when);
 
-
 private:
     uint8_t last_ = 0xFF;
     std::array<Clock::time_point, 8> pressedAt_{};
