@@ -7,17 +7,10 @@
 #include <QLabel>
 #include <QToolButton>
 
-using platform::TApplicationWindow;
-
 class TestConnection : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TForm1> form;
-
-    void Notify(uintptr_t code) {
-        TApplicationWindow::PostMessage(TVantrel::MessageNumber(), code, 0);
-        QCoreApplication::sendPostedEvents();
-    }
 
 private slots:
     void init() {
@@ -123,24 +116,24 @@ void TestConnection::btnComAsksAndInverts() {
 
 void TestConnection::openShowsThePortTheLibraryReports() {
     recorder::State().comPort = 7; // not what InComNr shows: the library's word counts
-    Notify(8);
+    recorder::Notify(8);
     QCOMPARE(form->BtnCOM->text(), QString("COM7"));
     QCOMPARE(form->StatusText(), QString("COMPort open"));
 }
 
 void TestConnection::closeShowsQuestionMark() {
     recorder::State().comPort = 2;
-    Notify(8);
-    Notify(9);
+    recorder::Notify(8);
+    recorder::Notify(9);
     QCOMPARE(form->BtnCOM->text(), QString("COM?"));
     QCOMPARE(form->StatusText(), QString("COMPort closed"));
 }
 
 void TestConnection::timeOutShowsModalBoxAndKeepsCaption() {
     recorder::State().comPort = 3;
-    Notify(8);
+    recorder::Notify(8);
     ModalCloser closer;
-    Notify(2);
+    recorder::Notify(2);
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.texts.front(), QString("TIMEOUT"));
     QCOMPARE(closer.titles.front(), QString("Quillon"));

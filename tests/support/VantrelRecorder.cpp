@@ -3,6 +3,8 @@
 #include "ApplicationWindow.h"
 #include "Vantrel32.h"
 
+#include <QCoreApplication>
+
 #include <cstring>
 #include <sstream>
 
@@ -11,6 +13,15 @@ namespace recorder {
 namespace {
 Script gState;
 std::vector<Call> gCalls;
+
+uint8_t CommandStatus() {
+    if (!gState.nextStatuses.empty()) {
+        const uint8_t s = gState.nextStatuses.front();
+        gState.nextStatuses.pop_front();
+        return s;
+    }
+    return gState.status;
+}
 
 void Record(const char* name, std::vector<int64_t> args = {}, std::vector<uint8_t> data = {}) {
     gCalls.push_back(Call{name, std::move(args), std::move(data)});
@@ -43,6 +54,11 @@ int CountOf(const std::string& name) {
     return static_cast<int>(CallsNamed(name).size());
 }
 
+void Notify(uintptr_t code, intptr_t arg) {
+    platform::TApplicationWindow::PostMessage(gState.messageNumber, code, arg);
+    QCoreApplication::sendPostedEvents();
+}
+
 std::string Trace() {
     std::ostringstream out;
     for (std::size_t i = 0; i < gCalls.size(); ++i) {
@@ -57,7 +73,7 @@ std::string Trace() {
 
 } // namespace recorder
 
-using recorder::gCalls;
+using recorder::CommandStatus;
 using recorder::gState;
 using recorder::Record;
 
@@ -103,7 +119,7 @@ uint8_t WriteI2CRegs(const uint8_t* data, int32_t lastIndex, uint8_t intType) {
         bytes.assign(data, data + lastIndex + 1);
     }
     Record("WriteI2CRegs", {lastIndex, intType}, bytes);
-    return gState.status;
+    return CommandStatus();
 }
 void GetI2CData(uint8_t* data) {
     Record("GetI2CData");
@@ -111,15 +127,15 @@ void GetI2CData(uint8_t* data) {
 }
 uint8_t ReadSlvAdr(void) {
     Record("ReadSlvAdr");
-    return gState.status;
+    return CommandStatus();
 }
 uint8_t ChangeSlvAdr(uint8_t adr) {
     Record("ChangeSlvAdr", {adr});
-    return gState.status;
+    return CommandStatus();
 }
 uint8_t SaveSlvAdr(void) {
     Record("SaveSlvAdr");
-    return gState.status;
+    return CommandStatus();
 }
 const char* GetVersion(void) {
     Record("GetVersion");
