@@ -135,7 +135,9 @@ int Simulator::Run() {
             return 1;
         }
         const Clock::time_point now = Clock::now();
-        if (fds[0].revents & (POLLERR | POLLNVAL)) {
+        // Our own slave descriptor keeps the master from seeing a hang-up; should one come
+        // anyway, carrying on would only spin on it.
+        if (fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) {
             std::fprintf(stderr, "quillon-adapter-sim: pseudo-terminal failed\n");
             Finish();
             return 1;
