@@ -19,8 +19,8 @@ std::string CodeName(uint8_t code) {
 
 AdapterModel::Outcome Refuse(const ProtocolCodec::Frame& frame, const std::string& why) {
     AdapterModel::Outcome outcome;
-    outcome.events.push_back("error " + why + ": code " + CodeName(frame.code) + " seq " +
-                             std::to_string(frame.seq) + ", not answered");
+    outcome.events.push_back("error " + why + "; frame " + CodeName(frame.code) + " seq " +
+                             std::to_string(frame.seq) + " not answered");
     return outcome;
 }
 

@@ -197,8 +197,9 @@ void Simulator::TakeFrames(Clock::time_point now) {
 void Simulator::ReportDiscarded(Clock::time_point now) {
     const std::size_t discarded = rx_.Discarded();
     if (discarded > discardedReported_) {
-        log_.Event("error garbage: " + std::to_string(discarded - discardedReported_) +
-                       " bytes dropped",
+        const std::size_t count = discarded - discardedReported_;
+        log_.Event("error garbage: " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
+                       " dropped",
                    now);
         discardedReported_ = discarded;
     }
