@@ -14,6 +14,7 @@ struct Call {
     std::string name;
     std::vector<int64_t> args; // scalar arguments in order
     std::vector<uint8_t> data; // WriteI2CRegs: the bytes it was given
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
 };
 
 struct Script {

@@ -1,0 +1,256 @@
+#include "PanelTest.h"
+#include "TestMain.h"
+#include "VantrelRecorder.h"
+
+#include <QGroupBox>
+
+using panel::Click;
+using panel::LitPortBits;
+using std::chrono::duration_cast;
+using std::chrono::milliseconds;
+
+class TestKeypad : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> form;
+
+    std::vector<recorder::Call> Writes() { return recorder::CallsNamed("WriteI2CRegs"); }
+
+    void ExpectDisplays(int pattern) {
+        const QString hex = TForm1::Hex2(pattern);
+        QCOMPARE(form->PlRPUPort->Caption(), "0x" + hex);
+        QCOMPARE(form->PlPort->Caption(), "0x" + hex);
+        QCOMPARE(form->EditWrite->text(), hex);
+        QCOMPARE(LitPortBits(*form), pattern);
+    }
+
+private slots:
+    void init() {
+        recorder::Reset();
+        form = std::make_unique<TForm1>();
+        form->show();
+        recorder::Calls().clear();
+    }
+    void cleanup() { form.reset(); }
+
+    void everyButtonPressesItsSwitches_data();
+    void everyButtonPressesItsSwitches();
+    void releaseWritesFFWithInterrupt1();
+    void secondPressDoesNotMoveTheRelease();
+    void releaseDoesNotRestoreThePreviousImage();
+    void closedPortIsReportedAtPressAndRelease();
+    void closingMidPressReleasesTheSwitches_data();
+    void closingMidPressReleasesTheSwitches();
+};
+
+void TestKeypad::everyButtonPressesItsSwitches_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("switches");
+    // The camera unit's switches on the port pins, active low.
+    QTest::newRow("SW7") << "BtnSW7"
+                         << "SW7"
+                         << "Previous description"
+                         << "Vision pattern switching" << QStringList{"SW7"};
+    QTest::newRow("SW6 + 7") << "BtnSW67"
+                             << "SW6 + 7"
+                             << "Reverse order"
+                             << "Vision pattern switching" << QStringList{"SW6", "SW7"};
+    QTest::newRow("SW1 + 4") << "BtnSW14"
+                             << "SW1 + 4"
+                             << "Moving to left"
+                             << "ring center" << QStringList{"SW1", "SW4"};
+    QTest::newRow("SW1 + 5") << "BtnSW15"
+                             << "SW1 + 5"
+                             << "Moving to right"
+                             << "ring center" << QStringList{"SW1", "SW5"};
+    QTest::newRow("SW8 + 5") << "BtnSW85"
+                             << "SW8 + 5"
+                             << "Moving up"
+                             << "ring center" << QStringList{"SW8", "SW5"};
+    QTest::newRow("SW8 + 4") << "BtnSW84"
+                             << "SW8 + 4"
+                             << "Moving down"
+                             << "ring center" << QStringList{"SW8", "SW4"};
+    QTest::newRow("SW2 + 4") << "BtnSW24"
+                             << "SW2 + 4"
+                             << "Reduces inner circle"
+                             << "ring size" << QStringList{"SW2", "SW4"};
+    QTest::newRow("SW2 + 5") << "BtnSW25"
+                             << "SW2 + 5"
+                             << "Enlarges inner circle"
+                             << "ring size" << QStringList{"SW2", "SW5"};
+    QTest::newRow("SW3 + 4") << "BtnSW34"
+                             << "SW3 + 4"
+                             << "Reduces outer circle"
+                             << "ring size" << QStringList{"SW3", "SW4"};
+    QTest::newRow("SW3 + 5") << "BtnSW35"
+                             << "SW3 + 5"
+                             << "Enlarges outer circle"
+                             << "ring size" << QStringList{"SW3", "SW5"};
+    QTest::newRow("SW5 exposure") << "BtnSW5"
+                                  << "SW5"
+                                  << "Brighter"
+                                  << "Exposure adjustment" << QStringList{"SW5"};
+    QTest::newRow("SW4 exposure") << "BtnSW4"
+                                  << "SW4"
+                                  << "Darker"
+                                  << "Exposure adjustment" << QStringList{"SW4"};
+    QTest::newRow("SW3 scroll") << "BtnSW3"
+                                << "SW3"
+                                << "Moving to right"
+                                << "Screen scroll adjust." << QStringList{"SW3"};
+    QTest::newRow("SW8 scroll") << "BtnSW8"
+                                << "SW8"
+                                << "Moving to left"
+                                << "Screen scroll adjust." << QStringList{"SW8"};
+    QTest::newRow("SW1 position") << "BtnSW1"
+                                  << "SW1"
+                                  << "Moving up"
+                                  << "Disp. position adjust." << QStringList{"SW1"};
+    QTest::newRow("SW2 position") << "BtnSW2"
+                                  << "SW2"
+                                  << "Moving down"
+                                  << "Disp. position adjust." << QStringList{"SW2"};
+    QTest::newRow("SW3 contents") << "BtnSW3Z"
+                                  << "SW3"
+                                  << "Moving to right"
+                                  << "Disp. contents adjust." << QStringList{"SW3"};
+    QTest::newRow("SW8 contents") << "BtnSW8Z"
+                                  << "SW8"
+                                  << "Moving to left"
+                                  << "Disp. contents adjust." << QStringList{"SW8"};
+    QTest::newRow("SW1 frame") << "BtnSW1f"
+                               << "SW1"
+                               << "Moving up"
+                               << "Z. frame posit. adjust." << QStringList{"SW1"};
+    QTest::newRow("SW2 frame") << "BtnSW2f"
+                               << "SW2"
+                               << "Moving down"
+                               << "Z. frame posit. adjust." << QStringList{"SW2"};
+    QTest::newRow("SW5 frame") << "BtnSW5f"
+                               << "SW5"
+                               << "Telephoto"
+                               << "Z. frame posit. adjust." << QStringList{"SW5"};
+    QTest::newRow("SW4 frame") << "BtnSW4f"
+                               << "SW4"
+                               << "Wide"
+                               << "Z. frame posit. adjust." << QStringList{"SW4"};
+    QTest::newRow("SW5 + 6") << "BtnSW56"
+                             << "SW5 + 6"
+                             << "Saving the screen display contents"
+                             << "Save contents" << QStringList{"SW5", "SW6"};
+    QTest::newRow("SW4 + 6") << "BtnSW46"
+                             << "SW4 + 6"
+                             << "Resetting the adjustment contents"
+                             << "Reset contents" << QStringList{"SW4", "SW6"};
+}
+
+void TestKeypad::everyButtonPressesItsSwitches() {
+    QFETCH(QString, button);
+    QFETCH(QString, caption);
+    QFETCH(QString, hint);
+    QFETCH(QString, box);
+    QFETCH(QStringList, switches);
+    static const QMap<QString, int> pin{{"SW8", 0}, {"SW3", 1}, {"SW2", 2}, {"SW1", 3},
+                                        {"SW5", 4}, {"SW4", 5}, {"SW7", 6}, {"SW6", 7}};
+    int pattern = 0xFF;
+    for (const QString& sw : switches) {
+        pattern &= ~(1 << pin[sw]);
+    }
+
+    auto* b = form->findChild<QPushButton*>(button);
+    QVERIFY(b);
+    QCOMPARE(b->text(), caption);
+    QCOMPARE(b->toolTip(), hint);
+    QCOMPARE(qobject_cast<QGroupBox*>(b->parentWidget())->title(), box);
+    QCOMPARE(b->width(), switches.size() == 2 ? 57 : 35);
+
+    Click(b);
+    const auto writes = Writes();
+    QCOMPARE(writes.size(), std::size_t(1));
+    QCOMPARE(writes[0].data, std::vector<uint8_t>{uint8_t(pattern)});
+    QCOMPARE(writes[0].args[1], int64_t(1));
+    ExpectDisplays(pattern);
+    QCOMPARE(form->StatusText(), QString("Write_CMD"));
+    QVERIFY(form->Timer1->isActive());
+}
+
+void TestKeypad::releaseWritesFFWithInterrupt1() {
+    Click(form->RBNoInt); // the radio buttons play no part on the keypad
+    Click(form->BtnSW7);
+    ExpectDisplays(0xBF);
+    QVERIFY(!form->LEDP6->Checked());
+    QTRY_COMPARE_WITH_TIMEOUT(Writes().size(), std::size_t(2), 2000);
+    const auto writes = Writes();
+    QCOMPARE(writes[0].args[1], int64_t(1));
+    QCOMPARE(writes[1].data, std::vector<uint8_t>{0xFF});
+    QCOMPARE(writes[1].args[1], int64_t(1));
+    ExpectDisplays(0xFF);
+    QVERIFY(!form->Timer1->isActive()); // the release does not arm again
+}
+
+void TestKeypad::secondPressDoesNotMoveTheRelease() {
+    Click(form->BtnSW5);
+    QTest::qWait(100);
+    Click(form->BtnSW4);
+    QCOMPARE(Writes().size(), std::size_t(2));
+    QTRY_COMPARE_WITH_TIMEOUT(Writes().size(), std::size_t(3), 2000);
+    const auto writes = Writes();
+    QCOMPARE(writes[2].data, std::vector<uint8_t>{0xFF});
+    const auto sinceFirst = duration_cast<milliseconds>(writes[2].at - writes[0].at).count();
+    const auto sinceSecond = duration_cast<milliseconds>(writes[2].at - writes[1].at).count();
+    QVERIFY2(sinceFirst >= 249, qPrintable(QString::number(sinceFirst)));
+    // A restarted timer would put the release 250 ms after the second press.
+    QVERIFY2(sinceSecond < 240, qPrintable(QString::number(sinceSecond)));
+    QVERIFY(!form->Timer1->isActive());
+}
+
+void TestKeypad::releaseDoesNotRestoreThePreviousImage() {
+    form->LEDP0->setStatusInt(0x0F);
+    Click(form->BtnSW1);
+    QCOMPARE(Writes().at(0).data, std::vector<uint8_t>{0xF7});
+    QTRY_COMPARE_WITH_TIMEOUT(Writes().size(), std::size_t(2), 2000);
+    QCOMPARE(Writes().at(1).data, std::vector<uint8_t>{0xFF});
+}
+
+void TestKeypad::closedPortIsReportedAtPressAndRelease() {
+    recorder::State().status = 1;
+    Click(form->BtnSW5);
+    QCOMPARE(form->StatusText(), QString("ERROR: COMPORT CLOSED"));
+    ExpectDisplays(0xEF);
+    QVERIFY(form->Timer1->isActive()); // a refused write still arms the release
+    form->StatusPanel->setText("between");
+    QTRY_COMPARE_WITH_TIMEOUT(Writes().size(), std::size_t(2), 2000);
+    QCOMPARE(form->StatusText(), QString("ERROR: COMPORT CLOSED"));
+    ExpectDisplays(0xFF);
+}
+
+void TestKeypad::closingMidPressReleasesTheSwitches_data() {
+    QTest::addColumn<QList<int>>("statusesAfterPress");
+    QTest::newRow("link free") << QList<int>{0};
+    QTest::newRow("link still busy with the press") << QList<int>{2, 2, 2, 0};
+}
+
+void TestKeypad::closingMidPressReleasesTheSwitches() {
+    QFETCH(QList<int>, statusesAfterPress);
+    Click(form->BtnSW7);
+    for (int s : statusesAfterPress) {
+        recorder::State().nextStatuses.push_back(static_cast<uint8_t>(s));
+    }
+    recorder::Calls().clear();
+    form.reset();
+    const auto writes = Writes();
+    QCOMPARE(int(writes.size()), int(statusesAfterPress.size()));
+    for (const auto& w : writes) {
+        QCOMPARE(w.data, std::vector<uint8_t>{0xFF});
+        QCOMPARE(w.args[1], int64_t(1));
+    }
+    // The release goes out before the library instance ends.
+    QCOMPARE(recorder::Calls().back().name, std::string("VantrelDestroy"));
+}
+
+QUILLON_TEST_MAIN(TestKeypad)
+#include "tst_keypad.moc"
