@@ -77,8 +77,7 @@ void TIndBinGControl::setStatusInt(int value) {
     statusInt_ = value;
     setChecked((static_cast<uint32_t>(statusInt_) & OwnBit()) != 0);
     StatusIntChanged();
-    if (OnStatusIntChanged)
-        OnStatusIntChanged(this);
+    RaiseEvent(OnStatusIntChanged, this);
     if (groupIndex_ == 0 || groupUpdating)
         return;
     GroupGuard guard;
@@ -104,8 +103,7 @@ void TIndBinGControl::setChecked(bool value) {
         setStatusInt(static_cast<int>(current & ~OwnBit()));
     }
     RepaintLED();
-    if (OnStatusChanged)
-        OnStatusChanged(this);
+    RaiseEvent(OnStatusChanged, this);
 }
 
 void TIndBinGControl::setStatusBit(int value) {
@@ -144,8 +142,7 @@ void TIndBinGControl::setFlashing(bool value) {
     flashing_ = value;
     UpdateFlashRegistration();
     RepaintLED();
-    if (OnStatusChanged)
-        OnStatusChanged(this);
+    RaiseEvent(OnStatusChanged, this);
 }
 
 void TIndBinGControl::setFrequency(TFlashFreq value) {
@@ -201,8 +198,7 @@ void TIndBinGControl::mouseDoubleClickEvent(QMouseEvent* event) {
     // a press for the mode, but its release is not another click.
     if (event->button() == Qt::LeftButton) {
         skipNextClick_ = true;
-        if (OnDblClick)
-            OnDblClick(this);
+        RaiseEvent(OnDblClick, this);
     }
     Press(event);
 }
@@ -213,8 +209,8 @@ void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
     const bool wasPressed = left && leftPressed_;
     if (left)
         leftPressed_ = false;
-    if (wasPressed && !skipNextClick_ && rect().contains(p) && OnClick)
-        OnClick(this);
+    if (wasPressed && !skipNextClick_ && rect().contains(p))
+        RaiseEvent(OnClick, this);
     if (left)
         skipNextClick_ = false;
     if (OnMouseUp)

@@ -9,6 +9,5 @@ void TIndPersistent::Changed() {
 }
 
 void TIndPersistent::ChangedBy(QObject* sender) {
-    if (OnChange)
-        OnChange(sender);
+    RaiseEvent(OnChange, sender);
 }

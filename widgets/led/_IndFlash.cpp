@@ -11,7 +11,7 @@ TIndFlash::~TIndFlash() {
     // The thread waits for a handed-over tick with the stop request as an alternative, so
     // this join cannot deadlock; a tick still queued for us dies with this object.
     thread_->Stop();
-    thread_->wait();
+    thread_->Wait();
 }
 
 void TIndFlash::setEnabled(bool value) {
@@ -43,15 +43,18 @@ void TIndFlash::UpdateTimer() {
     thread_->Suspend();
     thread_->SetInterval(interval_);
     if (interval_ != 0 && enabled_ && onTimer_) {
-        static constexpr QThread::Priority kPriorities[] = {
-            QThread::IdlePriority,        QThread::LowestPriority, QThread::LowPriority,
-            QThread::NormalPriority,      QThread::HighPriority,   QThread::HighestPriority,
-            QThread::TimeCriticalPriority};
-        thread_->Resume(kPriorities[priority_]);
+        thread_->Resume(priority_);
     }
 }
 
+void TIndFlash::ThreadTick() {
+    thread_->DeliverTick();
+}
+
 void TIndFlash::DoTimer() {
-    if (enabled_ && !destroying_ && onTimer_)
-        onTimer_(this);
+    if (!enabled_ || destroying_ || !onTimer_)
+        return;
+    // A handler may replace itself or destroy the clock; the copy keeps it alive meanwhile.
+    const TNotifyEvent handler = onTimer_;
+    handler(this);
 }

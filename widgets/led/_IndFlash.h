@@ -13,18 +13,10 @@ class TTimerThread;
 class TIndFlash : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
-    Q_PROPERTY(TThreadPriority ThreadPriority READ ThreadPriority WRITE setThreadPriority)
+    Q_PROPERTY(ind::TThreadPriority ThreadPriority READ ThreadPriority WRITE setThreadPriority)
 public:
-    enum TThreadPriority : uint8_t {
-        tpIdle,
-        tpLowest,
-        tpLower,
-        tpNormal,
-        tpHigher,
-        tpHighest,
-        tpTimeCritical
-    };
-    Q_ENUM(TThreadPriority)
+    using enum ind::TThreadPriority;
+    using TThreadPriority = ind::TThreadPriority;
 
     explicit TIndFlash(QObject* owner = nullptr);
     // Stops the thread and waits for it; safe while the thread is handing over a tick.
@@ -46,7 +38,11 @@ public:
     void DoTimer();
 
 private:
+    friend class TTimerThread;
     void UpdateTimer();
+    // Where the thread's hand-over lands on the UI thread. Invoked by name: the queued call
+    // then carries no data of the thread's own, everything it shares goes under its mutex.
+    Q_INVOKABLE void ThreadTick();
 
     bool enabled_ = true;
     int interval_ = 16;

@@ -6,11 +6,49 @@
 
 #include <chrono>
 
+#include <pthread.h>
+#include <sched.h>
+
+TIndThread::~TIndThread() {
+    Wait();
+}
+
+void TIndThread::Start(ind::TThreadPriority priority) {
+    thread_ = std::thread([this] { Execute(); });
+    SetPriority(priority);
+}
+
+void TIndThread::SetPriority(ind::TThreadPriority priority) {
+    if (!thread_.joinable())
+        return;
+    // Normal time-sharing threads on Linux have one static priority, so the levels between
+    // idle and time-critical can only mean "normal"; the outer two map to their policies.
+    sched_param param{};
+    int policy = SCHED_OTHER;
+    if (priority == ind::tpIdle) {
+        policy = SCHED_IDLE;
+    } else if (priority == ind::tpTimeCritical) {
+        policy = SCHED_FIFO;
+        param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    }
+    // Best effort: without the right to raise it the thread keeps the normal policy.
+    if (pthread_setschedparam(thread_.native_handle(), policy, &param) != 0 &&
+        policy == SCHED_FIFO) {
+        param.sched_priority = 0;
+        pthread_setschedparam(thread_.native_handle(), SCHED_OTHER, &param);
+    }
+}
+
+void TIndThread::Wait() {
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
 TTimerThread::TTimerThread(TIndFlash* clock) : clock_(clock) {}
 
 TTimerThread::~TTimerThread() {
     Stop();
-    wait();
+    Wait();
 }
 
 void TTimerThread::SetInterval(int ms) {
@@ -23,7 +61,7 @@ void TTimerThread::Suspend() {
     suspended_ = true;
 }
 
-void TTimerThread::Resume(QThread::Priority priority) {
+void TTimerThread::Resume(ind::TThreadPriority priority) {
     {
         std::lock_guard lock(mutex_);
         if (stop_)
@@ -31,10 +69,10 @@ void TTimerThread::Resume(QThread::Priority priority) {
         suspended_ = false;
     }
     wake_.notify_all();
-    if (isRunning())
-        setPriority(priority);
+    if (Started())
+        SetPriority(priority);
     else
-        start(priority);
+        Start(priority);
 }
 
 void TTimerThread::Stop() {
@@ -50,7 +88,7 @@ bool TTimerThread::IsTicking() const {
     return !suspended_ && !stop_;
 }
 
-void TTimerThread::run() {
+void TTimerThread::Execute() {
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !suspended_; });
@@ -63,8 +101,7 @@ void TTimerThread::run() {
             continue;
         tickDone_ = false;
         // Queued to the clock itself: if the clock goes away first, the tick goes with it.
-        QMetaObject::invokeMethod(
-            clock_, [this] { DeliverTick(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(clock_, "ThreadTick", Qt::QueuedConnection);
         wake_.wait(lock, [this] { return stop_ || tickDone_; });
         if (stop_)
             return;
