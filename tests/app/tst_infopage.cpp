@@ -1,0 +1,99 @@
+#include "LinkLabel.h"
+#include "PanelTest.h"
+#include "TestMain.h"
+#include "VantrelRecorder.h"
+
+#include <QLabel>
+
+class TestInfoPage : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> form;
+    QList<QUrl> opened;
+
+private slots:
+    void init() {
+        recorder::Reset();
+        opened.clear();
+        TLinkLabel::OpenUrl = [this](const QUrl& url) { opened << url; };
+        // The layout's figures are those of a 16-pixel font whose text is 20 pixels high;
+        // measure as such a font would, whatever face this machine substitutes.
+        TLinkLabel::TextExtent = [](const QFont&, const QRect&, int, const QString& text) {
+            return QSize(8 * int(text.size()), 20);
+        };
+        form = std::make_unique<TForm1>();
+        form->PageControl1->setCurrentWidget(form->TabSheet3);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup() {
+        form.reset();
+        TLinkLabel::OpenUrl = TLinkLabel::OpenUrlWithDesktop;
+        TLinkLabel::TextExtent = &TLinkLabel::MeasureWithFontMetrics;
+    }
+
+    void textsFromTopToBottom();
+    void linkLabelsSizeThemselves();
+    void clickOpensTheLink_data();
+    void clickOpensTheLink();
+};
+
+void TestInfoPage::textsFromTopToBottom() {
+    QCOMPARE(form->PageControl1->tabText(2), QString("Info"));
+    QList<QWidget*> items;
+    for (QWidget* w : form->Panel4->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        items << w;
+    }
+    std::sort(items.begin(), items.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
+    QStringList names, texts;
+    for (QWidget* w : items) {
+        names << w->objectName();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            texts << label->text();
+        } else if (auto* link = qobject_cast<TLinkLabel*>(w)) {
+            texts << link->Caption();
+        }
+        QCOMPARE(w->x(), 24);
+    }
+    QCOMPARE(names, (QStringList{"Label6", "Label1", "Label2", "Label4", "Label5", "LinkLabel2",
+                                 "LinkLabel1"}));
+    QCOMPARE(texts.size(), 7);
+    QCOMPARE(texts[0], QString("Quillon Adapter V1.0"));
+    // A street line, a city line with a country letter and postcode, a telephone number in
+    // international form, an e-mail and a web address under reserved example domains.
+    QVERIFY(QRegularExpression("^[A-Z]{1,2}-[0-9A-Z ]+ \\S+").match(texts[3]).hasMatch());
+    QVERIFY(QRegularExpression("\\+\\d").match(texts[4]).hasMatch());
+    QVERIFY(texts[5].endsWith(".example") && texts[5].contains('@'));
+    QVERIFY(texts[6].endsWith(".example") && !texts[6].contains("://"));
+}
+
+void TestInfoPage::linkLabelsSizeThemselves() {
+    for (TLinkLabel* link : {form->LinkLabel1, form->LinkLabel2}) {
+        QCOMPARE(link->height(), 23); // 20 + highlight offset 2 + shadow offset 1
+        QCOMPARE(link->width(), 8 * int(link->Caption().size()) + 3);
+        QVERIFY(link->AutoSize());
+        QCOMPARE(link->Style(), TLinkLabel::lsCustom);
+        QCOMPARE(link->Color(), platform::clActiveBorder);
+        QCOMPARE(link->FontColor(), platform::clBlue);
+    }
+}
+
+void TestInfoPage::clickOpensTheLink_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("web") << "LinkLabel1"
+                         << "https://www.quillon.example/";
+    QTest::newRow("e-mail") << "LinkLabel2"
+                            << "mailto:support@quillon.example";
+}
+
+void TestInfoPage::clickOpensTheLink() {
+    QFETCH(QString, label);
+    QFETCH(QString, url);
+    panel::Click(form->findChild<TLinkLabel*>(label));
+    QCOMPARE(opened, QList<QUrl>{QUrl(url)});
+    QCOMPARE(form->StatusText(), QString()); // the page reports nothing
+}
+
+QUILLON_TEST_MAIN(TestInfoPage)
+#include "tst_infopage.moc"
