@@ -55,13 +55,10 @@ void LinkLibrary::Destroy() {
     state_->Detach();
     SerialLink* link = link_;
     QThread* thread = thread_;
-    QMetaObject::invokeMethod(
-        link,
-        [link] {
-            link->Shutdown();
-            QThread::currentThread()->quit();
-        },
-        Qt::QueuedConnection);
+    link->Queue([link] {
+        link->Shutdown();
+        QThread::currentThread()->quit();
+    });
     if (thread->wait(kThreadStopMs)) {
         delete thread;
     }
@@ -85,13 +82,10 @@ void LinkLibrary::Connect(bool open) {
         }
         const QString path = DevicePath::ForComPort(comPort_.load());
         const uint16_t timeOut = timeOut_.load();
-        QMetaObject::invokeMethod(
-            link, [link, generation, path, timeOut] { link->Open(generation, path, timeOut); },
-            Qt::QueuedConnection);
+        link->Queue([link, generation, path, timeOut] { link->Open(generation, path, timeOut); });
     } else {
         state_->BeginClose();
-        QMetaObject::invokeMethod(
-            link, [link] { link->Close(); }, Qt::QueuedConnection);
+        link->Queue([link] { link->Close(); });
     }
 }
 
@@ -139,12 +133,9 @@ uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload, 
     ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), frame);
     SerialLink* link = link_;
     const uint16_t timeOut = timeOut_.load();
-    QMetaObject::invokeMethod(
-        link,
-        [link, seq, reply, frame = std::move(frame), timeOut] {
-            link->Send(seq, reply, frame, timeOut);
-        },
-        Qt::QueuedConnection);
+    link->Queue([link, seq, reply, frame = std::move(frame), timeOut] {
+        link->Send(seq, reply, frame, timeOut);
+    });
     return 0;
 }
 

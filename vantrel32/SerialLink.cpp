@@ -40,6 +40,29 @@ SerialLink::SerialLink(std::shared_ptr<LinkState> state)
     connect(&idleTimer_, &QTimer::timeout, this, &SerialLink::OnLineIdle);
 }
 
+void SerialLink::Queue(std::function<void()> task) {
+    bool wake = false;
+    {
+        std::lock_guard lock(tasksMutex_);
+        wake = tasks_.empty();
+        tasks_.push_back(std::move(task));
+    }
+    if (wake) {
+        QMetaObject::invokeMethod(this, "RunQueued", Qt::QueuedConnection);
+    }
+}
+
+void SerialLink::RunQueued() {
+    std::deque<std::function<void()>> tasks;
+    {
+        std::lock_guard lock(tasksMutex_);
+        tasks.swap(tasks_);
+    }
+    for (auto& task : tasks) {
+        task();
+    }
+}
+
 void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut) {
     if (!state_->IsCurrent(generation)) {
         return; // closed again before the thread got here
@@ -229,15 +252,12 @@ void SerialLink::OnError(QSerialPort::SerialPortError error) {
     }
     lossQueued_ = true;
     const uint64_t generation = generation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation] {
-            lossQueued_ = false;
-            if (generation == generation_) {
-                LoseDevice();
-            }
-        },
-        Qt::QueuedConnection);
+    Queue([this, generation] {
+        lossQueued_ = false;
+        if (generation == generation_) {
+            LoseDevice();
+        }
+    });
 }
 
 void SerialLink::LoseDevice() {

@@ -8,18 +8,26 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace vantrel {
 
 // The serial side of the link. Lives on the library's own thread and owns the port; the UI
-// side reaches it only through queued invocations of the public operations below, and
+// side reaches it only by queueing calls of the operations below through Queue(), and
 // learns about it only through LinkState.
 class SerialLink final : public QObject {
     Q_OBJECT
 public:
     explicit SerialLink(std::shared_ptr<LinkState> state);
+
+    // Thread-safe: runs the task on the link thread, in the order queued. The tasks pass
+    // through our own mutex rather than through Qt's event objects, so that the hand-over
+    // of everything they capture is visible to race checkers.
+    void Queue(std::function<void()> task);
 
     void Open(uint64_t generation, const QString& path, uint16_t timeOut);
     // The UI closed the link: close the port and report it, whatever state it was in.
@@ -30,6 +38,7 @@ public:
     void Shutdown();
 
 private:
+    Q_INVOKABLE void RunQueued();
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
     void OnReplyTimeout();
@@ -42,6 +51,9 @@ private:
     void Await(uint8_t seq, uint8_t expectedReply, uint16_t timeOut);
     void LoseDevice();
     void DropPort();
+
+    std::mutex tasksMutex_;
+    std::deque<std::function<void()>> tasks_;
 
     std::shared_ptr<LinkState> state_;
     QSerialPort port_;
