@@ -131,9 +131,10 @@ void TIndLED::paintEvent(QPaintEvent* event) {
     PaintingGuard guard(painting_);
     QPainter canvas(this);
     const QRect lamp = led_->Rect();
-    // A region within the lamp is a lamp-only redraw (ours, or an expose of that spot).
-    if (!lamp.isEmpty() && lamp.contains(event->region().boundingRect())) {
-        led_->Draw(canvas, lampOnly_.value_or(Checked()));
+    // Only our own lamp redraw paints the lamp alone. Qt may fold a pending full update into
+    // that repaint; then the region is larger and the whole control is painted.
+    if (lampOnly_ && !lamp.isEmpty() && lamp.contains(event->region().boundingRect())) {
+        led_->Draw(canvas, *lampOnly_);
         return;
     }
     canvas.setFont(font());

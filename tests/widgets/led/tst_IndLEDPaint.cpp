@@ -78,6 +78,7 @@ private slots:
     void layoutChangesRepaintWhole_data();
     void layoutChangesRepaintWhole();
     void lampChangeRaisesOnChange();
+    void pendingFullUpdateSurvivesLampRedraw();
 };
 
 void TestIndLEDPaint::lampSizeBounds_data() {
@@ -373,6 +374,37 @@ void TestIndLEDPaint::lampChangeRaisesOnChange() {
     led.setColorOff(platform::clBtnFace); // the default: unchanged
     QCOMPARE(senders.size(), 2);
     QCOMPARE(senders[0], &led);
+}
+
+void TestIndLEDPaint::pendingFullUpdateSurvivesLampRedraw() {
+    ShownLed s;
+    QVERIFY(QTest::qWaitForWindowExposed(&s.top));
+    QPalette pal = s.led->palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    s.led->setPalette(pal);
+    s.led->setCaption(QString());
+    QTRY_VERIFY(!s.spy->regions.isEmpty());
+    QCoreApplication::processEvents();
+    const QRect captionArea =
+        s.led->rect().adjusted(s.led->LED()->Rect().right() + 2, 0, 0, 0).translated(s.led->pos());
+    auto captionInk = [&] {
+        const QImage screen = OnScreen(&s.top);
+        int ink = 0;
+        for (int y = captionArea.top(); y <= captionArea.bottom(); ++y) {
+            for (int x = captionArea.left(); x <= captionArea.right(); ++x)
+                ink += qGray(screen.pixel(x, y)) < 100;
+        }
+        return ink;
+    };
+    QCOMPARE(captionInk(), 0);
+
+    // A caption change waits for the event loop; a state change in the meantime redraws at
+    // once. Whichever way Qt combines the two, the caption must reach the screen.
+    s.led->setCaption(QStringLiteral("WWW"));
+    s.led->setChecked(true);
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
+    QTRY_VERIFY(captionInk() > 0);
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
 }
 
 QTEST_MAIN(TestIndLEDPaint)
