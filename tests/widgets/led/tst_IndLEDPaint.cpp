@@ -1,9 +1,5 @@
 #include "LedTestUtil.h"
 
-#include <IndFlashT.h>
-#include <_IndProc.h>
-
-#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -69,15 +65,12 @@ private slots:
     void roundLampIsSquare();
     void litAndUnlitColours_data();
     void litAndUnlitColours();
-    void captionLinesAroundAnchor_data();
-    void captionLinesAroundAnchor();
     void captionDrawnBesideLamp();
     void stateChangeRepaintsOnlyLamp();
     void flashPhasePaintsLampOnly();
     void hiddenLedSkipsPartialRedraw();
     void layoutChangesRepaintWhole_data();
     void layoutChangesRepaintWhole();
-    void lampChangeRaisesOnChange();
     void pendingFullUpdateSurvivesLampRedraw();
 };
 
@@ -182,55 +175,6 @@ void TestIndLEDPaint::litAndUnlitColours() {
         }
     }
     QCOMPARE(outside, 0);
-}
-
-void TestIndLEDPaint::captionLinesAroundAnchor_data() {
-    QTest::addColumn<int>("align");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("firstTopSteps"); // in half text heights relative to the anchor
-    QTest::addColumn<int>("lines");
-    QTest::newRow("middle three") << int(taMiddleLeft) << "A|B|C" << -3 << 3;
-    QTest::newRow("top three") << int(taTopCenter) << "A|B|C" << 0 << 3;
-    QTest::newRow("bottom three") << int(taBottomCenter) << "A|B|C" << -6 << 3;
-    QTest::newRow("trailing bar") << int(taMiddleLeft) << "A|" << -2 << 1;
-    QTest::newRow("empty") << int(taMiddleLeft) << "" << 0 << 0;
-}
-
-void TestIndLEDPaint::captionLinesAroundAnchor() {
-    QFETCH(int, align);
-    QFETCH(QString, caption);
-    QFETCH(int, firstTopSteps);
-    QFETCH(int, lines);
-    QFont font;
-    font.setPixelSize(12);
-    const QFontMetrics fm(font);
-    const int h = fm.height();
-    const QPoint anchor(50, 40);
-    const auto layout = IndCaptionLayout(fm, anchor, align, caption);
-    QCOMPARE(layout.size(), lines);
-    if (lines == 0)
-        return;
-    // Row of the alignment: middle rows centre each line on its y, bottom rows end there.
-    const int row = align / 3;
-    const int n = static_cast<int>(caption.count('|'));
-    const int firstY = row == 1   ? anchor.y() - (n * h) / 2
-                       : row == 2 ? anchor.y() - n * h
-                                  : anchor.y();
-    const int firstTop = row == 1 ? firstY - h / 2 : row == 2 ? firstY - h : firstY;
-    QVERIFY(qAbs(layout[0].box.top() - (anchor.y() + firstTopSteps * h / 2)) <= 1);
-    for (int i = 0; i < lines; ++i)
-        QCOMPARE(layout[i].box.top(), firstTop + i * h);
-    if (lines == 3 && row == 1) {
-        // The middle line is centred on the anchor, the others a text height away.
-        QVERIFY(qAbs(layout[1].box.center().y() - anchor.y()) <= 1);
-        QCOMPARE(layout[1].box.top() - layout[0].box.top(), h);
-        QCOMPARE(layout[2].box.top() - layout[1].box.top(), h);
-    }
-    const int column = align % 3;
-    const int w = fm.horizontalAdvance(layout[0].text);
-    QCOMPARE(layout[0].box.left(), column == 0   ? anchor.x()
-                                   : column == 1 ? anchor.x() - w / 2
-                                                 : anchor.x() - w);
 }
 
 void TestIndLEDPaint::captionDrawnBesideLamp() {
@@ -362,18 +306,6 @@ void TestIndLEDPaint::layoutChangesRepaintWhole() {
     QCOMPARE(s.spy->regions.size(), 0); // invalidated, painted by the event loop
     QTRY_COMPARE(s.spy->regions.size(), 1);
     QCOMPARE(s.spy->regions[0].boundingRect(), s.led->rect());
-}
-
-void TestIndLEDPaint::lampChangeRaisesOnChange() {
-    TLED led;
-    QList<QObject*> senders;
-    led.OnChange = [&](QObject* sender) { senders << sender; };
-    led.setShape(ind::sArrowDown);
-    led.setShape(ind::sArrowDown);
-    led.setColorOn(platform::clRed);
-    led.setColorOff(platform::clBtnFace); // the default: unchanged
-    QCOMPARE(senders.size(), 2);
-    QCOMPARE(senders[0], &led);
 }
 
 void TestIndLEDPaint::pendingFullUpdateSurvivesLampRedraw() {
