@@ -68,6 +68,7 @@ void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut
         return; // closed again before the thread got here
     }
     DropPort();
+    path_ = path;
     port_.setPortName(path);
     port_.setBaudRate(QSerialPort::Baud9600);
     port_.setDataBits(QSerialPort::Data8);
@@ -136,17 +137,22 @@ void SerialLink::DrainFrames() {
     ProtocolCodec::Frame frame;
     // The handlers may close the port (a time-out during opening): stop reading then.
     while (port_.isOpen() && codec_.Next(frame)) {
+        TraceGarbage();
         HandleFrame(frame);
     }
-    if (codec_.Discarded() != discardedSeen_) {
-        LinkTrace::Note(QStringLiteral("RX dropped %1 byte(s) of garbage")
-                            .arg(codec_.Discarded() - discardedSeen_));
-        discardedSeen_ = codec_.Discarded();
-    }
+    TraceGarbage();
     if (port_.isOpen() && codec_.HasPartial()) {
         idleTimer_.start();
     } else {
         idleTimer_.stop();
+    }
+}
+
+void SerialLink::TraceGarbage() {
+    if (codec_.Discarded() != discardedSeen_) {
+        LinkTrace::Note(QStringLiteral("RX dropped %1 byte(s) of garbage")
+                            .arg(codec_.Discarded() - discardedSeen_));
+        discardedSeen_ = codec_.Discarded();
     }
 }
 
@@ -276,7 +282,7 @@ void SerialLink::DropPort() {
     opening_ = false;
     if (port_.isOpen()) {
         port_.close();
-        LinkTrace::Note(QStringLiteral("closed %1").arg(port_.portName()));
+        LinkTrace::Note(QStringLiteral("closed %1").arg(path_));
     }
     port_.clearError();
     codec_ = ProtocolCodec();

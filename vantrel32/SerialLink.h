@@ -44,6 +44,7 @@ private:
     void OnReplyTimeout();
     void OnLineIdle();
     void DrainFrames();
+    void TraceGarbage();
     void HandleFrame(const ProtocolCodec::Frame& frame);
     void HandleReply(const ProtocolCodec::Frame& frame);
     void HandleMasterData(const ProtocolCodec::Frame& frame);
@@ -59,6 +60,7 @@ private:
     QSerialPort port_;
     QTimer replyTimer_;
     QTimer idleTimer_;
+    QString path_;
     ProtocolCodec codec_;
     std::size_t discardedSeen_ = 0;
     // The generation of the UI's opening that the port belongs to.

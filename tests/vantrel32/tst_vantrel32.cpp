@@ -52,6 +52,7 @@ private slots:
     void invalidWriteIsNotSent_data();
     void invalidWriteIsNotSent();
     void busyWhileCommandInFlight();
+    void closeWhileCommandWaits();
     void timeOutFreesLinkAndDropsLateReply();
     void garbageBeforeRepliesIsSurvived_data();
     void garbageBeforeRepliesIsSurvived();
@@ -348,6 +349,24 @@ void TestVantrel32::busyWhileCommandInFlight() {
     // The refused commands never reached the adapter.
     QCOMPARE(sim_->CountEvents("address 40 -> 42"), 1);
     QCOMPARE(sim_->CountEvents("port FF -> 3C"), 1);
+}
+
+void TestVantrel32::closeWhileCommandWaits() {
+    QVERIFY(StartSim({"--late-reply", "300"}));
+    Open();
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(sim_->CountEvents("address read 40"), 1); // on the line, reply pending
+    CALL(Connect(0));
+    QCOMPARE(CALL(IsConnected()), uint8_t{0});
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, kClosed}));
+    // Reopened at once, the old read's late reply meets the new link: it must not count.
+    Open();
+    QCOMPARE(CALL(SaveSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, kClosed, kOpened, 'v', 's'}));
+    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QTRY_COMPARE(log_->Count('a'), 1);
+    QCOMPARE(log_->codes.size(), 8);
 }
 
 void TestVantrel32::timeOutFreesLinkAndDropsLateReply() {
