@@ -1,0 +1,489 @@
+// The adapter library against the simulator for a while, with every fault the simulator can
+// produce: garbage before replies, replies that come too late or never, hang-ups from
+// the line and from the console, simulator restarts, and the panel closing and reopening.
+// QUILLON_SOAK_SECONDS sets the length (default 40), QUILLON_SOAK_SEED the random course.
+#include "MasterPattern.h"
+#include "OutcomeLedger.h"
+#include "SimProcess.h"
+#include "Vantrel32.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define QUILLON_SOAK_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define QUILLON_SOAK_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+// Resident set size of this process in KiB.
+long ResidentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toLong();
+        }
+    }
+    return -1;
+}
+
+enum class Ending { None, LineHangup, ConsoleHangup, Restart };
+
+struct Phase {
+    const char* name;
+    std::function<QStringList(QRandomGenerator&)> arguments;
+    uint16_t timeOut;     // while opening
+    uint16_t timeOutOpen; // once open
+    bool answers;         // the adapter answers the opening
+    bool lossless;        // every master write sent while open must arrive
+    Ending ending;
+};
+
+const Phase kPhases[] = {
+    {"clean", [](QRandomGenerator&) { return QStringList{}; }, 500, 500, true, true, Ending::None},
+    {"garbage",
+     [](QRandomGenerator& r) {
+         return QStringList{"--garbage", QString::number(r.bounded(1, 140)), "--seed",
+                            QString::number(r.generate())};
+     },
+     500, 500, true, true, Ending::None},
+    // Replies in time, but slow enough that commands meet a busy link.
+    {"slow replies",
+     [](QRandomGenerator&) {
+         return QStringList{"--late-reply", "40"};
+     },
+     1000, 1000, true, true, Ending::None},
+    // Every reply after its time-out: each must be dropped, never complete a later command.
+    {"late replies",
+     [](QRandomGenerator&) {
+         return QStringList{"--late-reply", "180"};
+     },
+     1500, 120, true, true, Ending::None},
+    {"silent", [](QRandomGenerator&) { return QStringList{"--no-reply"}; }, 150, 150, false, false,
+     Ending::None},
+    {"line hang-ups",
+     [](QRandomGenerator& r) {
+         return QStringList{"--hangup-after", QString::number(r.bounded(2, 40))};
+     },
+     500, 500, true, false, Ending::LineHangup},
+    {"console hang-ups", [](QRandomGenerator&) { return QStringList{}; }, 500, 500, true, false,
+     Ending::ConsoleHangup},
+    {"restarts",
+     [](QRandomGenerator&) {
+         return QStringList{"--late-reply", "5"};
+     },
+     500, 500, true, false, Ending::Restart},
+};
+
+} // namespace
+
+class TestSoak : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void patternCatchesMixing_data();
+    void patternCatchesMixing();
+    void faultsUnderLoad();
+
+private:
+    bool RunPhase(const Phase& phase, qint64 milliseconds);
+    bool StartSim(const Phase& phase);
+    bool OpenLink(const Phase& phase);
+    bool CloseLink();
+    bool IssueCommand();
+    void SendMasterWrites(int count);
+    bool SettleMasterData();
+    bool CheckSimulatorLines();
+    bool WaitFor(const std::function<bool()>& done, int milliseconds);
+
+    std::unique_ptr<OutcomeLedger> ledger_;
+    std::unique_ptr<SimProcess> sim_;
+    QRandomGenerator random_;
+    uint16_t nextSerial_ = 1;
+    int sentWhileOpen_ = 0;
+    int recordsAtOpen_ = 0;
+    int simStarts_ = 0;
+    int commands_ = 0;
+    int busyRefusals_ = 0;
+    int closedRefusals_ = 0;
+    int masterWrites_ = 0;
+    bool simGone_ = false;
+    const Phase* phase_ = nullptr;
+};
+
+bool TestSoak::WaitFor(const std::function<bool()>& done, int milliseconds) {
+    return QTest::qWaitFor(done, milliseconds);
+}
+
+void TestSoak::initTestCase() {
+    const uint32_t message = VantrelCreate();
+    QVERIFY(message != 0);
+    ledger_ = std::make_unique<OutcomeLedger>(message);
+    SetComPort(1);
+    bool ok = false;
+    const quint32 seed = qEnvironmentVariableIntValue("QUILLON_SOAK_SEED", &ok);
+    random_.seed(ok ? seed : 20261208);
+    qInfo("seed %u (QUILLON_SOAK_SEED)", ok ? seed : 20261208u);
+}
+
+void TestSoak::cleanupTestCase() {
+    if (ledger_) {
+        ledger_->inCall = true;
+        Connect(0);
+        ledger_->inCall = false;
+        WaitFor([&] { return !ledger_->IsOpen() && !ledger_->IsOpening(); }, 3000);
+    }
+    sim_.reset();
+    ledger_.reset();
+    VantrelDestroy();
+}
+
+void TestSoak::patternCatchesMixing_data() {
+    QTest::addColumn<int>("damage");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("whole write") << 0 << true;
+    QTest::newRow("tail of another write") << 1 << false;
+    QTest::newRow("one byte short") << 2 << false;
+    QTest::newRow("stale byte behind the data") << 3 << false;
+    QTest::newRow("wrong port byte") << 4 << false;
+    QTest::newRow("complement broken") << 5 << false;
+}
+
+// The soak's corruption check is only as good as this: a record spliced from two writes
+// or cut short must not decode.
+void TestSoak::patternCatchesMixing() {
+    QFETCH(int, damage);
+    QFETCH(bool, accepted);
+    for (uint16_t serial : {uint16_t(1), uint16_t(123), uint16_t(124), uint16_t(0xFFFF)}) {
+        const std::vector<uint8_t> bytes = soak::MasterBytes(serial);
+        const std::vector<uint8_t> other = soak::MasterBytes(uint16_t(serial + 1));
+        soak::Record record{};
+        record[0] = bytes.back();
+        record[1] = uint8_t(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), record.begin() + 2);
+        switch (damage) {
+        case 1:
+            std::copy(other.begin() + 4, other.begin() + 4 + (bytes.size() - 4) / 2,
+                      record.begin() + 6 + (bytes.size() - 4) / 2);
+            record[2 + 4 + (bytes.size() - 4) / 2] ^= 0x5A; // a splice that happens to match
+            break;
+        case 2:
+            record[1] = uint8_t(bytes.size() - 1);
+            record[2 + bytes.size() - 1] = 0;
+            break;
+        case 3:
+            if (bytes.size() == 127) {
+                continue; // a maximal write leaves no room behind it
+            }
+            record[2 + bytes.size()] = 0x01;
+            break;
+        case 4:
+            record[0] ^= 0x80;
+            break;
+        case 5:
+            record[4] ^= 0x01;
+            break;
+        default:
+            break;
+        }
+        QCOMPARE(soak::Decode(record).has_value(), accepted);
+        if (accepted) {
+            QCOMPARE(*soak::Decode(record), serial);
+        }
+    }
+}
+
+bool TestSoak::StartSim(const Phase& phase) {
+    sim_ = std::make_unique<SimProcess>();
+    QString error;
+    if (!sim_->Start(phase.arguments(random_), &error)) {
+        qWarning("simulator: %s", qPrintable(error));
+        return false;
+    }
+    qputenv("VANTREL_COM1", sim_->Device().toLocal8Bit());
+    simGone_ = false;
+    ++simStarts_;
+    return true;
+}
+
+// The simulator never sees a malformed command from the library, garbage or not.
+bool TestSoak::CheckSimulatorLines() {
+    if (!sim_) {
+        return true;
+    }
+    for (const QString& line : sim_->Events()) {
+        if (line.startsWith(QLatin1String("error"))) {
+            ledger_->faults << QStringLiteral("simulator (%1): %2").arg(phase_->name, line);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TestSoak::OpenLink(const Phase& phase) {
+    SetTimeOut(phase.timeOut);
+    ledger_->Opening();
+    ledger_->inCall = true;
+    Connect(1);
+    ledger_->inCall = false;
+    // An opening ends in 8 or 2 within the time-out; the slack covers a loaded machine.
+    if (!WaitFor([&] { return !ledger_->IsOpening(); }, phase.timeOut + 3000)) {
+        ledger_->faults << QStringLiteral("%1: opening without an outcome").arg(phase.name);
+        return false;
+    }
+    if (ledger_->IsOpen()) {
+        SetTimeOut(phase.timeOutOpen);
+        sentWhileOpen_ = 0;
+        recordsAtOpen_ = ledger_->masterRecords;
+    } else if (phase.ending == Ending::LineHangup &&
+               WaitFor([&] { return sim_->CountEvents(QStringLiteral("hangup")) > 0; }, 1000)) {
+        simGone_ = true; // it hung up after our last command, before this opening
+    } else if (phase.answers && !simGone_) {
+        ledger_->faults
+            << QStringLiteral("%1: opening failed against an answering adapter").arg(phase.name);
+        return false;
+    }
+    return true;
+}
+
+bool TestSoak::SettleMasterData() {
+    if (!phase_->lossless || !ledger_->IsOpen()) {
+        return true;
+    }
+    if (!WaitFor([&] { return ledger_->masterRecords - recordsAtOpen_ >= sentWhileOpen_; }, 5000)) {
+        ledger_->faults << QStringLiteral("%1: %2 master writes sent, %3 notified")
+                               .arg(phase_->name)
+                               .arg(sentWhileOpen_)
+                               .arg(ledger_->masterRecords - recordsAtOpen_);
+        return false;
+    }
+    return true;
+}
+
+bool TestSoak::CloseLink() {
+    const bool settled = SettleMasterData();
+    const int closes = ledger_->closed;
+    ledger_->inCall = true;
+    Connect(0);
+    ledger_->inCall = false;
+    if (!WaitFor([&] { return ledger_->closed > closes; }, 3000)) {
+        ledger_->faults << QStringLiteral("%1: no close report").arg(phase_->name);
+        return false;
+    }
+    return settled;
+}
+
+bool TestSoak::IssueCommand() {
+    const bool wasWaiting = ledger_->Waiting();
+    const bool open = ledger_->IsOpen();
+    uint8_t status = 0;
+    uintptr_t reply = 0;
+    ledger_->inCall = true;
+    switch (random_.bounded(4)) {
+    case 0: {
+        uint8_t data[16];
+        const int last = random_.bounded(16);
+        for (int i = 0; i <= last; ++i) {
+            data[i] = uint8_t(random_.bounded(256));
+        }
+        const uint8_t intType = uint8_t(random_.bounded(3));
+        status = WriteI2CRegs(data, last, intType);
+        reply = 'w' + intType;
+        break;
+    }
+    case 1:
+        status = ReadSlvAdr();
+        reply = 'a';
+        break;
+    case 2:
+        status = ChangeSlvAdr(uint8_t(0x40 + 2 * random_.bounded(8)));
+        reply = 'c';
+        break;
+    default:
+        status = SaveSlvAdr();
+        reply = 's';
+        break;
+    }
+    ledger_->inCall = false;
+    ++commands_;
+    switch (status) {
+    case 0:
+        ledger_->Expect(reply);
+        return true;
+    case 1:
+        ++closedRefusals_;
+        // Refused as closed only when the link is closed, or closing right now.
+        if (open && !simGone_ && phase_->ending == Ending::None) {
+            ledger_->faults << QStringLiteral("%1: status 1 on an open link").arg(phase_->name);
+            return false;
+        }
+        return true;
+    case 2:
+        ++busyRefusals_;
+        if (!wasWaiting) {
+            ledger_->faults << QStringLiteral("%1: busy with no command waiting").arg(phase_->name);
+            return false;
+        }
+        return true;
+    default:
+        ledger_->faults << QStringLiteral("%1: status %2").arg(phase_->name).arg(status);
+        return false;
+    }
+}
+
+void TestSoak::SendMasterWrites(int count) {
+    for (int i = 0; i < count; ++i) {
+        QStringList hex;
+        for (uint8_t byte : soak::MasterBytes(nextSerial_++)) {
+            hex << QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0'));
+        }
+        sim_->Command(QStringLiteral("write ") + hex.join(QLatin1Char(' ')));
+        ++sentWhileOpen_;
+        ++masterWrites_;
+    }
+}
+
+bool TestSoak::RunPhase(const Phase& phase, qint64 milliseconds) {
+    phase_ = &phase;
+    QElapsedTimer clock;
+    clock.start();
+    if (!StartSim(phase)) {
+        return false;
+    }
+    while (clock.elapsed() < milliseconds && ledger_->faults.isEmpty()) {
+        if (simGone_) {
+            if (!WaitFor([&] { return !ledger_->IsOpen(); }, 3000)) {
+                ledger_->faults << QStringLiteral("%1: hang-up not reported").arg(phase.name);
+                return false;
+            }
+            if (!CheckSimulatorLines() || !StartSim(phase)) {
+                return false;
+            }
+        }
+        if (!ledger_->IsOpen()) {
+            if (!OpenLink(phase)) {
+                return false;
+            }
+            if (!ledger_->IsOpen()) {
+                if (sim_->CountEvents(QStringLiteral("hangup")) > 0) {
+                    simGone_ = true;
+                }
+                // Commands on a closed link are refused at once.
+                if (!IssueCommand() || ledger_->Waiting()) {
+                    return false;
+                }
+                continue;
+            }
+        }
+        const int action = random_.bounded(100);
+        if (action < 55) {
+            if (!IssueCommand()) {
+                return false;
+            }
+            // Now and then a second command on the heels of the first meets a busy link.
+            if (random_.bounded(4) == 0 && !IssueCommand()) {
+                return false;
+            }
+            const int limit = phase.timeOutOpen + 3000;
+            if (!WaitFor([&] { return !ledger_->Waiting(); }, limit)) {
+                ledger_->faults << QStringLiteral("%1: a command without outcome after %2 ms")
+                                       .arg(phase.name)
+                                       .arg(limit);
+                return false;
+            }
+        } else if (action < 85) {
+            SendMasterWrites(1 + random_.bounded(4));
+            // Let the line carry them before the next burst, so bursts do not pile up.
+            WaitFor([&] { return ledger_->masterRecords - recordsAtOpen_ >= sentWhileOpen_; }, 50);
+        } else if (action < 92) {
+            if (!CloseLink()) {
+                return false;
+            }
+        } else if (phase.ending == Ending::ConsoleHangup && action < 96) {
+            sim_->Command(QStringLiteral("hangup"));
+            simGone_ = true;
+        } else if (phase.ending == Ending::Restart && action < 96) {
+            sim_->Stop();
+            simGone_ = true;
+        }
+        if (phase.ending == Ending::LineHangup && sim_->CountEvents(QStringLiteral("hangup")) > 0) {
+            simGone_ = true;
+        }
+    }
+    if (!simGone_ && ledger_->IsOpen() && !CloseLink()) {
+        return false;
+    }
+    if (!CheckSimulatorLines()) {
+        return false;
+    }
+    sim_.reset();
+    return WaitFor([&] { return !ledger_->IsOpen(); }, 3000);
+}
+
+void TestSoak::faultsUnderLoad() {
+    const int seconds = qEnvironmentVariableIsSet("QUILLON_SOAK_SECONDS")
+                            ? qEnvironmentVariableIntValue("QUILLON_SOAK_SECONDS")
+                            : 40;
+    constexpr int kPhaseCount = int(std::size(kPhases));
+    // Two rounds at least: the first warms the allocator up, the rest is the steady phase.
+    const qint64 phaseMs = std::max<qint64>(1500, qint64(seconds) * 1000 / (2 * kPhaseCount));
+    QElapsedTimer total;
+    total.start();
+    long rssStart = -1;
+    int round = 0;
+    int commandsAtStart = 0;
+    do {
+        for (const Phase& phase : kPhases) {
+            const bool ok = RunPhase(phase, phaseMs);
+            QVERIFY2(ok && ledger_->faults.isEmpty(),
+                     qPrintable(
+                         QStringLiteral("round %1, phase \"%2\":\n  ").arg(round).arg(phase.name) +
+                         ledger_->faults.join(QStringLiteral("\n  "))));
+        }
+        if (round == 0) {
+            rssStart = ResidentKiB();
+            commandsAtStart = commands_;
+        }
+        ++round;
+    } while (total.elapsed() < qint64(seconds) * 1000);
+    const long rssEnd = ResidentKiB();
+
+    qInfo("%d rounds in %lld s: %d simulator runs, %d commands (%d replies, %d time-outs, %d "
+          "busy, %d closed), %d openings (%d failed), %d closes, %d master writes sent, %d "
+          "notified; RSS %ld -> %ld KiB",
+          round, total.elapsed() / 1000, simStarts_, commands_, ledger_->replies, ledger_->timeOuts,
+          busyRefusals_, closedRefusals_, ledger_->opened + ledger_->openFailures,
+          ledger_->openFailures, ledger_->closed, masterWrites_, ledger_->masterRecords, rssStart,
+          rssEnd);
+    QVERIFY(ledger_->replies > 0 && ledger_->timeOuts > 0 && busyRefusals_ > 0);
+    QVERIFY(ledger_->openFailures > 0 && ledger_->masterRecords > 0);
+
+#ifndef QUILLON_SOAK_SANITIZED
+    // The steady phase repeats the first round's work, so a per-command or per-opening
+    // leak grows with it. 2 MiB of slack covers allocator arenas and Qt's event queues
+    // settling; a leak of 200 bytes per command over the steady phase shows above it in
+    // runs of a few minutes (see docs/performance.md).
+    QVERIFY(rssStart > 0 && rssEnd > 0);
+    const long growth = rssEnd - rssStart;
+    qInfo("RSS growth %ld KiB over %d commands in the steady phase", growth,
+          commands_ - commandsAtStart);
+    QVERIFY2(growth <= 2048, qPrintable(QStringLiteral("RSS grew by %1 KiB").arg(growth)));
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestSoak)
+#include "tst_soak.moc"
