@@ -66,11 +66,10 @@ std::string LinkState::Version() const {
 }
 
 void LinkState::Detach() {
+    // Only the notices stop: a command accepted just before the instance ended (a switch
+    // release written as the window closes) still goes out ahead of the shutdown.
     std::lock_guard lock(mutex_);
     attached_ = false;
-    port_ = Port::Closed;
-    waiting_ = false;
-    ++generation_;
 }
 
 uint8_t LinkState::NextSeq() {

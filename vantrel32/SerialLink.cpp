@@ -98,6 +98,10 @@ void SerialLink::Close() {
 }
 
 void SerialLink::Shutdown() {
+    // What was accepted goes out before the port closes.
+    if (port_.isOpen() && port_.bytesToWrite() > 0) {
+        port_.waitForBytesWritten(kShutdownDrainMs);
+    }
     DropPort();
 }
 

@@ -22,6 +22,9 @@ namespace vantrel {
 class SerialLink final : public QObject {
     Q_OBJECT
 public:
+    // How long a shutdown waits for accepted bytes to leave.
+    static constexpr int kShutdownDrainMs = 200;
+
     explicit SerialLink(std::shared_ptr<LinkState> state);
 
     // Thread-safe: runs the task on the link thread, in the order queued. The tasks pass
