@@ -1,0 +1,185 @@
+// The panel against the real adapter library and the simulator on a pseudo-terminal.
+#include "ModalCloser.h"
+#include "PanelTest.h"
+#include "SimProcess.h"
+#include "TestMain.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using panel::Click;
+using panel::LitPortBits;
+
+class TestPanelEndToEnd : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<TForm1> form;
+
+    bool StartSimulator(const QStringList& args) {
+        sim = std::make_unique<SimProcess>();
+        QString error;
+        if (!sim->Start(args, error)) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        qputenv("VANTREL_COM1", sim->Device().toLocal8Bit());
+        return true;
+    }
+
+    void OpenWindow() {
+        form = std::make_unique<TForm1>();
+        form->show();
+    }
+
+    bool OpenPort() {
+        Click(form->BtnCOM);
+        return QTest::qWaitFor([this] { return form->StatusText() == "COMPort open"; }, 5000);
+    }
+
+    // The hold time the simulator reported for a switch, or -1.
+    int HoldTime(const QString& sw) {
+        static const QRegularExpression released("^(SW\\d) released after (\\d+) ms$");
+        for (const QString& text : sim->EventTexts()) {
+            const auto m = released.match(text);
+            if (m.hasMatch() && m.captured(1) == sw) {
+                return m.captured(2).toInt();
+            }
+        }
+        return -1;
+    }
+
+private slots:
+    void cleanup() {
+        form.reset();
+        sim.reset();
+        qunsetenv("VANTREL_COM1");
+        qunsetenv("VANTREL_COM2");
+    }
+
+    void openAndClose();
+    void missingDeviceTimesOut();
+    void pinClickWritesWithInterrupt2();
+    void masterWriteLightsThePins();
+    void addressRoundTripSurvivesRestart();
+    void keypadHoldsTheSwitchFor250ms();
+    void closingMidPressStillReleases();
+};
+
+void TestPanelEndToEnd::openAndClose() {
+    QVERIFY(StartSimulator({}));
+    OpenWindow();
+    QVERIFY(OpenPort());
+    QCOMPARE(form->BtnCOM->text(), QString("COM1"));
+    Click(form->BtnCOM);
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("COMPort closed"), 5000);
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+}
+
+void TestPanelEndToEnd::missingDeviceTimesOut() {
+    QTemporaryDir dir;
+    qputenv("VANTREL_COM2", dir.filePath("no-such-tty").toLocal8Bit());
+    OpenWindow();
+    QTest::mouseClick(form->UpDown1->UpButton(), Qt::LeftButton);
+    QCOMPARE(form->InComNr->text(), QString("2"));
+    ModalCloser closer;
+    Click(form->BtnCOM);
+    QTRY_COMPARE_WITH_TIMEOUT(closer.texts, QStringList{"TIMEOUT"}, 5000);
+    QCOMPARE(form->StatusText(), QString("ERROR: TimeOut"));
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+}
+
+void TestPanelEndToEnd::pinClickWritesWithInterrupt2() {
+    QVERIFY(StartSimulator({}));
+    OpenWindow();
+    form->PageControl1->setCurrentWidget(form->TabSheet1);
+    QVERIFY(OpenPort());
+    Click(form->LEDAutoSend);
+    Click(form->RBInt2);
+    Click(form->LEDP3);
+    // The command status is shown before the adapter's confirmation can arrive.
+    QCOMPARE(form->StatusText(), QString("Write_CMD"));
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Data write with Interrupt 2"), 5000);
+    QTRY_VERIFY(sim->HasEvent("INT2 pulse"));
+    const QStringList events = sim->EventTexts();
+    const int port = events.indexOf("port FF -> F7");
+    QVERIFY2(port >= 0, qPrintable(events.join(" | ")));
+    QCOMPARE(events.value(port + 1), QString("INT2 pulse"));
+}
+
+void TestPanelEndToEnd::masterWriteLightsThePins() {
+    QVERIFY(StartSimulator({}));
+    OpenWindow();
+    QVERIFY(OpenPort());
+    sim->SendInput("write 5A");
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Data received"), 5000);
+    QCOMPARE(LitPortBits(*form), 0x5A);
+    QCOMPARE(form->PlPort->Caption(), QString("0x5A"));
+    QCOMPARE(form->EditWrite->text(), QString("5A"));
+}
+
+void TestPanelEndToEnd::addressRoundTripSurvivesRestart() {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("adapter.state");
+    QVERIFY(StartSimulator({"--state", state}));
+    OpenWindow();
+    QVERIFY(OpenPort());
+
+    Click(form->BtnGetSlvAdr);
+    QCOMPARE(form->StatusText(), QString("CMD sent"));
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Slave Adress received"), 5000);
+    QCOMPARE(form->PlSlvAdr->Caption(), QString("0x40"));
+
+    for (TIndLED* led : {form->LEDA0, form->LEDA1, form->LEDA2}) {
+        Click(led);
+    }
+    Click(form->RB74A);
+    QCOMPARE(form->PlSlvAdr->Caption(), QString("0x7E"));
+    Click(form->BtnCSlvAdr);
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Slave Adress changed"), 5000);
+    QVERIFY(sim->HasEvent("address 40 -> 7E"));
+    Click(form->BtnSSlvAdr);
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Slave Adress saved"), 5000);
+    QVERIFY(sim->HasEvent("address saved 7E"));
+
+    // Power the adapter off and on, and open a fresh window: the address is still there.
+    form.reset();
+    QVERIFY(sim->Terminate());
+    QVERIFY(StartSimulator({"--state", state}));
+    OpenWindow();
+    QCOMPARE(form->PlSlvAdr->Caption(), QString("0x40"));
+    QVERIFY(OpenPort());
+    Click(form->BtnGetSlvAdr);
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Slave Adress received"), 5000);
+    QCOMPARE(form->PlSlvAdr->Caption(), QString("0x7E"));
+    QVERIFY(form->RB74A->isChecked());
+    QCOMPARE(panel::LitAddressBits(*form), 0x0E);
+}
+
+void TestPanelEndToEnd::keypadHoldsTheSwitchFor250ms() {
+    QVERIFY(StartSimulator({"--camera"}));
+    OpenWindow();
+    QVERIFY(OpenPort());
+    Click(form->BtnSW7);
+    QTRY_VERIFY_WITH_TIMEOUT(HoldTime("SW7") >= 0, 5000);
+    QVERIFY(sim->HasEvent("SW7 pressed"));
+    // Loose bounds: the precise figure is the benchmark's business.
+    const int held = HoldTime("SW7");
+    QVERIFY2(held >= 240 && held <= 350, qPrintable(QString::number(held)));
+    QTRY_COMPARE(form->StatusText(), QString("Data write with Interrupt 1"));
+    QCOMPARE(form->PlRPUPort->Caption(), QString("0xFF"));
+}
+
+void TestPanelEndToEnd::closingMidPressStillReleases() {
+    QVERIFY(StartSimulator({"--camera"}));
+    OpenWindow();
+    QVERIFY(OpenPort());
+    Click(form->BtnSW56);
+    form.reset(); // within the 250 ms: the release must still reach the adapter
+    QTRY_VERIFY_WITH_TIMEOUT(HoldTime("SW5") >= 0 && HoldTime("SW6") >= 0, 5000);
+    QVERIFY2(HoldTime("SW5") < 240, qPrintable(sim->EventTexts().join(" | ")));
+}
+
+QUILLON_TEST_MAIN(TestPanelEndToEnd)
+#include "tst_panel_e2e.moc"
