@@ -1,7 +1,8 @@
 // The adapter library against the simulator for a while, with every fault the simulator can
 // produce: garbage before replies, replies that come too late or never, hang-ups from
 // the line and from the console, simulator restarts, and the panel closing and reopening.
-// QUILLON_SOAK_SECONDS sets the length (default 40), QUILLON_SOAK_SEED the random course.
+// QUILLON_SOAK_SECONDS sets the length (default 40), QUILLON_SOAK_SEED the random course,
+// QUILLON_SOAK_PHASE restricts it to one phase.
 #include "MasterPattern.h"
 #include "OutcomeLedger.h"
 #include "SimProcess.h"
@@ -170,16 +171,17 @@ void TestSoak::patternCatchesMixing() {
     QFETCH(bool, accepted);
     for (uint16_t serial : {uint16_t(1), uint16_t(123), uint16_t(124), uint16_t(0xFFFF)}) {
         const std::vector<uint8_t> bytes = soak::MasterBytes(serial);
-        const std::vector<uint8_t> other = soak::MasterBytes(uint16_t(serial + 1));
+        // A write of the same length: only its serial tells them apart.
+        const std::vector<uint8_t> other = soak::MasterBytes(uint16_t(serial + 124));
         soak::Record record{};
         record[0] = bytes.back();
         record[1] = uint8_t(bytes.size());
         std::copy(bytes.begin(), bytes.end(), record.begin() + 2);
+        const std::size_t half = bytes.size() / 2;
         switch (damage) {
         case 1:
-            std::copy(other.begin() + 4, other.begin() + 4 + (bytes.size() - 4) / 2,
-                      record.begin() + 6 + (bytes.size() - 4) / 2);
-            record[2 + 4 + (bytes.size() - 4) / 2] ^= 0x5A; // a splice that happens to match
+            std::copy(other.begin() + half, other.end(), record.begin() + 2 + half);
+            record[0] = other.back();
             break;
         case 2:
             record[1] = uint8_t(bytes.size() - 1);
@@ -445,9 +447,14 @@ void TestSoak::faultsUnderLoad() {
     total.start();
     long rssStart = -1;
     int round = 0;
-    int commandsAtStart = 0;
+    [[maybe_unused]] int commandsAtStart = 0;
+    // QUILLON_SOAK_PHASE=<name> repeats one phase only, to chase a fault it showed.
+    const QByteArray only = qgetenv("QUILLON_SOAK_PHASE");
     do {
         for (const Phase& phase : kPhases) {
+            if (!only.isEmpty() && only != phase.name) {
+                continue;
+            }
             const bool ok = RunPhase(phase, phaseMs);
             QVERIFY2(ok && ledger_->faults.isEmpty(),
                      qPrintable(
@@ -469,8 +476,11 @@ void TestSoak::faultsUnderLoad() {
           busyRefusals_, closedRefusals_, ledger_->opened + ledger_->openFailures,
           ledger_->openFailures, ledger_->closed, masterWrites_, ledger_->masterRecords, rssStart,
           rssEnd);
-    QVERIFY(ledger_->replies > 0 && ledger_->timeOuts > 0 && busyRefusals_ > 0);
-    QVERIFY(ledger_->openFailures > 0 && ledger_->masterRecords > 0);
+    if (only.isEmpty()) {
+        // The course met every outcome it is meant to exercise.
+        QVERIFY(ledger_->replies > 0 && ledger_->timeOuts > 0 && busyRefusals_ > 0);
+        QVERIFY(ledger_->openFailures > 0 && ledger_->masterRecords > 0);
+    }
 
 #ifndef QUILLON_SOAK_SANITIZED
     // The steady phase repeats the first round's work, so a per-command or per-opening
