@@ -65,11 +65,16 @@ void TForm1::CreateNonVisualMembers() {
 }
 
 void TForm1::WireEvents() {
-    connect(BtnCOM, &QPushButton::clicked, this, [this] { BtnCOMClick(BtnCOM); });
+    OnClicked(BtnCOM, &TForm1::BtnCOMClick);
     UpDown1->OnClick = [this](QObject* s, TUpDown::TUDBtnType) { UpDown1Click(s); };
     WirePortPage();
     WireSlaveAddress();
     WireKeypad();
+}
+
+void TForm1::OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*)) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, button, handler] { platform::ToolkitCall([&] { (this->*handler)(button); }); });
 }
 
 QString TForm1::Hex2(int value) {

@@ -70,8 +70,11 @@ private:
     void WirePortPage();
     void WireSlaveAddress();
     void WireKeypad();
+    // A click of the button runs the handler with the button as sender.
+    void OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*));
     void SetStatus(const QString& text);
 
+    bool FilterEditWrite(QEvent* event);
     void FilterHexKey(QChar& Key);
     uint8_t WritePort(uint8_t value);
     void DoChangeSlvAdr();

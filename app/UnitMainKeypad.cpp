@@ -2,6 +2,8 @@
 // the one-shot Timer1 releases them all 250 ms after the press that armed it.
 #include "UnitMain.h"
 
+#include "TApplication.h"
+
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -15,11 +17,11 @@ QUILLON_KEYPAD_BUTTONS(QUILLON_DEFINE_KEYPAD_HANDLER)
 #undef QUILLON_DEFINE_KEYPAD_HANDLER
 
 void TForm1::WireKeypad() {
-#define QUILLON_WIRE_KEYPAD_BUTTON(name, pattern)                                                  \
-    connect(name, &QPushButton::clicked, this, [this] { name##Click(name); });
+#define QUILLON_WIRE_KEYPAD_BUTTON(name, pattern) OnClicked(name, &TForm1::name##Click);
     QUILLON_KEYPAD_BUTTONS(QUILLON_WIRE_KEYPAD_BUTTON)
 #undef QUILLON_WIRE_KEYPAD_BUTTON
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { platform::ToolkitCall([this] { Timer1Timer(Timer1); }); });
     GroupBox5->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
 }
 

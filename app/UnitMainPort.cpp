@@ -1,6 +1,7 @@
 // The port image on page "PCF8574": the shared value of the LED group LEDP0..LEDP7, its
 // displays, the entry, and the writes to the adapter.
 #include "EConvertError.h"
+#include "TApplication.h"
 #include "UnitMain.h"
 
 #include <QKeyEvent>
@@ -10,7 +11,7 @@ void TForm1::WirePortPage() {
         led->OnClick = [this](QObject* s) { LEDPortClick(s); };
     }
     LEDAutoSend->OnClick = [this](QObject* s) { LEDAutoSendClick(s); };
-    connect(BtnWData, &QPushButton::clicked, this, [this] { BtnWDataClick(BtnWData); });
+    OnClicked(BtnWData, &TForm1::BtnWDataClick);
     EditWrite->installEventFilter(this);
     // Bold captions for the boxes, the plain window font for what they hold.
     for (QGroupBox* box : {GroupBox3, GroupBox4}) {
@@ -19,28 +20,35 @@ void TForm1::WirePortPage() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    bool swallowed = false;
     if (watched == EditWrite) {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const QString text = key->text();
-            // Only keys that type a character pass the key filter, as in the classic
-            // edit control; cursor keys, Delete and the like are not characters.
-            if (text.size() == 1 && key->key() != Qt::Key_Delete) {
-                QChar ch = text.front();
-                EditWriteKeyPress(EditWrite, ch);
-                if (ch.isNull()) {
-                    return true;
-                }
-                if (ch != text.front()) {
-                    EditWrite->insert(QString(ch));
-                    return true;
-                }
-            }
-        } else if (event->type() == QEvent::FocusOut) {
-            EditWriteExit(EditWrite);
-        }
+        platform::ToolkitCall([&] { swallowed = FilterEditWrite(event); });
     }
-    return QWidget::eventFilter(watched, event);
+    return swallowed || QWidget::eventFilter(watched, event);
+}
+
+// The entry's key filter and exit normalisation; true when the key is to be dropped.
+bool TForm1::FilterEditWrite(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        // Only keys that type a character pass the key filter, as in the classic edit
+        // control; cursor keys, Delete and the like are not characters.
+        if (text.size() == 1 && key->key() != Qt::Key_Delete) {
+            QChar ch = text.front();
+            EditWriteKeyPress(EditWrite, ch);
+            if (ch.isNull()) {
+                return true;
+            }
+            if (ch != text.front()) {
+                EditWrite->insert(QString(ch));
+                return true;
+            }
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        EditWriteExit(EditWrite);
+    }
+    return false;
 }
 
 void TForm1::FilterHexKey(QChar& Key) {

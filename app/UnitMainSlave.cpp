@@ -2,6 +2,8 @@
 // LEDA0..LEDA2 (8-bit write-address form); the chip type sets bits 4 and 5.
 #include "UnitMain.h"
 
+#include "TApplication.h"
+
 #include <QSignalBlocker>
 
 void TForm1::WireSlaveAddress() {
@@ -12,13 +14,13 @@ void TForm1::WireSlaveAddress() {
     for (QRadioButton* rb : {RB74, RB74A}) {
         connect(rb, &QRadioButton::toggled, this, [this, rb](bool on) {
             if (on) {
-                RB74Click(rb);
+                platform::ToolkitCall([&] { RB74Click(rb); });
             }
         });
     }
-    connect(BtnGetSlvAdr, &QPushButton::clicked, this, [this] { BtnGetSlvAdrClick(BtnGetSlvAdr); });
-    connect(BtnCSlvAdr, &QPushButton::clicked, this, [this] { BtnCSlvAdrClick(BtnCSlvAdr); });
-    connect(BtnSSlvAdr, &QPushButton::clicked, this, [this] { BtnSSlvAdrClick(BtnSSlvAdr); });
+    OnClicked(BtnGetSlvAdr, &TForm1::BtnGetSlvAdrClick);
+    OnClicked(BtnCSlvAdr, &TForm1::BtnCSlvAdrClick);
+    OnClicked(BtnSSlvAdr, &TForm1::BtnSSlvAdrClick);
 }
 
 void TForm1::ShowSlaveAddress() {

@@ -1,5 +1,7 @@
 #include "ApplicationWindow.h"
 
+#include "TApplication.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
@@ -98,7 +100,8 @@ void TApplicationWindow::SetDefaultHandler(std::function<void(TMessage&)> handle
 
 void TApplicationWindow::customEvent(QEvent* event) {
     if (event->type() == kMessageEvent) {
-        Dispatch(static_cast<MessageEvent*>(event)->message);
+        // A posted message comes from the loop, so its handlers' failures are reported here.
+        ToolkitCall([&] { Dispatch(static_cast<MessageEvent*>(event)->message); });
     }
 }
 

@@ -29,6 +29,14 @@ QString TApplication::ExceptionText(const std::exception_ptr& error) {
     }
 }
 
+void TApplication::ReportException(const std::exception_ptr& error) {
+    if (TApplication* app = Instance()) {
+        app->HandleException(error);
+    } else {
+        std::rethrow_exception(error);
+    }
+}
+
 void TApplication::HandleException(const std::exception_ptr& error) {
     QString text = ExceptionText(error);
     if (!text.endsWith('.')) {

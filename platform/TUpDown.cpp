@@ -1,5 +1,7 @@
 #include "TUpDown.h"
 
+#include "TApplication.h"
+
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -11,8 +13,10 @@ TUpDown::TUpDown(QWidget* parent)
         b->setAutoRepeat(true);
         b->setFocusPolicy(Qt::NoFocus);
     }
-    connect(up_, &QToolButton::clicked, this, [this] { Click(btNext); });
-    connect(down_, &QToolButton::clicked, this, [this] { Click(btPrev); });
+    connect(up_, &QToolButton::clicked, this,
+            [this] { platform::ToolkitCall([this] { Click(btNext); }); });
+    connect(down_, &QToolButton::clicked, this,
+            [this] { platform::ToolkitCall([this] { Click(btPrev); }); });
 }
 
 void TUpDown::setMin(int value) {

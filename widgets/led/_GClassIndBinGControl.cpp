@@ -1,4 +1,5 @@
 #include "_GClassIndBinGControl.h"
+#include "TApplication.h"
 
 #include "IndFlashT.h"
 
@@ -189,51 +190,59 @@ void TIndBinGControl::Press(QMouseEvent* event) {
 }
 
 void TIndBinGControl::mousePressEvent(QMouseEvent* event) {
-    skipNextClick_ = false;
-    Press(event);
+    platform::ToolkitCall([&] {
+        skipNextClick_ = false;
+        Press(event);
+    });
 }
 
 void TIndBinGControl::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Qt reports the second press of a double click only as this event; it still counts as
-    // a press for the mode, but its release is not another click.
-    if (event->button() == Qt::LeftButton) {
-        skipNextClick_ = true;
-        RaiseEvent(OnDblClick, this);
-    }
-    Press(event);
+    platform::ToolkitCall([&] {
+        // Qt reports the second press of a double click only as this event; it still counts as
+        // a press for the mode, but its release is not another click.
+        if (event->button() == Qt::LeftButton) {
+            skipNextClick_ = true;
+            RaiseEvent(OnDblClick, this);
+        }
+        Press(event);
+    });
 }
 
 void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    const bool left = event->button() == Qt::LeftButton;
-    const bool wasPressed = left && leftPressed_;
-    if (left)
-        leftPressed_ = false;
-    if (wasPressed && !skipNextClick_ && rect().contains(p))
-        RaiseEvent(OnClick, this);
-    if (left)
-        skipNextClick_ = false;
-    if (OnMouseUp)
-        OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
-    if (!left)
-        return;
-    switch (mode_) {
-    case ind::mButton:
-        setChecked(false);
-        RepaintLED();
-        break;
-    case ind::mSwitch:
-    case ind::mRadioButton:
-        RepaintLED();
-        break;
-    case ind::mIndicator:
-        break;
-    }
+    platform::ToolkitCall([&] {
+        const QPoint p = event->position().toPoint();
+        const bool left = event->button() == Qt::LeftButton;
+        const bool wasPressed = left && leftPressed_;
+        if (left)
+            leftPressed_ = false;
+        if (wasPressed && !skipNextClick_ && rect().contains(p))
+            RaiseEvent(OnClick, this);
+        if (left)
+            skipNextClick_ = false;
+        if (OnMouseUp)
+            OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
+        if (!left)
+            return;
+        switch (mode_) {
+        case ind::mButton:
+            setChecked(false);
+            RepaintLED();
+            break;
+        case ind::mSwitch:
+        case ind::mRadioButton:
+            RepaintLED();
+            break;
+        case ind::mIndicator:
+            break;
+        }
+    });
 }
 
 void TIndBinGControl::mouseMoveEvent(QMouseEvent* event) {
-    if (OnMouseMove) {
-        const QPoint p = event->position().toPoint();
-        OnMouseMove(this, event->modifiers(), p.x(), p.y());
-    }
+    platform::ToolkitCall([&] {
+        if (OnMouseMove) {
+            const QPoint p = event->position().toPoint();
+            OnMouseMove(this, event->modifiers(), p.x(), p.y());
+        }
+    });
 }

@@ -1,4 +1,5 @@
 #include "LinkLabel.h"
+#include "TApplication.h"
 
 #include "CursorTable.h"
 #include "PathShortening.h"
@@ -431,73 +432,87 @@ void TLinkLabel::changeEvent(QEvent* event) {
 }
 
 void TLinkLabel::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    if (!hover_ && linkActive_ && isEnabled()) {
-        hover_ = true;
-        savedCursor_ = cursor_;
-        setCursor(kLinkCursor);
-        update();
-    }
-    if (OnMouseEnter) {
-        OnMouseEnter(this);
-    }
+    platform::ToolkitCall([&] {
+        QWidget::enterEvent(event);
+        if (!hover_ && linkActive_ && isEnabled()) {
+            hover_ = true;
+            savedCursor_ = cursor_;
+            setCursor(kLinkCursor);
+            update();
+        }
+        if (OnMouseEnter) {
+            OnMouseEnter(this);
+        }
+    });
 }
 
 void TLinkLabel::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
-    if (hover_ && linkActive_ && isEnabled()) {
-        hover_ = false;
-        setCursor(savedCursor_);
-        update();
-    }
-    if (OnMouseExit) {
-        OnMouseExit(this);
-    }
+    platform::ToolkitCall([&] {
+        QWidget::leaveEvent(event);
+        if (hover_ && linkActive_ && isEnabled()) {
+            hover_ = false;
+            setCursor(savedCursor_);
+            update();
+        }
+        if (OnMouseExit) {
+            OnMouseExit(this);
+        }
+    });
 }
 
 void TLinkLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        leftPressed_ = true;
-    }
-    if (OnMouseDown) {
-        const QPoint p = event->position().toPoint();
-        OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
-    }
+    platform::ToolkitCall([&] {
+        if (event->button() == Qt::LeftButton) {
+            leftPressed_ = true;
+        }
+        if (OnMouseDown) {
+            const QPoint p = event->position().toPoint();
+            OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
+        }
+    });
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && leftPressed_) {
-        leftPressed_ = false;
-        if (rect().contains(p)) {
-            Click();
+    platform::ToolkitCall([&] {
+        const QPoint p = event->position().toPoint();
+        if (event->button() == Qt::LeftButton && leftPressed_) {
+            leftPressed_ = false;
+            if (rect().contains(p)) {
+                Click();
+            }
         }
-    }
-    if (OnMouseUp) {
-        OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
-    }
+        if (OnMouseUp) {
+            OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
+        }
+    });
 }
 
 // The second press of a double click is no click of its own.
 void TLinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    Q_UNUSED(event);
-    leftPressed_ = false;
-    if (OnDblClick) {
-        OnDblClick(this);
-    }
+    platform::ToolkitCall([&] {
+        Q_UNUSED(event);
+        leftPressed_ = false;
+        if (OnDblClick) {
+            OnDblClick(this);
+        }
+    });
 }
 
 void TLinkLabel::mouseMoveEvent(QMouseEvent* event) {
-    if (OnMouseMove) {
-        const QPoint p = event->position().toPoint();
-        OnMouseMove(this, event->modifiers(), p.x(), p.y());
-    }
+    platform::ToolkitCall([&] {
+        if (OnMouseMove) {
+            const QPoint p = event->position().toPoint();
+            OnMouseMove(this, event->modifiers(), p.x(), p.y());
+        }
+    });
 }
 
 void TLinkLabel::contextMenuEvent(QContextMenuEvent* event) {
-    bool handled = false;
-    if (OnContextPopup) {
-        OnContextPopup(this, event->pos(), handled);
-    }
-    event->setAccepted(handled);
+    platform::ToolkitCall([&] {
+        bool handled = false;
+        if (OnContextPopup) {
+            OnContextPopup(this, event->pos(), handled);
+        }
+        event->setAccepted(handled);
+    });
 }
