@@ -237,13 +237,27 @@ void TestMonkey::randomOperator() {
     // A write refused as busy leaves the image ahead of the adapter, as designed; one
     // accepted write from the entry brings both to the same byte.
     const QString last = RandomText(2, true).toUpper();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            form_->EditWrite->setText(last);
-            Click(form_->BtnWData);
-            return form_->StatusText() == QStringLiteral("Write_CMD");
-        }(),
-        5000);
+    // A click while the link is still busy is refused; the adapter's own log tells when
+    // one got through.
+    const QRegularExpression written(QStringLiteral("^port [0-9A-F]{2} -> %1$").arg(last));
+    bool sent = false;
+    for (int attempt = 0; attempt < 50 && !sent; ++attempt) {
+        const qsizetype before = sim_->Events().size();
+        form_->EditWrite->setText(last);
+        Click(form_->BtnWData);
+        sent = QTest::qWaitFor(
+            [&] {
+                const QStringList& events = sim_->Events();
+                for (qsizetype i = before; i < events.size(); ++i) {
+                    if (written.match(events.at(i)).hasMatch()) {
+                        return true;
+                    }
+                }
+                return false;
+            },
+            500);
+    }
+    QVERIFY(sent);
     QTRY_VERIFY(form_->StatusText().startsWith(QStringLiteral("Data write")));
     QCOMPARE(form_->LEDP0->StatusInt(), last.toInt(nullptr, 16));
     std::optional<int> port = SimulatorPort();
