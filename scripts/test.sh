@@ -20,7 +20,7 @@ for preset in "${presets[@]}"; do
     ctest_args=(--preset "$preset" -j "$jobs")
     case "$preset" in
         asan)
-            export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+            export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
             export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
             ;;
         tsan)

@@ -8,11 +8,11 @@
 class TestTApplication : public QObject {
     Q_OBJECT
 private slots:
-    void exceptionReachingTheLoopIsReported_data();
-    void exceptionReachingTheLoopIsReported();
+    void handlerExceptionIsReported_data();
+    void handlerExceptionIsReported();
 };
 
-void TestTApplication::exceptionReachingTheLoopIsReported_data() {
+void TestTApplication::handlerExceptionIsReported_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
     QTest::newRow("full stop added") << "'$G1' is not a valid integer value"
@@ -21,14 +21,16 @@ void TestTApplication::exceptionReachingTheLoopIsReported_data() {
                                          << "Done.";
 }
 
-void TestTApplication::exceptionReachingTheLoopIsReported() {
+void TestTApplication::handlerExceptionIsReported() {
     QFETCH(QString, message);
     QFETCH(QString, shown);
     QPushButton button("throw");
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, [&] {
-        ++clicks;
-        throw std::invalid_argument(message.toStdString());
+        platform::ToolkitCall([&] {
+            ++clicks;
+            throw std::invalid_argument(message.toStdString());
+        });
     });
     button.show();
     ModalCloser closer;
