@@ -54,7 +54,7 @@ bool OpenPort(TForm1& form, SimProcess& sim) {
 int KeypadTiming(TForm1& form, int presses) {
     SimProcess sim;
     QString error;
-    if (!sim.Start({"--camera"}, &error) || !OpenPort(form, sim)) {
+    if (!sim.Start({"--camera"}, error) || !OpenPort(form, sim)) {
         std::fprintf(stderr, "keypad: no simulator link %s\n", qPrintable(error));
         return 1;
     }
@@ -73,7 +73,7 @@ int KeypadTiming(TForm1& form, int presses) {
         form.BtnSW7->click();
         const bool ok = WaitUntil(
             [&] {
-                const QStringList& events = sim.Events();
+                const QStringList& events = sim.EventTexts();
                 for (; scanned < events.size(); ++scanned) {
                     const QRegularExpressionMatch m = released.match(events.at(scanned));
                     if (m.hasMatch()) {
@@ -112,7 +112,7 @@ int KeypadTiming(TForm1& form, int presses) {
 int MasterThroughput(TForm1& form, int writes) {
     SimProcess sim;
     QString error;
-    if (!sim.Start({"--pace"}, &error) || !OpenPort(form, sim)) {
+    if (!sim.Start({"--pace"}, error) || !OpenPort(form, sim)) {
         std::fprintf(stderr, "master: no simulator link %s\n", qPrintable(error));
         return 1;
     }

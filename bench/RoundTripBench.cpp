@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     SimProcess sim;
     QString error;
-    if (!sim.Start({"--pace"}, &error)) {
+    if (!sim.Start({"--pace"}, error)) {
         std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
         return 1;
     }

@@ -112,7 +112,7 @@ void TestPanelEndToEnd::masterWriteLightsThePins() {
     QVERIFY(StartSimulator({}));
     OpenWindow();
     QVERIFY(OpenPort());
-    sim->SendInput("write 5A");
+    sim->Command("write 5A");
     QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Data received"), 5000);
     QCOMPARE(LitPortBits(*form), 0x5A);
     QCOMPARE(form->PlPort->Caption(), QString("0x5A"));

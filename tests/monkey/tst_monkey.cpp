@@ -51,7 +51,7 @@ void TestMonkey::initTestCase() {
 
     sim_ = std::make_unique<SimProcess>();
     QString error;
-    QVERIFY2(sim_->Start({}, &error), qPrintable(error));
+    QVERIFY2(sim_->Start({}, error), qPrintable(error));
     qputenv("VANTREL_COM1", sim_->Device().toLocal8Bit());
     closer_ = std::make_unique<ModalCloser>();
     form_ = std::make_unique<TForm1>();
@@ -187,13 +187,13 @@ void TestMonkey::CheckWindow() {
 }
 
 std::optional<int> TestMonkey::SimulatorPort() {
-    const int before = int(sim_->Events().size());
+    const int before = int(sim_->EventTexts().size());
     sim_->Command(QStringLiteral("read"));
     static const QRegularExpression line(QStringLiteral("^master read ([0-9A-F]{2})$"));
     std::optional<int> port;
     (void)QTest::qWaitFor(
         [&] {
-            const QStringList& events = sim_->Events();
+            const QStringList& events = sim_->EventTexts();
             for (qsizetype i = before; i < events.size(); ++i) {
                 const QRegularExpressionMatch match = line.match(events.at(i));
                 if (match.hasMatch()) {
@@ -242,12 +242,12 @@ void TestMonkey::randomOperator() {
     const QRegularExpression written(QStringLiteral("^port [0-9A-F]{2} -> %1$").arg(last));
     bool sent = false;
     for (int attempt = 0; attempt < 50 && !sent; ++attempt) {
-        const qsizetype before = sim_->Events().size();
+        const qsizetype before = sim_->EventTexts().size();
         form_->EditWrite->setText(last);
         Click(form_->BtnWData);
         sent = QTest::qWaitFor(
             [&] {
-                const QStringList& events = sim_->Events();
+                const QStringList& events = sim_->EventTexts();
                 for (qsizetype i = before; i < events.size(); ++i) {
                     if (written.match(events.at(i)).hasMatch()) {
                         return true;

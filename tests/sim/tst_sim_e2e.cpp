@@ -96,7 +96,7 @@ void TestSimEndToEnd::writeReportsPortAndInterrupt() {
     EXPECT_REPLY(client, frame, 42, replyCode);
     QCOMPARE(int(frame.length), 0);
     QTRY_COMPARE(sim.EventTexts(), events);
-    sim.SendInput("read");
+    sim.Command("read");
     QTRY_VERIFY(sim.HasEvent("master read BF"));
 }
 
@@ -199,14 +199,14 @@ void TestSimEndToEnd::masterWriteSendsDataFrame() {
     QFETCH(QByteArray, payload);
     QFETCH(QString, event);
     START_SIM(sim, client);
-    sim.SendInput(command);
+    sim.Command(QString::fromUtf8(command));
     Frame frame;
     EXPECT_REPLY(client, frame, 0, 'i');
     QCOMPARE(Payload(frame), payload);
     QTRY_VERIFY(sim.HasEvent(event));
-    sim.SendInput("read");
+    sim.Command("read");
     QTRY_VERIFY(sim.HasEvent("master read " + event.right(2)));
-    sim.SendInput("write 5G");
+    sim.Command("write 5G");
     QTRY_VERIFY(sim.EventTexts().last().startsWith("error "));
 }
 
@@ -230,7 +230,7 @@ void TestSimEndToEnd::hangUp() {
     QVERIFY(client.Command(1, 'V'));
     EXPECT_REPLY(client, frame, 1, 'v');
     if (byCommand) {
-        sim.SendInput("hangup");
+        sim.Command("hangup");
     } else {
         QVERIFY(client.Command(2, 'A'));
     }
@@ -249,7 +249,7 @@ void TestSimEndToEnd::noReply() {
     Frame frame;
     QCOMPARE(client.Receive(frame, 300), PtyClient::Result::Timeout);
     // Unsolicited data is no reply, and still comes.
-    sim.SendInput("write 77");
+    sim.Command("write 77");
     EXPECT_REPLY(client, frame, 0, 'i');
 }
 
@@ -260,7 +260,7 @@ void TestSimEndToEnd::lateReplyDoesNotBlockInput() {
     sent.start();
     QVERIFY(client.Command(1, 'V'));
     QVERIFY(client.Command(2, 'W', {0, 0x12}));
-    sim.SendInput("write 66");
+    sim.Command("write 66");
     // The write is handled and the master's data goes out while the first reply waits.
     Frame frame;
     EXPECT_REPLY(client, frame, 0, 'i');

@@ -212,7 +212,7 @@ void TestSoak::patternCatchesMixing() {
 bool TestSoak::StartSim(const Phase& phase) {
     sim_ = std::make_unique<SimProcess>();
     QString error;
-    if (!sim_->Start(phase.arguments(random_), &error)) {
+    if (!sim_->Start(phase.arguments(random_), error)) {
         qWarning("simulator: %s", qPrintable(error));
         return false;
     }
@@ -227,7 +227,7 @@ bool TestSoak::CheckSimulatorLines() {
     if (!sim_) {
         return true;
     }
-    for (const QString& line : sim_->Events()) {
+    for (const QString& line : sim_->EventTexts()) {
         if (line.startsWith(QLatin1String("error"))) {
             ledger_->faults << QStringLiteral("simulator (%1): %2").arg(phase_->name, line);
             return false;

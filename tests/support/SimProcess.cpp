@@ -7,10 +7,7 @@
 #include <QStandardPaths>
 
 SimProcess::~SimProcess() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    Stop();
 }
 
 QString SimProcess::Binary() {
@@ -60,8 +57,8 @@ bool SimProcess::Start(const QStringList& args, QString& error) {
     return true;
 }
 
-void SimProcess::SendInput(const QByteArray& line) {
-    process_.write(line + '\n');
+void SimProcess::Command(const QString& line) {
+    process_.write(line.toUtf8() + '\n');
     process_.waitForBytesWritten(1000);
 }
 
@@ -97,6 +94,17 @@ QStringList SimProcess::EventTexts() {
         texts << event.text;
     }
     return texts;
+}
+
+void SimProcess::Stop() {
+    if (process_.state() == QProcess::NotRunning) {
+        return;
+    }
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
 }
 
 bool SimProcess::Terminate() {

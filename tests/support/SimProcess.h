@@ -24,16 +24,20 @@ public:
     const QString& Device() const { return device_; }
     QProcess& Process() { return process_; }
 
-    void SendInput(const QByteArray& line);
+    // Sends one command line to its standard input.
+    void Command(const QString& line);
 
     // Every output line after the PTY line, raw, and parsed as events.
     QStringList RawLines();
     QList<Event> Events();
     QStringList EventTexts();
     bool HasEvent(const QString& text) { return EventTexts().contains(text); }
+    int CountEvents(const QString& text) { return int(EventTexts().count(text)); }
 
     // Sends SIGTERM and waits; true when it ended with exit code 0.
     bool Terminate();
+    // Ends it whatever it is doing: SIGTERM, then SIGKILL if it does not go.
+    void Stop();
 
     static QString Binary();
 

@@ -75,7 +75,7 @@ private:
 bool TestVantrel32::StartSim(const QStringList& arguments) {
     sim_ = std::make_unique<SimProcess>();
     QString error;
-    if (!sim_->Start(arguments, &error)) {
+    if (!sim_->Start(arguments, error)) {
         qWarning("%s", qPrintable(error));
         return false;
     }
@@ -331,7 +331,7 @@ void TestVantrel32::invalidWriteIsNotSent() {
     // Nothing went out and nothing waits: the next command goes through at once.
     QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
     QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
-    QVERIFY(!sim_->Events().join('\n').contains("port"));
+    QVERIFY(!sim_->EventTexts().join('\n').contains("port"));
 }
 
 void TestVantrel32::busyWhileCommandInFlight() {
