@@ -7,6 +7,9 @@
 #include <QThread>
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <memory>
 #include <mutex>
 
 namespace platform {
@@ -84,14 +87,49 @@ bool TApplicationWindow::PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lP
 }
 
 intptr_t TApplicationWindow::SendMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    TMessage m{msg, wParam, lParam, 0};
     if (QThread::currentThread() == thread()) {
+        TMessage m{msg, wParam, lParam, 0};
         Dispatch(m);
-    } else {
-        QMetaObject::invokeMethod(
-            this, [this, &m] { Dispatch(m); }, Qt::BlockingQueuedConnection);
+        return m.Result;
     }
-    return m.Result;
+    // The message and its result change hands under our own lock, so the sender sees what
+    // the UI thread wrote whatever the queue in between does.
+    struct Handover {
+        std::mutex mutex;
+        std::condition_variable done;
+        TMessage message;
+        std::exception_ptr failure;
+        bool handled = false;
+    };
+    auto handover = std::make_shared<Handover>();
+    {
+        std::lock_guard lock(handover->mutex);
+        handover->message = TMessage{msg, wParam, lParam, 0};
+    }
+    QMetaObject::invokeMethod(this, [this, handover] {
+        TMessage m;
+        {
+            std::lock_guard lock(handover->mutex);
+            m = handover->message;
+        }
+        std::exception_ptr failure;
+        try {
+            Dispatch(m);
+        } catch (...) {
+            failure = std::current_exception(); // the sender's to handle, as on its own thread
+        }
+        std::lock_guard lock(handover->mutex);
+        handover->message = m;
+        handover->failure = failure;
+        handover->handled = true;
+        handover->done.notify_all();
+    });
+    std::unique_lock lock(handover->mutex);
+    handover->done.wait(lock, [&] { return handover->handled; });
+    if (handover->failure) {
+        std::rethrow_exception(handover->failure);
+    }
+    return handover->message.Result;
 }
 
 void TApplicationWindow::SetDefaultHandler(std::function<void(TMessage&)> handler) {

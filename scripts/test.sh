@@ -1,33 +1,44 @@
 #!/usr/bin/env bash
-# Builds and runs every test. With no argument: the default build, then the sanitizer
-# builds (ASan+UBSan over the whole suite, TSan over the threaded tests). Name presets to
-# run only those: scripts/test.sh default
+# Builds and runs every test. With no argument: the default build, the sanitizer builds
+# (ASan+UBSan with leak checks over the whole suite, TSan over the threaded suites) and a
+# short libFuzzer run of the frame codec. Name the runs to do only those, e.g.
+#   scripts/test.sh default
+# QUILLON_SOAK_SECONDS and QUILLON_FUZZ_SECONDS make the soak and fuzz runs longer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup-deps.sh
 
-presets=("$@")
-if [ ${#presets[@]} -eq 0 ]; then
-    presets=(default asan tsan)
+runs=("$@")
+if [ ${#runs[@]} -eq 0 ]; then
+    runs=(default asan tsan fuzz)
 fi
 
 jobs=$(nproc)
-for preset in "${presets[@]}"; do
-    echo "=== ${preset} build ==="
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
-    ctest_args=(--preset "$preset" -j "$jobs")
-    case "$preset" in
+for run in "${runs[@]}"; do
+    echo "=== ${run} build ==="
+    if [ "$run" = fuzz ]; then
+        CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DQUILLON_FUZZ=ON -DQUILLON_BENCH=OFF \
+            -DQUILLON_FUZZ_SECONDS="${QUILLON_FUZZ_SECONDS:-60}" >/dev/null
+        cmake --build build/fuzz -j "$jobs" --target CodecFuzzer
+        echo "=== ${run} tests ==="
+        ctest --test-dir build/fuzz -L fuzz --output-on-failure
+        continue
+    fi
+    cmake --preset "$run" >/dev/null
+    cmake --build --preset "$run" -j "$jobs"
+    ctest_args=(--preset "$run" -j "$jobs")
+    case "$run" in
         asan)
             export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
             export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
             ;;
         tsan)
-            export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-            ctest_args+=(-L threads)
+            # The tests carry their own TSAN_OPTIONS (cmake/QuillonTesting.cmake).
+            ctest_args+=(-L 'threads|vantrel32|soak|monkey')
             ;;
     esac
-    echo "=== ${preset} tests ==="
+    echo "=== ${run} tests ==="
     ctest "${ctest_args[@]}"
 done

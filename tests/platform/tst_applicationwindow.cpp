@@ -57,6 +57,7 @@ private slots:
     void registeredNumbersAreStableAndDistinct();
     void postFromAnotherThreadArrivesLaterOnUiThread();
     void sendFromAnotherThreadWaitsForTheResult();
+    void hookFailureReachesTheSendingThread();
 };
 
 void TestApplicationWindow::hooksRunInOrderUntilHandled_data() {
@@ -168,6 +169,28 @@ void TestApplicationWindow::sendFromAnotherThreadWaitsForTheResult() {
     QCOMPARE(result, intptr_t(42));
     QCOMPARE(hook.threads.front(), QThread::currentThread());
     window.UnhookMainWindow(&hook);
+}
+
+void TestApplicationWindow::hookFailureReachesTheSendingThread() {
+    auto& window = TApplicationWindow::Instance();
+    std::vector<QString> log;
+    RecordingHook hook(&log, "hook");
+    hook.onMessage = [] { throw std::runtime_error("hook failed"); };
+    window.HookMainWindow(&hook);
+    QString caught;
+    QThread* worker = QThread::create([&] {
+        try {
+            window.SendMessage(0xC600, 0, 0);
+        } catch (const std::runtime_error& e) {
+            caught = e.what();
+        }
+    });
+    worker->start();
+    QTRY_VERIFY(worker->isFinished()); // and not stuck waiting for a result
+    worker->wait();
+    delete worker;
+    window.UnhookMainWindow(&hook);
+    QCOMPARE(caught, QString("hook failed"));
 }
 
 QTEST_GUILESS_MAIN(TestApplicationWindow)
