@@ -3,26 +3,13 @@
 #include "TApplication.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QThread>
 
 #include <algorithm>
-#include <condition_variable>
-#include <exception>
-#include <memory>
-#include <mutex>
 
 namespace platform {
 
 namespace {
-
-const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class MessageEvent final : public QEvent {
-public:
-    explicit MessageEvent(const TMessage& m) : QEvent(kMessageEvent), message(m) {}
-    TMessage message;
-};
 
 // Posting threads and the UI thread's teardown meet here: a post either reaches a live
 // window or sees none, never a half-destroyed one.
@@ -46,10 +33,23 @@ TApplicationWindow::TApplicationWindow(QObject* parent) : QObject(parent) {
 }
 
 TApplicationWindow::~TApplicationWindow() {
-    std::lock_guard lock(gInstanceMutex);
-    if (gInstance == this) {
-        gInstance = nullptr;
+    {
+        std::lock_guard lock(gInstanceMutex);
+        if (gInstance == this) {
+            gInstance = nullptr;
+        }
     }
+    // Nothing will deliver what is left: free the posts, release waiting senders.
+    std::lock_guard lock(queueMutex_);
+    for (Queued* item : queue_) {
+        if (item->waited) {
+            item->handled = true;
+        } else {
+            delete item;
+        }
+    }
+    queue_.clear();
+    handled_.notify_all();
 }
 
 void TApplicationWindow::HookMainWindow(IMessageHook* hook) {
@@ -82,7 +82,7 @@ bool TApplicationWindow::PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lP
     if (!gInstance) {
         return false;
     }
-    QCoreApplication::postEvent(gInstance, new MessageEvent(TMessage{msg, wParam, lParam, 0}));
+    gInstance->Enqueue(new Queued{TMessage{msg, wParam, lParam, 0}, nullptr, false, false});
     return true;
 }
 
@@ -92,55 +92,57 @@ intptr_t TApplicationWindow::SendMessage(uint32_t msg, uintptr_t wParam, intptr_
         Dispatch(m);
         return m.Result;
     }
-    // The message and its result change hands under our own lock, so the sender sees what
-    // the UI thread wrote whatever the queue in between does.
-    struct Handover {
-        std::mutex mutex;
-        std::condition_variable done;
-        TMessage message;
-        std::exception_ptr failure;
-        bool handled = false;
-    };
-    auto handover = std::make_shared<Handover>();
+    Queued item{TMessage{msg, wParam, lParam, 0}, nullptr, false, true};
+    Enqueue(&item);
+    std::unique_lock lock(queueMutex_);
+    handled_.wait(lock, [&] { return item.handled; });
+    if (item.failure) {
+        std::rethrow_exception(item.failure);
+    }
+    return item.message.Result;
+}
+
+void TApplicationWindow::Enqueue(Queued* item) {
     {
-        std::lock_guard lock(handover->mutex);
-        handover->message = TMessage{msg, wParam, lParam, 0};
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back(item);
     }
-    QMetaObject::invokeMethod(this, [this, handover] {
-        TMessage m;
-        {
-            std::lock_guard lock(handover->mutex);
-            m = handover->message;
+    QMetaObject::invokeMethod(this, "DeliverQueued", Qt::QueuedConnection);
+}
+
+void TApplicationWindow::DeliverQueued() {
+    Queued* item = nullptr;
+    TMessage m;
+    {
+        std::lock_guard lock(queueMutex_);
+        if (queue_.empty()) {
+            return;
         }
-        std::exception_ptr failure;
-        try {
-            Dispatch(m);
-        } catch (...) {
-            failure = std::current_exception(); // the sender's to handle, as on its own thread
-        }
-        std::lock_guard lock(handover->mutex);
-        handover->message = m;
-        handover->failure = failure;
-        handover->handled = true;
-        handover->done.notify_all();
-    });
-    std::unique_lock lock(handover->mutex);
-    handover->done.wait(lock, [&] { return handover->handled; });
-    if (handover->failure) {
-        std::rethrow_exception(handover->failure);
+        item = queue_.front();
+        queue_.pop_front();
+        m = item->message;
     }
-    return handover->message.Result;
+    if (!item->waited) {
+        delete item;
+        // A posted message comes from the loop, so its handlers' failures are reported here.
+        ToolkitCall([&] { Dispatch(m); });
+        return;
+    }
+    std::exception_ptr failure;
+    try {
+        Dispatch(m);
+    } catch (...) {
+        failure = std::current_exception(); // the sender's to handle, as on its own thread
+    }
+    std::lock_guard lock(queueMutex_);
+    item->message = m;
+    item->failure = std::move(failure); // only the sender holds it from here on
+    item->handled = true;
+    handled_.notify_all();
 }
 
 void TApplicationWindow::SetDefaultHandler(std::function<void(TMessage&)> handler) {
     defaultHandler_ = std::move(handler);
-}
-
-void TApplicationWindow::customEvent(QEvent* event) {
-    if (event->type() == kMessageEvent) {
-        // A posted message comes from the loop, so its handlers' failures are reported here.
-        ToolkitCall([&] { Dispatch(static_cast<MessageEvent*>(event)->message); });
-    }
 }
 
 void TApplicationWindow::Dispatch(TMessage& msg) {

@@ -3,9 +3,13 @@
 #include <QObject>
 #include <QString>
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -57,12 +61,28 @@ public:
 
     ~TApplicationWindow() override;
 
-protected:
-    void customEvent(QEvent* event) override;
+private slots:
+    // Delivers the oldest message that another thread handed over (or this thread posted).
+    void DeliverQueued();
 
 private:
+    // A message on its way in; a synchronous sender waits on it until it is handled.
+    struct Queued {
+        TMessage message;
+        std::exception_ptr failure;
+        bool handled = false;
+        bool waited = false;
+    };
+
     explicit TApplicationWindow(QObject* parent);
+    void Enqueue(Queued* item);
     void Dispatch(TMessage& msg);
+
+    // The hand-over goes through our own lock rather than through event objects, so
+    // every thread sees the other's data whatever the toolkit's queue does in between.
+    std::mutex queueMutex_;
+    std::condition_variable handled_;
+    std::deque<Queued*> queue_;
 
     std::vector<IMessageHook*> hooks_;
     std::map<QString, uint32_t> registered_;

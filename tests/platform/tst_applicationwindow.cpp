@@ -4,6 +4,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 
 using platform::IMessageHook;
@@ -161,11 +162,13 @@ void TestApplicationWindow::sendFromAnotherThreadWaitsForTheResult() {
     RecordingHook hook(&log, "hook", 0xC500);
     window.HookMainWindow(&hook);
     intptr_t result = 0;
-    QThread* worker = QThread::create([&] { result = window.SendMessage(0xC500, 0, 0); });
-    worker->start();
-    QTRY_VERIFY(worker->isFinished());
-    worker->wait();
-    delete worker;
+    std::atomic<bool> finished = false;
+    std::thread worker([&] {
+        result = window.SendMessage(0xC500, 0, 0);
+        finished = true;
+    });
+    QTRY_VERIFY(finished); // the UI thread keeps running its loop meanwhile
+    worker.join();
     QCOMPARE(result, intptr_t(42));
     QCOMPARE(hook.threads.front(), QThread::currentThread());
     window.UnhookMainWindow(&hook);
@@ -178,17 +181,17 @@ void TestApplicationWindow::hookFailureReachesTheSendingThread() {
     hook.onMessage = [] { throw std::runtime_error("hook failed"); };
     window.HookMainWindow(&hook);
     QString caught;
-    QThread* worker = QThread::create([&] {
+    std::atomic<bool> finished = false;
+    std::thread worker([&] {
         try {
             window.SendMessage(0xC600, 0, 0);
         } catch (const std::runtime_error& e) {
             caught = e.what();
         }
+        finished = true;
     });
-    worker->start();
-    QTRY_VERIFY(worker->isFinished()); // and not stuck waiting for a result
-    worker->wait();
-    delete worker;
+    QTRY_VERIFY(finished); // and not stuck waiting for a result
+    worker.join();
     window.UnhookMainWindow(&hook);
     QCOMPARE(caught, QString("hook failed"));
 }
