@@ -1,0 +1,7 @@
+#pragma once
+
+class TApplication;
+
+// What the program sets on its application object before the window is created: the
+// classic style, its name and title (which message boxes carry) and its icon.
+void SetUpQuillonApplication(TApplication& app);
