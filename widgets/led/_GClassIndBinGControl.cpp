@@ -76,19 +76,32 @@ void TIndBinGControl::setStatusInt(int value) {
     if (value == statusInt_)
         return;
     statusInt_ = value;
+    // Every handler raised from here on may delete this control; once it is gone, nothing of
+    // it may be touched again.
+    const QPointer<TIndBinGControl> self(this);
     setChecked((static_cast<uint32_t>(statusInt_) & OwnBit()) != 0);
+    if (!self) {
+        return;
+    }
     StatusIntChanged();
     RaiseEvent(OnStatusIntChanged, this);
-    if (groupIndex_ == 0 || groupUpdating)
+    if (!self || groupIndex_ == 0 || groupUpdating) {
         return;
+    }
     GroupGuard guard;
     QList<QPointer<TIndBinGControl>> members;
     for (TIndBinGControl* c : Group())
         members.append(c);
+    // If a member's handler deletes this control half way, the rest of the group still gets
+    // its last value: a deletion must not leave the group showing two different values.
+    int shared = statusInt_;
     for (const QPointer<TIndBinGControl>& member : members) {
-        // A handler may have destroyed a member or this control itself.
-        if (member)
-            member->setStatusInt(statusInt_);
+        if (self) {
+            shared = statusInt_;
+        }
+        if (member) {
+            member->setStatusInt(shared);
+        }
     }
 }
 
@@ -97,11 +110,15 @@ void TIndBinGControl::setChecked(bool value) {
         return;
     checked_ = value;
     UpdateFlashRegistration();
+    const QPointer<TIndBinGControl> self(this); // the value's handlers may delete this control
     const uint32_t current = static_cast<uint32_t>(statusInt_);
     if (checked_) {
         setStatusInt(static_cast<int>(mode_ == ind::mRadioButton ? OwnBit() : current | OwnBit()));
     } else if (mode_ != ind::mRadioButton) {
         setStatusInt(static_cast<int>(current & ~OwnBit()));
+    }
+    if (!self) {
+        return;
     }
     RepaintLED();
     RaiseEvent(OnStatusChanged, this);
@@ -118,12 +135,15 @@ void TIndBinGControl::setGroupIndex(int value) {
     if (value == groupIndex_ || value < 0)
         return;
     groupIndex_ = value;
+    const QPointer<TIndBinGControl> self(this); // the value's handlers may delete this control
     if (groupIndex_ != 0) {
         const QList<TIndBinGControl*> members = Group();
         if (!members.isEmpty())
             setStatusInt(members.first()->statusInt_);
     }
-    GroupIndexChanged();
+    if (self) {
+        GroupIndexChanged();
+    }
 }
 
 void TIndBinGControl::setMode(TMode value) {
@@ -167,6 +187,7 @@ void TIndBinGControl::Dispatch(platform::TMessage& msg) {
 }
 
 void TIndBinGControl::Press(QMouseEvent* event) {
+    const QPointer<TIndBinGControl> self(this); // the mode action's handlers may delete us
     if (event->button() == Qt::LeftButton) {
         leftPressed_ = true;
         switch (mode_) {
@@ -183,9 +204,13 @@ void TIndBinGControl::Press(QMouseEvent* event) {
             break;
         }
     }
-    if (OnMouseDown) {
+    if (!self) {
+        return;
+    }
+    // Through a copy, as every event: the handler may rebind its slot or delete this control.
+    if (const TMouseEvent handler = OnMouseDown) {
         const QPoint p = event->position().toPoint();
-        OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
+        handler(this, event->button(), event->modifiers(), p.x(), p.y());
     }
 }
 
@@ -200,11 +225,14 @@ void TIndBinGControl::mouseDoubleClickEvent(QMouseEvent* event) {
     platform::ToolkitCall([&] {
         // Qt reports the second press of a double click only as this event; it still counts as
         // a press for the mode, but its release is not another click.
+        const QPointer<TIndBinGControl> self(this);
         if (event->button() == Qt::LeftButton) {
             skipNextClick_ = true;
             RaiseEvent(OnDblClick, this);
         }
-        Press(event);
+        if (self) {
+            Press(event);
+        }
     });
 }
 
@@ -215,18 +243,27 @@ void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
         const bool wasPressed = left && leftPressed_;
         if (left)
             leftPressed_ = false;
+        // A click or mouse-up handler may delete this control; its release then ends there.
+        const QPointer<TIndBinGControl> self(this);
         if (wasPressed && !skipNextClick_ && rect().contains(p))
             RaiseEvent(OnClick, this);
+        if (!self) {
+            return;
+        }
         if (left)
             skipNextClick_ = false;
-        if (OnMouseUp)
-            OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
-        if (!left)
+        if (const TMouseEvent handler = OnMouseUp) {
+            handler(this, event->button(), event->modifiers(), p.x(), p.y());
+        }
+        if (!self || !left) {
             return;
+        }
         switch (mode_) {
         case ind::mButton:
             setChecked(false);
-            RepaintLED();
+            if (self) {
+                RepaintLED();
+            }
             break;
         case ind::mSwitch:
         case ind::mRadioButton:
@@ -240,9 +277,9 @@ void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
 
 void TIndBinGControl::mouseMoveEvent(QMouseEvent* event) {
     platform::ToolkitCall([&] {
-        if (OnMouseMove) {
+        if (const TMouseMoveEvent handler = OnMouseMove) {
             const QPoint p = event->position().toPoint();
-            OnMouseMove(this, event->modifiers(), p.x(), p.y());
+            handler(this, event->modifiers(), p.x(), p.y());
         }
     });
 }

@@ -2,7 +2,10 @@
 
 #include "_IndFlash.h"
 
+#include "TApplication.h"
+
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <chrono>
 
@@ -109,11 +112,21 @@ void TTimerThread::Execute() {
 }
 
 void TTimerThread::DeliverTick() {
-    QPointer<TIndFlash> clock(clock_);
-    clock_->DoTimer();
-    // A tick handler that destroyed the clock has already stopped and joined this thread.
-    if (!clock)
-        return;
+    const QPointer<TIndFlash> clock(clock_);
+    // The waiting thread is released however the tick ends, or it would never tick again.
+    // A clock destroyed meanwhile has already stopped and joined it, and this object is gone.
+    const auto release = qScopeGuard([this, &clock] {
+        if (clock) {
+            FinishHandOver();
+        }
+    });
+    // A failing handler goes to the general error report before the thread is released: the
+    // report may hold the UI thread in a message box, and a handler that fails on every tick
+    // then brings up one box at a time rather than one per tick.
+    platform::ToolkitCall([this] { clock_->DoTimer(); });
+}
+
+void TTimerThread::FinishHandOver() {
     {
         std::lock_guard lock(mutex_);
         tickDone_ = true;

@@ -43,13 +43,16 @@ public:
     void Resume(ind::TThreadPriority priority);
     void Stop();
     bool IsTicking() const;
-    // Runs one handed-over tick on the UI thread and releases the waiting thread.
+    // Runs one handed-over tick on the UI thread and releases the waiting thread; a tick
+    // handler's exception goes to the application's error report.
     void DeliverTick();
 
 protected:
     void Execute() override;
 
 private:
+    void FinishHandOver();
+
     TIndFlash* const clock_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;

@@ -1,29 +1,53 @@
 #include "PathShortening.h"
 
+#include <algorithm>
+
 namespace {
 
-const QString kEllipsisDir = QStringLiteral("...\\");
+const QString kEllipsis = QStringLiteral("...");
+
+// Windows paths separate with "\", Linux paths with "/"; a path keeps its own separator in
+// the "..." that marks a cut.
+bool IsSeparator(QChar c) {
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
+qsizetype FirstSeparator(const QString& s) {
+    const auto it = std::find_if(s.cbegin(), s.cend(), IsSeparator);
+    return it == s.cend() ? -1 : it - s.cbegin();
+}
+
+qsizetype LastSeparator(const QString& s) {
+    return std::max(s.lastIndexOf(QLatin1Char('\\')), s.lastIndexOf(QLatin1Char('/')));
+}
+
+// A rooted "...\" is all that is left of the directories once every one has been cut.
+bool IsRootedEllipsis(const QString& dir) {
+    return dir.size() == kEllipsis.size() + 2 && IsSeparator(dir.front()) &&
+           IsSeparator(dir.back()) && dir.mid(1, kEllipsis.size()) == kEllipsis;
+}
 
 // Removes the first directory of dir, marking the cut with "...\"; a root "\" stays in front.
 QString CutFirstDirectory(QString dir) {
-    if (dir == QLatin1String("\\")) {
+    if (dir.size() == 1 && IsSeparator(dir.front())) {
         return QString();
     }
-    const bool rooted = dir.startsWith(QLatin1Char('\\'));
+    const bool rooted = !dir.isEmpty() && IsSeparator(dir.front());
+    const QChar root = rooted ? dir.front() : QChar();
     if (rooted) {
         dir.remove(0, 1);
     }
     if (dir.startsWith(QLatin1Char('.'))) {
-        dir.remove(0, 4); // the "...\" of an earlier cut
+        dir.remove(0, kEllipsis.size() + 1); // the "...\" of an earlier cut
     }
-    const qsizetype slash = dir.indexOf(QLatin1Char('\\'));
-    if (slash >= 0) {
-        dir = kEllipsisDir + dir.mid(slash + 1);
+    const qsizetype separator = FirstSeparator(dir);
+    if (separator >= 0) {
+        dir = kEllipsis + dir.mid(separator);
     } else {
         dir.clear();
     }
     if (rooted) {
-        dir.prepend(QLatin1Char('\\'));
+        dir.prepend(root);
     }
     return dir;
 }
@@ -33,8 +57,7 @@ QString CutFirstDirectory(QString dir) {
 QString ShortenPath(const QString& path, int limit,
                     const std::function<int(const QString&)>& textWidth) {
     QString result = path;
-    const qsizetype split =
-        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')));
+    const qsizetype split = std::max(LastSeparator(path), path.lastIndexOf(QLatin1Char(':')));
     QString dir = path.left(split + 1);
     const QString name = path.mid(split + 1);
     QString drive;
@@ -44,9 +67,9 @@ QString ShortenPath(const QString& path, int limit,
     }
 
     while ((!drive.isEmpty() || !dir.isEmpty()) && textWidth(result) > limit) {
-        if (dir == QLatin1String("\\...\\")) {
+        if (IsRootedEllipsis(dir)) {
             drive.clear();
-            dir = kEllipsisDir;
+            dir.remove(0, 1);
         } else if (dir.isEmpty()) {
             drive.clear();
         } else {

@@ -4,16 +4,19 @@
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
+#include "ModalCloser.h"
+#include "TApplication.h"
+
 #include <IndFlashT.h>
 #include <IndLED.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -95,15 +98,32 @@ void DestroyFromOwnTick() {
     QCoreApplication::processEvents();
 }
 
+// A tick handler that throws reaches the general error report, and the clock goes on.
+void FailingTickIsReported() {
+    ModalCloser closer;
+    int ticks = 0;
+    TIndFlash clock;
+    clock.SetOnTimer([&](QObject*) {
+        ++ticks;
+        if (ticks <= 2) {
+            throw std::runtime_error("tick failed");
+        }
+    });
+    Check(RunUntil([&] { return ticks >= 5; }), "clock ticks on after failing ticks");
+    Check(closer.count() == 2, "every failing tick reported once");
+    Check(closer.texts.value(0) == QStringLiteral("tick failed."), "report shows the failure");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     int result = 0;
     {
-        QApplication app(argc, argv);
+        TApplication app(argc, argv);
         LedsFlashFromTheClockThread();
         DestroyWhileHandingOver();
         DestroyFromOwnTick();
+        FailingTickIsReported();
         // Leave one LED registered: the application's end must take the ticking clock down.
         // The LED is never freed, as a widget cannot outlive the application object.
         auto* leftOver = new CountingLED;

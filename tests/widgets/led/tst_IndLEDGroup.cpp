@@ -1,5 +1,6 @@
 #include "LedTestUtil.h"
 
+#include <QPointer>
 #include <QTest>
 
 #include <stdexcept>
@@ -23,11 +24,15 @@ private slots:
     void outOfRangeWritesIgnored_data();
     void outOfRangeWritesIgnored();
     void handlerExceptionPropagatesAndReleasesGuard();
+    void handlerDeletesDuringSpread_data();
+    void handlerDeletesDuringSpread();
     void mouseModes_data();
     void mouseModes();
     void doubleClickIsSecondPress_data();
     void doubleClickIsSecondPress();
     void releaseOutsideRaisesNoClick();
+    void handlerDeletesClickedControl_data();
+    void handlerDeletesClickedControl();
 };
 
 void TestIndLEDGroup::statusIntSpreadsToGroup_data() {
@@ -274,6 +279,61 @@ void TestIndLEDGroup::handlerExceptionPropagatesAndReleasesGuard() {
     QCOMPARE(c->StatusInt(), 5);
 }
 
+void TestIndLEDGroup::handlerDeletesDuringSpread_data() {
+    // The deleting handler is OnStatusIntChanged when inStatusInt is set, else OnStatusChanged.
+    QTest::addColumn<bool>("inStatusInt");
+    QTest::addColumn<int>("handlerOf");
+    QTest::addColumn<int>("victim");
+    QTest::addColumn<int>("expected"); // what every surviving member holds afterwards
+    // Member 1 of four is written: the spread reaches member 0 before it, 2 and 3 after it.
+    QTest::newRow("writer deletes itself, state") << false << 1 << 1 << 0;
+    QTest::newRow("writer deletes itself, value") << true << 1 << 1 << 0;
+    QTest::newRow("earlier member deletes writer") << true << 0 << 1 << 0x0F;
+    QTest::newRow("later member deletes writer") << false << 2 << 1 << 0x0F;
+    QTest::newRow("member deletes itself, state") << false << 2 << 2 << 0x0F;
+    QTest::newRow("member deletes itself, value") << true << 2 << 2 << 0x0F;
+    QTest::newRow("member deletes one not reached") << true << 2 << 3 << 0x0F;
+    QTest::newRow("last member deletes itself") << false << 3 << 3 << 0x0F;
+}
+
+void TestIndLEDGroup::handlerDeletesDuringSpread() {
+    QFETCH(bool, inStatusInt);
+    QFETCH(int, handlerOf);
+    QFETCH(int, victim);
+    QFETCH(int, expected);
+    LedForm f;
+    QList<QPointer<TIndLED>> members;
+    for (int bit = 0; bit < 4; ++bit) {
+        members << f.Add(1, bit);
+    }
+    QPointer<TIndLED> doomed = members[victim];
+    const TNotifyEvent handler = [&](QObject*) {
+        if (doomed) {
+            delete doomed.data();
+        }
+    };
+    (inStatusInt ? members[handlerOf]->OnStatusIntChanged : members[handlerOf]->OnStatusChanged) =
+        handler;
+
+    members[1]->setStatusInt(0x0F);
+
+    QVERIFY(!TIndBinGControl::GroupUpdating());
+    QList<TIndLED*> survivors;
+    for (int bit = 0; bit < 4; ++bit) {
+        QCOMPARE(members[bit].isNull(), bit == victim);
+        if (members[bit]) {
+            survivors << members[bit];
+            QCOMPARE(members[bit]->StatusInt(), expected);
+            QCOMPARE(members[bit]->Checked(), ((expected >> bit) & 1) != 0);
+        }
+    }
+    // The group goes on without the deleted member.
+    survivors.front()->setStatusInt(0x30);
+    for (TIndLED* led : survivors) {
+        QCOMPARE(led->StatusInt(), 0x30);
+    }
+}
+
 void TestIndLEDGroup::mouseModes_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("initial");
@@ -376,6 +436,55 @@ void TestIndLEDGroup::releaseOutsideRaisesNoClick() {
     QCOMPARE(clicks, 0);
     QCOMPARE(ups, 1);
     QVERIFY(!led->Checked()); // the release action still runs
+}
+
+void TestIndLEDGroup::handlerDeletesClickedControl_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("deleter"); // the event whose handler deletes the clicked LED
+    QTest::addColumn<int>("peerValue");
+    QTest::newRow("click") << int(TIndLED::mSwitch) << "click" << 1;
+    QTest::newRow("press action") << int(TIndLED::mButton) << "lit" << 1;
+    QTest::newRow("release action") << int(TIndLED::mButton) << "unlit" << 0;
+    QTest::newRow("double click") << int(TIndLED::mSwitch) << "dblclick" << 1;
+    QTest::newRow("mouse up") << int(TIndLED::mButton) << "up" << 1;
+}
+
+void TestIndLEDGroup::handlerDeletesClickedControl() {
+    QFETCH(int, mode);
+    QFETCH(QString, deleter);
+    QFETCH(int, peerValue);
+    LedForm f;
+    f.form.resize(200, 100);
+    QPointer<TIndLED> led = f.Add(1, 0, TIndLED::TMode(mode));
+    TIndLED* peer = f.Add(1, 1, TIndLED::TMode(mode));
+    const TNotifyEvent remove = [&](QObject*) { delete led.data(); };
+    if (deleter == "click") {
+        led->OnClick = remove;
+    } else if (deleter == "dblclick") {
+        led->OnDblClick = remove;
+    } else if (deleter == "up") {
+        led->OnMouseUp = [&](QObject* sender, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            remove(sender);
+        };
+    } else {
+        const bool onLit = deleter == "lit";
+        led->OnStatusChanged = [&, onLit](QObject* sender) {
+            if (led->Checked() == onLit) {
+                remove(sender);
+            }
+        };
+    }
+    const QPoint at = Inside(led);
+    SendMouse(led, QEvent::MouseButtonPress, at);
+    if (led) {
+        SendMouse(led, QEvent::MouseButtonRelease, at);
+    }
+    if (led) {
+        SendMouse(led, QEvent::MouseButtonDblClick, at);
+    }
+    QVERIFY(led.isNull());
+    QCOMPARE(peer->StatusInt(), peerValue);
+    QVERIFY(!TIndBinGControl::GroupUpdating());
 }
 
 QTEST_MAIN(TestIndLEDGroup)

@@ -168,6 +168,12 @@ private slots:
         QTest::newRow("blue") << Rgb(0, 0, 255) << Rgb(127, 127, 255) << Rgb(0, 0, 153);
         QTest::newRow("white") << Rgb(255, 255, 255) << Rgb(255, 255, 255) << Rgb(153, 153, 153);
         QTest::newRow("black") << Rgb(0, 0, 0) << Rgb(127, 127, 127) << Rgb(0, 0, 0);
+        // The distance to white is 256 - x: channels whose half distance is odd, or ends in .5
+        // next to an odd number, come out one step off if 255 - x is taken instead.
+        QTest::newRow("orange, odd half distances")
+            << Rgb(254, 130, 2) << Rgb(254, 192, 128) << Rgb(153, 78, 1);
+        QTest::newRow("azure, tie rounded to even")
+            << Rgb(1, 127, 255) << Rgb(127, 191, 255) << Rgb(0, 76, 154);
     }
     void lightDark() {
         QFETCH(TColor, color);

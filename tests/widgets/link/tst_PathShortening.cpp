@@ -35,6 +35,22 @@ private slots:
         QTest::newRow("rooted, no drive")
             << QStringLiteral("\\dir\\sub\\f") << 9 << QStringLiteral("\\...\\f");
         QTest::newRow("drive only") << QStringLiteral("C:file") << 5 << QStringLiteral("file");
+
+        // "/" separates like "\", and the cut marks itself with the path's own separator.
+        const QString home = QStringLiteral("/home/user/projects/quillon/docs/readme.txt");
+        QTest::newRow("slash fits") << home << CharCount(home) << home;
+        QTest::newRow("slash first cut")
+            << home << CharCount(home) - 1
+            << QStringLiteral("/.../user/projects/quillon/docs/readme.txt");
+        QTest::newRow("slash four cuts") << home << 20 << QStringLiteral("/.../docs/readme.txt");
+        QTest::newRow("slash root dropped") << home << 14 << QStringLiteral(".../readme.txt");
+        QTest::newRow("slash name only") << home << 13 << QStringLiteral("readme.txt");
+        QTest::newRow("slash file in root")
+            << QStringLiteral("/readme.txt") << 10 << QStringLiteral("readme.txt");
+        QTest::newRow("slash relative")
+            << QStringLiteral("a/bb/c.txt") << 9 << QStringLiteral(".../c.txt");
+        QTest::newRow("slash after drive") << QStringLiteral("C:/Programme/Tools/file.txt") << 24
+                                           << QStringLiteral("C:/.../Tools/file.txt");
     }
     void shortening() {
         QFETCH(QString, path);
