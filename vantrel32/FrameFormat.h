@@ -14,7 +14,8 @@ struct FrameFormat {
     static constexpr uint8_t kStx = 0x02;
     static constexpr size_t kMaxPayload = 127;
     static constexpr size_t kHeaderSize = 4; // STX LEN SEQ CODE
-    static constexpr size_t kMaxFrame = kHeaderSize + kMaxPayload + 1;
+    static constexpr size_t kCrcSize = 1;
+    static constexpr size_t kMaxFrame = kHeaderSize + kMaxPayload + kCrcSize;
 
     // Where the header fields sit in a frame.
     static constexpr size_t kLengthOffset = 1;

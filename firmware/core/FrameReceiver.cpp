@@ -35,7 +35,7 @@ void FrameReceiver::Consume() {
         return;
     }
     ready_ = false;
-    DropFront(static_cast<uint8_t>(FrameFormat::kHeaderSize + Length() + 1));
+    DropFront(static_cast<uint8_t>(FrameFormat::kHeaderSize + Length() + FrameFormat::kCrcSize));
     Scan();
 }
 
@@ -59,7 +59,8 @@ void FrameReceiver::Scan() {
             DropFront(1);
             continue;
         }
-        const uint8_t total = static_cast<uint8_t>(FrameFormat::kHeaderSize + length + 1);
+        const uint8_t total =
+            static_cast<uint8_t>(FrameFormat::kHeaderSize + length + FrameFormat::kCrcSize);
         if (size_ < total) {
             return;
         }

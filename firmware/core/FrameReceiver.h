@@ -28,7 +28,6 @@ public:
 
     bool FrameReady() const { return ready_; }
     bool HasPartial() const { return size_ > 0 && !ready_; }
-    uint8_t Buffered() const { return size_; }
 
     // The ready frame's fields; valid until Consume().
     uint8_t Seq() const { return buffer_[vantrel::FrameFormat::kSeqOffset]; }

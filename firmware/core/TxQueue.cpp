@@ -8,7 +8,7 @@ namespace firmware {
 using vantrel::FrameFormat;
 
 uint8_t TxQueue::FrameSize(uint8_t payloadSize) {
-    return static_cast<uint8_t>(FrameFormat::kHeaderSize + payloadSize + 1);
+    return static_cast<uint8_t>(FrameFormat::kHeaderSize + payloadSize + FrameFormat::kCrcSize);
 }
 
 bool TxQueue::PutFrame(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_t size) {

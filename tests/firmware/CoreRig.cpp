@@ -1,6 +1,6 @@
 #include "CoreRig.h"
 
-#include <QString>
+#include <cstring>
 
 using quillon::firmware::InterruptLine;
 
@@ -10,15 +10,10 @@ namespace {
 // most one start byte per turn and holds one frame at most.
 constexpr int kTurnsPerMs = 400;
 
-std::string Hex(uint8_t value) {
-    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper().toStdString();
-}
-
 } // namespace
 
 CoreRig::CoreRig(uint8_t address)
-    : loop(*this, tx, master, kVersion,
-           static_cast<uint8_t>(std::char_traits<char>::length(kVersion)), address) {}
+    : loop(*this, tx, master, kVersion, static_cast<uint8_t>(std::strlen(kVersion)), address) {}
 
 void CoreRig::Feed(const std::vector<uint8_t>& bytes) {
     for (const uint8_t byte : bytes) {
@@ -79,19 +74,16 @@ void CoreRig::Spin(std::size_t lineBudget) {
 }
 
 void CoreRig::WritePort(uint8_t value) {
-    events.push_back("port " + Hex(value));
+    ports.push_back(value);
 }
 
 void CoreRig::PulseInterrupt(InterruptLine line) {
-    events.push_back("INT" + std::to_string(static_cast<int>(line)) + " pulse");
+    pulses.push_back(static_cast<int>(line));
     roomAtPulse.push_back(tx.Room());
 }
 
-void CoreRig::UseAddress(uint8_t address) {
-    events.push_back("address " + Hex(address));
-}
+void CoreRig::UseAddress(uint8_t) {}
 
-bool CoreRig::SaveAddress(uint8_t address) {
-    events.push_back("save " + Hex(address));
+bool CoreRig::SaveAddress(uint8_t) {
     return saveSucceeds;
 }

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // The firmware's portable core on the host, run the way the microcontroller's main loop
@@ -35,8 +34,9 @@ public:
     // How many bytes the line has sent since the last TakeSent().
     std::size_t SentCount() const { return sent_.size(); }
 
-    // Board side, as lines like "port 5A", "INT1 pulse", "address 70", "save 70".
-    std::vector<std::string> events;
+    // Board side: the values put on the port and the lines pulsed, in order.
+    std::vector<uint8_t> ports;
+    std::vector<int> pulses;
     bool saveSucceeds = true;
     std::size_t lineBytesPerMs = kInstantLine;
     // Milliseconds the master spent waiting on a held clock.
