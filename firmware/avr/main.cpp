@@ -43,6 +43,7 @@ int main() {
     Uart::Start();
     const uint8_t address = AddressStore::Load();
     TwiSlave::Start(address);
+    // Static rather than on the stack, so avr-size counts it with the rest of the RAM.
     static AdapterLoop loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
                             address);
     sei();

@@ -64,11 +64,12 @@ void FrameReceiver::Scan() {
         if (size_ < total) {
             return;
         }
+        const uint8_t crcAt = static_cast<uint8_t>(total - FrameFormat::kCrcSize);
         uint8_t crc = FrameFormat::kCrcInitial;
-        for (uint8_t i = FrameFormat::kLengthOffset; i < total - 1; ++i) {
+        for (uint8_t i = FrameFormat::kLengthOffset; i < crcAt; ++i) {
             crc = FrameFormat::Crc8Step(crc, buffer_[i]);
         }
-        if (crc != buffer_[total - 1]) {
+        if (crc != buffer_[crcAt]) {
             DropFront(1);
             continue;
         }
