@@ -33,7 +33,7 @@ void TForm1::SendRPUPattern(uint8_t pattern) {
     EditWrite->setText(hex);
     uint8_t value = static_cast<uint8_t>(LEDP0->StatusInt() & 0xFF);
     // The camera unit's keypad always reads its switches on interrupt line 1.
-    ReportWrite(Vantrel->WriteI2CRegs(std::span(&value, 1), 1));
+    ReportWrite(Vantrel->WriteI2CRegs(std::span(&value, 1), VANTREL_INT_LINE1));
     // A press while a release is pending leaves that release where it is.
     if (pattern != 0xFF && !Timer1->isActive()) {
         Timer1->start();
@@ -61,11 +61,11 @@ void TForm1::ReleasePendingSwitches() {
     const uint8_t release = 0xFF;
     QElapsedTimer waited;
     waited.start();
-    uint8_t status = Vantrel->WriteI2CRegs(std::span(&release, 1), 1);
-    while (status == 2 && waited.elapsed() < Vantrel->TimeOut()) {
+    uint8_t status = Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
+    while (status == VANTREL_STATUS_BUSY && waited.elapsed() < Vantrel->TimeOut()) {
         QEventLoop pause;
         QTimer::singleShot(5, &pause, &QEventLoop::quit);
         pause.exec(QEventLoop::ExcludeUserInputEvents);
-        status = Vantrel->WriteI2CRegs(std::span(&release, 1), 1);
+        status = Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
     }
 }
