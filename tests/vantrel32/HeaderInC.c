@@ -17,20 +17,3 @@ _Static_assert(VANTREL_NOTIFY_WRITTEN + VANTREL_INT_NONE == 0x77 &&
                    VANTREL_NOTIFY_WRITTEN + VANTREL_INT_LINE2 == VANTREL_NOTIFY_WRITTEN_INT2 &&
                    VANTREL_NOTIFY_WRITTEN_INT2 == 0x79,
                "write notifications count up with the interrupt type");
-
-/* Every export, called as a C caller would; the object is compiled, never run. */
-void VantrelHeaderInC(void) {
-    uint8_t record[VANTREL_I2C_DATA_SIZE];
-    const uint8_t port = 0xFF;
-    VantrelCreate();
-    SetComPort(GetComPort());
-    SetTimeOut(GetTimeOut());
-    Connect(IsConnected() ? 0 : 1);
-    (void)WriteI2CRegs(&port, 0, VANTREL_INT_LINE1);
-    GetI2CData(record);
-    (void)ReadSlvAdr();
-    (void)ChangeSlvAdr(0x40);
-    (void)SaveSlvAdr();
-    (void)GetVersion();
-    VantrelDestroy();
-}
