@@ -69,6 +69,10 @@ void TestTApplication::postedMessageFailureIsReported() {
     window.UnhookMainWindow(&hook);
     QCOMPARE(closer.titles.front(), QString("Quillon"));
     QCOMPARE(closer.texts.front(), QString("hook failed."));
+    // Reported where it is caught, not by unwinding into the application's notify.
+    platform::ErrorReport::Report(std::make_exception_ptr(std::runtime_error("reported")));
+    QCOMPARE(closer.count(), 2);
+    QCOMPARE(closer.texts.back(), QString("reported."));
 }
 
 QUILLON_TEST_MAIN(TestTApplication)
