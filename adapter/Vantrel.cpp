@@ -72,32 +72,32 @@ bool TVantrel::HookMessage(platform::TMessage& msg) {
 
 void TVantrel::DispatchCMD(uint32_t code, intptr_t arg) {
     switch (code) {
-    case 2:
+    case VANTREL_NOTIFY_TIMEOUT:
         if (OnTimeOut) {
             OnTimeOut(this);
         }
         break;
-    case 8:
+    case VANTREL_NOTIFY_OPENED:
         if (OnOpen) {
             OnOpen(this, static_cast<uint8_t>(Comport() & 0xFF));
         }
         break;
-    case 9:
+    case VANTREL_NOTIFY_CLOSED:
         if (OnClose) {
             OnClose(this);
         }
         break;
-    case 'a':
+    case VANTREL_NOTIFY_ADDRESS_READ:
         if (OnSlvAdrRead) {
             OnSlvAdrRead(this, static_cast<uint8_t>(arg & 0xFF));
         }
         break;
-    case 'c':
+    case VANTREL_NOTIFY_ADDRESS_CHANGED:
         if (OnSlvAdrOP) {
-            OnSlvAdrOP(this, 1);
+            OnSlvAdrOP(this, saChanged);
         }
         break;
-    case 'i': {
+    case VANTREL_NOTIFY_MASTER_DATA: {
         TI2CData fetched{};
         GetI2CData(fetched.data());
         receivedData_ = fetched;
@@ -106,21 +106,22 @@ void TVantrel::DispatchCMD(uint32_t code, intptr_t arg) {
         }
         break;
     }
-    case 's':
+    case VANTREL_NOTIFY_ADDRESS_SAVED:
         if (OnSlvAdrOP) {
-            OnSlvAdrOP(this, 2);
+            OnSlvAdrOP(this, saSaved);
         }
         break;
-    case 'v':
+    case VANTREL_NOTIFY_VERSION:
         if (OnGetVersion) {
             OnGetVersion(this, GetVersion());
         }
         break;
-    case 'w':
-    case 'x':
-    case 'y':
+    case VANTREL_NOTIFY_WRITTEN:
+    case VANTREL_NOTIFY_WRITTEN_INT1:
+    case VANTREL_NOTIFY_WRITTEN_INT2:
+        // The code counts up from 'w' with the interrupt type that was written.
         if (OnWriteI2CRegs) {
-            OnWriteI2CRegs(this, static_cast<uint8_t>(code - 'w'));
+            OnWriteI2CRegs(this, static_cast<uint8_t>(code - VANTREL_NOTIFY_WRITTEN));
         }
         break;
     default:

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ApplicationWindow.h"
+// The command statuses and interrupt types the operations take and return.
+#include "Vantrel32.h"
 
 #include <QObject>
 
@@ -11,7 +13,7 @@
 
 // The block the adapter library fills for a master write; byte 0 is the byte the bus
 // master wrote last.
-using TI2CData = std::array<uint8_t, 129>;
+using TI2CData = std::array<uint8_t, VANTREL_I2C_DATA_SIZE>;
 
 using TOnOpen = std::function<void(QObject* Sender, uint8_t Comport)>;
 using TOnClose = std::function<void(QObject* Sender)>;
@@ -32,6 +34,9 @@ class TVantrel final : public QObject, private platform::IMessageHook {
     Q_PROPERTY(int TimeOut READ TimeOut WRITE setTimeOut)
 
 public:
+    // The address operation that OnSlvAdrOP confirms.
+    enum TSlvAdrOP : uint8_t { saChanged = 1, saSaved = 2 };
+
     // A component being edited in a form designer (designing) creates its library
     // instance but never hooks the application window, so it raises no events.
     explicit TVantrel(QObject* owner, bool designing = false);

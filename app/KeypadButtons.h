@@ -1,29 +1,31 @@
 #pragma once
 
-// The keypad page's buttons and the port pattern each writes: 0xFF with the bits of the
-// pressed switches cleared (SW8 P0, SW3 P1, SW2 P2, SW1 P3, SW5 P4, SW4 P5, SW7 P6, SW6 P7).
+#include "KeypadSwitches.h"
+
+// The keypad page's buttons and the switches each presses (names of namespace keypad). An
+// expansion that uses the switches must see those names, e.g. with `using namespace keypad`.
 #define QUILLON_KEYPAD_BUTTONS(X)                                                                  \
-    X(BtnSW7, 0xBF)                                                                                \
-    X(BtnSW67, 0x3F)                                                                               \
-    X(BtnSW14, 0xD7)                                                                               \
-    X(BtnSW15, 0xE7)                                                                               \
-    X(BtnSW85, 0xEE)                                                                               \
-    X(BtnSW84, 0xDE)                                                                               \
-    X(BtnSW24, 0xDB)                                                                               \
-    X(BtnSW25, 0xEB)                                                                               \
-    X(BtnSW34, 0xDD)                                                                               \
-    X(BtnSW35, 0xED)                                                                               \
-    X(BtnSW5, 0xEF)                                                                                \
-    X(BtnSW4, 0xDF)                                                                                \
-    X(BtnSW3, 0xFD)                                                                                \
-    X(BtnSW8, 0xFE)                                                                                \
-    X(BtnSW1, 0xF7)                                                                                \
-    X(BtnSW2, 0xFB)                                                                                \
-    X(BtnSW3Z, 0xFD)                                                                               \
-    X(BtnSW8Z, 0xFE)                                                                               \
-    X(BtnSW1f, 0xF7)                                                                               \
-    X(BtnSW2f, 0xFB)                                                                               \
-    X(BtnSW5f, 0xEF)                                                                               \
-    X(BtnSW4f, 0xDF)                                                                               \
-    X(BtnSW56, 0x6F)                                                                               \
-    X(BtnSW46, 0x5F)
+    X(BtnSW7, SW7)                                                                                 \
+    X(BtnSW67, SW6 | SW7)                                                                          \
+    X(BtnSW14, SW1 | SW4)                                                                          \
+    X(BtnSW15, SW1 | SW5)                                                                          \
+    X(BtnSW85, SW8 | SW5)                                                                          \
+    X(BtnSW84, SW8 | SW4)                                                                          \
+    X(BtnSW24, SW2 | SW4)                                                                          \
+    X(BtnSW25, SW2 | SW5)                                                                          \
+    X(BtnSW34, SW3 | SW4)                                                                          \
+    X(BtnSW35, SW3 | SW5)                                                                          \
+    X(BtnSW5, SW5)                                                                                 \
+    X(BtnSW4, SW4)                                                                                 \
+    X(BtnSW3, SW3)                                                                                 \
+    X(BtnSW8, SW8)                                                                                 \
+    X(BtnSW1, SW1)                                                                                 \
+    X(BtnSW2, SW2)                                                                                 \
+    X(BtnSW3Z, SW3)                                                                                \
+    X(BtnSW8Z, SW8)                                                                                \
+    X(BtnSW1f, SW1)                                                                                \
+    X(BtnSW2f, SW2)                                                                                \
+    X(BtnSW5f, SW5)                                                                                \
+    X(BtnSW4f, SW4)                                                                                \
+    X(BtnSW56, SW5 | SW6)                                                                          \
+    X(BtnSW46, SW4 | SW6)

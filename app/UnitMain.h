@@ -52,7 +52,7 @@ public:
     void VantrelSlvAdrOP(QObject* Sender, uint8_t OP);
 
     // Camera keypad: one handler per button, each pressing its switches.
-#define QUILLON_DECLARE_KEYPAD_HANDLER(name, pattern) void name##Click(QObject* Sender);
+#define QUILLON_DECLARE_KEYPAD_HANDLER(name, switches) void name##Click(QObject* Sender);
     QUILLON_KEYPAD_BUTTONS(QUILLON_DECLARE_KEYPAD_HANDLER)
 #undef QUILLON_DECLARE_KEYPAD_HANDLER
     void Timer1Timer(QObject* Sender);

@@ -2,22 +2,23 @@
 // the one-shot Timer1 releases them all 250 ms after the press that armed it.
 #include "UnitMain.h"
 
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
-#define QUILLON_DEFINE_KEYPAD_HANDLER(name, pattern)                                               \
+#define QUILLON_DEFINE_KEYPAD_HANDLER(name, switches)                                              \
     void TForm1::name##Click(QObject*) {                                                           \
-        SendRPUPattern(pattern);                                                                   \
+        using namespace keypad;                                                                    \
+        SendRPUPattern(Pattern(switches));                                                         \
     }
 QUILLON_KEYPAD_BUTTONS(QUILLON_DEFINE_KEYPAD_HANDLER)
 #undef QUILLON_DEFINE_KEYPAD_HANDLER
 
 void TForm1::WireKeypad() {
-#define QUILLON_WIRE_KEYPAD_BUTTON(name, pattern) OnClicked(name, &TForm1::name##Click);
+#define QUILLON_WIRE_KEYPAD_BUTTON(name, switches) OnClicked(name, &TForm1::name##Click);
     QUILLON_KEYPAD_BUTTONS(QUILLON_WIRE_KEYPAD_BUTTON)
 #undef QUILLON_WIRE_KEYPAD_BUTTON
     connect(Timer1, &QTimer::timeout, this,
@@ -33,16 +34,16 @@ void TForm1::SendRPUPattern(uint8_t pattern) {
     EditWrite->setText(hex);
     uint8_t value = static_cast<uint8_t>(LEDP0->StatusInt() & 0xFF);
     // The camera unit's keypad always reads its switches on interrupt line 1.
-    ReportWrite(Vantrel->WriteI2CRegs(std::span(&value, 1), 1));
+    ReportWrite(Vantrel->WriteI2CRegs(std::span(&value, 1), VANTREL_INT_LINE1));
     // A press while a release is pending leaves that release where it is.
-    if (pattern != 0xFF && !Timer1->isActive()) {
+    if (pattern != keypad::kReleased && !Timer1->isActive()) {
         Timer1->start();
     }
 }
 
 void TForm1::Timer1Timer(QObject*) {
     Timer1->stop();
-    SendRPUPattern(0xFF);
+    SendRPUPattern(keypad::kReleased);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -58,14 +59,14 @@ void TForm1::ReleasePendingSwitches() {
         return;
     }
     Timer1->stop();
-    const uint8_t release = 0xFF;
+    const uint8_t release = keypad::kReleased;
     QElapsedTimer waited;
     waited.start();
-    uint8_t status = Vantrel->WriteI2CRegs(std::span(&release, 1), 1);
-    while (status == 2 && waited.elapsed() < Vantrel->TimeOut()) {
+    uint8_t status = Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
+    while (status == VANTREL_STATUS_BUSY && waited.elapsed() < Vantrel->TimeOut()) {
         QEventLoop pause;
         QTimer::singleShot(5, &pause, &QEventLoop::quit);
         pause.exec(QEventLoop::ExcludeUserInputEvents);
-        status = Vantrel->WriteI2CRegs(std::span(&release, 1), 1);
+        status = Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
     }
 }

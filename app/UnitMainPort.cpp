@@ -1,7 +1,7 @@
 // The port image on page "PCF8574": the shared value of the LED group LEDP0..LEDP7, its
 // displays, the entry, and the writes to the adapter.
 #include "EConvertError.h"
-#include "TApplication.h"
+#include "ErrorReport.h"
 #include "UnitMain.h"
 
 #include <QKeyEvent>
@@ -90,13 +90,13 @@ void TForm1::RefreshPortDisplay(bool withEntry) {
 
 void TForm1::ReportWrite(uint8_t status) {
     switch (status) {
-    case 0:
+    case VANTREL_STATUS_SENT:
         SetStatus(QStringLiteral("Write_CMD"));
         break;
-    case 1:
+    case VANTREL_STATUS_PORT_CLOSED:
         SetStatus(QStringLiteral("ERROR: COMPORT CLOSED"));
         break;
-    case 2:
+    case VANTREL_STATUS_BUSY:
         SetStatus(QStringLiteral("I2C BUSY"));
         break;
     default:
@@ -105,13 +105,13 @@ void TForm1::ReportWrite(uint8_t status) {
 }
 
 uint8_t TForm1::WritePort(uint8_t value) {
-    uint8_t intType = 0;
+    uint8_t intType = VANTREL_INT_NONE;
     if (RBNoInt->isChecked()) {
-        intType = 0;
+        intType = VANTREL_INT_NONE;
     } else if (RBInt1->isChecked()) {
-        intType = 1;
+        intType = VANTREL_INT_LINE1;
     } else if (RBInt2->isChecked()) {
-        intType = 2;
+        intType = VANTREL_INT_LINE2;
     }
     return Vantrel->WriteI2CRegs(std::span(&value, 1), intType);
 }
@@ -144,13 +144,13 @@ void TForm1::LEDAutoSendClick(QObject* Sender) {
 
 void TForm1::VantrelWriteI2CRegs(QObject*, uint8_t IntType) {
     switch (IntType) {
-    case 0:
+    case VANTREL_INT_NONE:
         SetStatus(QStringLiteral("Data write without Interrupt"));
         break;
-    case 1:
+    case VANTREL_INT_LINE1:
         SetStatus(QStringLiteral("Data write with Interrupt 1"));
         break;
-    case 2:
+    case VANTREL_INT_LINE2:
         SetStatus(QStringLiteral("Data write with Interrupt 2"));
         break;
     default:

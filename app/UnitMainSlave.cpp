@@ -2,7 +2,7 @@
 // LEDA0..LEDA2 (8-bit write-address form); the chip type sets bits 4 and 5.
 #include "UnitMain.h"
 
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include <QSignalBlocker>
 
@@ -29,13 +29,13 @@ void TForm1::ShowSlaveAddress() {
 
 void TForm1::ReportAddressCommand(uint8_t status) {
     switch (status) {
-    case 0:
+    case VANTREL_STATUS_SENT:
         SetStatus(QStringLiteral("CMD sent"));
         break;
-    case 1:
+    case VANTREL_STATUS_PORT_CLOSED:
         SetStatus(QStringLiteral("ERROR: ComPort is closed"));
         break;
-    case 2:
+    case VANTREL_STATUS_BUSY:
         SetStatus(QStringLiteral("Device Busy"));
         break;
     default:
@@ -91,10 +91,10 @@ void TForm1::VantrelSlvAdrRead(QObject*, uint8_t pSlvAdr) {
 
 void TForm1::VantrelSlvAdrOP(QObject*, uint8_t OP) {
     switch (OP) {
-    case 1:
+    case TVantrel::saChanged:
         SetStatus(QStringLiteral("Slave Adress changed"));
         break;
-    case 2:
+    case TVantrel::saSaved:
         SetStatus(QStringLiteral("Slave Adress saved"));
         break;
     default:

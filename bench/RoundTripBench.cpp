@@ -49,7 +49,7 @@ void BM_PortWriteRoundTrip(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         const uint8_t status = gVantrel->WriteI2CRegs(std::span(&value, 1), intType);
-        if (status != 0) {
+        if (status != VANTREL_STATUS_SENT) {
             state.SkipWithError("write refused");
             break;
         }
@@ -76,8 +76,8 @@ void BM_PortWriteRoundTrip(benchmark::State& state) {
     state.counters["max_per_wire"] = samples.back() / kWireMs;
 }
 BENCHMARK(BM_PortWriteRoundTrip)
-    ->Arg(0)
-    ->Arg(1)
+    ->Arg(VANTREL_INT_NONE)
+    ->Arg(VANTREL_INT_LINE1)
     ->Iterations(300)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

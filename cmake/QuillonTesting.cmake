@@ -1,15 +1,20 @@
-# quillon_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>])
+# quillon_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>]
+#                  [NO_DISPLAY])
 # Every test runs headless and gets the build's bin directory on PATH, so it can start
-# the adapter simulator by name.
+# the adapter simulator by name. NO_DISPLAY runs it as a program without windows runs: no
+# platform plugin chosen, no X or Wayland display to find.
 function(quillon_add_test name)
-    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "NO_DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     add_test(NAME ${name} COMMAND ${name})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
-    set(env "QT_QPA_PLATFORM=offscreen;QUILLON_BIN_DIR=${CMAKE_BINARY_DIR}/bin;PATH=${CMAKE_BINARY_DIR}/bin:$ENV{PATH}")
+    set(env "QUILLON_BIN_DIR=${CMAKE_BINARY_DIR}/bin;PATH=${CMAKE_BINARY_DIR}/bin:$ENV{PATH}")
+    if(NOT T_NO_DISPLAY)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
     if(CMAKE_CXX_FLAGS MATCHES "sanitize=thread")
         # The distribution's Qt and GLib are not instrumented: Qt's own event dispatcher
         # synchronises through pipes the sanitizer sees, GLib's does not; QProcess forks
@@ -21,4 +26,32 @@ function(quillon_add_test name)
         TIMEOUT ${T_TIMEOUT}
         LABELS "${T_LABELS}"
         ENVIRONMENT "${env}")
+    if(T_NO_DISPLAY)
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT_MODIFICATION
+            "QT_QPA_PLATFORM=unset:;DISPLAY=unset:;WAYLAND_DISPLAY=unset:")
+    endif()
+endfunction()
+
+# quillon_add_headless_check(<name> TARGETS <targets...> [LABELS <labels...>] [EXPECT_GUI])
+# A test that reads the ELF dynamic section of each target (an executable or a shared
+# library), follows the build's own shared libraries it needs, and fails when any of them
+# needs a GUI library (cmake/CheckHeadless.cmake). EXPECT_GUI turns it round, for a target
+# that must show up as needing one.
+find_program(QUILLON_READELF readelf REQUIRED)
+function(quillon_add_headless_check name)
+    cmake_parse_arguments(H "EXPECT_GUI" "" "TARGETS;LABELS" ${ARGN})
+    set(files)
+    foreach(target IN LISTS H_TARGETS)
+        list(APPEND files "$<TARGET_FILE:${target}>")
+    endforeach()
+    list(JOIN files "|" binaries)
+    set(expect OFF)
+    if(H_EXPECT_GUI)
+        set(expect ON)
+    endif()
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_COMMAND} -DREADELF=${QUILLON_READELF}
+                -DLIB_DIR=${CMAKE_LIBRARY_OUTPUT_DIRECTORY} "-DBINARIES=${binaries}"
+                -DEXPECT_GUI=${expect} -P ${PROJECT_SOURCE_DIR}/cmake/CheckHeadless.cmake)
+    set_tests_properties(${name} PROPERTIES LABELS "${H_LABELS}")
 endfunction()

@@ -8,19 +8,19 @@ std::vector<std::string> CameraUnit::ReadPort(uint8_t port, Clock::time_point wh
     std::vector<std::string> lines;
     const uint8_t pressedBefore = static_cast<uint8_t>(~last_);
     const uint8_t pressedNow = static_cast<uint8_t>(~port);
-    for (std::size_t i = 0; i < kSwitchMask.size(); ++i) {
-        const uint8_t mask = kSwitchMask[i];
-        if ((pressedBefore & mask) && !(pressedNow & mask)) {
+    for (std::size_t i = 0; i < keypad::kSwitches.size(); ++i) {
+        const keypad::Switch& sw = keypad::kSwitches[i];
+        if ((pressedBefore & sw.mask) && !(pressedNow & sw.mask)) {
             const std::chrono::duration<double, std::milli> held = when - pressedAt_[i];
-            lines.push_back("SW" + std::to_string(i + 1) + " released after " +
+            lines.push_back(std::string(sw.name) + " released after " +
                             std::to_string(std::llround(held.count())) + " ms");
         }
     }
-    for (std::size_t i = 0; i < kSwitchMask.size(); ++i) {
-        const uint8_t mask = kSwitchMask[i];
-        if (!(pressedBefore & mask) && (pressedNow & mask)) {
+    for (std::size_t i = 0; i < keypad::kSwitches.size(); ++i) {
+        const keypad::Switch& sw = keypad::kSwitches[i];
+        if (!(pressedBefore & sw.mask) && (pressedNow & sw.mask)) {
             pressedAt_[i] = when;
-            lines.push_back("SW" + std::to_string(i + 1) + " pressed");
+            lines.push_back(std::string(sw.name) + " pressed");
         }
     }
     last_ = port;

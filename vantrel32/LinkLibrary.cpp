@@ -15,7 +15,16 @@ namespace vantrel {
 
 namespace {
 constexpr int32_t kMaxLastIndex = 15;
-constexpr uint8_t kMaxIntType = 2;
+
+// The adapter's reply to a command is passed on as its notification code, and the write's
+// reply code counts up with the interrupt type: the two sets of numbers must agree.
+static_assert(int{ProtocolCodec::RepWrite} == VANTREL_NOTIFY_WRITTEN);
+static_assert(int{ProtocolCodec::RepWrite} + VANTREL_INT_LINE1 == VANTREL_NOTIFY_WRITTEN_INT1);
+static_assert(int{ProtocolCodec::RepWrite} + VANTREL_INT_LINE2 == VANTREL_NOTIFY_WRITTEN_INT2);
+static_assert(int{ProtocolCodec::RepAddress} == VANTREL_NOTIFY_ADDRESS_READ);
+static_assert(int{ProtocolCodec::RepChanged} == VANTREL_NOTIFY_ADDRESS_CHANGED);
+static_assert(int{ProtocolCodec::RepSaved} == VANTREL_NOTIFY_ADDRESS_SAVED);
+static_assert(int{ProtocolCodec::MasterData} == VANTREL_NOTIFY_MASTER_DATA);
 } // namespace
 
 LinkLibrary& LinkLibrary::Instance() {
@@ -95,8 +104,9 @@ bool LinkLibrary::IsConnected() const {
 }
 
 uint8_t LinkLibrary::WriteRegs(const uint8_t* data, int32_t lastIndex, uint8_t intType) {
-    if (data == nullptr || lastIndex < 0 || lastIndex > kMaxLastIndex || intType > kMaxIntType) {
-        return kRejected;
+    if (data == nullptr || lastIndex < 0 || lastIndex > kMaxLastIndex ||
+        intType > VANTREL_INT_LINE2) {
+        return VANTREL_STATUS_INVALID;
     }
     // The caller's area is valid only during this call: copy it now.
     std::vector<uint8_t> payload;
@@ -122,11 +132,11 @@ uint8_t LinkLibrary::SaveAddress() {
 uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload, uint8_t reply) {
     std::lock_guard lock(mutex_);
     if (!link_) {
-        return 1;
+        return VANTREL_STATUS_PORT_CLOSED;
     }
     uint8_t seq = 0;
     const uint8_t status = state_->ReserveCommand(seq);
-    if (status != 0) {
+    if (status != VANTREL_STATUS_SENT) {
         return status;
     }
     std::vector<uint8_t> frame;
@@ -136,7 +146,7 @@ uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload, 
     link->Queue([link, seq, reply, frame = std::move(frame), timeOut] {
         link->Send(seq, reply, frame, timeOut);
     });
-    return 0;
+    return VANTREL_STATUS_SENT;
 }
 
 void LinkLibrary::TakeMasterData(uint8_t* out) {

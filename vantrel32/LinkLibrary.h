@@ -38,8 +38,6 @@ public:
     void TakeMasterData(uint8_t* out);
     const char* Version();
 
-    // WriteI2CRegs with arguments that cannot make a command: nothing is sent.
-    static constexpr uint8_t kRejected = 3;
     // How long VantrelDestroy waits for the link thread before leaving it behind.
     static constexpr unsigned long kThreadStopMs = 3000;
 

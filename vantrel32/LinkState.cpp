@@ -6,14 +6,6 @@
 
 namespace vantrel {
 
-namespace {
-constexpr uintptr_t kTimeOut = 2;
-constexpr uintptr_t kOpened = 8;
-constexpr uintptr_t kClosed = 9;
-constexpr uintptr_t kVersion = 'v';
-constexpr uintptr_t kMasterData = 'i';
-} // namespace
-
 LinkState::LinkState(uint32_t message) : message_(message) {}
 
 uint64_t LinkState::BeginOpen() {
@@ -27,7 +19,7 @@ uint64_t LinkState::BeginOpen() {
 
 void LinkState::BeginClose() {
     std::lock_guard lock(mutex_);
-    ResolveWaiting(kTimeOut);
+    ResolveWaiting(VANTREL_NOTIFY_TIMEOUT);
     port_ = Port::Closed;
     ++generation_;
 }
@@ -35,15 +27,15 @@ void LinkState::BeginClose() {
 uint8_t LinkState::ReserveCommand(uint8_t& seq) {
     std::lock_guard lock(mutex_);
     if (port_ != Port::Open) {
-        return 1;
+        return VANTREL_STATUS_PORT_CLOSED;
     }
     if (waiting_) {
-        return 2;
+        return VANTREL_STATUS_BUSY;
     }
     seq = lastSeq_ = static_cast<uint8_t>(lastSeq_ == 255 ? 1 : lastSeq_ + 1);
     waiting_ = true;
     waitingSeq_ = seq;
-    return 0;
+    return VANTREL_STATUS_SENT;
 }
 
 bool LinkState::IsOpen() const {
@@ -94,8 +86,8 @@ void LinkState::OpeningAnswered(uint64_t generation, const std::string& version)
     }
     port_ = Port::Open;
     version_ = version;
-    Post(kOpened);
-    Post(kVersion);
+    Post(VANTREL_NOTIFY_OPENED);
+    Post(VANTREL_NOTIFY_VERSION);
 }
 
 void LinkState::OpeningFailed(uint64_t generation) {
@@ -105,7 +97,7 @@ void LinkState::OpeningFailed(uint64_t generation) {
     }
     port_ = Port::Closed;
     ++generation_;
-    Post(kTimeOut);
+    Post(VANTREL_NOTIFY_TIMEOUT);
 }
 
 bool LinkState::Resolve(uint8_t seq, uintptr_t code, intptr_t arg) {
@@ -124,16 +116,16 @@ void LinkState::PortLost(uint64_t generation) {
         return;
     }
     const bool wasOpen = port_ == Port::Open;
-    ResolveWaiting(kTimeOut);
+    ResolveWaiting(VANTREL_NOTIFY_TIMEOUT);
     port_ = Port::Closed;
     ++generation_;
     // A device lost while the adapter had not yet answered is a failed opening, not a close.
-    Post(wasOpen ? kClosed : kTimeOut);
+    Post(wasOpen ? VANTREL_NOTIFY_CLOSED : VANTREL_NOTIFY_TIMEOUT);
 }
 
 void LinkState::Closed() {
     std::lock_guard lock(mutex_);
-    Post(kClosed);
+    Post(VANTREL_NOTIFY_CLOSED);
 }
 
 void LinkState::PushRecord(uint64_t generation, const Record& record) {
@@ -142,7 +134,7 @@ void LinkState::PushRecord(uint64_t generation, const Record& record) {
         return;
     }
     records_.push_back(record);
-    Post(kMasterData);
+    Post(VANTREL_NOTIFY_MASTER_DATA);
 }
 
 void LinkState::Post(uintptr_t code, intptr_t arg) {

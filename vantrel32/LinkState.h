@@ -33,7 +33,8 @@ public:
     uint64_t BeginOpen();
     // Closes the link at once for every later call; a waiting command gets its time-out now.
     void BeginClose();
-    // 0 and a sequence number when the command may go out; 1 or 2 as the command status.
+    // VANTREL_STATUS_SENT and a sequence number when the command may go out, else the
+    // command status that refuses it.
     uint8_t ReserveCommand(uint8_t& seq);
     bool IsOpen() const;
     // The record of the oldest 'i' notification not yet fetched; when every one has been

@@ -111,7 +111,7 @@ void SerialLink::Send(uint8_t seq, uint8_t expectedReply, const std::vector<uint
         return; // the link closed after the command was accepted; its outcome is posted
     }
     if (!port_.isOpen() || opening_ || !state_->IsCurrent(generation_)) {
-        state_->Resolve(seq, 2, 0);
+        state_->Resolve(seq, VANTREL_NOTIFY_TIMEOUT, 0);
         return;
     }
     if (Transmit(frame)) {
@@ -239,7 +239,7 @@ void SerialLink::OnReplyTimeout() {
         state_->OpeningFailed(generation);
         return;
     }
-    state_->Resolve(awaitSeq_, 2, 0);
+    state_->Resolve(awaitSeq_, VANTREL_NOTIFY_TIMEOUT, 0);
 }
 
 void SerialLink::OnError(QSerialPort::SerialPortError error) {

@@ -63,7 +63,7 @@ uint8_t IsConnected(void) {
 }
 
 uint8_t WriteI2CRegs(const uint8_t* data, int32_t lastIndex, uint8_t intType) {
-    return Guarded(vantrel::LinkLibrary::kRejected,
+    return Guarded(uint8_t{VANTREL_STATUS_INVALID},
                    [=] { return Lib().WriteRegs(data, lastIndex, intType); });
 }
 
@@ -75,15 +75,16 @@ void GetI2CData(uint8_t* data) {
 }
 
 uint8_t ReadSlvAdr(void) {
-    return Guarded(uint8_t{1}, [] { return Lib().ReadAddress(); });
+    return Guarded(uint8_t{VANTREL_STATUS_PORT_CLOSED}, [] { return Lib().ReadAddress(); });
 }
 
 uint8_t ChangeSlvAdr(uint8_t slaveAddress) {
-    return Guarded(uint8_t{1}, [slaveAddress] { return Lib().ChangeAddress(slaveAddress); });
+    return Guarded(uint8_t{VANTREL_STATUS_PORT_CLOSED},
+                   [slaveAddress] { return Lib().ChangeAddress(slaveAddress); });
 }
 
 uint8_t SaveSlvAdr(void) {
-    return Guarded(uint8_t{1}, [] { return Lib().SaveAddress(); });
+    return Guarded(uint8_t{VANTREL_STATUS_PORT_CLOSED}, [] { return Lib().SaveAddress(); });
 }
 
 const char* GetVersion(void) {

@@ -83,26 +83,38 @@ void TestVantrel::codeTable_data() {
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QString>("libraryCall"); // asked of the library while dispatching
 
-    QTest::newRow("2 time-out") << 2ull << 0ll << QStringList{"timeout"} << "";
-    QTest::newRow("8 open") << 8ull << 0ll << QStringList{"open:5"} << "GetComPort";
-    QTest::newRow("9 close") << 9ull << 0ll << QStringList{"close"} << "";
-    QTest::newRow("a low byte only") << qulonglong('a') << 0x12C4ll << QStringList{"adr:c4"} << "";
-    QTest::newRow("a negative arg") << qulonglong('a') << -2ll << QStringList{"adr:fe"} << "";
-    QTest::newRow("c changed") << qulonglong('c') << 0x77ll << QStringList{"op:1"} << "";
-    QTest::newRow("i data") << qulonglong('i') << 0ll << QStringList{"data:5a,99"} << "GetI2CData";
-    QTest::newRow("s saved") << qulonglong('s') << 0ll << QStringList{"op:2"} << "";
-    QTest::newRow("v version") << qulonglong('v') << 0ll << QStringList{"version:Recorder 1.0"}
-                               << "GetVersion";
-    QTest::newRow("w") << qulonglong('w') << 0ll << QStringList{"write:0"} << "";
-    QTest::newRow("x") << qulonglong('x') << 0ll << QStringList{"write:1"} << "";
-    QTest::newRow("y") << qulonglong('y') << 0ll << QStringList{"write:2"} << "";
+    QTest::newRow("2 time-out") << qulonglong(VANTREL_NOTIFY_TIMEOUT) << 0ll
+                                << QStringList{"timeout"} << "";
+    QTest::newRow("8 open") << qulonglong(VANTREL_NOTIFY_OPENED) << 0ll << QStringList{"open:5"}
+                            << "GetComPort";
+    QTest::newRow("9 close") << qulonglong(VANTREL_NOTIFY_CLOSED) << 0ll << QStringList{"close"}
+                             << "";
+    QTest::newRow("a low byte only")
+        << qulonglong(VANTREL_NOTIFY_ADDRESS_READ) << 0x12C4ll << QStringList{"adr:c4"} << "";
+    QTest::newRow("a negative arg")
+        << qulonglong(VANTREL_NOTIFY_ADDRESS_READ) << -2ll << QStringList{"adr:fe"} << "";
+    QTest::newRow("c changed") << qulonglong(VANTREL_NOTIFY_ADDRESS_CHANGED) << 0x77ll
+                               << QStringList{"op:1"} << "";
+    QTest::newRow("i data") << qulonglong(VANTREL_NOTIFY_MASTER_DATA) << 0ll
+                            << QStringList{"data:5a,99"} << "GetI2CData";
+    QTest::newRow("s saved") << qulonglong(VANTREL_NOTIFY_ADDRESS_SAVED) << 0ll
+                             << QStringList{"op:2"} << "";
+    QTest::newRow("v version") << qulonglong(VANTREL_NOTIFY_VERSION) << 0ll
+                               << QStringList{"version:Recorder 1.0"} << "GetVersion";
+    QTest::newRow("w") << qulonglong(VANTREL_NOTIFY_WRITTEN) << 0ll << QStringList{"write:0"} << "";
+    QTest::newRow("x") << qulonglong(VANTREL_NOTIFY_WRITTEN_INT1) << 0ll << QStringList{"write:1"}
+                       << "";
+    QTest::newRow("y") << qulonglong(VANTREL_NOTIFY_WRITTEN_INT2) << 0ll << QStringList{"write:2"}
+                       << "";
     // Unknown codes are consumed and raise nothing, not even OnUnknownCMD.
     for (const char* c : {"t", "u", "z", "b"}) {
         QTest::newRow(c) << qulonglong(c[0]) << 0ll << QStringList{} << "";
     }
     QTest::newRow("0") << 0ull << 0ll << QStringList{} << "";
-    QTest::newRow("w in a wider word") << qulonglong(0x100 + 'w') << 0ll << QStringList{} << "";
-    QTest::newRow("8 in a wider word") << qulonglong(0x10008) << 0ll << QStringList{} << "";
+    QTest::newRow("w in a wider word")
+        << qulonglong(0x100 + VANTREL_NOTIFY_WRITTEN) << 0ll << QStringList{} << "";
+    QTest::newRow("8 in a wider word")
+        << qulonglong(0x10000 + VANTREL_NOTIFY_OPENED) << 0ll << QStringList{} << "";
 }
 
 void TestVantrel::codeTable() {
@@ -132,8 +144,10 @@ void TestVantrel::emptySlotsRaiseNothingButDataIsKept() {
     recorder::State().i2cData[0] = 0xA5;
     recorder::State().i2cData[1] = 0x3C;
     for (uintptr_t code :
-         {uintptr_t(2), uintptr_t(8), uintptr_t(9), uintptr_t('a'), uintptr_t('c'), uintptr_t('i'),
-          uintptr_t('s'), uintptr_t('v'), uintptr_t('w'), uintptr_t('x')}) {
+         {VANTREL_NOTIFY_TIMEOUT, VANTREL_NOTIFY_OPENED, VANTREL_NOTIFY_CLOSED,
+          VANTREL_NOTIFY_ADDRESS_READ, VANTREL_NOTIFY_ADDRESS_CHANGED, VANTREL_NOTIFY_MASTER_DATA,
+          VANTREL_NOTIFY_ADDRESS_SAVED, VANTREL_NOTIFY_VERSION, VANTREL_NOTIFY_WRITTEN,
+          VANTREL_NOTIFY_WRITTEN_INT1}) {
         Notify(code, 0x40);
     }
     QVERIFY(events.isEmpty());
@@ -148,7 +162,7 @@ void TestVantrel::emptySlotsRaiseNothingButDataIsKept() {
 void TestVantrel::openGetsLowByteOfPortAbove255() {
     BindAll();
     recorder::State().comPort = 300;
-    Notify(8, 0);
+    Notify(VANTREL_NOTIFY_OPENED, 0);
     QCOMPARE(events, QStringList{"open:44"});
     QCOMPARE(vantrel->Comport(), 300);
 }
@@ -158,8 +172,8 @@ void TestVantrel::otherMessagesPassUntouched() {
     TailHook tail;
     TApplicationWindow::Instance().HookMainWindow(&tail);
     const uint32_t other = TApplicationWindow::Instance().RegisterWindowMessage("Test.Other");
-    TApplicationWindow::Instance().SendMessage(other, 'w', 0);
-    TApplicationWindow::Instance().SendMessage(1124, 8, 1);
+    TApplicationWindow::Instance().SendMessage(other, VANTREL_NOTIFY_WRITTEN, 0);
+    TApplicationWindow::Instance().SendMessage(1124, VANTREL_NOTIFY_OPENED, 1);
     TApplicationWindow::Instance().UnhookMainWindow(&tail);
     QCOMPARE(tail.seen, (std::vector<uint32_t>{other, 1124}));
     QVERIFY(events.isEmpty());
@@ -176,7 +190,7 @@ void TestVantrel::designStateInstallsNoHook() {
     designed.OnClose = [&](QObject*) { raised = true; };
     TailHook tail;
     TApplicationWindow::Instance().HookMainWindow(&tail);
-    Notify(9, 0);
+    Notify(VANTREL_NOTIFY_CLOSED, 0);
     TApplicationWindow::Instance().UnhookMainWindow(&tail);
     QVERIFY(!raised);
     QCOMPARE(tail.seen.size(), std::size_t(1)); // nobody consumed it
@@ -191,7 +205,7 @@ void TestVantrel::lifecycleCallsTheLibrary() {
     // Unhooked: a notification after destruction reaches nobody and crashes nothing.
     TailHook tail;
     TApplicationWindow::Instance().HookMainWindow(&tail);
-    Notify(9, 0);
+    Notify(VANTREL_NOTIFY_CLOSED, 0);
     TApplicationWindow::Instance().UnhookMainWindow(&tail);
     QCOMPARE(tail.seen.size(), std::size_t(1));
 }
@@ -215,7 +229,9 @@ void TestVantrel::commandsForwardArgumentsAndStatus_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("trace");
-    for (int status : {0, 1, 2, 7}) {
+    // Statuses the library has no name for go back unchanged as well.
+    for (int status : std::initializer_list<int>{VANTREL_STATUS_SENT, VANTREL_STATUS_PORT_CLOSED,
+                                                 VANTREL_STATUS_BUSY, VANTREL_STATUS_INVALID, 7}) {
         const QString tag = QString::number(status);
         QTest::newRow(qPrintable("write " + tag)) << "write" << status << "WriteI2CRegs(0,2)";
         QTest::newRow(qPrintable("read " + tag)) << "read" << status << "ReadSlvAdr()";
@@ -233,7 +249,7 @@ void TestVantrel::commandsForwardArgumentsAndStatus() {
     uint8_t got = 0xEE;
     if (command == "write") {
         const uint8_t byte = 0xF7;
-        got = vantrel->WriteI2CRegs(std::span(&byte, 1), 2);
+        got = vantrel->WriteI2CRegs(std::span(&byte, 1), VANTREL_INT_LINE2);
         QCOMPARE(recorder::Calls().front().data, std::vector<uint8_t>{0xF7});
     } else if (command == "read") {
         got = vantrel->ReadSlvAdr();
@@ -248,7 +264,7 @@ void TestVantrel::commandsForwardArgumentsAndStatus() {
 
 void TestVantrel::handlerExceptionReachesTheSender() {
     vantrel->OnClose = [](QObject*) { throw std::runtime_error("from the handler"); };
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, Notify(9, 0));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, Notify(VANTREL_NOTIFY_CLOSED, 0));
 }
 
 QTEST_GUILESS_MAIN(TestVantrel)

@@ -116,24 +116,24 @@ void TestConnection::btnComAsksAndInverts() {
 
 void TestConnection::openShowsThePortTheLibraryReports() {
     recorder::State().comPort = 7; // not what InComNr shows: the library's word counts
-    recorder::Notify(8);
+    recorder::Notify(VANTREL_NOTIFY_OPENED);
     QCOMPARE(form->BtnCOM->text(), QString("COM7"));
     QCOMPARE(form->StatusText(), QString("COMPort open"));
 }
 
 void TestConnection::closeShowsQuestionMark() {
     recorder::State().comPort = 2;
-    recorder::Notify(8);
-    recorder::Notify(9);
+    recorder::Notify(VANTREL_NOTIFY_OPENED);
+    recorder::Notify(VANTREL_NOTIFY_CLOSED);
     QCOMPARE(form->BtnCOM->text(), QString("COM?"));
     QCOMPARE(form->StatusText(), QString("COMPort closed"));
 }
 
 void TestConnection::timeOutShowsModalBoxAndKeepsCaption() {
     recorder::State().comPort = 3;
-    recorder::Notify(8);
+    recorder::Notify(VANTREL_NOTIFY_OPENED);
     ModalCloser closer;
-    recorder::Notify(2);
+    recorder::Notify(VANTREL_NOTIFY_TIMEOUT);
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.texts.front(), QString("TIMEOUT"));
     QCOMPARE(closer.titles.front(), QString("Quillon"));

@@ -172,7 +172,7 @@ void TestKeypad::everyButtonPressesItsSwitches() {
     const auto writes = Writes();
     QCOMPARE(writes.size(), std::size_t(1));
     QCOMPARE(writes[0].data, std::vector<uint8_t>{uint8_t(pattern)});
-    QCOMPARE(writes[0].args[1], int64_t(1));
+    QCOMPARE(writes[0].args[1], int64_t{VANTREL_INT_LINE1});
     ExpectDisplays(pattern);
     QCOMPARE(form->StatusText(), QString("Write_CMD"));
     QVERIFY(form->Timer1->isActive());
@@ -185,9 +185,9 @@ void TestKeypad::releaseWritesFFWithInterrupt1() {
     QVERIFY(!form->LEDP6->Checked());
     QTRY_COMPARE_WITH_TIMEOUT(Writes().size(), std::size_t(2), 2000);
     const auto writes = Writes();
-    QCOMPARE(writes[0].args[1], int64_t(1));
+    QCOMPARE(writes[0].args[1], int64_t{VANTREL_INT_LINE1});
     QCOMPARE(writes[1].data, std::vector<uint8_t>{0xFF});
-    QCOMPARE(writes[1].args[1], int64_t(1));
+    QCOMPARE(writes[1].args[1], int64_t{VANTREL_INT_LINE1});
     ExpectDisplays(0xFF);
     QVERIFY(!form->Timer1->isActive()); // the release does not arm again
 }
@@ -217,7 +217,7 @@ void TestKeypad::releaseDoesNotRestoreThePreviousImage() {
 }
 
 void TestKeypad::closedPortIsReportedAtPressAndRelease() {
-    recorder::State().status = 1;
+    recorder::State().status = VANTREL_STATUS_PORT_CLOSED;
     Click(form->BtnSW5);
     QCOMPARE(form->StatusText(), QString("ERROR: COMPORT CLOSED"));
     ExpectDisplays(0xEF);
@@ -230,8 +230,9 @@ void TestKeypad::closedPortIsReportedAtPressAndRelease() {
 
 void TestKeypad::closingMidPressReleasesTheSwitches_data() {
     QTest::addColumn<QList<int>>("statusesAfterPress");
-    QTest::newRow("link free") << QList<int>{0};
-    QTest::newRow("link still busy with the press") << QList<int>{2, 2, 2, 0};
+    QTest::newRow("link free") << QList<int>{VANTREL_STATUS_SENT};
+    QTest::newRow("link still busy with the press") << QList<int>{
+        VANTREL_STATUS_BUSY, VANTREL_STATUS_BUSY, VANTREL_STATUS_BUSY, VANTREL_STATUS_SENT};
 }
 
 void TestKeypad::closingMidPressReleasesTheSwitches() {
@@ -246,7 +247,7 @@ void TestKeypad::closingMidPressReleasesTheSwitches() {
     QCOMPARE(int(writes.size()), int(statusesAfterPress.size()));
     for (const auto& w : writes) {
         QCOMPARE(w.data, std::vector<uint8_t>{0xFF});
-        QCOMPARE(w.args[1], int64_t(1));
+        QCOMPARE(w.args[1], int64_t{VANTREL_INT_LINE1});
     }
     // The release goes out before the library instance ends.
     QCOMPARE(recorder::Calls().back().name, std::string("VantrelDestroy"));

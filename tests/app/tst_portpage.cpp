@@ -84,11 +84,17 @@ void TestPortPage::pinClickWithAutoSendWrites_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("intType");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Int2, sent") << "RBInt2" << 0 << 2 << "Write_CMD";
-    QTest::newRow("No, sent") << "RBNoInt" << 0 << 0 << "Write_CMD";
-    QTest::newRow("Int1, closed") << "RBInt1" << 1 << 1 << "ERROR: COMPORT CLOSED";
-    QTest::newRow("Int2, busy") << "RBInt2" << 2 << 2 << "I2C BUSY";
-    QTest::newRow("Int1, other status") << "RBInt1" << 3 << 1 << "before";
+    QTest::newRow("Int2, sent") << "RBInt2" << int{VANTREL_STATUS_SENT} << int{VANTREL_INT_LINE2}
+                                << "Write_CMD";
+    QTest::newRow("No, sent") << "RBNoInt" << int{VANTREL_STATUS_SENT} << int{VANTREL_INT_NONE}
+                              << "Write_CMD";
+    QTest::newRow("Int1, closed") << "RBInt1" << int{VANTREL_STATUS_PORT_CLOSED}
+                                  << int{VANTREL_INT_LINE1} << "ERROR: COMPORT CLOSED";
+    QTest::newRow("Int2, busy") << "RBInt2" << int{VANTREL_STATUS_BUSY} << int{VANTREL_INT_LINE2}
+                                << "I2C BUSY";
+    // A status the window has no text for leaves the line as it was.
+    QTest::newRow("Int1, other status")
+        << "RBInt1" << int{VANTREL_STATUS_INVALID} << int{VANTREL_INT_LINE1} << "before";
 }
 
 void TestPortPage::pinClickWithAutoSendWrites() {
@@ -182,11 +188,11 @@ void TestPortPage::sendWritesTheEntry_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("intType");
     QTest::newRow("00 without interrupt") << "00"
-                                          << "RBNoInt" << 0x00 << 0;
+                                          << "RBNoInt" << 0x00 << int{VANTREL_INT_NONE};
     QTest::newRow("3f with Int1") << "3f"
-                                  << "RBInt1" << 0x3F << 1;
+                                  << "RBInt1" << 0x3F << int{VANTREL_INT_LINE1};
     QTest::newRow("one digit normalised first") << "5"
-                                                << "RBInt2" << 0x05 << 2;
+                                                << "RBInt2" << 0x05 << int{VANTREL_INT_LINE2};
 }
 
 void TestPortPage::sendWritesTheEntry() {
@@ -235,7 +241,7 @@ void TestPortPage::masterWriteTakesOverTheImage() {
     Click(form->LEDAutoSend); // even with AutoSend lit nothing goes back
     form->PlRPUPort->setCaption("0x12");
     recorder::State().i2cData[0] = 0x5A;
-    recorder::Notify('i');
+    recorder::Notify(VANTREL_NOTIFY_MASTER_DATA);
     QCOMPARE(LitPortBits(*form), 0x5A);
     QVERIFY(form->LEDP1->Checked() && form->LEDP3->Checked() && form->LEDP4->Checked() &&
             form->LEDP6->Checked());
@@ -249,9 +255,9 @@ void TestPortPage::masterWriteTakesOverTheImage() {
 void TestPortPage::confirmationTexts_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
-    QTest::newRow("w") << int('w') << "Data write without Interrupt";
-    QTest::newRow("x") << int('x') << "Data write with Interrupt 1";
-    QTest::newRow("y") << int('y') << "Data write with Interrupt 2";
+    QTest::newRow("w") << int{VANTREL_NOTIFY_WRITTEN} << "Data write without Interrupt";
+    QTest::newRow("x") << int{VANTREL_NOTIFY_WRITTEN_INT1} << "Data write with Interrupt 1";
+    QTest::newRow("y") << int{VANTREL_NOTIFY_WRITTEN_INT2} << "Data write with Interrupt 2";
 }
 
 void TestPortPage::confirmationTexts() {

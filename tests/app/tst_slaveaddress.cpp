@@ -70,14 +70,15 @@ void TestSlaveAddress::chipTypeSetsBits4And5() {
     Click(form->BtnCSlvAdr);
     QCOMPARE(recorder::CallsNamed("ChangeSlvAdr").at(0).args, std::vector<int64_t>{0x7E});
     QCOMPARE(form->StatusText(), QString("CMD sent"));
-    recorder::Notify('c');
+    recorder::Notify(VANTREL_NOTIFY_ADDRESS_CHANGED);
     QCOMPARE(form->StatusText(), QString("Slave Adress changed"));
     Click(form->RB74);
     QCOMPARE(form->PlSlvAdr->Caption(), QString("0x4E"));
 }
 
 void TestSlaveAddress::reselectingTheChoiceRaisesNothing() {
-    recorder::Notify('a', 0x50); // outside both ranges: shown as received, "PCF8574" chosen
+    recorder::Notify(VANTREL_NOTIFY_ADDRESS_READ,
+                     0x50); // outside both ranges: shown as received, "PCF8574" chosen
     QVERIFY(form->RB74->isChecked());
     Click(form->RB74);
     QCOMPARE(Image(), 0x50);
@@ -91,11 +92,16 @@ void TestSlaveAddress::commandReports_data() {
     QTest::addColumn<QString>("call");
     const QStringList buttons{"BtnGetSlvAdr", "BtnCSlvAdr", "BtnSSlvAdr"};
     const QStringList calls{"ReadSlvAdr()", "ChangeSlvAdr(64)", "SaveSlvAdr()"};
-    const QStringList texts{"CMD sent", "ERROR: ComPort is closed", "Device Busy", "before"};
+    // A status the window has no text for leaves the line as it was.
+    const QList<std::pair<int, QString>> reports{
+        {VANTREL_STATUS_SENT, "CMD sent"},
+        {VANTREL_STATUS_PORT_CLOSED, "ERROR: ComPort is closed"},
+        {VANTREL_STATUS_BUSY, "Device Busy"},
+        {VANTREL_STATUS_INVALID, "before"}};
     for (int b = 0; b < 3; ++b) {
-        for (int status = 0; status < 4; ++status) {
+        for (const auto& [status, text] : reports) {
             QTest::addRow("%s %d", qPrintable(buttons[b]), status)
-                << buttons[b] << status << texts[status] << calls[b];
+                << buttons[b] << status << text << calls[b];
         }
     }
 }
@@ -134,7 +140,8 @@ void TestSlaveAddress::receivedAddress() {
         Click(form->RB74A);
     }
     recorder::Calls().clear();
-    recorder::Notify('a', 0x1200 | address); // only the low byte is the address
+    recorder::Notify(VANTREL_NOTIFY_ADDRESS_READ,
+                     0x1200 | address); // only the low byte is the address
     QCOMPARE(Image(), address);
     QCOMPARE(LitAddressBits(*form), litBits);
     QCOMPARE(form->PlSlvAdr->Caption(), "0x" + TForm1::Hex2(address));

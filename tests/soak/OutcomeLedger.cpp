@@ -2,12 +2,6 @@
 
 #include "Vantrel32.h"
 
-namespace {
-constexpr uintptr_t kTimeOut = 2;
-constexpr uintptr_t kOpened = 8;
-constexpr uintptr_t kClosed = 9;
-} // namespace
-
 OutcomeLedger::OutcomeLedger(uint32_t message) : message_(message) {
     platform::TApplicationWindow::Instance().HookMainWindow(this);
 }
@@ -33,7 +27,7 @@ bool OutcomeLedger::HookMessage(platform::TMessage& msg) {
         Fault(QStringLiteral("notification %1 delivered inside a library call").arg(code));
     }
     switch (code) {
-    case kOpened:
+    case VANTREL_NOTIFY_OPENED:
         if (!opening_) {
             Fault(QStringLiteral("opened without an opening"));
         }
@@ -41,12 +35,12 @@ bool OutcomeLedger::HookMessage(platform::TMessage& msg) {
         open_ = true;
         ++opened;
         break;
-    case 'v':
+    case VANTREL_NOTIFY_VERSION:
         if (!open_) {
             Fault(QStringLiteral("version while not open"));
         }
         break;
-    case kTimeOut:
+    case VANTREL_NOTIFY_TIMEOUT:
         if (!waiting_.empty()) {
             waiting_.pop_front();
             ++timeOuts;
@@ -57,7 +51,7 @@ bool OutcomeLedger::HookMessage(platform::TMessage& msg) {
             Fault(QStringLiteral("time-out with no command waiting and no opening"));
         }
         break;
-    case kClosed:
+    case VANTREL_NOTIFY_CLOSED:
         if (!waiting_.empty()) {
             Fault(QStringLiteral("closed while %1 command(s) still had no outcome")
                       .arg(waiting_.size()));
@@ -67,12 +61,12 @@ bool OutcomeLedger::HookMessage(platform::TMessage& msg) {
         open_ = false;
         ++closed;
         break;
-    case 'w':
-    case 'x':
-    case 'y':
-    case 'a':
-    case 'c':
-    case 's':
+    case VANTREL_NOTIFY_WRITTEN:
+    case VANTREL_NOTIFY_WRITTEN_INT1:
+    case VANTREL_NOTIFY_WRITTEN_INT2:
+    case VANTREL_NOTIFY_ADDRESS_READ:
+    case VANTREL_NOTIFY_ADDRESS_CHANGED:
+    case VANTREL_NOTIFY_ADDRESS_SAVED:
         if (waiting_.empty()) {
             Fault(QStringLiteral("reply '%1' with no command waiting").arg(QChar(char(code))));
         } else {
@@ -85,7 +79,7 @@ bool OutcomeLedger::HookMessage(platform::TMessage& msg) {
         lastAddress = uint8_t(msg.LParam);
         ++replies;
         break;
-    case 'i':
+    case VANTREL_NOTIFY_MASTER_DATA:
         TakeMasterData();
         break;
     default:

@@ -304,29 +304,29 @@ bool TestSoak::IssueCommand() {
         }
         const uint8_t intType = uint8_t(random_.bounded(3));
         status = WriteI2CRegs(data, last, intType);
-        reply = 'w' + intType;
+        reply = VANTREL_NOTIFY_WRITTEN + intType;
         break;
     }
     case 1:
         status = ReadSlvAdr();
-        reply = 'a';
+        reply = VANTREL_NOTIFY_ADDRESS_READ;
         break;
     case 2:
         status = ChangeSlvAdr(uint8_t(0x40 + 2 * random_.bounded(8)));
-        reply = 'c';
+        reply = VANTREL_NOTIFY_ADDRESS_CHANGED;
         break;
     default:
         status = SaveSlvAdr();
-        reply = 's';
+        reply = VANTREL_NOTIFY_ADDRESS_SAVED;
         break;
     }
     ledger_->inCall = false;
     ++commands_;
     switch (status) {
-    case 0:
+    case VANTREL_STATUS_SENT:
         ledger_->Expect(reply);
         return true;
-    case 1:
+    case VANTREL_STATUS_PORT_CLOSED:
         ++closedRefusals_;
         // Refused as closed only when the link is closed, or closing right now.
         if (open && !simGone_ && phase_->ending == Ending::None) {
@@ -334,7 +334,7 @@ bool TestSoak::IssueCommand() {
             return false;
         }
         return true;
-    case 2:
+    case VANTREL_STATUS_BUSY:
         ++busyRefusals_;
         if (!wasWaiting) {
             ledger_->faults << QStringLiteral("%1: busy with no command waiting").arg(phase_->name);

@@ -19,11 +19,11 @@ bool NotificationLog::HookMessage(platform::TMessage& msg) {
     codes << msg.WParam;
     args << msg.LParam;
     times << clock.elapsed();
-    if (msg.WParam == 'i') {
+    if (msg.WParam == VANTREL_NOTIFY_MASTER_DATA) {
         Record record{};
         GetI2CData(record.data());
         records << record;
-    } else if (msg.WParam == 'v') {
+    } else if (msg.WParam == VANTREL_NOTIFY_VERSION) {
         versions << QByteArray(GetVersion());
     }
     return true;

@@ -10,9 +10,22 @@
 
 namespace {
 
-constexpr uintptr_t kTimeOut = 2;
-constexpr uintptr_t kOpened = 8;
-constexpr uintptr_t kClosed = 9;
+// Short names for the notification codes and command statuses the tables below list.
+constexpr uintptr_t kTimeOut = VANTREL_NOTIFY_TIMEOUT;
+constexpr uintptr_t kOpened = VANTREL_NOTIFY_OPENED;
+constexpr uintptr_t kClosed = VANTREL_NOTIFY_CLOSED;
+constexpr uintptr_t kVersion = VANTREL_NOTIFY_VERSION;
+constexpr uintptr_t kAddress = VANTREL_NOTIFY_ADDRESS_READ;
+constexpr uintptr_t kChanged = VANTREL_NOTIFY_ADDRESS_CHANGED;
+constexpr uintptr_t kSaved = VANTREL_NOTIFY_ADDRESS_SAVED;
+constexpr uintptr_t kWritten = VANTREL_NOTIFY_WRITTEN;
+constexpr uintptr_t kWrittenInt1 = VANTREL_NOTIFY_WRITTEN_INT1;
+constexpr uintptr_t kWrittenInt2 = VANTREL_NOTIFY_WRITTEN_INT2;
+constexpr uintptr_t kMasterData = VANTREL_NOTIFY_MASTER_DATA;
+constexpr uint8_t kSent = VANTREL_STATUS_SENT;
+constexpr uint8_t kPortClosed = VANTREL_STATUS_PORT_CLOSED;
+constexpr uint8_t kBusy = VANTREL_STATUS_BUSY;
+constexpr uint8_t kInvalid = VANTREL_STATUS_INVALID;
 
 using Codes = QList<uintptr_t>;
 
@@ -87,7 +100,7 @@ void TestVantrel32::Open() {
     const qsizetype before = log_->codes.size();
     CALL(Connect(1));
     QTRY_COMPARE(log_->codes.size(), before + 2);
-    QCOMPARE(log_->codes.mid(before), (Codes{kOpened, 'v'}));
+    QCOMPARE(log_->codes.mid(before), (Codes{kOpened, kVersion}));
     QCOMPARE(CALL(IsConnected()), uint8_t{1});
 }
 
@@ -144,19 +157,19 @@ void TestVantrel32::openAndClose() {
     CALL(Connect(1));
     QCOMPARE(CALL(IsConnected()), uint8_t{0}); // opening is not open
     CALL(Connect(1));                          // while opening: no second opening
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v'}));
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion}));
     QCOMPARE(log_->versions, QList<QByteArray>{version});
     QCOMPARE(QByteArray(CALL(GetVersion())), version);
     QCOMPARE(CALL(IsConnected()), uint8_t{1});
     QCOMPARE(sim_->CountEvents("version sent"), 1);
 
     CALL(Connect(1)); // while open: nothing; the next outcome must be the read's
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress}));
 
     CALL(Connect(0));
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a', kClosed}));
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress, kClosed}));
     QCOMPARE(sim_->CountEvents("version sent"), 1);
     qunsetenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)));
 }
@@ -180,10 +193,10 @@ void TestVantrel32::openFails() {
     }
     SetTimeOut(300);
     CALL(Connect(1));
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     QTRY_COMPARE(log_->codes, Codes{kTimeOut});
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     // The port was left closed: a new opening is possible and fails the same way.
     CALL(Connect(1));
     QTRY_COMPARE(log_->codes, (Codes{kTimeOut, kTimeOut}));
@@ -215,7 +228,7 @@ uint8_t IssueCommand(int command) {
     static const uint8_t port = 0xA5;
     switch (command) {
     case 0:
-        return WriteI2CRegs(&port, 0, 0);
+        return WriteI2CRegs(&port, 0, VANTREL_INT_NONE);
     case 1:
         return ReadSlvAdr();
     case 2:
@@ -228,12 +241,12 @@ uint8_t IssueCommand(int command) {
 
 void TestVantrel32::closedLinkRefusesCommands() {
     QFETCH(int, command);
-    QCOMPARE(CALL(IssueCommand(command)), uint8_t{1});
+    QCOMPARE(CALL(IssueCommand(command)), kPortClosed);
     QVERIFY(StartSim({}));
     Open();
     CALL(Connect(0));
-    QCOMPARE(CALL(IssueCommand(command)), uint8_t{1});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kClosed}));
+    QCOMPARE(CALL(IssueCommand(command)), kPortClosed);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kClosed}));
 }
 
 void TestVantrel32::commandCompletes_data() {
@@ -244,20 +257,23 @@ void TestVantrel32::commandCompletes_data() {
     QTest::addColumn<intptr_t>("arg"); // -1: not looked at
     QTest::addColumn<QStringList>("events");
 
-    QTest::newRow("write, no interrupt") << 0 << QByteArray("\x5A") << 0 << uintptr_t('w')
-                                         << intptr_t(-1) << QStringList{"port FF -> 5A"};
-    QTest::newRow("write, line 1") << 0 << QByteArray("\x00", 1) << 1 << uintptr_t('x')
-                                   << intptr_t(-1) << QStringList{"port FF -> 00", "INT1 pulse"};
-    QTest::newRow("write, line 2") << 0 << QByteArray("\x81") << 2 << uintptr_t('y') << intptr_t(-1)
-                                   << QStringList{"port FF -> 81", "INT2 pulse"};
+    QTest::newRow("write, no interrupt")
+        << 0 << QByteArray("\x5A") << int{VANTREL_INT_NONE} << kWritten << intptr_t(-1)
+        << QStringList{"port FF -> 5A"};
+    QTest::newRow("write, line 1")
+        << 0 << QByteArray("\x00", 1) << int{VANTREL_INT_LINE1} << kWrittenInt1 << intptr_t(-1)
+        << QStringList{"port FF -> 00", "INT1 pulse"};
+    QTest::newRow("write, line 2")
+        << 0 << QByteArray("\x81") << int{VANTREL_INT_LINE2} << kWrittenInt2 << intptr_t(-1)
+        << QStringList{"port FF -> 81", "INT2 pulse"};
     QTest::newRow("write, 16 bytes: the port takes the last")
-        << 0 << QByteArray("0123456789ABCDE\x7F") << 0 << uintptr_t('w') << intptr_t(-1)
-        << QStringList{"port FF -> 7F"};
-    QTest::newRow("read address") << 1 << QByteArray() << 0 << uintptr_t('a') << intptr_t(0x40)
+        << 0 << QByteArray("0123456789ABCDE\x7F") << int{VANTREL_INT_NONE} << kWritten
+        << intptr_t(-1) << QStringList{"port FF -> 7F"};
+    QTest::newRow("read address") << 1 << QByteArray() << 0 << kAddress << intptr_t(0x40)
                                   << QStringList{"address read 40"};
-    QTest::newRow("change address") << 2 << QByteArray() << 0 << uintptr_t('c') << intptr_t(-1)
-                                    << QStringList{"address 40 -> 7E"};
-    QTest::newRow("save address") << 3 << QByteArray() << 0 << uintptr_t('s') << intptr_t(-1)
+    QTest::newRow("change address")
+        << 2 << QByteArray() << 0 << kChanged << intptr_t(-1) << QStringList{"address 40 -> 7E"};
+    QTest::newRow("save address") << 3 << QByteArray() << 0 << kSaved << intptr_t(-1)
                                   << QStringList{"address saved 40"};
 }
 
@@ -292,8 +308,8 @@ void TestVantrel32::commandCompletes() {
         status = CALL(SaveSlvAdr());
         break;
     }
-    QCOMPARE(status, uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', code}));
+    QCOMPARE(status, kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, code}));
     if (arg >= 0) {
         QCOMPARE(log_->args.last(), arg);
     }
@@ -301,8 +317,8 @@ void TestVantrel32::commandCompletes() {
         QTRY_COMPARE(sim_->CountEvents(event), 1);
     }
     // The link is free again.
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->Count('a'), command == 1 ? 2 : 1);
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->Count(kAddress), command == 1 ? 2 : 1);
 }
 
 void TestVantrel32::invalidWriteIsNotSent_data() {
@@ -324,13 +340,13 @@ void TestVantrel32::invalidWriteIsNotSent() {
     QFETCH(int, intType);
     const uint8_t data[17] = {};
     const uint8_t* area = nullData ? nullptr : data;
-    QCOMPARE(CALL(WriteI2CRegs(area, lastIndex, uint8_t(intType))), uint8_t{3});
+    QCOMPARE(CALL(WriteI2CRegs(area, lastIndex, uint8_t(intType))), kInvalid);
     QVERIFY(StartSim({}));
     Open();
-    QCOMPARE(CALL(WriteI2CRegs(area, lastIndex, uint8_t(intType))), uint8_t{3});
+    QCOMPARE(CALL(WriteI2CRegs(area, lastIndex, uint8_t(intType))), kInvalid);
     // Nothing went out and nothing waits: the next command goes through at once.
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress}));
     QVERIFY(!sim_->EventTexts().join('\n').contains("port"));
 }
 
@@ -338,14 +354,14 @@ void TestVantrel32::busyWhileCommandInFlight() {
     QVERIFY(StartSim({"--late-reply", "300"}));
     Open();
     const uint8_t port = 0x3C;
-    QCOMPARE(CALL(WriteI2CRegs(&port, 0, 1)), uint8_t{0});
-    QCOMPARE(CALL(WriteI2CRegs(&port, 0, 0)), uint8_t{2});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{2});
-    QCOMPARE(CALL(ChangeSlvAdr(0x42)), uint8_t{2});
-    QCOMPARE(CALL(SaveSlvAdr()), uint8_t{2});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'x'}));
-    QCOMPARE(CALL(ChangeSlvAdr(0x42)), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'x', 'c'}));
+    QCOMPARE(CALL(WriteI2CRegs(&port, 0, VANTREL_INT_LINE1)), kSent);
+    QCOMPARE(CALL(WriteI2CRegs(&port, 0, VANTREL_INT_NONE)), kBusy);
+    QCOMPARE(CALL(ReadSlvAdr()), kBusy);
+    QCOMPARE(CALL(ChangeSlvAdr(0x42)), kBusy);
+    QCOMPARE(CALL(SaveSlvAdr()), kBusy);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kWrittenInt1}));
+    QCOMPARE(CALL(ChangeSlvAdr(0x42)), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kWrittenInt1, kChanged}));
     // The refused commands never reached the adapter.
     QCOMPARE(sim_->CountEvents("address 40 -> 42"), 1);
     QCOMPARE(sim_->CountEvents("port FF -> 3C"), 1);
@@ -354,18 +370,19 @@ void TestVantrel32::busyWhileCommandInFlight() {
 void TestVantrel32::closeWhileCommandWaits() {
     QVERIFY(StartSim({"--late-reply", "300"}));
     Open();
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
     QTRY_COMPARE(sim_->CountEvents("address read 40"), 1); // on the line, reply pending
     CALL(Connect(0));
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, kClosed}));
+    QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kTimeOut, kClosed}));
     // Reopened at once, the old read's late reply meets the new link: it must not count.
     Open();
-    QCOMPARE(CALL(SaveSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, kClosed, kOpened, 'v', 's'}));
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->Count('a'), 1);
+    QCOMPARE(CALL(SaveSlvAdr()), kSent);
+    QTRY_COMPARE(log_->codes,
+                 (Codes{kOpened, kVersion, kTimeOut, kClosed, kOpened, kVersion, kSaved}));
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->Count(kAddress), 1);
     QCOMPARE(log_->codes.size(), 8);
 }
 
@@ -375,20 +392,20 @@ void TestVantrel32::timeOutFreesLinkAndDropsLateReply() {
     Open();
     SetTimeOut(100);
     const uint8_t first = 0x11;
-    QCOMPARE(CALL(WriteI2CRegs(&first, 0, 0)), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut}));
+    QCOMPARE(CALL(WriteI2CRegs(&first, 0, VANTREL_INT_NONE)), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kTimeOut}));
     SetTimeOut(1500);
     // The same command again, before the first one's late 'w' comes back: that reply
     // carries the old SEQ and must not complete this one, whose own reply takes kLate.
     const qint64 sent = log_->clock.elapsed();
     const uint8_t second = 0x22;
-    QCOMPARE(CALL(WriteI2CRegs(&second, 0, 0)), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, 'w'}));
+    QCOMPARE(CALL(WriteI2CRegs(&second, 0, VANTREL_INT_NONE)), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kTimeOut, kWritten}));
     QVERIFY2(log_->times.last() - sent >= kLate - 5,
              qPrintable(QString("completed after %1 ms").arg(log_->times.last() - sent)));
     QCOMPARE(CALL(IsConnected()), uint8_t{1});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', kTimeOut, 'w', 'a'}));
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kTimeOut, kWritten, kAddress}));
 }
 
 void TestVantrel32::garbageBeforeRepliesIsSurvived_data() {
@@ -408,15 +425,15 @@ void TestVantrel32::garbageBeforeRepliesIsSurvived() {
     QFETCH(int, seed);
     QVERIFY(StartSim({"--garbage", QString::number(garbage), "--seed", QString::number(seed)}));
     Open();
-    Codes expected{kOpened, 'v'};
+    Codes expected{kOpened, kVersion};
     for (int round = 0; round < 12; ++round) {
         const uint8_t port = uint8_t(round * 17);
         const uint8_t intType = uint8_t(round % 3);
-        QCOMPARE(CALL(WriteI2CRegs(&port, 0, intType)), uint8_t{0});
-        expected << uintptr_t('w' + intType);
+        QCOMPARE(CALL(WriteI2CRegs(&port, 0, intType)), kSent);
+        expected << kWritten + intType;
         QTRY_COMPARE(log_->codes, expected);
-        QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-        expected << uintptr_t('a');
+        QCOMPARE(CALL(ReadSlvAdr()), kSent);
+        expected << kAddress;
         QTRY_COMPARE(log_->codes, expected);
         QCOMPARE(log_->args.last(), intptr_t(0x40));
     }
@@ -435,9 +452,9 @@ void TestVantrel32::hangupClosesOnce() {
     QFETCH(bool, commandWaits);
     QVERIFY(StartSim(arguments));
     Open();
-    Codes expected{kOpened, 'v'};
+    Codes expected{kOpened, kVersion};
     if (commandWaits) {
-        QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
+        QCOMPARE(CALL(ReadSlvAdr()), kSent);
         expected << kTimeOut; // the waiting command's outcome comes before the close
     } else {
         sim_->Command("hangup");
@@ -445,7 +462,7 @@ void TestVantrel32::hangupClosesOnce() {
     expected << kClosed;
     QTRY_COMPARE(log_->codes, expected);
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     // Anything the hang-up still had in the pipeline lands before the next close.
     CALL(Connect(0));
     expected << kClosed;
@@ -467,7 +484,7 @@ void TestVantrel32::masterDataArrives() {
     QVERIFY(StartSim({}));
     Open();
     sim_->Command(command);
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'i'}));
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kMasterData}));
     NotificationLog::Record expected{};
     expected[0] = uint8_t(bytes.back());
     expected[1] = uint8_t(bytes.size());
@@ -509,21 +526,21 @@ void TestVantrel32::repeatedCreateKeepsOneLink() {
     Open();
     VantrelDestroy(); // one of two: the link lives on
     QCOMPARE(CALL(IsConnected()), uint8_t{1});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{0});
-    QTRY_COMPARE(log_->codes, (Codes{kOpened, 'v', 'a'}));
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress}));
 
     // A write accepted just before the last VantrelDestroy still reaches the adapter (a
     // switch release as the window closes); its outcome is no longer posted.
     const uint8_t release = 0xFF;
-    QCOMPARE(CALL(WriteI2CRegs(&release, 0, 0)), uint8_t{0});
+    QCOMPARE(CALL(WriteI2CRegs(&release, 0, VANTREL_INT_NONE)), kSent);
     VantrelDestroy(); // the last: the link ends, the port closes silently
     QTRY_COMPARE(sim_->CountEvents("port FF -> FF"), 1);
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
-    QCOMPARE(CALL(ReadSlvAdr()), uint8_t{1});
+    QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     QCOMPARE(VantrelCreate(), message_);
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
     Open();
-    QCOMPARE(log_->codes, (Codes{kOpened, 'v', 'a', kOpened, 'v'}));
+    QCOMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress, kOpened, kVersion}));
 }
 
 QTEST_GUILESS_MAIN(TestVantrel32)

@@ -1,5 +1,5 @@
 #include "_GClassIndBinGControl.h"
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include "IndFlashT.h"
 

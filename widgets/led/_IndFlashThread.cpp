@@ -2,7 +2,7 @@
 
 #include "_IndFlash.h"
 
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include <QPointer>
 #include <QScopeGuard>

@@ -1,5 +1,5 @@
 #include "LinkLabel.h"
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include "CursorTable.h"
 #include "PathShortening.h"

@@ -1,6 +1,6 @@
 #include "TUpDown.h"
 
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include <QLineEdit>
 #include <QToolButton>

@@ -1,6 +1,6 @@
 #include "ApplicationWindow.h"
 
-#include "TApplication.h"
+#include "ErrorReport.h"
 
 #include <QCoreApplication>
 #include <QThread>

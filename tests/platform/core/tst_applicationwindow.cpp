@@ -1,4 +1,5 @@
 #include "ApplicationWindow.h"
+#include "ErrorReport.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -7,6 +8,8 @@
 #include <atomic>
 #include <thread>
 
+using platform::ErrorReport;
+using platform::IErrorReport;
 using platform::IMessageHook;
 using platform::TApplicationWindow;
 using platform::TMessage;
@@ -45,6 +48,15 @@ private:
     uint32_t handles_;
 };
 
+// Stands in for the program's error report and keeps what it was given.
+class RecordingReport final : public IErrorReport {
+public:
+    void ReportError(const std::exception_ptr& error) override {
+        texts << ErrorReport::Text(error);
+    }
+    QStringList texts;
+};
+
 } // namespace
 
 class TestApplicationWindow : public QObject {
@@ -59,6 +71,9 @@ private slots:
     void postFromAnotherThreadArrivesLaterOnUiThread();
     void sendFromAnotherThreadWaitsForTheResult();
     void hookFailureReachesTheSendingThread();
+    void hookFailureWithAReportInstalled_data();
+    void hookFailureWithAReportInstalled();
+    void reportIsRemovedOnlyByItsOwner();
 };
 
 void TestApplicationWindow::hooksRunInOrderUntilHandled_data() {
@@ -194,6 +209,72 @@ void TestApplicationWindow::hookFailureReachesTheSendingThread() {
     worker.join();
     window.UnhookMainWindow(&hook);
     QCOMPARE(caught, QString("hook failed"));
+}
+
+void TestApplicationWindow::hookFailureWithAReportInstalled_data() {
+    QTest::addColumn<bool>("sentFromThread");
+    QTest::addColumn<QStringList>("reported");
+    QTest::addColumn<QString>("caughtBySender");
+    // A posted message has no sender waiting for it: the program's report gets its failure.
+    QTest::newRow("posted") << false << QStringList{"hook failed"} << "";
+    // A sender waiting on another thread still gets it, and the report does not.
+    QTest::newRow("sent from another thread") << true << QStringList{} << "hook failed";
+}
+
+void TestApplicationWindow::hookFailureWithAReportInstalled() {
+    QFETCH(bool, sentFromThread);
+    QFETCH(QStringList, reported);
+    QFETCH(QString, caughtBySender);
+
+    auto& window = TApplicationWindow::Instance();
+    RecordingReport report;
+    ErrorReport::Install(&report);
+    std::vector<QString> log;
+    RecordingHook hook(&log, "hook", 0xC700);
+    hook.onMessage = [&] {
+        if (log.size() == 1) {
+            throw std::runtime_error("hook failed");
+        }
+    };
+    window.HookMainWindow(&hook);
+    QString caught;
+    std::atomic<bool> finished = false;
+    std::thread worker([&] {
+        if (sentFromThread) {
+            try {
+                window.SendMessage(0xC700, 0, 0);
+            } catch (const std::runtime_error& e) {
+                caught = e.what();
+            }
+        } else {
+            TApplicationWindow::PostMessage(0xC700, 0, 0);
+        }
+        finished = true;
+    });
+    QTRY_VERIFY(finished);
+    worker.join();
+    QTRY_COMPARE(log.size(), std::size_t(1));
+    // The window goes on delivering after the failure.
+    TApplicationWindow::PostMessage(0xC700, 0, 0);
+    QTRY_COMPARE(log.size(), std::size_t(2));
+    window.UnhookMainWindow(&hook);
+    ErrorReport::Remove(&report);
+    QCOMPARE(report.texts, reported);
+    QCOMPARE(caught, caughtBySender);
+}
+
+void TestApplicationWindow::reportIsRemovedOnlyByItsOwner() {
+    RecordingReport installed, other;
+    ErrorReport::Install(&installed);
+    ErrorReport::Remove(&other);
+    QCOMPARE(ErrorReport::Installed(), &installed);
+    ErrorReport::Report(std::make_exception_ptr(std::logic_error("kept")));
+    QCOMPARE(installed.texts, QStringList{"kept"});
+    ErrorReport::Remove(&installed);
+    QCOMPARE(ErrorReport::Installed(), nullptr);
+    // With no report the failure goes back to whoever made the report.
+    QVERIFY_THROWS_EXCEPTION(std::logic_error,
+                             ErrorReport::Report(std::make_exception_ptr(std::logic_error("x"))));
 }
 
 QTEST_GUILESS_MAIN(TestApplicationWindow)

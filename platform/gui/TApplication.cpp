@@ -4,6 +4,11 @@
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     title_ = applicationName();
+    platform::ErrorReport::Install(this);
+}
+
+TApplication::~TApplication() {
+    platform::ErrorReport::Remove(this);
 }
 
 TApplication* TApplication::Instance() {
@@ -19,26 +24,12 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-QString TApplication::ExceptionText(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
-}
-
-void TApplication::ReportException(const std::exception_ptr& error) {
-    if (TApplication* app = Instance()) {
-        app->HandleException(error);
-    } else {
-        std::rethrow_exception(error);
-    }
+void TApplication::ReportError(const std::exception_ptr& error) {
+    HandleException(error);
 }
 
 void TApplication::HandleException(const std::exception_ptr& error) {
-    QString text = ExceptionText(error);
+    QString text = platform::ErrorReport::Text(error);
     if (!text.endsWith('.')) {
         text += '.';
     }

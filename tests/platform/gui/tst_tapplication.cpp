@@ -1,3 +1,4 @@
+#include "ApplicationWindow.h"
 #include "ModalCloser.h"
 #include "TestMain.h"
 
@@ -10,6 +11,7 @@ class TestTApplication : public QObject {
 private slots:
     void handlerExceptionIsReported_data();
     void handlerExceptionIsReported();
+    void postedMessageFailureIsReported();
 };
 
 void TestTApplication::handlerExceptionIsReported_data() {
@@ -19,6 +21,7 @@ void TestTApplication::handlerExceptionIsReported_data() {
                                      << "'$G1' is not a valid integer value.";
     QTest::newRow("no second full stop") << "Done."
                                          << "Done.";
+    QTest::newRow("not a standard exception") << QString() << "Unknown error.";
 }
 
 void TestTApplication::handlerExceptionIsReported() {
@@ -29,6 +32,9 @@ void TestTApplication::handlerExceptionIsReported() {
     QObject::connect(&button, &QPushButton::clicked, [&] {
         platform::ToolkitCall([&] {
             ++clicks;
+            if (message.isNull()) {
+                throw 42;
+            }
             throw std::invalid_argument(message.toStdString());
         });
     });
@@ -43,6 +49,30 @@ void TestTApplication::handlerExceptionIsReported() {
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(clicks, 2);
     QCOMPARE(closer.count(), 2);
+}
+
+// The application window knows no error box; the application object is its report.
+void TestTApplication::postedMessageFailureIsReported() {
+    struct ThrowingHook final : platform::IMessageHook {
+        bool HookMessage(platform::TMessage& msg) override {
+            if (msg.Msg == 0xC800) {
+                throw std::runtime_error("hook failed");
+            }
+            return false;
+        }
+    } hook;
+    auto& window = platform::TApplicationWindow::Instance();
+    window.HookMainWindow(&hook);
+    ModalCloser closer;
+    platform::TApplicationWindow::PostMessage(0xC800, 0, 0);
+    QTRY_COMPARE(closer.count(), 1);
+    window.UnhookMainWindow(&hook);
+    QCOMPARE(closer.titles.front(), QString("Quillon"));
+    QCOMPARE(closer.texts.front(), QString("hook failed."));
+    // Reported where it is caught, not by unwinding into the application's notify.
+    platform::ErrorReport::Report(std::make_exception_ptr(std::runtime_error("reported")));
+    QCOMPARE(closer.count(), 2);
+    QCOMPARE(closer.texts.back(), QString("reported."));
 }
 
 QUILLON_TEST_MAIN(TestTApplication)
