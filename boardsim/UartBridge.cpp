@@ -1,0 +1,103 @@
+#include "UartBridge.h"
+
+#include <avr_uart.h>
+#include <sim_avr.h>
+
+namespace quillon::board {
+
+UartBridge::UartBridge(AvrBoard& board, ByteSent sent)
+    : board_(board), uart_(reinterpret_cast<avr_uart_t*>(board.Module("uart"))),
+      sent_(std::move(sent)) {
+    avr_t* avr = board_.Avr();
+    // By default simavr copies UART output to its console and naps whenever the firmware
+    // polls the status register; we want neither.
+    uint32_t flags = 0;
+    avr_ioctl(avr, AVR_IOCTL_UART_SET_FLAGS('0'), &flags);
+    avr_irq_register_notify(uart_->io.irq + UART_IRQ_OUTPUT, OnOutput, this);
+    avr_irq_register_notify(uart_->io.irq + UART_IRQ_OUT_XON, OnXon, this);
+    avr_irq_register_notify(uart_->io.irq + UART_IRQ_OUT_XOFF, OnXoff, this);
+    const uint16_t format[] = {uint16_t(uart_->ubrrl.reg), uint16_t(uart_->ubrrh.reg),
+                               uart_->r_ucsra, uart_->r_ucsrc};
+    for (const uint16_t reg : format) {
+        avr_irq_register_notify(board_.WriteIrq(reg), OnFormatWritten, this);
+    }
+    board_.OnReset([this] { AfterReset(); });
+}
+
+AvrBoard::Cycle UartBridge::ByteCycles() const {
+    return uart_->cycles_per_byte;
+}
+
+void UartBridge::Send(const uint8_t* data, std::size_t size) {
+    input_.insert(input_.end(), data, data + size);
+    Feed();
+}
+
+void UartBridge::Feed() {
+    // The receiver raises XOFF from inside our own input call when its FIFO fills up.
+    if (feeding_) {
+        return;
+    }
+    feeding_ = true;
+    while (!receiverFull_ && !input_.empty()) {
+        const uint8_t value = input_.front();
+        input_.pop_front();
+        avr_raise_irq(uart_->io.irq + UART_IRQ_INPUT, value);
+    }
+    feeding_ = false;
+}
+
+void UartBridge::OnOutput(avr_irq_t*, uint32_t value, void* param) {
+    auto* self = static_cast<UartBridge*>(param);
+    // simavr raises this when the firmware writes UDR0; on the wire the byte is complete
+    // one character time later.
+    self->sent_(uint8_t(value), self->board_.Now() + self->ByteCycles());
+}
+
+void UartBridge::OnXon(avr_irq_t*, uint32_t, void* param) {
+    auto* self = static_cast<UartBridge*>(param);
+    self->receiverFull_ = false;
+    self->Feed();
+}
+
+void UartBridge::OnXoff(avr_irq_t*, uint32_t value, void* param) {
+    auto* self = static_cast<UartBridge*>(param);
+    if (value != 0) {
+        self->receiverFull_ = true;
+    }
+}
+
+void UartBridge::OnFormatWritten(avr_irq_t*, uint32_t, void* param) {
+    static_cast<UartBridge*>(param)->FixByteTime();
+}
+
+// simavr 1.6 counts a parity bit in every character even when the firmware chose none, so
+// at 9600 baud 8N1 a byte would take 11 bit times (1144 us) instead of 10 (1042 us), and
+// the firmware's replies would come out 10% slow. Each time the firmware sets the speed or
+// the frame format, simavr recomputes its figure first and we put the true one in its
+// place: start bit, data bits, parity bit only when enabled, stop bits.
+void UartBridge::FixByteTime() {
+    avr_t* avr = board_.Avr();
+    constexpr int kDataBits[8] = {5, 6, 7, 8, 8, 8, 8, 9};
+    const int dataBits =
+        kDataBits[avr_regbit_get(avr, uart_->ucsz) | (avr_regbit_get(avr, uart_->ucsz2) << 2)];
+    const int stopBits = 1 + avr_regbit_get(avr, uart_->usbs);
+    // UPM01:0 (bits 5:4 of UCSR0C) select the parity; simavr has no field for them.
+    constexpr uint8_t kParityMask = 0x30;
+    const int parityBits = (avr->data[uart_->r_ucsrc] & kParityMask) != 0 ? 1 : 0;
+    const uint32_t ubrr =
+        avr_regbit_get(avr, uart_->ubrrl) | (uint32_t(avr_regbit_get(avr, uart_->ubrrh)) << 8);
+    uint64_t cyclesPerBit = (ubrr + 1) * 8;
+    if (!avr_regbit_get(avr, uart_->u2x)) {
+        cyclesPerBit *= 2;
+    }
+    uart_->cycles_per_byte = cyclesPerBit * uint64_t(1 + dataBits + parityBits + stopBits);
+}
+
+void UartBridge::AfterReset() {
+    // The receiver is off until the firmware enables it again and says it has room; what
+    // the host sends meanwhile waits here, as in the board's USB-serial chip.
+    receiverFull_ = true;
+}
+
+} // namespace quillon::board
