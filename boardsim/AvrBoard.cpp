@@ -3,6 +3,7 @@
 #include "BoardLayout.h"
 
 #include <avr_eeprom.h>
+#include <avr_extint.h>
 #include <sim_avr.h>
 #include <sim_elf.h>
 #include <sim_io.h>
@@ -85,9 +86,22 @@ bool AvrBoard::Load(const std::string& elfPath, std::string& error) {
     avr_load_firmware(avr_, &firmware);
     FreeFirmware(firmware);
     avr_->frequency = quillon::board::kCpuHz;
-    avr_->sleep = DoNotSleep;
+    Tame();
     std::memset(Eeprom(), 0xFF, EepromSize());
     return true;
+}
+
+// Settings simavr makes at every reset that do not suit a board run by our loop.
+void AvrBoard::Tame() {
+    avr_->sleep = DoNotSleep;
+    // INT0 and INT1 sit on PD2 and PD3, the port pins P0 and P1. In their reset mode (low
+    // level) simavr polls such a pin on every cycle for as long as it is low, whether the
+    // interrupt is enabled or not, which slows the whole simulation down five times while
+    // P0 or P1 is low. Without the polling a low level triggers once, like a falling edge;
+    // the firmware does not use these interrupts.
+    for (uint8_t line = 0; line < 2; ++line) {
+        avr_extint_set_strict_lvl_trig(avr_, line, 0);
+    }
 }
 
 avr_io_t* AvrBoard::Module(const char* kind) const {
@@ -113,7 +127,7 @@ uint8_t AvrBoard::Register(uint16_t address) const {
     return avr_->data[address];
 }
 
-avr_irq_t* AvrBoard::WriteIrq(uint16_t address) const {
+avr_irq_t* AvrBoard::AccessIrq(uint16_t address) const {
     return avr_iomem_getirq(avr_, address, nullptr, AVR_IOMEM_IRQ_ALL);
 }
 
@@ -164,7 +178,7 @@ std::string AvrBoard::StopReason() const {
 
 void AvrBoard::Reset() {
     avr_reset(avr_);
-    avr_->sleep = DoNotSleep;
+    Tame();
     for (const auto& listener : resetListeners_) {
         listener();
     }

@@ -33,8 +33,9 @@ public:
     std::vector<avr_io_t*> Modules(const char* kind) const;
     // Data-space address of an I/O register, e.g. the value of avr-libc's TWAR.
     uint8_t Register(uint16_t address) const;
-    // Raised after every write of the firmware to the register, with the value written.
-    avr_irq_t* WriteIrq(uint16_t address) const;
+    // Raised after every access of the firmware to the register, reads included, with the
+    // register's value; for a write, after the peripheral has dealt with it.
+    avr_irq_t* AccessIrq(uint16_t address) const;
 
     Cycle Now() const;
     double Microseconds(Cycle cycles) const;
@@ -56,6 +57,8 @@ public:
     std::size_t EepromSize() const;
 
 private:
+    void Tame();
+
     avr_t* avr_ = nullptr;
     std::vector<std::function<void()>> resetListeners_;
 };

@@ -36,9 +36,9 @@ EepromState::EepromState(AvrBoard& board, std::string path, Report report)
         return;
     }
     const auto* eeprom = reinterpret_cast<const avr_eeprom_t*>(board_.Module("eeprom"));
-    // Raised after simavr has carried out each write to EECR, so a programmed byte is
+    // Raised after simavr has carried out each access to EECR, so a programmed byte is
     // already in the cells when we look.
-    avr_irq_register_notify(board_.WriteIrq(eeprom->r_eecr), OnControlWritten, this);
+    avr_irq_register_notify(board_.AccessIrq(eeprom->r_eecr), OnControlWritten, this);
 }
 
 std::string EepromState::Load() {

@@ -21,10 +21,10 @@ PinWatcher::PinWatcher(AvrBoard& board, Report report, Widths widths)
         }
         ddrAddress_[i] = port->r_ddr;
         portAddress_[i] = port->r_port;
-        // Raised after every write to the register, including PINx writes that toggle
+        // Raised after every access to the register, including PINx writes that toggle
         // PORTx, whether or not the value changed.
-        avr_irq_register_notify(board_.WriteIrq(port->r_ddr), OnWrite, this);
-        avr_irq_register_notify(board_.WriteIrq(port->r_port), OnWrite, this);
+        avr_irq_register_notify(board_.AccessIrq(port->r_ddr), OnWrite, this);
+        avr_irq_register_notify(board_.AccessIrq(port->r_port), OnWrite, this);
     }
     board_.OnReset([this] { AfterReset(); });
     Sample();

@@ -8,18 +8,17 @@ namespace quillon::board {
 UartBridge::UartBridge(AvrBoard& board, ByteSent sent)
     : board_(board), uart_(reinterpret_cast<avr_uart_t*>(board.Module("uart"))),
       sent_(std::move(sent)) {
-    avr_t* avr = board_.Avr();
     // By default simavr copies UART output to its console and naps whenever the firmware
     // polls the status register; we want neither.
-    uint32_t flags = 0;
-    avr_ioctl(avr, AVR_IOCTL_UART_SET_FLAGS('0'), &flags);
+    uart_->flags = 0;
     avr_irq_register_notify(uart_->io.irq + UART_IRQ_OUTPUT, OnOutput, this);
     avr_irq_register_notify(uart_->io.irq + UART_IRQ_OUT_XON, OnXon, this);
     avr_irq_register_notify(uart_->io.irq + UART_IRQ_OUT_XOFF, OnXoff, this);
+    // Not UCSR0A: the firmware polls it for every byte, and the hook would run each time.
     const uint16_t format[] = {uint16_t(uart_->ubrrl.reg), uint16_t(uart_->ubrrh.reg),
-                               uart_->r_ucsra, uart_->r_ucsrc};
+                               uart_->r_ucsrc};
     for (const uint16_t reg : format) {
-        avr_irq_register_notify(board_.WriteIrq(reg), OnFormatWritten, this);
+        avr_irq_register_notify(board_.AccessIrq(reg), OnFormatWritten, this);
     }
     board_.OnReset([this] { AfterReset(); });
 }
@@ -73,9 +72,10 @@ void UartBridge::OnFormatWritten(avr_irq_t*, uint32_t, void* param) {
 
 // simavr 1.6 counts a parity bit in every character even when the firmware chose none, so
 // at 9600 baud 8N1 a byte would take 11 bit times (1144 us) instead of 10 (1042 us), and
-// the firmware's replies would come out 10% slow. Each time the firmware sets the speed or
-// the frame format, simavr recomputes its figure first and we put the true one in its
-// place: start bit, data bits, parity bit only when enabled, stop bits.
+// the firmware's replies would come out 10% slow. Each time the firmware sets the speed
+// (UBRR0) or the frame format (UCSR0C), simavr recomputes its figure first and we put the
+// true one in its place: start bit, data bits, parity bit only when enabled, stop bits. As
+// in simavr, the double-speed bit U2X0 counts as it stands at that moment.
 void UartBridge::FixByteTime() {
     avr_t* avr = board_.Avr();
     constexpr int kDataBits[8] = {5, 6, 7, 8, 8, 8, 8, 9};
