@@ -21,8 +21,10 @@ public:
     // One line per transaction ("master wrote 5A", "master read FF", "error ...").
     using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
 
-    // How long the master waits for the firmware to release the bus (as SMBus does).
-    static constexpr double kReleaseTimeoutUs = 25000;
+    // How long the master waits for the firmware to release the bus. I2C itself sets no
+    // limit, and a firmware may rightly hold the bus while a full frame (132 ms) drains to
+    // the host; a second means it has hung.
+    static constexpr double kReleaseTimeoutUs = 1'000'000;
     // One byte plus its acknowledge bit at 100 kHz.
     static constexpr double kByteUs = 90;
 
