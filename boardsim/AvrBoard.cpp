@@ -38,6 +38,24 @@ avr_cycle_count_t EndOfSlice(avr_t*, avr_cycle_count_t, void*) {
     return 0;
 }
 
+// Settings simavr makes at every reset that do not suit a board run by our loop.
+void Tame(avr_t* avr) {
+    avr->sleep = DoNotSleep;
+    // INT0 and INT1 sit on PD2 and PD3, the port pins P0 and P1. In their reset mode (low
+    // level) simavr polls such a pin on every cycle for as long as it is low, whether the
+    // interrupt is enabled or not, which slows the whole simulation down five times while
+    // P0 or P1 is low. Without the polling a low level triggers once, like a falling edge;
+    // the firmware does not use these interrupts.
+    for (uint8_t line = 0; line < 2; ++line) {
+        avr_extint_set_strict_lvl_trig(avr, line, 0);
+    }
+}
+
+avr_cycle_count_t TameAfterReset(avr_t* avr, avr_cycle_count_t, void*) {
+    Tame(avr);
+    return 0;
+}
+
 void FreeFirmware(elf_firmware_t& firmware) {
     std::free(firmware.flash);
     std::free(firmware.eeprom);
@@ -86,22 +104,15 @@ bool AvrBoard::Load(const std::string& elfPath, std::string& error) {
     avr_load_firmware(avr_, &firmware);
     FreeFirmware(firmware);
     avr_->frequency = quillon::board::kCpuHz;
-    Tame();
+    Tame(avr_);
+    // simavr calls the core's own reset hook in the middle of every avr_reset(), after it
+    // has cleared the registers and the timers; we take its place to hear of each reset.
+    // The custom data slot is free for the embedding program's use.
+    coreReset_ = avr_->reset;
+    avr_->reset = AfterCoreReset;
+    avr_->custom.data = this;
     std::memset(Eeprom(), 0xFF, EepromSize());
     return true;
-}
-
-// Settings simavr makes at every reset that do not suit a board run by our loop.
-void AvrBoard::Tame() {
-    avr_->sleep = DoNotSleep;
-    // INT0 and INT1 sit on PD2 and PD3, the port pins P0 and P1. In their reset mode (low
-    // level) simavr polls such a pin on every cycle for as long as it is low, whether the
-    // interrupt is enabled or not, which slows the whole simulation down five times while
-    // P0 or P1 is low. Without the polling a low level triggers once, like a falling edge;
-    // the firmware does not use these interrupts.
-    for (uint8_t line = 0; line < 2; ++line) {
-        avr_extint_set_strict_lvl_trig(avr_, line, 0);
-    }
 }
 
 avr_io_t* AvrBoard::Module(const char* kind) const {
@@ -178,8 +189,17 @@ std::string AvrBoard::StopReason() const {
 
 void AvrBoard::Reset() {
     avr_reset(avr_);
-    Tame();
-    for (const auto& listener : resetListeners_) {
+}
+
+void AvrBoard::AfterCoreReset(avr_t* avr) {
+    auto* self = static_cast<AvrBoard*>(avr->custom.data);
+    if (self->coreReset_ != nullptr) {
+        self->coreReset_(avr);
+    }
+    // The peripherals reset after this hook and would undo our settings at once; the first
+    // cycle after the reset applies them.
+    avr_cycle_timer_register(avr, 1, TameAfterReset, self);
+    for (const auto& listener : self->resetListeners_) {
         listener();
     }
 }

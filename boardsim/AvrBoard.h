@@ -48,8 +48,10 @@ public:
     std::string StopReason() const;
 
     // The reset button (or DTR): registers and peripherals start over, EEPROM and the
-    // simulated clock are kept. Listeners re-read what they watch.
+    // simulated clock are kept.
     void Reset();
+    // Called after every reset, this one or one the firmware causes (its watchdog), so
+    // the listeners re-read what they watch and restart their simulated timers.
     void OnReset(std::function<void()> listener);
 
     // The EEPROM's bytes, live: writes of the firmware show here at once.
@@ -57,9 +59,10 @@ public:
     std::size_t EepromSize() const;
 
 private:
-    void Tame();
+    static void AfterCoreReset(avr_t* avr);
 
     avr_t* avr_ = nullptr;
+    void (*coreReset_)(avr_t*) = nullptr;
     std::vector<std::function<void()>> resetListeners_;
 };
 
