@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev
     libbenchmark-dev clang libclang-rt-dev
     xvfb xauth fonts-dejavu-core fonts-liberation2 binutils
+    gcc-avr avr-libc binutils-avr
     # The board simulator; Debian's simavr.pc needs libelf's pkg-config entry as well.
     simavr libsimavr-dev libelf-dev
 )

@@ -5,13 +5,9 @@
 namespace vantrel {
 
 uint8_t ProtocolCodec::Crc8(const uint8_t* data, std::size_t size) {
-    uint8_t crc = 0;
+    uint8_t crc = kCrcInitial;
     for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x80) ? static_cast<uint8_t>((crc << 1) ^ 0x07)
-                               : static_cast<uint8_t>(crc << 1);
-        }
+        crc = Crc8Step(crc, data[i]);
     }
     return crc;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FrameFormat.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -7,30 +9,10 @@
 
 namespace vantrel {
 
-// The adapter's frame format (docs/protocol.md). Pure: no I/O, no clocks, so it can be
-// tested and fuzzed on its own.
-class ProtocolCodec {
+// The adapter's frame format (docs/protocol.md; its numbers and codes come from
+// FrameFormat). Pure: no I/O, no clocks, so it can be tested and fuzzed on its own.
+class ProtocolCodec : public FrameFormat {
 public:
-    static constexpr uint8_t kStx = 0x02;
-    static constexpr std::size_t kMaxPayload = 127;
-    static constexpr std::size_t kHeaderSize = 4; // STX LEN SEQ CODE
-    static constexpr std::size_t kMaxFrame = kHeaderSize + kMaxPayload + 1;
-
-    // Command codes (library -> adapter) and reply / unsolicited codes (adapter -> library).
-    enum Code : uint8_t {
-        CmdVersion = 'V',
-        CmdWrite = 'W',
-        CmdReadAddress = 'A',
-        CmdChangeAddress = 'C',
-        CmdSaveAddress = 'S',
-        RepVersion = 'v',
-        RepWrite = 'w', // 'x' and 'y' follow for interrupt lines 1 and 2
-        RepAddress = 'a',
-        RepChanged = 'c',
-        RepSaved = 's',
-        MasterData = 'i',
-    };
-
     struct Frame {
         uint8_t seq = 0;
         uint8_t code = 0;

@@ -1,0 +1,57 @@
+#include "StatusLed.h"
+
+#include "BoardLayout.h"
+#include "Registers.h"
+
+#include <util/atomic.h>
+
+namespace quillon {
+namespace firmware {
+
+namespace {
+
+volatile bool gWanted = false;
+bool gLit = false;
+uint16_t gSinceMs = 0;
+
+void Light(bool on) {
+    // The bus interrupt rewrites other bits of the same port register.
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        if (on) {
+            PortRegister(board::kStatusLedPin.port) |= PinBit(board::kStatusLedPin);
+        } else {
+            PortRegister(board::kStatusLedPin.port) &=
+                static_cast<uint8_t>(~PinBit(board::kStatusLedPin));
+        }
+    }
+}
+
+} // namespace
+
+void StatusLed::Start() {
+    Light(false);
+    DirectionRegister(board::kStatusLedPin.port) |= PinBit(board::kStatusLedPin);
+}
+
+void StatusLed::Flash() {
+    gWanted = true;
+}
+
+void StatusLed::Update(uint16_t nowMs) {
+    const uint16_t elapsed = static_cast<uint16_t>(nowMs - gSinceMs);
+    if (gLit) {
+        if (elapsed >= kOnMs) {
+            Light(false);
+            gLit = false;
+            gSinceMs = nowMs;
+        }
+    } else if (gWanted && elapsed >= kOffMs) {
+        gWanted = false;
+        Light(true);
+        gLit = true;
+        gSinceMs = nowMs;
+    }
+}
+
+} // namespace firmware
+} // namespace quillon

@@ -1,0 +1,103 @@
+#include "TwiSlave.h"
+
+#include "BoardLayout.h"
+#include "PortPins.h"
+#include "Registers.h"
+#include "StatusLed.h"
+
+#include <avr/interrupt.h>
+#include <avr/io.h>
+#include <util/twi.h>
+
+namespace quillon {
+namespace firmware {
+
+namespace {
+
+// Enabled, acknowledging our address and every byte, interrupt on. Written without TWINT,
+// which leaves a pending flag (and so a held clock) alone.
+constexpr uint8_t kListen = _BV(TWEN) | _BV(TWEA) | _BV(TWIE);
+// The same with our interrupt off: the flag stays set and the clock stays held.
+constexpr uint8_t kHold = _BV(TWEN) | _BV(TWEA);
+// Writing TWINT clears the flag: the unit carries on with the bus.
+constexpr uint8_t kContinue = kListen | _BV(TWINT);
+// After a bus error: release the lines without sending anything.
+constexpr uint8_t kRecover = kContinue | _BV(TWSTO);
+
+static_assert(board::kSdaPin.port == board::kSclPin.port, "SDA and SCL share one I/O port");
+
+MasterChunk gChunk;
+
+} // namespace
+
+void TwiSlave::Start(uint8_t address) {
+    // No internal pull-ups on SDA and SCL: they would pull the bus towards 5 V. The bus
+    // brings its own.
+    DirectionRegister(board::kSdaPin.port) &=
+        static_cast<uint8_t>(~(PinBit(board::kSdaPin) | PinBit(board::kSclPin)));
+    PortRegister(board::kSdaPin.port) &=
+        static_cast<uint8_t>(~(PinBit(board::kSdaPin) | PinBit(board::kSclPin)));
+    UseAddress(address);
+    TWCR = kListen;
+}
+
+void TwiSlave::UseAddress(uint8_t address) {
+    // TWAR holds the 7-bit address in bits 7..1, which is the 8-bit form; bit 0 (general
+    // call) stays off.
+    TWAR = static_cast<uint8_t>(address & ~_BV(TWGCE));
+}
+
+void TwiSlave::ReleaseClock() {
+    TWCR = kListen;
+}
+
+MasterChunk& TwiSlave::Chunk() {
+    return gChunk;
+}
+
+} // namespace firmware
+} // namespace quillon
+
+ISR(TWI_vect) {
+    using quillon::firmware::gChunk;
+    using quillon::firmware::PortPins;
+    using quillon::firmware::StatusLed;
+    switch (TW_STATUS) {
+    case TW_SR_SLA_ACK:
+    case TW_SR_ARB_LOST_SLA_ACK:
+        StatusLed::Flash();
+        break;
+    case TW_SR_DATA_ACK: {
+        const uint8_t byte = TWDR;
+        if (!gChunk.Accept(byte)) {
+            // The serial line is behind: the byte stays in the unit and the clock stays
+            // held until the main loop has queued the waiting chunk.
+            TWCR = quillon::firmware::kHold;
+            return;
+        }
+        PortPins::Write(byte);
+        break;
+    }
+    case TW_SR_DATA_NACK:
+    case TW_SR_STOP:
+        gChunk.EndTransaction();
+        break;
+    case TW_ST_SLA_ACK:
+    case TW_ST_ARB_LOST_SLA_ACK:
+        StatusLed::Flash();
+        TWDR = PortPins::Image();
+        break;
+    case TW_ST_DATA_ACK:
+        TWDR = PortPins::Image();
+        break;
+    case TW_BUS_ERROR:
+        gChunk.EndTransaction();
+        TWCR = quillon::firmware::kRecover;
+        return;
+    default:
+        // Master's NACK or last byte after a read, general call (never enabled): nothing to
+        // do but listen again.
+        break;
+    }
+    TWCR = quillon::firmware::kContinue;
+}

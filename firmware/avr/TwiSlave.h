@@ -1,0 +1,25 @@
+#pragma once
+
+#include "MasterChunk.h"
+
+#include <stdint.h>
+
+namespace quillon {
+namespace firmware {
+
+// The expander's bus side on the TWI unit, as a slave receiver and transmitter: a master
+// read gets the port image, every byte a master writes goes to the port and into the
+// master chunk. When the chunk cannot take a byte yet, the interrupt leaves the unit's
+// interrupt flag set, which holds the clock low (clock stretching), and switches its own
+// interrupt off until ReleaseClock().
+class TwiSlave {
+public:
+    // address in 8-bit form (bit 0 clear).
+    static void Start(uint8_t address);
+    static void UseAddress(uint8_t address);
+    static void ReleaseClock();
+    static MasterChunk& Chunk();
+};
+
+} // namespace firmware
+} // namespace quillon

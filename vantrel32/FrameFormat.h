@@ -1,0 +1,64 @@
+#pragma once
+
+// The numbers of the adapter's frame format (docs/protocol.md) in one place: the host's
+// codec and the adapter firmware both take them from here, so the two cannot disagree.
+// Plain C++14 with nothing beyond <stdint.h> and <stddef.h>, because avr-g++ has no
+// standard library to offer.
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace vantrel {
+
+struct FrameFormat {
+    static constexpr uint8_t kStx = 0x02;
+    static constexpr size_t kMaxPayload = 127;
+    static constexpr size_t kHeaderSize = 4; // STX LEN SEQ CODE
+    static constexpr size_t kCrcSize = 1;
+    static constexpr size_t kMaxFrame = kHeaderSize + kMaxPayload + kCrcSize;
+
+    // Where the header fields sit in a frame.
+    static constexpr size_t kLengthOffset = 1;
+    static constexpr size_t kSeqOffset = 2;
+    static constexpr size_t kCodeOffset = 3;
+
+    // SEQ of a frame the adapter sends on its own; a command never carries it.
+    static constexpr uint8_t kUnsolicitedSeq = 0;
+
+    // Payload limits of the commands.
+    static constexpr size_t kMaxWriteData = 16;
+    static constexpr uint8_t kMaxInterruptType = 2;
+    static constexpr size_t kMaxVersionLength = 64;
+
+    // CRC-8: polynomial x^8 + x^2 + x + 1, initial value 0, no reflection, no final XOR.
+    static constexpr uint8_t kCrcInitial = 0x00;
+    static constexpr uint8_t kCrcPolynomial = 0x07;
+
+    // Command codes (library -> adapter) and reply / unsolicited codes (adapter -> library).
+    enum Code : uint8_t {
+        CmdVersion = 'V',
+        CmdWrite = 'W',
+        CmdReadAddress = 'A',
+        CmdChangeAddress = 'C',
+        CmdSaveAddress = 'S',
+        RepVersion = 'v',
+        RepWrite = 'w', // 'x' and 'y' follow for interrupt lines 1 and 2
+        RepAddress = 'a',
+        RepChanged = 'c',
+        RepSaved = 's',
+        MasterData = 'i',
+    };
+
+    // Folds one byte into a running CRC; start from kCrcInitial and feed LEN, SEQ, CODE and
+    // the payload in order.
+    static constexpr uint8_t Crc8Step(uint8_t crc, uint8_t byte) {
+        crc = static_cast<uint8_t>(crc ^ byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x80) ? static_cast<uint8_t>((crc << 1) ^ kCrcPolynomial)
+                               : static_cast<uint8_t>(crc << 1);
+        }
+        return crc;
+    }
+};
+
+} // namespace vantrel
