@@ -21,6 +21,7 @@ enum SlaveStatus : uint8_t {
     kOwnAddressRead = 0xA8,   // own SLA+R received, ACK returned
     kDataSentAcked = 0xB8,    // byte in TWDR sent, master ACKed: it wants another
     kDataSentNotAcked = 0xC0, // byte in TWDR sent, master NOT ACKed: it is done
+    kNoState = 0xF8,          // nothing to report, TWINT clear
 };
 
 } // namespace
@@ -30,6 +31,7 @@ TwiMaster::TwiMaster(AvrBoard& board, Report report)
       report_(std::move(report)) {
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_STATUS, OnStatus, this);
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_OUTPUT, OnOutput, this);
+    avr_irq_register_notify(board_.AccessIrq(twi_->twen.reg), OnControlAccess, this);
     board_.OnReset([this] { AfterReset(); });
 }
 
@@ -48,7 +50,24 @@ TwiMaster::TwiMaster(AvrBoard& board, Report report)
 //    corrects it to 0x88, as in point 1.
 // After 0xC0 or 0x88 a real slave is no longer addressed and a STOP gives it no status, so
 // the master sends none then.
+// 5. The TWI interrupt is a level on a real ATmega: while TWINT is set, enabling TWIE (or
+//    leaving it on) makes the core take the interrupt. simavr only takes it when a status
+//    is raised, so a firmware that holds the clock by switching TWIE off, and later lets
+//    the interrupt handle the held byte by switching it on again, would wait for ever.
+//    simavr's TWINT bit cannot tell: it keeps reading 1 after the firmware has cleared it.
+//    So the master keeps the true flag itself (set by a status, cleared when the firmware
+//    writes TWINT and the bus goes on) and, after every access to TWCR, raises the
+//    interrupt again when the flag and TWIE are both set and it is not pending already.
 // ---------------------------------------------------------------------------------------
+void TwiMaster::OnControlAccess(avr_irq_t*, uint32_t, void* param) {
+    auto* self = static_cast<TwiMaster*>(param);
+    avr_t* avr = self->board_.Avr();
+    avr_int_vector_t* vector = &self->twi_->twi;
+    if (self->flagSet_ && !vector->pending && avr_regbit_get(avr, vector->enable)) {
+        avr_raise_interrupt(avr, vector);
+    }
+}
+
 void TwiMaster::KeepPendingStatus(uint8_t status) {
     twi_->next_twstate = status;
 }
@@ -122,8 +141,10 @@ void TwiMaster::Await(Wait what) {
                              OnTimeout, this);
 }
 
-void TwiMaster::OnStatus(avr_irq_t*, uint32_t, void* param) {
+void TwiMaster::OnStatus(avr_irq_t*, uint32_t value, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
+    // 0xF8 comes with TWINT clear (the unit was switched off, or sent a STOP).
+    self->flagSet_ = value != kNoState;
     if (self->wait_ == Wait::Status) {
         self->wait_ = Wait::Release;
     }
@@ -133,6 +154,7 @@ void TwiMaster::OnStatus(avr_irq_t*, uint32_t, void* param) {
 // when it has dealt with the status and lets the bus go on.
 void TwiMaster::OnOutput(avr_irq_t*, uint32_t, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
+    self->flagSet_ = false;
     if (self->wait_ == Wait::Release) {
         self->wait_ = Wait::Nothing;
         avr_cycle_timer_cancel(self->board_.Avr(), OnTimeout, self);
@@ -222,6 +244,7 @@ void TwiMaster::Finish(const std::string& line) {
 }
 
 void TwiMaster::AfterReset() {
+    flagSet_ = false;
     // The reset dropped every simulated timer, ours included.
     if (phase_ != Phase::Idle) {
         const char* what = current_.read ? "master read" : "master write";

@@ -47,6 +47,7 @@ private:
 
     static void OnStatus(avr_irq_t* irq, uint32_t value, void* param);
     static void OnOutput(avr_irq_t* irq, uint32_t value, void* param);
+    static void OnControlAccess(avr_irq_t* irq, uint32_t value, void* param);
     static AvrBoard::Cycle OnStep(avr_t* avr, AvrBoard::Cycle when, void* param);
     static AvrBoard::Cycle OnTimeout(avr_t* avr, AvrBoard::Cycle when, void* param);
 
@@ -70,6 +71,7 @@ private:
     Wait wait_ = Wait::Nothing;
     std::size_t next_ = 0;  // next byte to write
     bool slaveAcks_ = true; // TWEA as the firmware left it at its last release
+    bool flagSet_ = false;  // TWINT as a real TWI unit would have it
 };
 
 } // namespace quillon::board
