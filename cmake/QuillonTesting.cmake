@@ -35,8 +35,5 @@ function(quillon_add_board_run name)
         TIMEOUT ${timeout}
         LABELS "${labels};boardsim"
         ENVIRONMENT "${env};QUILLON_SIM=board")
-    add_dependencies(${name} quillon-board-sim)
-    if(TARGET quillon-firmware)
-        add_dependencies(${name} quillon-firmware)
-    endif()
+    add_dependencies(${name} quillon-board-sim quillon-firmware)
 endfunction()
