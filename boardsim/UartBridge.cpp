@@ -29,21 +29,32 @@ AvrBoard::Cycle UartBridge::ByteCycles() const {
 
 void UartBridge::Send(const uint8_t* data, std::size_t size) {
     input_.insert(input_.end(), data, data + size);
-    Feed();
+    if (!feeding_) {
+        Feed();
+    }
 }
 
+// simavr's receiver lets the firmware read a second byte at once whenever its FIFO holds
+// more than one (the real chip's two-byte buffer), so bytes handed over in a burst would
+// reach the firmware twice as fast as a 9600 baud wire can carry them. The bridge hands
+// them over one per character time instead; simavr then raises each a character time after
+// it arrived, when its stop bit would have.
 void UartBridge::Feed() {
-    // The receiver raises XOFF from inside our own input call when its FIFO fills up.
-    if (feeding_) {
+    if (receiverFull_ || input_.empty()) {
+        // XON starts again once the firmware's receiver has room.
+        feeding_ = false;
         return;
     }
     feeding_ = true;
-    while (!receiverFull_ && !input_.empty()) {
-        const uint8_t value = input_.front();
-        input_.pop_front();
-        avr_raise_irq(uart_->io.irq + UART_IRQ_INPUT, value);
-    }
-    feeding_ = false;
+    const uint8_t value = input_.front();
+    input_.pop_front();
+    avr_raise_irq(uart_->io.irq + UART_IRQ_INPUT, value);
+    avr_cycle_timer_register(board_.Avr(), ByteCycles(), OnNextByte, this);
+}
+
+AvrBoard::Cycle UartBridge::OnNextByte(avr_t*, AvrBoard::Cycle, void* param) {
+    static_cast<UartBridge*>(param)->Feed();
+    return 0;
 }
 
 void UartBridge::OnOutput(avr_irq_t*, uint32_t value, void* param) {
@@ -56,7 +67,9 @@ void UartBridge::OnOutput(avr_irq_t*, uint32_t value, void* param) {
 void UartBridge::OnXon(avr_irq_t*, uint32_t, void* param) {
     auto* self = static_cast<UartBridge*>(param);
     self->receiverFull_ = false;
-    self->Feed();
+    if (!self->feeding_) {
+        self->Feed();
+    }
 }
 
 void UartBridge::OnXoff(avr_irq_t*, uint32_t value, void* param) {
@@ -96,8 +109,10 @@ void UartBridge::FixByteTime() {
 
 void UartBridge::AfterReset() {
     // The receiver is off until the firmware enables it again and says it has room; what
-    // the host sends meanwhile waits here, as in the board's USB-serial chip.
+    // the host sends meanwhile waits here, as in the board's USB-serial chip. The reset
+    // dropped our timer for the next byte.
     receiverFull_ = true;
+    feeding_ = false;
 }
 
 } // namespace quillon::board

@@ -11,8 +11,8 @@ struct avr_uart_t;
 namespace quillon::board {
 
 // UART0 of the board, wired to our side of the serial line. Bytes for the firmware wait here
-// until its receiver has room; every byte the firmware sends is handed on with the
-// simulated time its stop bit leaves the pin.
+// and go to its receiver one per character time, as off a wire, while it has room; every
+// byte the firmware sends is handed on with the simulated time its stop bit leaves the pin.
 class UartBridge {
 public:
     using ByteSent = std::function<void(uint8_t value, AvrBoard::Cycle done)>;
@@ -29,6 +29,7 @@ private:
     static void OnXon(avr_irq_t* irq, uint32_t value, void* param);
     static void OnXoff(avr_irq_t* irq, uint32_t value, void* param);
     static void OnFormatWritten(avr_irq_t* irq, uint32_t value, void* param);
+    static AvrBoard::Cycle OnNextByte(avr_t* avr, AvrBoard::Cycle when, void* param);
     void Feed();
     void FixByteTime();
     void AfterReset();
@@ -38,7 +39,7 @@ private:
     ByteSent sent_;
     std::deque<uint8_t> input_;
     bool receiverFull_ = true;
-    bool feeding_ = false;
+    bool feeding_ = false; // a byte is on its way (the next one follows a character later)
 };
 
 } // namespace quillon::board
