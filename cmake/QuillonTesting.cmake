@@ -55,3 +55,18 @@ function(quillon_add_headless_check name)
                 -DEXPECT_GUI=${expect} -P ${PROJECT_SOURCE_DIR}/cmake/CheckHeadless.cmake)
     set_tests_properties(${name} PROPERTIES LABELS "${H_LABELS}")
 endfunction()
+
+# quillon_add_board_run(<test>)
+# Registers <test> a second time as <test>_board, with the tests' simulator helper starting
+# the board simulator (the real adapter firmware) instead of the adapter simulator.
+function(quillon_add_board_run name)
+    get_test_property(${name} ENVIRONMENT env)
+    get_test_property(${name} LABELS labels)
+    get_test_property(${name} TIMEOUT timeout)
+    add_test(NAME ${name}_board COMMAND ${name})
+    set_tests_properties(${name}_board PROPERTIES
+        TIMEOUT ${timeout}
+        LABELS "${labels};boardsim"
+        ENVIRONMENT "${env};QUILLON_SIM=board")
+    add_dependencies(${name} quillon-board-sim quillon-firmware)
+endfunction()

@@ -9,6 +9,8 @@ packages=(
     libbenchmark-dev clang libclang-rt-dev
     xvfb xauth fonts-dejavu-core fonts-liberation2 binutils
     gcc-avr avr-libc binutils-avr
+    # The board simulator; Debian's simavr.pc needs libelf's pkg-config entry as well.
+    simavr libsimavr-dev libelf-dev
 )
 
 missing=()

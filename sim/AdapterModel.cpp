@@ -1,5 +1,6 @@
 #include "AdapterModel.h"
 
+#include "CommandRules.h"
 #include "HexText.h"
 
 #include <utility>
@@ -10,26 +11,10 @@ using vantrel::ProtocolCodec;
 
 namespace {
 
-std::string CodeName(uint8_t code) {
-    if (code >= 0x21 && code <= 0x7E) {
-        return std::string("'") + static_cast<char>(code) + "' (0x" + HexText::Byte(code) + ")";
-    }
-    return "0x" + HexText::Byte(code);
-}
-
 AdapterModel::Outcome Refuse(const ProtocolCodec::Frame& frame, const std::string& why) {
     AdapterModel::Outcome outcome;
-    outcome.events.push_back("error " + why + "; frame " + CodeName(frame.code) + " seq " +
-                             std::to_string(frame.seq) + " not answered");
+    outcome.events.push_back(CommandRules::Refusal(frame, why));
     return outcome;
-}
-
-std::optional<std::string> CheckLength(const ProtocolCodec::Frame& frame, std::size_t expected) {
-    if (frame.length == expected) {
-        return std::nullopt;
-    }
-    return "payload length " + std::to_string(frame.length) + ", expected " +
-           std::to_string(expected);
 }
 
 } // namespace
@@ -51,23 +36,16 @@ bool AdapterModel::IsValidVersion(const std::string& text) {
 }
 
 AdapterModel::Outcome AdapterModel::Handle(const ProtocolCodec::Frame& frame) {
-    if (frame.seq == 0) {
-        // SEQ 0 marks unsolicited frames; a command carrying it cannot be matched to a reply.
-        return Refuse(frame, "command with SEQ 0");
+    if (auto why = CommandRules::Problem(frame)) {
+        return Refuse(frame, *why);
     }
     switch (frame.code) {
     case ProtocolCodec::CmdVersion:
-        if (auto bad = CheckLength(frame, 0)) {
-            return Refuse(frame, *bad);
-        }
         return Reply(frame.seq, ProtocolCodec::RepVersion,
                      std::vector<uint8_t>(version_.begin(), version_.end()), {"version sent"});
     case ProtocolCodec::CmdWrite:
         return Write(frame);
     case ProtocolCodec::CmdReadAddress:
-        if (auto bad = CheckLength(frame, 0)) {
-            return Refuse(frame, *bad);
-        }
         return Reply(frame.seq, ProtocolCodec::RepAddress, {address_},
                      {"address read " + HexText::Byte(address_)});
     case ProtocolCodec::CmdChangeAddress:
@@ -75,19 +53,13 @@ AdapterModel::Outcome AdapterModel::Handle(const ProtocolCodec::Frame& frame) {
     case ProtocolCodec::CmdSaveAddress:
         return SaveAddressNow(frame);
     default:
+        // CommandRules has refused every other code already.
         return Refuse(frame, "unknown code");
     }
 }
 
 AdapterModel::Outcome AdapterModel::Write(const ProtocolCodec::Frame& frame) {
-    if (frame.length < 2 || frame.length > 1 + kMaxWriteData) {
-        return Refuse(frame, "write payload length " + std::to_string(frame.length) +
-                                 ", expected 2.." + std::to_string(1 + kMaxWriteData));
-    }
     const uint8_t interrupt = frame.payload[0];
-    if (interrupt > 2) {
-        return Refuse(frame, "write with interrupt type " + std::to_string(interrupt));
-    }
     const uint8_t before = port_;
     port_ = frame.payload[frame.length - 1];
     std::vector<std::string> events{"port " + HexText::Byte(before) + " -> " +
@@ -102,9 +74,6 @@ AdapterModel::Outcome AdapterModel::Write(const ProtocolCodec::Frame& frame) {
 }
 
 AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& frame) {
-    if (auto bad = CheckLength(frame, 1)) {
-        return Refuse(frame, *bad);
-    }
     // Bit 0 is the bus's read/write bit, not part of the address.
     const uint8_t before = address_;
     address_ = static_cast<uint8_t>(frame.payload[0] & 0xFE);
@@ -113,9 +82,6 @@ AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& fr
 }
 
 AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& frame) {
-    if (auto bad = CheckLength(frame, 0)) {
-        return Refuse(frame, *bad);
-    }
     std::string why;
     if (save_ && !save_(address_, why)) {
         // Confirming a save that did not happen would make the panel report a stored

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandRules.h"
 #include "ProtocolCodec.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ public:
     static constexpr uint8_t kPowerOnPort = 0xFF;
     static constexpr uint8_t kDefaultAddress = 0x40;
     static constexpr std::size_t kMaxVersionLength = 64;
-    static constexpr std::size_t kMaxWriteData = 16;
+    static constexpr std::size_t kMaxWriteData = CommandRules::kMaxWriteData;
 
     struct Outcome {
         // Encoded frame to send (a reply, or an unsolicited 'i' frame); empty = nothing.

@@ -1,26 +1,13 @@
 #include "SimOptions.h"
 #include "Simulator.h"
+#include "StandardDescriptors.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-namespace {
-// Started with stdin, stdout or stderr closed, the pseudo-terminal could get one of those
-// numbers, and event lines (or stdin commands) would go over the serial line.
-void OccupyStandardDescriptors() {
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (::fcntl(fd, F_GETFD) < 0) {
-            ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        }
-    }
-}
-} // namespace
-
 int main(int argc, char* argv[]) {
-    OccupyStandardDescriptors();
+    quillon::sim::StandardDescriptors::Occupy();
     using quillon::sim::SimOptions;
     SimOptions options;
     std::string error;

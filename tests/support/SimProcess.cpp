@@ -10,8 +10,18 @@ SimProcess::~SimProcess() {
     Stop();
 }
 
-QString SimProcess::Binary() {
-    const QString name = QStringLiteral("quillon-adapter-sim");
+SimProcess::Program SimProcess::DefaultProgram() {
+    return qEnvironmentVariable("QUILLON_SIM") == QLatin1String("board") ? Program::Board
+                                                                         : Program::Adapter;
+}
+
+QString SimProcess::Name(Program program) {
+    return program == Program::Board ? QStringLiteral("quillon-board-sim")
+                                     : QStringLiteral("quillon-adapter-sim");
+}
+
+QString SimProcess::Binary(Program program) {
+    const QString name = Name(program);
     // CTest names the build's bin directory; run by hand, the test sits next to the binary.
     for (const QString& dir :
          {qEnvironmentVariable("QUILLON_BIN_DIR"), QCoreApplication::applicationDirPath()}) {
@@ -24,9 +34,9 @@ QString SimProcess::Binary() {
 }
 
 bool SimProcess::Start(const QStringList& args, QString& error) {
-    const QString binary = Binary();
+    const QString binary = Binary(program_);
     if (binary.isEmpty()) {
-        error = "quillon-adapter-sim not found (QUILLON_BIN_DIR or PATH)";
+        error = Name(program_) + " not found (QUILLON_BIN_DIR or PATH)";
         return false;
     }
     process_.setProgram(binary);

@@ -4,16 +4,25 @@
 #include <QString>
 #include <QStringList>
 
-// The simulator as a child process: started with options, its device path taken from the
-// first output line, its event lines collected as they come.
+// A simulator as a child process: started with options, its device path taken from the
+// first output line, its event lines collected as they come. Both simulators share their
+// command line, output lines and standard input commands, so a test can run against either.
 class SimProcess {
 public:
+    enum class Program {
+        Adapter, // quillon-adapter-sim, the adapter in software
+        Board,   // quillon-board-sim, the adapter firmware on a simulated board
+    };
+
     struct Event {
         double ms = 0;
         QString text;
     };
 
-    SimProcess() = default;
+    // The simulator named by QUILLON_SIM ("board" or "adapter", the default), so a whole
+    // suite can be registered a second time against the board.
+    SimProcess() : SimProcess(DefaultProgram()) {}
+    explicit SimProcess(Program program) : program_(program) {}
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
@@ -39,11 +48,14 @@ public:
     // Ends it whatever it is doing: SIGTERM, then SIGKILL if it does not go.
     void Stop();
 
-    static QString Binary();
+    static Program DefaultProgram();
+    static QString Binary(Program program);
+    static QString Name(Program program);
 
 private:
     void Collect();
 
+    Program program_;
     QProcess process_;
     QString device_;
     QByteArray pending_;

@@ -1,0 +1,444 @@
+#include "BoardSimulator.h"
+
+#include "HexText.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sstream>
+#include <unistd.h>
+#include <utility>
+
+namespace quillon::board {
+
+using sim::HexText;
+using vantrel::ProtocolCodec;
+
+namespace {
+
+// A sender writes a frame in one go, so a frame that stalls this long is broken.
+constexpr auto kLineIdle = std::chrono::milliseconds(20);
+constexpr std::size_t kMaxCommandLine = 16384;
+// The longest master write one stdin line may ask for.
+constexpr std::size_t kMaxMasterWrite = 4096;
+constexpr long kMaxMasterRead = 4096;
+// Real time: how often the loop looks at the line and stdin between slices of simulation,
+// and the most it simulates in one go when it has fallen behind the wall clock.
+constexpr auto kRealTimeTick = std::chrono::milliseconds(1);
+constexpr auto kLongestSlice = std::chrono::milliseconds(5);
+// Fast mode: the board runs unthrottled until this much simulated time has passed without
+// traffic, bus activity or pin changes; then it waits for the host. Long enough for the
+// firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play out.
+constexpr double kFastIdleUs = 100'000;
+constexpr double kFastSliceUs = 1'000;
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) {
+    gStopSignal = signal;
+}
+
+uint32_t GarbageSeed(const sim::SimOptions& options) {
+    if (options.seed) {
+        return *options.seed;
+    }
+    std::random_device device;
+    return device();
+}
+
+} // namespace
+
+BoardSimulator::BoardSimulator(BoardOptions options)
+    : options_(std::move(options)), log_(stdout, Clock::now()),
+      garbage_(GarbageSeed(options_.line)) {}
+
+BoardSimulator::~BoardSimulator() = default;
+
+bool BoardSimulator::SetUp(std::string& error) {
+    if (!board_.Load(options_.firmware, error)) {
+        return false;
+    }
+    const auto report = [this](const std::string& line, AvrBoard::Cycle when) {
+        Event(line, when);
+    };
+    uart_ = std::make_unique<UartBridge>(
+        board_, [this](uint8_t value, AvrBoard::Cycle done) { OnBoardByte(value, done); });
+    master_ = std::make_unique<TwiMaster>(board_, report);
+    pins_ = std::make_unique<PinWatcher>(board_, report,
+                                         options_.pulseWidths ? PinWatcher::Widths::Shown
+                                                              : PinWatcher::Widths::Hidden);
+    eeprom_ = std::make_unique<EepromState>(board_, options_.line.state, report);
+    return true;
+}
+
+int BoardSimulator::Run() {
+    std::signal(SIGPIPE, SIG_IGN);
+    // The stop signals are only let in while waiting in ppoll(), so none is lost between
+    // checking the flag and going to sleep.
+    sigset_t stopSignals;
+    sigset_t waitMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::string error;
+    if (!SetUp(error) || !pty_.Open(error) ||
+        (!options_.line.link.empty() && !pty_.MakeLink(options_.line.link, error))) {
+        std::fprintf(stderr, "quillon-board-sim: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string stateError = eeprom_->Load();
+    // Power-on: simulated time starts with the PTY line.
+    start_ = Clock::now();
+    log_ = sim::EventLog(stdout, start_);
+    log_.Plain("PTY " + pty_.DevicePath());
+    if (!stateError.empty()) {
+        Event("error " + stateError, 0);
+    }
+
+    while (!done_) {
+        Advance();
+        FlushLine(Clock::now());
+        if (done_) {
+            break;
+        }
+        pollfd fds[2]{};
+        fds[0].fd = pty_.MasterFd();
+        fds[0].events = static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT));
+        fds[1].fd = stdinOpen_ ? STDIN_FILENO : -1;
+        fds[1].events = POLLIN;
+        timespec timeout{};
+        timespec* timeoutPtr = nullptr;
+        if (const auto wait = PollTimeout(Clock::now())) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*wait).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            timeoutPtr = &timeout;
+        }
+        const int ready = ::ppoll(fds, 2, timeoutPtr, &waitMask);
+        if (gStopSignal != 0) {
+            break;
+        }
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            std::fprintf(stderr, "quillon-board-sim: poll: %s\n", std::strerror(errno));
+            Finish();
+            return 1;
+        }
+        const Clock::time_point now = Clock::now();
+        // Our own slave descriptor keeps the master from seeing a hang-up; should one come
+        // anyway, carrying on would only spin on it.
+        if (fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) {
+            std::fprintf(stderr, "quillon-board-sim: pseudo-terminal failed\n");
+            Finish();
+            return 1;
+        }
+        if (fds[0].revents & POLLIN) {
+            ReadPty(now);
+        }
+        if (!done_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) {
+            ReadStdin(now);
+        }
+        if (!done_) {
+            CheckLineIdle(Clock::now());
+        }
+    }
+    Finish();
+    return 0;
+}
+
+BoardSimulator::Clock::time_point BoardSimulator::WallTime(AvrBoard::Cycle cycle) const {
+    const std::chrono::duration<double, std::micro> us(board_.Microseconds(cycle));
+    return start_ + std::chrono::duration_cast<Clock::duration>(us);
+}
+
+AvrBoard::Cycle BoardSimulator::TargetCycle(Clock::time_point now) const {
+    const AvrBoard::Cycle at = board_.Now();
+    if (options_.fast) {
+        const bool busy = uart_->InputPending() || master_->Busy() ||
+                          at < lastActivity_ + board_.CyclesFromMicroseconds(kFastIdleUs);
+        return busy ? at + board_.CyclesFromMicroseconds(kFastSliceUs) : at;
+    }
+    const std::chrono::duration<double, std::micro> elapsed = now - start_;
+    const AvrBoard::Cycle wall = board_.CyclesFromMicroseconds(elapsed.count());
+    const std::chrono::duration<double, std::micro> longest = kLongestSlice;
+    return std::min(wall, at + board_.CyclesFromMicroseconds(longest.count()));
+}
+
+void BoardSimulator::Advance() {
+    if (board_.Stopped()) {
+        return;
+    }
+    if (!board_.RunUntil(TargetCycle(Clock::now())) && !stopReported_) {
+        stopReported_ = true;
+        Event("error " + board_.StopReason() + "; the board has stopped (reset restarts it)",
+              board_.Now());
+    }
+}
+
+std::optional<BoardSimulator::Clock::duration>
+BoardSimulator::PollTimeout(Clock::time_point now) const {
+    std::optional<Clock::time_point> wake = line_.NextWake();
+    if (hostRx_.HasPartial()) {
+        const Clock::time_point idle = lastRx_ + kLineIdle;
+        if (!wake || idle < *wake) {
+            wake = idle;
+        }
+    }
+    if (!board_.Stopped()) {
+        if (options_.fast) {
+            if (TargetCycle(now) > board_.Now()) {
+                return Clock::duration::zero();
+            }
+        } else {
+            // Simulated time follows the wall clock in ticks; a board that has fallen more
+            // than a tick behind runs again at once.
+            const Clock::time_point due = WallTime(board_.Now()) + kRealTimeTick;
+            if (!wake || due < *wake) {
+                wake = due;
+            }
+        }
+    }
+    if (!wake) {
+        return std::nullopt;
+    }
+    return std::max(Clock::duration::zero(), *wake - now);
+}
+
+void BoardSimulator::Event(const std::string& text, AvrBoard::Cycle when) {
+    lastActivity_ = std::max(lastActivity_, board_.Now());
+    log_.Event(text, WallTime(when));
+}
+
+void BoardSimulator::ReadPty(Clock::time_point now) {
+    uint8_t buffer[512];
+    for (;;) {
+        const ssize_t got = pty_.Read(buffer, sizeof buffer);
+        if (got <= 0) {
+            return;
+        }
+        lastRx_ = now;
+        lastActivity_ = board_.Now();
+        hostRx_.Feed(buffer, static_cast<std::size_t>(got));
+        TakeHostFrames();
+        if (done_) {
+            return;
+        }
+        uart_->Send(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+void BoardSimulator::TakeHostFrames() {
+    ProtocolCodec::Frame frame;
+    while (!done_ && hostRx_.Next(frame)) {
+        ReportDiscarded();
+        ++framesReceived_;
+        if (options_.line.hangupAfter > 0 && framesReceived_ >= options_.line.hangupAfter) {
+            HangUp();
+            return;
+        }
+        for (const std::string& line : frames_.FromHost(frame, master_->SlaveAddress())) {
+            Event(line, board_.Now());
+        }
+    }
+    if (!done_) {
+        ReportDiscarded();
+    }
+}
+
+void BoardSimulator::ReportDiscarded() {
+    const std::size_t discarded = hostRx_.Discarded();
+    if (discarded > discardedReported_) {
+        const std::size_t count = discarded - discardedReported_;
+        Event("error garbage: " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
+                  " dropped",
+              board_.Now());
+        discardedReported_ = discarded;
+    }
+}
+
+void BoardSimulator::CheckLineIdle(Clock::time_point now) {
+    if (!hostRx_.HasPartial() || now - lastRx_ < kLineIdle) {
+        return;
+    }
+    while (!done_ && hostRx_.HasPartial()) {
+        hostRx_.LineIdle();
+        TakeHostFrames();
+    }
+}
+
+void BoardSimulator::OnBoardByte(uint8_t value, AvrBoard::Cycle done) {
+    lastActivity_ = board_.Now();
+    boardRaw_.push_back(value);
+    boardRx_.Feed(&value, 1);
+    ProtocolCodec::Frame frame;
+    while (boardRx_.Next(frame)) {
+        HandleBoardFrame(frame, ProtocolCodec::kHeaderSize + frame.length + 1, done);
+    }
+}
+
+void BoardSimulator::HandleBoardFrame(const ProtocolCodec::Frame& frame, std::size_t size,
+                                      AvrBoard::Cycle done) {
+    // The board's bytes go to the host frame by frame, each complete at the time its last
+    // stop bit left the board (at once in fast mode); anything before the frame that was no
+    // frame goes along unchanged, so the host sees exactly what the firmware sent.
+    const Clock::time_point due = options_.fast ? Clock::now() : WallTime(done);
+    const std::size_t stray = boardRaw_.size() - size;
+    if (stray > 0) {
+        Event("error firmware sent " + std::to_string(stray) + " bytes outside a frame", done);
+        line_.Queue({boardRaw_.begin(), boardRaw_.begin() + std::ptrdiff_t(stray)}, due);
+    }
+    std::vector<uint8_t> bytes(boardRaw_.end() - std::ptrdiff_t(size), boardRaw_.end());
+    boardRaw_.clear();
+
+    const FrameEvents::Result result = frames_.FromBoard(frame);
+    for (const std::string& line : result.lines) {
+        Event(line, done);
+    }
+    if (result.portWritten && options_.line.camera) {
+        for (const std::string& line : camera_.ReadPort(pins_->Image(), WallTime(done))) {
+            Event(line, done);
+        }
+    }
+    const bool reply = frame.seq != 0;
+    if (reply && options_.line.noReply) {
+        return;
+    }
+    if (reply && options_.line.garbage > 0) {
+        std::vector<uint8_t> noise;
+        std::uniform_int_distribution<int> anyByte(0, 255);
+        for (int i = 0; i < options_.line.garbage; ++i) {
+            noise.push_back(static_cast<uint8_t>(anyByte(garbage_)));
+        }
+        bytes.insert(bytes.begin(), noise.begin(), noise.end());
+    }
+    const auto late =
+        reply ? std::chrono::milliseconds(options_.line.lateReplyMs) : std::chrono::milliseconds(0);
+    line_.Queue(std::move(bytes), due + late);
+}
+
+void BoardSimulator::FlushLine(Clock::time_point now) {
+    if (!pty_.IsOpen()) {
+        return;
+    }
+    const std::vector<uint8_t> due = line_.Take(now);
+    unwritten_.insert(unwritten_.end(), due.begin(), due.end());
+    while (!unwritten_.empty()) {
+        const ssize_t sent = pty_.Write(unwritten_.data(), unwritten_.size());
+        if (sent <= 0) {
+            // Full (no client reading) or momentarily unwritable: poll() says when to retry.
+            return;
+        }
+        unwritten_.erase(unwritten_.begin(), unwritten_.begin() + sent);
+    }
+}
+
+void BoardSimulator::ReadStdin(Clock::time_point) {
+    char buffer[1024];
+    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+        return;
+    }
+    if (got <= 0) {
+        // Tests may close our input; the simulator goes on serving the line.
+        stdinOpen_ = false;
+        if (!stdinBuffer_.empty()) {
+            HandleCommandLine(std::exchange(stdinBuffer_, {}));
+        }
+        return;
+    }
+    stdinBuffer_.append(buffer, static_cast<std::size_t>(got));
+    std::size_t newline;
+    while (!done_ && (newline = stdinBuffer_.find('\n')) != std::string::npos) {
+        const std::string line = stdinBuffer_.substr(0, newline);
+        stdinBuffer_.erase(0, newline + 1);
+        HandleCommandLine(line);
+    }
+    if (stdinBuffer_.size() > kMaxCommandLine) {
+        Event("error command line longer than " + std::to_string(kMaxCommandLine) +
+                  " characters dropped",
+              board_.Now());
+        stdinBuffer_.clear();
+    }
+}
+
+void BoardSimulator::HandleCommandLine(const std::string& line) {
+    std::istringstream words(line);
+    std::string command;
+    if (!(words >> command)) {
+        return;
+    }
+    const AvrBoard::Cycle now = board_.Now();
+    lastActivity_ = now;
+    if (command == "read") {
+        // Bytes in one read transaction, in decimal; the expander answers each with its port.
+        long count = 1;
+        std::string word;
+        if (words >> word) {
+            const char* end = word.data() + word.size();
+            const auto [ptr, ec] = std::from_chars(word.data(), end, count);
+            if (ec != std::errc() || ptr != end || count < 1 || count > kMaxMasterRead) {
+                Event("error read: '" + word + "' is not a count of 1.." +
+                          std::to_string(kMaxMasterRead),
+                      now);
+                return;
+            }
+        }
+        master_->Read(std::size_t(count));
+    } else if (command == "write") {
+        std::vector<uint8_t> bytes;
+        std::string word;
+        while (words >> word) {
+            const auto value = HexText::ParseByte(word);
+            if (!value) {
+                Event("error write: '" + word + "' is not a hex byte", now);
+                return;
+            }
+            bytes.push_back(*value);
+        }
+        if (bytes.empty() || bytes.size() > kMaxMasterWrite) {
+            Event("error master write of " + std::to_string(bytes.size()) + " bytes, expected 1.." +
+                      std::to_string(kMaxMasterWrite),
+                  now);
+            return;
+        }
+        master_->Write(std::move(bytes));
+    } else if (command == "reset") {
+        Event("board reset", now);
+        stopReported_ = false;
+        board_.Reset();
+    } else if (command == "hangup") {
+        HangUp();
+    } else if (command == "quit") {
+        done_ = true;
+    } else {
+        Event("error unknown command '" + command + "'", now);
+    }
+}
+
+void BoardSimulator::HangUp() {
+    Event("hangup", board_.Now());
+    Finish();
+}
+
+void BoardSimulator::Finish() {
+    line_.Clear();
+    unwritten_.clear();
+    pty_.Close();
+    done_ = true;
+}
+
+} // namespace quillon::board

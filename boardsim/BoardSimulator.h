@@ -1,0 +1,85 @@
+#pragma once
+
+#include "AvrBoard.h"
+#include "BoardOptions.h"
+#include "CameraUnit.h"
+#include "EepromState.h"
+#include "EventLog.h"
+#include "FrameEvents.h"
+#include "LineWriter.h"
+#include "PinWatcher.h"
+#include "ProtocolCodec.h"
+#include "PtyPort.h"
+#include "TwiMaster.h"
+#include "UartBridge.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace quillon::board {
+
+// One run of the board simulator: a single poll() loop over the pseudo-terminal and
+// standard input that advances the simulated board between polls, either in step with the
+// wall clock or, with --fast, as fast as it goes while anything is happening.
+class BoardSimulator {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit BoardSimulator(BoardOptions options);
+    ~BoardSimulator();
+
+    // Returns the process exit code.
+    int Run();
+
+private:
+    bool SetUp(std::string& error);
+    void Advance();
+    void ReadPty(Clock::time_point now);
+    void ReadStdin(Clock::time_point now);
+    void CheckLineIdle(Clock::time_point now);
+    void TakeHostFrames();
+    void ReportDiscarded();
+    void HandleCommandLine(const std::string& line);
+    void OnBoardByte(uint8_t value, AvrBoard::Cycle done);
+    void HandleBoardFrame(const vantrel::ProtocolCodec::Frame& frame, std::size_t size,
+                          AvrBoard::Cycle done);
+    void FlushLine(Clock::time_point now);
+    void Event(const std::string& text, AvrBoard::Cycle when);
+    void HangUp();
+    void Finish();
+    Clock::time_point WallTime(AvrBoard::Cycle cycle) const;
+    AvrBoard::Cycle TargetCycle(Clock::time_point now) const;
+    std::optional<Clock::duration> PollTimeout(Clock::time_point now) const;
+
+    BoardOptions options_;
+    Clock::time_point start_;
+    sim::EventLog log_;
+    AvrBoard board_;
+    std::unique_ptr<UartBridge> uart_;
+    std::unique_ptr<TwiMaster> master_;
+    std::unique_ptr<PinWatcher> pins_;
+    std::unique_ptr<EepromState> eeprom_;
+    sim::CameraUnit camera_;
+    sim::PtyPort pty_;
+    sim::LineWriter line_;
+    vantrel::ProtocolCodec hostRx_;
+    vantrel::ProtocolCodec boardRx_;
+    std::vector<uint8_t> boardRaw_; // what the board sent since its last whole frame
+    FrameEvents frames_;
+    std::vector<uint8_t> unwritten_;
+    std::mt19937 garbage_;
+    std::string stdinBuffer_;
+    bool stdinOpen_ = true;
+    Clock::time_point lastRx_{};
+    std::size_t discardedReported_ = 0;
+    int framesReceived_ = 0;
+    AvrBoard::Cycle lastActivity_ = 0;
+    bool stopReported_ = false;
+    bool done_ = false;
+};
+
+} // namespace quillon::board

@@ -1,0 +1,90 @@
+#include "EepromState.h"
+
+#include "BoardLayout.h"
+#include "HexText.h"
+#include "StateFile.h"
+
+#include <avr_eeprom.h>
+#include <sim_avr.h>
+
+namespace quillon::board {
+
+using sim::HexText;
+using sim::StateFile;
+
+namespace {
+constexpr uint8_t kErased = 0xFF;
+}
+
+EepromState::Cells EepromState::CellsFor(std::optional<uint8_t> address) {
+    if (!address) {
+        return {kErased, kErased};
+    }
+    return {*address, uint8_t(~*address)};
+}
+
+std::optional<uint8_t> EepromState::AddressIn(Cells cells) {
+    if (cells[1] != uint8_t(~cells[0])) {
+        return std::nullopt;
+    }
+    return cells[0];
+}
+
+EepromState::EepromState(AvrBoard& board, std::string path, Report report)
+    : board_(board), path_(std::move(path)), report_(std::move(report)) {
+    if (path_.empty()) {
+        return;
+    }
+    const auto* eeprom = reinterpret_cast<const avr_eeprom_t*>(board_.Module("eeprom"));
+    // Raised after simavr has carried out each access to EECR, so a programmed byte is
+    // already in the cells when we look.
+    avr_irq_register_notify(board_.AccessIrq(eeprom->r_eecr), OnControlWritten, this);
+}
+
+std::string EepromState::Load() {
+    if (path_.empty()) {
+        return {};
+    }
+    const StateFile::LoadResult loaded = StateFile(path_).Load();
+    std::string error;
+    switch (loaded.status) {
+    case StateFile::LoadStatus::Loaded:
+        stored_ = loaded.address;
+        break;
+    case StateFile::LoadStatus::Malformed:
+        error = loaded.error + "; the EEPROM starts erased";
+        break;
+    case StateFile::LoadStatus::Missing:
+        break;
+    }
+    const Cells cells = CellsFor(stored_);
+    board_.Eeprom()[kEepromAddressCell] = cells[0];
+    board_.Eeprom()[kEepromCheckCell] = cells[1];
+    return error;
+}
+
+EepromState::Cells EepromState::Current() const {
+    return {board_.Eeprom()[kEepromAddressCell], board_.Eeprom()[kEepromCheckCell]};
+}
+
+void EepromState::OnControlWritten(avr_irq_t*, uint32_t, void* param) {
+    static_cast<EepromState*>(param)->CheckForChange();
+}
+
+void EepromState::CheckForChange() {
+    // Between writing the address and its complement the pair is invalid: wait for both.
+    const std::optional<uint8_t> address = AddressIn(Current());
+    if (!address || address == stored_) {
+        return;
+    }
+    std::string error;
+    if (!StateFile(path_).Save(*address, error)) {
+        report_("error EEPROM address " + HexText::Byte(*address) +
+                    " not kept in the state file: " + error,
+                board_.Now());
+        return;
+    }
+    stored_ = address;
+}
+
+} // namespace quillon::board

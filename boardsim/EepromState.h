@@ -1,0 +1,45 @@
+#pragma once
+
+#include "AvrBoard.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quillon::board {
+
+// The board's EEPROM as the simulator's --state file. The firmware keeps the saved slave
+// address in two cells, the address and its complement; the file keeps the same address in
+// the adapter simulator's format ("address 7E"), so a test can use either simulator. A
+// missing file is an erased EEPROM. Whenever the firmware leaves a valid pair that differs
+// from the file, the file is replaced (atomically, see StateFile).
+class EepromState {
+public:
+    using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
+    using Cells = std::array<uint8_t, 2>;
+
+    // The two cells for an address, erased (FF FF) for none.
+    static Cells CellsFor(std::optional<uint8_t> address);
+    // The address two cells hold, if they form a valid pair.
+    static std::optional<uint8_t> AddressIn(Cells cells);
+
+    // Without a path the EEPROM simply lives as long as the process.
+    EepromState(AvrBoard& board, std::string path, Report report);
+
+    // Fills the cells from the file; a text for an "error" line when the file is unusable.
+    std::string Load();
+
+private:
+    static void OnControlWritten(avr_irq_t* irq, uint32_t value, void* param);
+    Cells Current() const;
+    void CheckForChange();
+
+    AvrBoard& board_;
+    std::string path_;
+    Report report_;
+    std::optional<uint8_t> stored_;
+};
+
+} // namespace quillon::board

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "AvrBoard.h"
+#include "BoardPins.h"
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace quillon::board {
+
+// Watches the expander's port and interrupt pins on the simulated board and reports what a
+// logic analyser on the header would show: "port FF -> BF" when the port image has
+// changed, "INT1 pulse" when an interrupt line has been pulled low and released again.
+//
+// Settle rule: the firmware changes the port with several register writes (two I/O ports,
+// direction and output each), and the pins pass through in-between images meanwhile. A new
+// image is reported once it has held for kSettleUs of simulated time; an image that goes
+// back before then is not reported at all. The end of an interrupt pulse reports a pending
+// port change first, so the port line always comes before the pulse that announces it.
+class PinWatcher {
+public:
+    using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
+
+    static constexpr double kSettleUs = 50;
+
+    // With widths, every pulse line is followed by "INT1 low for 100.1 us".
+    enum class Widths { Hidden, Shown };
+
+    PinWatcher(AvrBoard& board, Report report, Widths widths = Widths::Hidden);
+
+    // The port as the pins show it now, settled or not.
+    uint8_t Image() const { return image_; }
+
+private:
+    static void OnWrite(avr_irq_t* irq, uint32_t value, void* param);
+    static AvrBoard::Cycle OnSettled(avr_t* avr, AvrBoard::Cycle when, void* param);
+    void Sample();
+    void ReportPort();
+    void AfterReset();
+
+    AvrBoard& board_;
+    Report report_;
+    Widths widths_;
+    std::array<uint16_t, 3> ddrAddress_{};
+    std::array<uint16_t, 3> portAddress_{};
+    uint8_t reported_ = 0xFF;
+    uint8_t image_ = 0xFF;
+    AvrBoard::Cycle changedAt_ = 0;
+    std::array<bool, 2> asserted_{};
+    std::array<AvrBoard::Cycle, 2> assertedAt_{};
+};
+
+} // namespace quillon::board

@@ -1,0 +1,258 @@
+#include "TwiMaster.h"
+
+#include "HexText.h"
+
+#include <avr_twi.h>
+#include <sim_avr.h>
+#include <sim_regbit.h>
+
+namespace quillon::board {
+
+using sim::HexText;
+
+namespace {
+
+// TWI status codes of the slave side (ATmega328P data sheet, TWSR with the prescaler masked).
+enum SlaveStatus : uint8_t {
+    kOwnAddressWrite = 0x60,  // own SLA+W received, ACK returned
+    kDataReceived = 0x80,     // data byte received, ACK returned
+    kDataRefused = 0x88,      // data byte received, NOT ACK returned
+    kStopOrRestart = 0xA0,    // STOP or repeated START while addressed
+    kOwnAddressRead = 0xA8,   // own SLA+R received, ACK returned
+    kDataSentAcked = 0xB8,    // byte in TWDR sent, master ACKed: it wants another
+    kDataSentNotAcked = 0xC0, // byte in TWDR sent, master NOT ACKed: it is done
+    kNoState = 0xF8,          // nothing to report, TWINT clear
+};
+
+} // namespace
+
+TwiMaster::TwiMaster(AvrBoard& board, Report report)
+    : board_(board), twi_(reinterpret_cast<avr_twi_t*>(board.Module("twi"))),
+      report_(std::move(report)) {
+    avr_irq_register_notify(twi_->io.irq + TWI_IRQ_STATUS, OnStatus, this);
+    avr_irq_register_notify(twi_->io.irq + TWI_IRQ_OUTPUT, OnOutput, this);
+    avr_irq_register_notify(board_.AccessIrq(twi_->twen.reg), OnControlAccess, this);
+    board_.OnReset([this] { AfterReset(); });
+}
+
+// ---------------------------------------------------------------------------------------
+// simavr 1.6's TWI slave path, and what the master does about it. The firmware only ever
+// sees the statuses a real ATmega would give it; everything that differs is here.
+//
+// 1. START + own address + write: simavr queues 0x60, but the same input call also treats
+//    the write flag as a data byte and replaces the queued status with 0x80. The master
+//    puts 0x60 back into simavr's pending slot before it is delivered.
+// 2. STOP: simavr answers a STOP with 0x60 or 0xA8 (a new address phase) instead of 0xA0.
+//    The master does not pass the STOP through simavr and delivers 0xA0 itself.
+// 3. Reads: simavr has no path from the master's ACK/NACK after a byte the slave sent to
+//    the statuses 0xB8 (send another) and 0xC0 (done). The master delivers them itself.
+// 4. A data byte the firmware declined (TWEA clear) still gets 0x80 from simavr; the master
+//    corrects it to 0x88, as in point 1.
+// After 0xC0 or 0x88 a real slave is no longer addressed and a STOP gives it no status, so
+// the master sends none then.
+// 5. The TWI interrupt is a level on a real ATmega: while TWINT is set, enabling TWIE (or
+//    leaving it on) makes the core take the interrupt. simavr only takes it when a status
+//    is raised, so a firmware that holds the clock by switching TWIE off, and later lets
+//    the interrupt handle the held byte by switching it on again, would wait for ever.
+//    simavr's TWINT bit cannot tell: it keeps reading 1 after the firmware has cleared it.
+//    So the master keeps the true flag itself (set by a status, cleared when the firmware
+//    writes TWINT and the bus goes on) and, after every access to TWCR, raises the
+//    interrupt again when the flag and TWIE are both set and it is not pending already.
+// ---------------------------------------------------------------------------------------
+void TwiMaster::OnControlAccess(avr_irq_t*, uint32_t, void* param) {
+    auto* self = static_cast<TwiMaster*>(param);
+    avr_t* avr = self->board_.Avr();
+    avr_int_vector_t* vector = &self->twi_->twi;
+    if (self->flagSet_ && !vector->pending && avr_regbit_get(avr, vector->enable)) {
+        avr_raise_interrupt(avr, vector);
+    }
+}
+
+void TwiMaster::KeepPendingStatus(uint8_t status) {
+    twi_->next_twstate = status;
+}
+
+void TwiMaster::DeliverStatus(uint8_t status) {
+    avr_t* avr = board_.Avr();
+    // What simavr's own status delivery does: TWSR, the status IRQ, TWINT.
+    avr_regbit_setto_raw(avr, twi_->twsr, status);
+    avr_raise_irq(twi_->io.irq + TWI_IRQ_STATUS, status);
+    avr_raise_interrupt(avr, &twi_->twi);
+}
+
+uint8_t TwiMaster::SlaveAddress() const {
+    // TWAR bit 0 enables general calls; it is not part of the address.
+    return uint8_t(board_.Register(twi_->r_twar) & 0xFE);
+}
+
+void TwiMaster::Write(std::vector<uint8_t> bytes) {
+    Transaction t;
+    t.bytes = std::move(bytes);
+    queue_.push_back(std::move(t));
+    StartNext();
+}
+
+void TwiMaster::Read(std::size_t count) {
+    Transaction t;
+    t.read = true;
+    t.count = count;
+    queue_.push_back(std::move(t));
+    StartNext();
+}
+
+void TwiMaster::StartNext() {
+    while (phase_ == Phase::Idle && !queue_.empty()) {
+        current_ = std::move(queue_.front());
+        queue_.pop_front();
+        Begin();
+    }
+}
+
+void TwiMaster::Begin() {
+    avr_t* avr = board_.Avr();
+    const char* what = current_.read ? "master read" : "master write";
+    // A slave that is off, or that does not acknowledge its address, leaves SDA high for
+    // the address's ACK bit: the master sees a NACK and gives up.
+    if (!avr_regbit_get(avr, twi_->twen) || !avr_regbit_get(avr, twi_->twea) ||
+        board_.Register(twi_->r_twar) == 0) {
+        report_(std::string("error ") + what + ": no acknowledge from the board", board_.Now());
+        return;
+    }
+    const uint8_t address = board_.Register(twi_->r_twar) >> 1;
+    const uint8_t onBus = uint8_t((address << 1) | (current_.read ? 1 : 0));
+    next_ = 0;
+    slaveAcks_ = true;
+    phase_ = Phase::Address;
+    Await(Wait::Status);
+    if (current_.read) {
+        avr_raise_irq(twi_->io.irq + TWI_IRQ_INPUT,
+                      avr_twi_irq_msg(TWI_COND_START | TWI_COND_ADDR, address, onBus));
+    } else {
+        avr_raise_irq(
+            twi_->io.irq + TWI_IRQ_INPUT,
+            avr_twi_irq_msg(TWI_COND_START | TWI_COND_ADDR | TWI_COND_WRITE, address, onBus));
+        KeepPendingStatus(kOwnAddressWrite);
+    }
+}
+
+void TwiMaster::Await(Wait what) {
+    wait_ = what;
+    avr_cycle_timer_register(board_.Avr(), board_.CyclesFromMicroseconds(kReleaseTimeoutUs),
+                             OnTimeout, this);
+}
+
+void TwiMaster::OnStatus(avr_irq_t*, uint32_t value, void* param) {
+    auto* self = static_cast<TwiMaster*>(param);
+    // 0xF8 comes with TWINT clear (the unit was switched off, or sent a STOP).
+    self->flagSet_ = value != kNoState;
+    if (self->wait_ == Wait::Status) {
+        self->wait_ = Wait::Release;
+    }
+}
+
+// simavr raises the TWI output whenever the firmware writes TWCR with TWINT set, that is,
+// when it has dealt with the status and lets the bus go on.
+void TwiMaster::OnOutput(avr_irq_t*, uint32_t, void* param) {
+    auto* self = static_cast<TwiMaster*>(param);
+    self->flagSet_ = false;
+    if (self->wait_ == Wait::Release) {
+        self->wait_ = Wait::Nothing;
+        avr_cycle_timer_cancel(self->board_.Avr(), OnTimeout, self);
+        self->Released();
+    }
+}
+
+void TwiMaster::Released() {
+    avr_t* avr = board_.Avr();
+    slaveAcks_ = avr_regbit_get(avr, twi_->twea) != 0;
+    switch (phase_) {
+    case Phase::Address:
+    case Phase::ReadNext:
+        if (current_.read) {
+            // The firmware has put its byte into TWDR; it goes out on the next nine clocks.
+            current_.bytes.push_back(board_.Register(twi_->r_twdr));
+        }
+        break;
+    case Phase::Stop:
+        Finish("master wrote " + HexText::Bytes(current_.bytes));
+        return;
+    case Phase::Refused: {
+        std::string line;
+        if (next_ > 1) {
+            line = "master wrote " +
+                   HexText::Bytes({current_.bytes.begin(), current_.bytes.begin() + (next_ - 1)});
+            report_(line, board_.Now());
+        }
+        Finish("error master write: byte " + std::to_string(next_) + " not acknowledged");
+        return;
+    }
+    case Phase::ReadLast:
+        Finish("master read " + HexText::Bytes(current_.bytes));
+        return;
+    case Phase::Data:
+    case Phase::Idle:
+        break;
+    }
+    avr_cycle_timer_register(avr, board_.CyclesFromMicroseconds(kByteUs), OnStep, this);
+}
+
+AvrBoard::Cycle TwiMaster::OnStep(avr_t*, AvrBoard::Cycle, void* param) {
+    static_cast<TwiMaster*>(param)->Step();
+    return 0;
+}
+
+void TwiMaster::Step() {
+    if (current_.read) {
+        const bool last = current_.bytes.size() >= current_.count;
+        phase_ = last ? Phase::ReadLast : Phase::ReadNext;
+        Await(Wait::Status);
+        DeliverStatus(last ? kDataSentNotAcked : kDataSentAcked);
+        return;
+    }
+    if (next_ < current_.bytes.size()) {
+        const uint8_t value = current_.bytes[next_++];
+        phase_ = slaveAcks_ ? Phase::Data : Phase::Refused;
+        Await(Wait::Status);
+        avr_raise_irq(twi_->io.irq + TWI_IRQ_INPUT,
+                      avr_twi_irq_msg(TWI_COND_WRITE, board_.Register(twi_->r_twar) >> 1, value));
+        if (!slaveAcks_) {
+            KeepPendingStatus(kDataRefused);
+        }
+        return;
+    }
+    phase_ = Phase::Stop;
+    Await(Wait::Status);
+    DeliverStatus(kStopOrRestart);
+}
+
+AvrBoard::Cycle TwiMaster::OnTimeout(avr_t*, AvrBoard::Cycle, void* param) {
+    auto* self = static_cast<TwiMaster*>(param);
+    const char* what = self->current_.read ? "master read" : "master write";
+    self->Finish(std::string("error ") + what + ": the board did not release the bus within " +
+                 std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms");
+    return 0;
+}
+
+void TwiMaster::Finish(const std::string& line) {
+    avr_t* avr = board_.Avr();
+    avr_cycle_timer_cancel(avr, OnTimeout, this);
+    avr_cycle_timer_cancel(avr, OnStep, this);
+    phase_ = Phase::Idle;
+    wait_ = Wait::Nothing;
+    report_(line, board_.Now());
+    StartNext();
+}
+
+void TwiMaster::AfterReset() {
+    flagSet_ = false;
+    // The reset dropped every simulated timer, ours included.
+    if (phase_ != Phase::Idle) {
+        const char* what = current_.read ? "master read" : "master write";
+        phase_ = Phase::Idle;
+        wait_ = Wait::Nothing;
+        report_(std::string("error ") + what + ": the board was reset", board_.Now());
+    }
+    StartNext();
+}
+
+} // namespace quillon::board

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "AvrBoard.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct avr_twi_t;
+
+namespace quillon::board {
+
+// The I2C bus master (the camera unit's side of the expander), playing transactions into
+// the board's TWI unit at 100 kHz. It always addresses the slave address the firmware has
+// set in its TWI unit, and waits for the firmware to release the bus after every status
+// (clock stretching) before it clocks the next byte.
+class TwiMaster {
+public:
+    // One line per transaction ("master wrote 5A", "master read FF", "error ...").
+    using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
+
+    // How long the master waits for the firmware to release the bus. I2C itself sets no
+    // limit, and a firmware may rightly hold the bus while a full frame (132 ms) drains to
+    // the host; a second means it has hung.
+    static constexpr double kReleaseTimeoutUs = 1'000'000;
+    // One byte plus its acknowledge bit at 100 kHz.
+    static constexpr double kByteUs = 90;
+
+    TwiMaster(AvrBoard& board, Report report);
+
+    void Write(std::vector<uint8_t> bytes);
+    void Read(std::size_t count);
+    bool Busy() const { return phase_ != Phase::Idle || !queue_.empty(); }
+    // The address the firmware answers to, in 8-bit form.
+    uint8_t SlaveAddress() const;
+
+private:
+    struct Transaction {
+        bool read = false;
+        std::vector<uint8_t> bytes; // to write, or read so far
+        std::size_t count = 0;      // bytes to read
+    };
+    enum class Phase { Idle, Address, Data, Refused, Stop, ReadNext, ReadLast };
+    enum class Wait { Nothing, Status, Release };
+
+    static void OnStatus(avr_irq_t* irq, uint32_t value, void* param);
+    static void OnOutput(avr_irq_t* irq, uint32_t value, void* param);
+    static void OnControlAccess(avr_irq_t* irq, uint32_t value, void* param);
+    static AvrBoard::Cycle OnStep(avr_t* avr, AvrBoard::Cycle when, void* param);
+    static AvrBoard::Cycle OnTimeout(avr_t* avr, AvrBoard::Cycle when, void* param);
+
+    void StartNext();
+    void Begin();
+    void Released();
+    void Step();
+    void Finish(const std::string& line);
+    void Await(Wait what);
+    void AfterReset();
+
+    void KeepPendingStatus(uint8_t status);
+    void DeliverStatus(uint8_t status);
+
+    AvrBoard& board_;
+    avr_twi_t* twi_;
+    Report report_;
+    std::deque<Transaction> queue_;
+    Transaction current_;
+    Phase phase_ = Phase::Idle;
+    Wait wait_ = Wait::Nothing;
+    std::size_t next_ = 0;  // next byte to write
+    bool slaveAcks_ = true; // TWEA as the firmware left it at its last release
+    bool flagSet_ = false;  // TWINT as a real TWI unit would have it
+};
+
+} // namespace quillon::board

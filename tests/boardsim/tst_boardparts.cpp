@@ -1,0 +1,233 @@
+// The board simulator's pure pieces: how pins read, how the EEPROM cells map to the state
+// file, how line traffic is named, and the command line.
+#include "BoardOptions.h"
+#include "BoardPins.h"
+#include "EepromState.h"
+#include "FrameEvents.h"
+
+#include <QtTest>
+
+using quillon::board::BoardOptions;
+using quillon::board::BoardPins;
+using quillon::board::EepromState;
+using quillon::board::FrameEvents;
+using vantrel::ProtocolCodec;
+
+Q_DECLARE_METATYPE(BoardPins::Registers)
+Q_DECLARE_METATYPE(ProtocolCodec::Frame)
+
+namespace {
+
+ProtocolCodec::Frame MakeFrame(uint8_t seq, uint8_t code, const QByteArray& payload = {}) {
+    ProtocolCodec::Frame frame;
+    frame.seq = seq;
+    frame.code = code;
+    frame.length = uint8_t(payload.size());
+    std::copy(payload.begin(), payload.end(), frame.payload.begin());
+    return frame;
+}
+
+QStringList Lines(const std::vector<std::string>& lines) {
+    QStringList list;
+    for (const auto& line : lines) {
+        list << QString::fromStdString(line);
+    }
+    return list;
+}
+
+// Registers with the given pins driven low (DDR 1, PORT 0); the rest released with the
+// pull-up on, as the firmware leaves a high port pin.
+BoardPins::Registers DriveLow(std::initializer_list<quillon::board::Pin> low) {
+    BoardPins::Registers r;
+    for (const auto& pin : quillon::board::kPortPins) {
+        r.port[BoardPins::PortIndex(pin.port)] |= uint8_t(1u << pin.bit);
+    }
+    for (const auto& pin : low) {
+        const int i = BoardPins::PortIndex(pin.port);
+        r.ddr[i] |= uint8_t(1u << pin.bit);
+        r.port[i] &= uint8_t(~(1u << pin.bit));
+    }
+    return r;
+}
+
+} // namespace
+
+class TestBoardParts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pinLevels_data();
+    void pinLevels();
+    void eepromCells_data();
+    void eepromCells();
+    void lineTraffic_data();
+    void lineTraffic();
+    void options_data();
+    void options();
+};
+
+void TestBoardParts::pinLevels_data() {
+    using quillon::board::kInt1Pin;
+    using quillon::board::kInt2Pin;
+    using quillon::board::kPortPins;
+    QTest::addColumn<BoardPins::Registers>("registers");
+    QTest::addColumn<int>("image");
+    QTest::addColumn<bool>("int1");
+    QTest::addColumn<bool>("int2");
+    QTest::newRow("after reset: inputs without pull-up read high")
+        << BoardPins::Registers{} << 0xFF << false << false;
+    QTest::newRow("all released") << DriveLow({}) << 0xFF << false << false;
+    QTest::newRow("P0 low (PD2)") << DriveLow({kPortPins[0]}) << 0xFE << false << false;
+    QTest::newRow("P6 low (PB0)") << DriveLow({kPortPins[6]}) << 0xBF << false << false;
+    QTest::newRow("P7 and P3 low")
+        << DriveLow({kPortPins[7], kPortPins[3]}) << 0x77 << false << false;
+    QTest::newRow("INT1 asserted, port untouched") << DriveLow({kInt1Pin}) << 0xFF << true << false;
+    QTest::newRow("INT2 asserted") << DriveLow({kInt2Pin, kPortPins[5]}) << 0xDF << false << true;
+    BoardPins::Registers outputHigh = DriveLow({});
+    outputHigh.ddr[BoardPins::PortIndex('D')] = 0xFC; // driven high is still high
+    QTest::newRow("driven high") << outputHigh << 0xFF << false << false;
+    BoardPins::Registers lowNoDrive;
+    lowNoDrive.port[BoardPins::PortIndex('B')] = 0; // PORT 0 but input: released
+    QTest::newRow("PORT 0 as input is released") << lowNoDrive << 0xFF << false << false;
+}
+
+void TestBoardParts::pinLevels() {
+    QFETCH(BoardPins::Registers, registers);
+    QFETCH(int, image);
+    QFETCH(bool, int1);
+    QFETCH(bool, int2);
+    QCOMPARE(int(BoardPins::PortImage(registers)), image);
+    QCOMPARE(BoardPins::InterruptAsserted(registers, 1), int1);
+    QCOMPARE(BoardPins::InterruptAsserted(registers, 2), int2);
+}
+
+void TestBoardParts::eepromCells_data() {
+    QTest::addColumn<int>("cell0");
+    QTest::addColumn<int>("cell1");
+    QTest::addColumn<int>("address"); // -1: no valid address
+    QTest::newRow("erased") << 0xFF << 0xFF << -1;
+    QTest::newRow("7E saved") << 0x7E << 0x81 << 0x7E;
+    QTest::newRow("40 saved") << 0x40 << 0xBF << 0x40;
+    QTest::newRow("half written") << 0x7E << 0xFF << -1;
+    QTest::newRow("complement wrong") << 0x4C << 0xB2 << -1;
+    QTest::newRow("all zero") << 0x00 << 0x00 << -1;
+}
+
+void TestBoardParts::eepromCells() {
+    QFETCH(int, cell0);
+    QFETCH(int, cell1);
+    QFETCH(int, address);
+    const auto found = EepromState::AddressIn({uint8_t(cell0), uint8_t(cell1)});
+    QCOMPARE(found ? int(*found) : -1, address);
+    // The way back: a file's address gives a pair the firmware accepts; none gives erased.
+    const auto cells =
+        EepromState::CellsFor(address < 0 ? std::nullopt : std::optional(uint8_t(address)));
+    if (address < 0) {
+        QCOMPARE(cells, (EepromState::Cells{0xFF, 0xFF}));
+    } else {
+        QCOMPARE(cells, (EepromState::Cells{uint8_t(cell0), uint8_t(cell1)}));
+    }
+}
+
+void TestBoardParts::lineTraffic_data() {
+    QTest::addColumn<ProtocolCodec::Frame>("command");
+    QTest::addColumn<QStringList>("commandLines");
+    QTest::addColumn<ProtocolCodec::Frame>("reply");
+    QTest::addColumn<QStringList>("replyLines");
+    QTest::addColumn<bool>("portWritten");
+    const auto none = QStringList{};
+    QTest::newRow("version") << MakeFrame(1, 'V') << none << MakeFrame(1, 'v', "Board 1.0")
+                             << QStringList{"version sent"} << false;
+    QTest::newRow("read address") << MakeFrame(2, 'A') << none << MakeFrame(2, 'a', "\x40")
+                                  << QStringList{"address read 40"} << false;
+    QTest::newRow("change address: before from the board")
+        << MakeFrame(3, 'C', "\x7F") << none << MakeFrame(3, 'c', "\x7E")
+        << QStringList{"address 4C -> 7E"} << false;
+    QTest::newRow("save") << MakeFrame(4, 'S') << none << MakeFrame(4, 's', "\x7E")
+                          << QStringList{"address saved 7E"} << false;
+    QTest::newRow("write with INT2: pins tell the rest")
+        << MakeFrame(5, 'W', QByteArray("\x02\xF7", 2)) << none << MakeFrame(5, 'y') << none
+        << true;
+    QTest::newRow("unknown code refused, answered anyway")
+        << MakeFrame(6, 'Z')
+        << QStringList{"error unknown code; frame 'Z' (0x5A) seq 6 not answered"}
+        << MakeFrame(6, 'z')
+        << QStringList{"error firmware reply 'z' (0x7A) seq 6 answers frame 'Z' (0x5A), which "
+                       "needs no answer"}
+        << false;
+    QTest::newRow("wrong reply code")
+        << MakeFrame(7, 'W', QByteArray("\x01\x00", 2)) << none << MakeFrame(7, 'w')
+        << QStringList{"error firmware reply 'w' (0x77) seq 7 does not fit command 'W' (0x57)"}
+        << false;
+    QTest::newRow("reply without command")
+        << MakeFrame(8, 'A') << none << MakeFrame(9, 'a', "\x40")
+        << QStringList{"error firmware reply 'a' (0x61) seq 9 answers no command"} << false;
+    QTest::newRow("address reply without address")
+        << MakeFrame(10, 'A') << none << MakeFrame(10, 'a')
+        << QStringList{"error firmware reply 'a' (0x61) seq 10 has payload length 0"} << false;
+    QTest::newRow("master data is no reply")
+        << MakeFrame(11, 'A') << none << MakeFrame(0, 'i', "\x5A") << none << false;
+}
+
+void TestBoardParts::lineTraffic() {
+    QFETCH(ProtocolCodec::Frame, command);
+    QFETCH(QStringList, commandLines);
+    QFETCH(ProtocolCodec::Frame, reply);
+    QFETCH(QStringList, replyLines);
+    QFETCH(bool, portWritten);
+    FrameEvents events;
+    QCOMPARE(Lines(events.FromHost(command, 0x4C)), commandLines);
+    const FrameEvents::Result result = events.FromBoard(reply);
+    QCOMPARE(Lines(result.lines), replyLines);
+    QCOMPARE(result.portWritten, portWritten);
+    // A second reply to the same command is one too many.
+    if (reply.seq != 0 && replyLines.isEmpty()) {
+        QCOMPARE(events.FromBoard(reply).lines.size(), std::size_t(1));
+    }
+}
+
+void TestBoardParts::options_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("firmware, fast, state")
+        << QStringList{"--firmware", "fw.elf", "--fast", "--state=s.txt"} << true;
+    QTest::newRow("adapter faults")
+        << QStringList{"--no-reply", "--late-reply",   "300", "--garbage", "8",     "--seed",
+                       "7",          "--hangup-after", "3",   "--camera",  "--pace"}
+        << true;
+    QTest::newRow("version is the firmware's") << QStringList{"--version", "X"} << false;
+    QTest::newRow("baud is the firmware's") << QStringList{"--baud", "2400"} << false;
+    QTest::newRow("unknown") << QStringList{"--turbo"} << false;
+    QTest::newRow("empty firmware path") << QStringList{"--firmware="} << false;
+    QTest::newRow("flag with value") << QStringList{"--fast=1"} << false;
+    QTest::newRow("missing value") << QStringList{"--late-reply"} << false;
+    QTest::newRow("out of range") << QStringList{"--hangup-after", "0"} << false;
+}
+
+void TestBoardParts::options() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, accepted);
+    std::vector<std::string> list;
+    for (const QString& arg : args) {
+        list.push_back(arg.toStdString());
+    }
+    BoardOptions options;
+    std::string error;
+    QCOMPARE(BoardOptions::Parse(list, options, error), accepted);
+    QCOMPARE(error.empty(), accepted);
+    if (accepted && args.contains("--fast")) {
+        QVERIFY(options.fast);
+        QCOMPARE(options.firmware, std::string("fw.elf"));
+        QCOMPARE(options.line.state, std::string("s.txt"));
+    }
+    if (accepted && args.contains("--no-reply")) {
+        QVERIFY(options.line.noReply && options.line.camera);
+        QCOMPARE(options.line.lateReplyMs, 300);
+        QCOMPARE(options.line.garbage, 8);
+        QCOMPARE(options.line.hangupAfter, 3);
+        QCOMPARE(options.line.seed, std::optional<uint32_t>(7));
+    }
+}
+
+QTEST_APPLESS_MAIN(TestBoardParts)
+#include "tst_boardparts.moc"
