@@ -11,6 +11,8 @@ packages=(
     gcc-avr avr-libc binutils-avr
     # The board simulator; Debian's simavr.pc needs libelf's pkg-config entry as well.
     simavr libsimavr-dev libelf-dev
+    # The application icon's PNGs are rendered from its SVG at build time.
+    librsvg2-bin
 )
 
 missing=()
