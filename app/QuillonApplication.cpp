@@ -9,5 +9,11 @@ void SetUpQuillonApplication(TApplication& app) {
     TApplication::setStyle(QStringLiteral("Windows"));
     app.setApplicationName(QStringLiteral("Quillon"));
     app.setTitle(QStringLiteral("Quillon"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/quillon.xpm")));
+    // The icon the desktop's menu shows, in the sizes rendered from it at build time.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/48/quillon.png"));
+    icon.addFile(QStringLiteral(":/icons/256/quillon.png"));
+    app.setWindowIcon(icon);
+    // Lets a Wayland desktop match the window to its menu entry (and so to the same icon).
+    app.setDesktopFileName(QStringLiteral("example.quillon.Quillon"));
 }

@@ -1,27 +1,12 @@
 #include "BoardOptions.h"
 #include "BoardSimulator.h"
+#include "FirmwareLocation.h"
 #include "StandardDescriptors.h"
 
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <string>
 #include <vector>
-
-namespace {
-
-constexpr const char* kFirmwareName = "quillon-firmware.elf";
-
-// The build puts the firmware image next to this program.
-std::string DefaultFirmware() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return kFirmwareName;
-    }
-    return (self.parent_path() / kFirmwareName).string();
-}
-
-} // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
 // simavr keeps a few allocations (the IRQ pool of its I/O register hooks, its core object
@@ -46,7 +31,20 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (options.firmware.empty()) {
-        options.firmware = DefaultFirmware();
+        using quillon::board::FirmwareLocation;
+        const auto programDir = FirmwareLocation::ProgramDir();
+        options.firmware = FirmwareLocation::Find(programDir).string();
+        if (options.firmware.empty()) {
+            std::string places;
+            for (const auto& candidate : FirmwareLocation::Candidates(programDir)) {
+                places += (places.empty() ? "" : " or ") + candidate.string();
+            }
+            std::fprintf(
+                stderr,
+                "quillon-board-sim: no firmware image at %s; name one with --firmware ELF\n",
+                places.c_str());
+            return EXIT_FAILURE;
+        }
     }
     return quillon::board::BoardSimulator(std::move(options)).Run();
 }

@@ -11,6 +11,11 @@ packages=(
     gcc-avr avr-libc binutils-avr
     # The board simulator; Debian's simavr.pc needs libelf's pkg-config entry as well.
     simavr libsimavr-dev libelf-dev
+    # The application icon's PNGs are rendered from its SVG at build time.
+    librsvg2-bin
+    # The Debian package and its checks (scripts/package.sh, scripts/check-package.sh):
+    # CPack's dependency scan needs dpkg-shlibdeps and file.
+    dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds and runs every test. With no argument: the default build, the sanitizer builds
-# (ASan+UBSan with leak checks over the whole suite, TSan over the threaded suites) and a
-# short libFuzzer run of the frame codec. Name the runs to do only those, e.g.
+# Builds and runs every test. With no argument: the default build, the Debian package made
+# from it and checked (lintian, desktop and AppStream files, the programs run from the
+# unpacked package), the sanitizer builds (ASan+UBSan with leak checks over the whole suite,
+# TSan over the threaded suites) and a short libFuzzer run of the frame codec. Name the runs
+# to do only those, e.g.
 #   scripts/test.sh default
+#   scripts/test.sh package
 # QUILLON_SOAK_SECONDS and QUILLON_FUZZ_SECONDS make the soak and fuzz runs longer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +14,7 @@ scripts/setup-deps.sh
 
 runs=("$@")
 if [ ${#runs[@]} -eq 0 ]; then
-    runs=(default asan tsan fuzz)
+    runs=(default package asan tsan fuzz)
 fi
 
 jobs=$(nproc)
@@ -24,6 +27,14 @@ for run in "${runs[@]}"; do
         cmake --build build/fuzz -j "$jobs" --target CodecFuzzer
         echo "=== ${run} tests ==="
         ctest --test-dir build/fuzz -L fuzz --output-on-failure
+        continue
+    fi
+    if [ "$run" = package ]; then
+        # Packages the default build (built here if the default run did not come first).
+        cmake --preset default >/dev/null
+        deb=$(scripts/package.sh build/default | tail -n 1)
+        echo "=== ${run} checks ==="
+        scripts/check-package.sh "$deb" build/default
         continue
     fi
     cmake --preset "$run" >/dev/null

@@ -1,15 +1,20 @@
 // The board simulator's pure pieces: how pins read, how the EEPROM cells map to the state
-// file, how line traffic is named, and the command line.
+// file, how line traffic is named, the command line, and where the firmware image is found.
 #include "BoardOptions.h"
 #include "BoardPins.h"
 #include "EepromState.h"
+#include "FirmwareLocation.h"
 #include "FrameEvents.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <fstream>
 
 using quillon::board::BoardOptions;
 using quillon::board::BoardPins;
 using quillon::board::EepromState;
+using quillon::board::FirmwareLocation;
 using quillon::board::FrameEvents;
 using vantrel::ProtocolCodec;
 
@@ -64,6 +69,8 @@ private slots:
     void lineTraffic();
     void options_data();
     void options();
+    void firmwareLocation_data();
+    void firmwareLocation();
 };
 
 void TestBoardParts::pinLevels_data() {
@@ -227,6 +234,54 @@ void TestBoardParts::options() {
         QCOMPARE(options.line.hangupAfter, 3);
         QCOMPARE(options.line.seed, std::optional<uint32_t>(7));
     }
+}
+
+// Where the image is looked for: next to the program (a build tree), then in the installed
+// data folder relative to it. Columns: which of the two places hold an image (or a folder
+// of that name), and which one is found (-1: none).
+void TestBoardParts::firmwareLocation_data() {
+    QTest::addColumn<QString>("nextToProgram");
+    QTest::addColumn<QString>("installed");
+    QTest::addColumn<int>("found");
+    QTest::newRow("build tree") << "file"
+                                << "" << 0;
+    QTest::newRow("installed") << ""
+                               << "file" << 1;
+    QTest::newRow("build tree wins") << "file"
+                                     << "file" << 0;
+    QTest::newRow("none") << ""
+                          << "" << -1;
+    QTest::newRow("a folder is no image") << "folder"
+                                          << "file" << 1;
+}
+
+void TestBoardParts::firmwareLocation() {
+    QFETCH(QString, nextToProgram);
+    QFETCH(QString, installed);
+    QFETCH(int, found);
+
+    QTemporaryDir prefix;
+    QVERIFY(prefix.isValid());
+    const std::filesystem::path programDir =
+        std::filesystem::path(prefix.path().toStdString()) / "bin";
+    const auto candidates = FirmwareLocation::Candidates(programDir);
+    QCOMPARE(candidates.size(), std::size_t(2));
+    QCOMPARE(candidates[0], programDir / FirmwareLocation::kImageName);
+    // The installed image is outside the program's folder, in the tree the program is part of.
+    const auto relative = candidates[1].lexically_relative(prefix.path().toStdString());
+    QVERIFY2(!relative.empty() && *relative.begin() != "..", candidates[1].c_str());
+
+    const QStringList kinds{nextToProgram, installed};
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        std::filesystem::create_directories(candidates[i].parent_path());
+        if (kinds[int(i)] == "file") {
+            std::ofstream(candidates[i]) << "image";
+        } else if (kinds[int(i)] == "folder") {
+            std::filesystem::create_directory(candidates[i]);
+        }
+    }
+    const std::filesystem::path expected = found < 0 ? std::filesystem::path() : candidates[found];
+    QCOMPARE(FirmwareLocation::Find(programDir), expected);
 }
 
 QTEST_APPLESS_MAIN(TestBoardParts)
