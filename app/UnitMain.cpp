@@ -16,11 +16,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
                    Qt::WindowCloseButtonHint);
     setFixedSize(458, 435);
     move(373, 193);
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont(11));
+    SetUpInfoPageFonts();
     QPalette pal = palette();
     pal.setColor(QPalette::Window, platform::ColorToRGB(platform::clBtnFace));
     setPalette(pal);
@@ -37,6 +34,26 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
     CreateNonVisualMembers();
     WireEvents();
+}
+
+// The layout was drawn for MS Sans Serif. Where it is missing, Liberation Sans Narrow (our
+// set-up installs it) is near its height and narrow enough that every caption keeps within
+// the control drawn for it; the plain Liberation Sans runs about a tenth wider.
+QFont TForm1::WindowFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The Info page's texts are 16 pixels high whatever the screen's resolution, in the
+// window's face; they set their own font rather than take the page's.
+void TForm1::SetUpInfoPageFonts() {
+    for (QWidget* w : Panel4->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        w->setFont(WindowFont(16));
+    }
 }
 
 TForm1::~TForm1() {
@@ -85,8 +102,8 @@ QString TForm1::StatusText() const {
     return StatusPanel->text();
 }
 
-void TForm1::SetStatus(const QString& text) {
-    StatusPanel->setText(text);
+void TForm1::SetStatus(TStatusText text) {
+    StatusPanel->setText(StatusCaption(text));
 }
 
 void TForm1::BtnCOMClick(QObject*) {
@@ -104,16 +121,16 @@ void TForm1::UpDown1Click(QObject*) {
 
 void TForm1::VantrelOpen(QObject*, uint8_t) {
     BtnCOM->setText(QStringLiteral("COM") + QString::number(Vantrel->Comport()));
-    SetStatus(QStringLiteral("COMPort open"));
+    SetStatus(TStatusText::PortOpen);
 }
 
 void TForm1::VantrelClose(QObject*) {
     BtnCOM->setText(QStringLiteral("COM?"));
-    SetStatus(QStringLiteral("COMPort closed"));
+    SetStatus(TStatusText::PortClosed);
 }
 
 void TForm1::VantrelTimeOut(QObject*) {
-    SetStatus(QStringLiteral("ERROR: TimeOut"));
+    SetStatus(TStatusText::TimeOutError);
     const TApplication* app = TApplication::Instance();
     QMessageBox box(QMessageBox::NoIcon, app ? app->Title() : QCoreApplication::applicationName(),
                     QStringLiteral("TIMEOUT"), QMessageBox::Ok, this);

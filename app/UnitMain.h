@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeypadButtons.h"
+#include "StatusTexts.h"
 #include "Vantrel.h"
 #include "ui_UnitMain.h"
 
@@ -59,12 +60,15 @@ public:
 
     // Two upper-case hexadecimal digits, zero-filled.
     static QString Hex2(int value);
+    // The window's face at the given height in pixels.
+    static QFont WindowFont(int pixelSize);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void SetUpInfoPageFonts();
     void CreateNonVisualMembers();
     void WireEvents();
     void WirePortPage();
@@ -72,7 +76,7 @@ private:
     void WireKeypad();
     // A click of the button runs the handler with the button as sender.
     void OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*));
-    void SetStatus(const QString& text);
+    void SetStatus(TStatusText text);
 
     bool FilterEditWrite(QEvent* event);
     void FilterHexKey(QChar& Key);

@@ -91,13 +91,13 @@ void TForm1::RefreshPortDisplay(bool withEntry) {
 void TForm1::ReportWrite(uint8_t status) {
     switch (status) {
     case VANTREL_STATUS_SENT:
-        SetStatus(QStringLiteral("Write_CMD"));
+        SetStatus(TStatusText::WriteSent);
         break;
     case VANTREL_STATUS_PORT_CLOSED:
-        SetStatus(QStringLiteral("ERROR: COMPORT CLOSED"));
+        SetStatus(TStatusText::WritePortClosed);
         break;
     case VANTREL_STATUS_BUSY:
-        SetStatus(QStringLiteral("I2C BUSY"));
+        SetStatus(TStatusText::WriteBusy);
         break;
     default:
         break;
@@ -145,13 +145,13 @@ void TForm1::LEDAutoSendClick(QObject* Sender) {
 void TForm1::VantrelWriteI2CRegs(QObject*, uint8_t IntType) {
     switch (IntType) {
     case VANTREL_INT_NONE:
-        SetStatus(QStringLiteral("Data write without Interrupt"));
+        SetStatus(TStatusText::WrittenNoInterrupt);
         break;
     case VANTREL_INT_LINE1:
-        SetStatus(QStringLiteral("Data write with Interrupt 1"));
+        SetStatus(TStatusText::WrittenInterrupt1);
         break;
     case VANTREL_INT_LINE2:
-        SetStatus(QStringLiteral("Data write with Interrupt 2"));
+        SetStatus(TStatusText::WrittenInterrupt2);
         break;
     default:
         break;
@@ -161,5 +161,5 @@ void TForm1::VantrelWriteI2CRegs(QObject*, uint8_t IntType) {
 void TForm1::VantrelI2CDataAvail(QObject*, TI2CData I2CData) {
     LEDP0->setStatusInt(I2CData[0]);
     RefreshPortDisplay(true);
-    SetStatus(QStringLiteral("Data received"));
+    SetStatus(TStatusText::DataReceived);
 }
