@@ -89,7 +89,7 @@ void TForm1::WireEvents() {
     WireKeypad();
 }
 
-void TForm1::OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*)) {
+void TForm1::OnClicked(QAbstractButton* button, THandler handler) {
     connect(button, &QAbstractButton::clicked, this,
             [this, button, handler] { platform::ToolkitCall([&] { (this->*handler)(button); }); });
 }

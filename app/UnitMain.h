@@ -68,6 +68,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using THandler = void (TForm1::*)(QObject*);
+    using TKeyPressHandler = void (TForm1::*)(QObject*, QChar&);
+
     void SetUpInfoPageFonts();
     void CreateNonVisualMembers();
     void WireEvents();
@@ -75,10 +78,11 @@ private:
     void WireSlaveAddress();
     void WireKeypad();
     // A click of the button runs the handler with the button as sender.
-    void OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*));
+    void OnClicked(QAbstractButton* button, THandler handler);
     void SetStatus(TStatusText text);
 
-    bool FilterEditWrite(QEvent* event);
+    bool FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress, THandler onExit);
+    bool FocusMovedWithinWindow(const QWidget* from) const;
     void FilterHexKey(QChar& Key);
     uint8_t WritePort(uint8_t value);
     void DoChangeSlvAdr();
