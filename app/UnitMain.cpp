@@ -67,18 +67,35 @@ void TForm1::CreateNonVisualMembers() {
     Vantrel->setObjectName(QStringLiteral("Vantrel"));
     Vantrel->setComport(3);
     Vantrel->setTimeOut(1500);
-    Vantrel->OnOpen = [this](QObject* s, uint8_t port) { VantrelOpen(s, port); };
-    Vantrel->OnClose = [this](QObject* s) { VantrelClose(s); };
-    Vantrel->OnTimeOut = [this](QObject* s) { VantrelTimeOut(s); };
-    Vantrel->OnI2CDataAvail = [this](QObject* s, TI2CData d) { VantrelI2CDataAvail(s, d); };
-    Vantrel->OnWriteI2CRegs = [this](QObject* s, uint8_t t) { VantrelWriteI2CRegs(s, t); };
-    Vantrel->OnSlvAdrOP = [this](QObject* s, uint8_t op) { VantrelSlvAdrOP(s, op); };
-    Vantrel->OnSlvAdrRead = [this](QObject* s, uint8_t a) { VantrelSlvAdrRead(s, a); };
+    // Every notification may mean the link is free again: it ends a command or tells of the
+    // port. A release still owed is tried before the handler runs, so that a handler's
+    // modal box cannot hold it up.
+    const auto heard = [this](auto handler) {
+        return [this, handler](QObject* sender, auto... args) {
+            KeypadRelease->LinkMayBeFree();
+            (this->*handler)(sender, args...);
+        };
+    };
+    Vantrel->OnOpen = heard(&TForm1::VantrelOpen);
+    Vantrel->OnClose = heard(&TForm1::VantrelClose);
+    Vantrel->OnTimeOut = heard(&TForm1::VantrelTimeOut);
+    Vantrel->OnI2CDataAvail = heard(&TForm1::VantrelI2CDataAvail);
+    Vantrel->OnWriteI2CRegs = heard(&TForm1::VantrelWriteI2CRegs);
+    Vantrel->OnSlvAdrOP = heard(&TForm1::VantrelSlvAdrOP);
+    Vantrel->OnSlvAdrRead = heard(&TForm1::VantrelSlvAdrRead);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(250);
     Timer1->setTimerType(Qt::PreciseTimer);
+
+    KeypadRelease = new TBusyRetry(
+        [this] {
+            const uint8_t release = keypad::kReleased;
+            return Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
+        },
+        [this](uint8_t status) { ReportWrite(status); }, this);
+    KeypadRelease->setObjectName(QStringLiteral("KeypadRelease"));
 }
 
 void TForm1::WireEvents() {

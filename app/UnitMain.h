@@ -1,11 +1,14 @@
 #pragma once
 
+#include "BusyRetry.h"
 #include "KeypadButtons.h"
 #include "StatusTexts.h"
 #include "Vantrel.h"
 #include "ui_UnitMain.h"
 
 #include <QWidget>
+
+#include <chrono>
 
 class QLabel;
 class QTimer;
@@ -22,6 +25,8 @@ public:
     // The only panel of the status bar: every handler reports by replacing its text.
     QLabel* StatusPanel = nullptr;
     QTimer* Timer1 = nullptr;
+    // A keypad release that the busy link refused, owed until the link takes it.
+    TBusyRetry* KeypadRelease = nullptr;
     TVantrel* Vantrel = nullptr;
 
     QString StatusText() const;
@@ -85,6 +90,7 @@ private:
     bool FocusMovedWithinWindow(const QWidget* from) const;
     void FilterHexKey(QChar& Key);
     uint8_t WritePort(uint8_t value);
+    uint8_t WritePortByte(uint8_t value, uint8_t intType);
     void DoChangeSlvAdr();
     void RefreshPortDisplay(bool withEntry);
     void ReportWrite(uint8_t status);
@@ -92,4 +98,7 @@ private:
     void ReportAddressCommand(uint8_t status);
     void SendRPUPattern(uint8_t pattern);
     void ReleasePendingSwitches();
+
+    // When the armed Timer1 is due to release the switches.
+    std::chrono::steady_clock::time_point releaseDue_;
 };

@@ -129,7 +129,17 @@ uint8_t TForm1::WritePort(uint8_t value) {
     } else if (RBInt2->isChecked()) {
         intType = VANTREL_INT_LINE2;
     }
-    return Vantrel->WriteI2CRegs(std::span(&value, 1), intType);
+    return WritePortByte(value, intType);
+}
+
+// Every port write of the window goes here. One that the link takes, or that finds the port
+// closed, settles a keypad release still owed: the port holds what was written last.
+uint8_t TForm1::WritePortByte(uint8_t value, uint8_t intType) {
+    const uint8_t status = Vantrel->WriteI2CRegs(std::span(&value, 1), intType);
+    if (status != VANTREL_STATUS_BUSY) {
+        KeypadRelease->Forget();
+    }
+    return status;
 }
 
 void TForm1::LEDPortClick(QObject* Sender) {

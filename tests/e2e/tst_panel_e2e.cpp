@@ -64,6 +64,8 @@ private slots:
     void masterWriteLightsThePins();
     void addressRoundTripSurvivesRestart();
     void keypadHoldsTheSwitchFor250ms();
+    void releaseWaitsForTheBusyLink();
+    void closingMidPressStillReleases_data();
     void closingMidPressStillReleases();
 };
 
@@ -171,14 +173,68 @@ void TestPanelEndToEnd::keypadHoldsTheSwitchFor250ms() {
     QCOMPARE(form->PlRPUPort->Caption(), QString("0xFF"));
 }
 
+// How late the adapter answers in the busy cases: the link is still busy with the press
+// when its release is due at 250 ms.
+constexpr int kLateReply = 400;
+
+// The release goes out as soon as the press's late answer has come, long before the
+// adapter's 1500 ms time-out would end the wait.
+void TestPanelEndToEnd::releaseWaitsForTheBusyLink() {
+    QVERIFY(StartSimulator({"--camera", "--late-reply", QString::number(kLateReply)}));
+    OpenWindow();
+    QVERIFY(OpenPort());
+    Click(form->BtnSW7);
+    QCOMPARE(form->StatusText(), QString("Write_CMD"));
+    QTRY_VERIFY_WITH_TIMEOUT(HoldTime("SW7") >= 0, 5000);
+    const int held = HoldTime("SW7");
+    QVERIFY2(held >= kLateReply && held < 1000, qPrintable(QString::number(held)));
+    QCOMPARE(form->PlRPUPort->Caption(), QString("0xFF"));
+    QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(), QString("Data write with Interrupt 1"), 5000);
+    QCOMPARE(sim->CountEvents("SW7 pressed"), 1);
+}
+
+void TestPanelEndToEnd::closingMidPressStillReleases_data() {
+    QTest::addColumn<bool>("byCloseEvent");
+    QTest::addColumn<int>("lateReply");
+    QTest::addColumn<int>("closeAfter"); // ms after the click
+    QTest::addColumn<int>("minHold");
+    QTest::addColumn<int>("maxHold");
+    // The window waits the full 250 ms after handing the press to the library (checked to the
+    // millisecond in tst_keypad). The camera unit's figure also holds how late the library's
+    // thread got the press onto the line, a few milliseconds on a busy machine: a press cut
+    // short instead would read about 10 ms.
+    for (bool byCloseEvent : {false, true}) {
+        const char* how = byCloseEvent ? "closeEvent" : "destructor";
+        QTest::addRow("%s 10 ms after the click", how) << byCloseEvent << 0 << 10 << 240 << 350;
+        QTest::addRow("%s with the release owed to a busy link", how)
+            << byCloseEvent << kLateReply << 300 << kLateReply << 1000;
+    }
+}
+
 void TestPanelEndToEnd::closingMidPressStillReleases() {
-    QVERIFY(StartSimulator({"--camera"}));
+    QFETCH(bool, byCloseEvent);
+    QFETCH(int, lateReply);
+    QFETCH(int, closeAfter);
+    QFETCH(int, minHold);
+    QFETCH(int, maxHold);
+    QStringList args{"--camera"};
+    if (lateReply > 0) {
+        args << "--late-reply" << QString::number(lateReply);
+    }
+    QVERIFY(StartSimulator(args));
     OpenWindow();
     QVERIFY(OpenPort());
     Click(form->BtnSW56);
-    form.reset(); // within the 250 ms: the release must still reach the adapter
+    QTest::qWait(closeAfter);
+    if (byCloseEvent) {
+        QVERIFY(form->close());
+    }
+    form.reset(); // the release must still reach the adapter before the link ends
     QTRY_VERIFY_WITH_TIMEOUT(HoldTime("SW5") >= 0 && HoldTime("SW6") >= 0, 5000);
-    QVERIFY2(HoldTime("SW5") < 240, qPrintable(sim->EventTexts().join(" | ")));
+    for (const char* sw : {"SW5", "SW6"}) {
+        const int held = HoldTime(sw);
+        QVERIFY2(held >= minHold && held < maxHold, qPrintable(sim->EventTexts().join(" | ")));
+    }
 }
 
 QUILLON_TEST_MAIN(TestPanelEndToEnd)
