@@ -9,6 +9,9 @@
 #include <QTimer>
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    // Before the controls are made, so that those with a style sheet font (the chip
+    // drawing's bold labels) build it on the window's face, too.
+    setFont(WindowFont(11));
     setupUi(this);
 
     // Frame: a tool-window border with only a close button, fixed client size.
@@ -16,7 +19,6 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
                    Qt::WindowCloseButtonHint);
     setFixedSize(458, 435);
     move(373, 193);
-    setFont(WindowFont(11));
     SetUpInfoPageFonts();
     QPalette pal = palette();
     pal.setColor(QPalette::Window, platform::ColorToRGB(platform::clBtnFace));

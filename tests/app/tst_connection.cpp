@@ -183,6 +183,11 @@ void TestConnection::everyTextFitsItsControl() {
             if (w->isVisible()) {
                 misfits << CaptionMisfits(w, QStringList{CaptionOf(w)} + shown.value(w));
                 measured += CaptionOf(w).isEmpty() ? 0 : 1;
+                // One face throughout, also where a style sheet sets size or weight.
+                const QString face = QFontInfo(w->font()).family();
+                if (face != QFontInfo(form->font()).family()) {
+                    misfits << w->objectName() + " in " + face;
+                }
             }
         }
         QVERIFY2(measured >= 10, qPrintable(QString::number(measured)));
