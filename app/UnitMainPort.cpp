@@ -64,7 +64,7 @@ bool TForm1::FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKey
 bool TForm1::FocusMovedWithinWindow(const QWidget* from) const {
     // By the time the old control hears of it, the application names the new one.
     const QWidget* to = QApplication::focusWidget();
-    return to && to != from && to->window() == this;
+    return to && to != from && to->window() == from->window();
 }
 
 void TForm1::FilterHexKey(QChar& Key) {
