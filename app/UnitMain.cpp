@@ -9,6 +9,9 @@
 #include <QTimer>
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    // Before the controls are made, so that those with a style sheet font (the chip
+    // drawing's bold labels) build it on the window's face, too.
+    setFont(WindowFont(11));
     setupUi(this);
 
     // Frame: a tool-window border with only a close button, fixed client size.
@@ -16,11 +19,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
                    Qt::WindowCloseButtonHint);
     setFixedSize(458, 435);
     move(373, 193);
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    setFont(font);
+    SetUpInfoPageFonts();
     QPalette pal = palette();
     pal.setColor(QPalette::Window, platform::ColorToRGB(platform::clBtnFace));
     setPalette(pal);
@@ -39,6 +38,26 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     WireEvents();
 }
 
+// The layout was drawn for MS Sans Serif. Where it is missing, Liberation Sans Narrow (our
+// set-up installs it) is near its height and narrow enough that every caption keeps within
+// the control drawn for it; the plain Liberation Sans runs about a tenth wider.
+QFont TForm1::WindowFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The Info page's texts are 16 pixels high whatever the screen's resolution, in the
+// window's face; they set their own font rather than take the page's.
+void TForm1::SetUpInfoPageFonts() {
+    for (QWidget* w : Panel4->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        w->setFont(WindowFont(16));
+    }
+}
+
 TForm1::~TForm1() {
     ReleasePendingSwitches();
 }
@@ -50,18 +69,35 @@ void TForm1::CreateNonVisualMembers() {
     Vantrel->setObjectName(QStringLiteral("Vantrel"));
     Vantrel->setComport(3);
     Vantrel->setTimeOut(1500);
-    Vantrel->OnOpen = [this](QObject* s, uint8_t port) { VantrelOpen(s, port); };
-    Vantrel->OnClose = [this](QObject* s) { VantrelClose(s); };
-    Vantrel->OnTimeOut = [this](QObject* s) { VantrelTimeOut(s); };
-    Vantrel->OnI2CDataAvail = [this](QObject* s, TI2CData d) { VantrelI2CDataAvail(s, d); };
-    Vantrel->OnWriteI2CRegs = [this](QObject* s, uint8_t t) { VantrelWriteI2CRegs(s, t); };
-    Vantrel->OnSlvAdrOP = [this](QObject* s, uint8_t op) { VantrelSlvAdrOP(s, op); };
-    Vantrel->OnSlvAdrRead = [this](QObject* s, uint8_t a) { VantrelSlvAdrRead(s, a); };
+    // Every notification may mean the link is free again: it ends a command or tells of the
+    // port. A release still owed is tried before the handler runs, so that a handler's
+    // modal box cannot hold it up.
+    const auto heard = [this](auto handler) {
+        return [this, handler](QObject* sender, auto... args) {
+            KeypadRelease->LinkMayBeFree();
+            (this->*handler)(sender, args...);
+        };
+    };
+    Vantrel->OnOpen = heard(&TForm1::VantrelOpen);
+    Vantrel->OnClose = heard(&TForm1::VantrelClose);
+    Vantrel->OnTimeOut = heard(&TForm1::VantrelTimeOut);
+    Vantrel->OnI2CDataAvail = heard(&TForm1::VantrelI2CDataAvail);
+    Vantrel->OnWriteI2CRegs = heard(&TForm1::VantrelWriteI2CRegs);
+    Vantrel->OnSlvAdrOP = heard(&TForm1::VantrelSlvAdrOP);
+    Vantrel->OnSlvAdrRead = heard(&TForm1::VantrelSlvAdrRead);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(250);
     Timer1->setTimerType(Qt::PreciseTimer);
+
+    KeypadRelease = new TBusyRetry(
+        [this] {
+            const uint8_t release = keypad::kReleased;
+            return Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
+        },
+        [this](uint8_t status) { ReportWrite(status); }, this);
+    KeypadRelease->setObjectName(QStringLiteral("KeypadRelease"));
 }
 
 void TForm1::WireEvents() {
@@ -72,7 +108,7 @@ void TForm1::WireEvents() {
     WireKeypad();
 }
 
-void TForm1::OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*)) {
+void TForm1::OnClicked(QAbstractButton* button, THandler handler) {
     connect(button, &QAbstractButton::clicked, this,
             [this, button, handler] { platform::ToolkitCall([&] { (this->*handler)(button); }); });
 }
@@ -85,8 +121,8 @@ QString TForm1::StatusText() const {
     return StatusPanel->text();
 }
 
-void TForm1::SetStatus(const QString& text) {
-    StatusPanel->setText(text);
+void TForm1::SetStatus(TStatusText text) {
+    StatusPanel->setText(StatusCaption(text));
 }
 
 void TForm1::BtnCOMClick(QObject*) {
@@ -104,16 +140,16 @@ void TForm1::UpDown1Click(QObject*) {
 
 void TForm1::VantrelOpen(QObject*, uint8_t) {
     BtnCOM->setText(QStringLiteral("COM") + QString::number(Vantrel->Comport()));
-    SetStatus(QStringLiteral("COMPort open"));
+    SetStatus(TStatusText::PortOpen);
 }
 
 void TForm1::VantrelClose(QObject*) {
     BtnCOM->setText(QStringLiteral("COM?"));
-    SetStatus(QStringLiteral("COMPort closed"));
+    SetStatus(TStatusText::PortClosed);
 }
 
 void TForm1::VantrelTimeOut(QObject*) {
-    SetStatus(QStringLiteral("ERROR: TimeOut"));
+    SetStatus(TStatusText::TimeOutError);
     const TApplication* app = TApplication::Instance();
     QMessageBox box(QMessageBox::NoIcon, app ? app->Title() : QCoreApplication::applicationName(),
                     QStringLiteral("TIMEOUT"), QMessageBox::Ok, this);

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "BusyRetry.h"
 #include "KeypadButtons.h"
+#include "StatusTexts.h"
 #include "Vantrel.h"
 #include "ui_UnitMain.h"
 
 #include <QWidget>
+
+#include <chrono>
 
 class QLabel;
 class QTimer;
@@ -21,6 +25,8 @@ public:
     // The only panel of the status bar: every handler reports by replacing its text.
     QLabel* StatusPanel = nullptr;
     QTimer* Timer1 = nullptr;
+    // A keypad release that the busy link refused, owed until the link takes it.
+    TBusyRetry* KeypadRelease = nullptr;
     TVantrel* Vantrel = nullptr;
 
     QString StatusText() const;
@@ -59,24 +65,32 @@ public:
 
     // Two upper-case hexadecimal digits, zero-filled.
     static QString Hex2(int value);
+    // The window's face at the given height in pixels.
+    static QFont WindowFont(int pixelSize);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using THandler = void (TForm1::*)(QObject*);
+    using TKeyPressHandler = void (TForm1::*)(QObject*, QChar&);
+
+    void SetUpInfoPageFonts();
     void CreateNonVisualMembers();
     void WireEvents();
     void WirePortPage();
     void WireSlaveAddress();
     void WireKeypad();
     // A click of the button runs the handler with the button as sender.
-    void OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*));
-    void SetStatus(const QString& text);
+    void OnClicked(QAbstractButton* button, THandler handler);
+    void SetStatus(TStatusText text);
 
-    bool FilterEditWrite(QEvent* event);
+    bool FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress, THandler onExit);
+    bool FocusMovedWithinWindow(const QWidget* from) const;
     void FilterHexKey(QChar& Key);
     uint8_t WritePort(uint8_t value);
+    uint8_t WritePortByte(uint8_t value, uint8_t intType);
     void DoChangeSlvAdr();
     void RefreshPortDisplay(bool withEntry);
     void ReportWrite(uint8_t status);
@@ -84,4 +98,7 @@ private:
     void ReportAddressCommand(uint8_t status);
     void SendRPUPattern(uint8_t pattern);
     void ReleasePendingSwitches();
+
+    // When the armed Timer1 is due to release the switches.
+    std::chrono::steady_clock::time_point releaseDue_;
 };

@@ -5,9 +5,9 @@
 #include "ErrorReport.h"
 
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
+
+#include <thread>
 
 #define QUILLON_DEFINE_KEYPAD_HANDLER(name, switches)                                              \
     void TForm1::name##Click(QObject*) {                                                           \
@@ -32,12 +32,19 @@ void TForm1::SendRPUPattern(uint8_t pattern) {
     PlPort->setCaption(QStringLiteral("0x") + hex);
     PlRPUPort->setCaption(QStringLiteral("0x") + hex);
     EditWrite->setText(hex);
-    uint8_t value = static_cast<uint8_t>(LEDP0->StatusInt() & 0xFF);
     // The camera unit's keypad always reads its switches on interrupt line 1.
-    ReportWrite(Vantrel->WriteI2CRegs(std::span(&value, 1), VANTREL_INT_LINE1));
+    const uint8_t status =
+        WritePortByte(static_cast<uint8_t>(LEDP0->StatusInt() & 0xFF), VANTREL_INT_LINE1);
+    if (pattern == keypad::kReleased && status == VANTREL_STATUS_BUSY) {
+        // Dropped, the release would leave the camera unit's switches pressed for good.
+        KeypadRelease->Owe(std::chrono::milliseconds(Vantrel->TimeOut()));
+    } else {
+        ReportWrite(status);
+    }
     // A press while a release is pending leaves that release where it is.
     if (pattern != keypad::kReleased && !Timer1->isActive()) {
         Timer1->start();
+        releaseDue_ = std::chrono::steady_clock::now() + Timer1->intervalAsDuration();
     }
 }
 
@@ -51,22 +58,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-// A window that goes away within the 250 ms would leave the camera unit reading its
-// switches as held: release them now. The link may still be busy with the press itself,
-// so wait for it, at most one adapter time-out.
+// A window that goes away mid-press still holds the switches their full time, then
+// releases them, before the link ends with the window: the camera unit may not see a
+// shorter press at all. The wait runs no handler, so nothing can start anew meanwhile; it
+// lasts at most the rest of the press and the bounded wait for a busy link.
 void TForm1::ReleasePendingSwitches() {
-    if (!Timer1 || !Timer1->isActive()) {
-        return;
+    if (Timer1 && Timer1->isActive()) {
+        std::this_thread::sleep_until(releaseDue_);
+        Timer1Timer(Timer1);
     }
-    Timer1->stop();
-    const uint8_t release = keypad::kReleased;
-    QElapsedTimer waited;
-    waited.start();
-    uint8_t status = Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
-    while (status == VANTREL_STATUS_BUSY && waited.elapsed() < Vantrel->TimeOut()) {
-        QEventLoop pause;
-        QTimer::singleShot(5, &pause, &QEventLoop::quit);
-        pause.exec(QEventLoop::ExcludeUserInputEvents);
-        status = Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
+    if (KeypadRelease) {
+        KeypadRelease->Settle();
     }
 }

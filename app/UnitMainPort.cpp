@@ -4,6 +4,7 @@
 #include "ErrorReport.h"
 #include "UnitMain.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 void TForm1::WirePortPage() {
@@ -22,33 +23,48 @@ void TForm1::WirePortPage() {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     bool swallowed = false;
     if (watched == EditWrite) {
-        platform::ToolkitCall([&] { swallowed = FilterEditWrite(event); });
+        platform::ToolkitCall([&] {
+            swallowed =
+                FilterEntry(EditWrite, event, &TForm1::EditWriteKeyPress, &TForm1::EditWriteExit);
+        });
     }
     return swallowed || QWidget::eventFilter(watched, event);
 }
 
-// The entry's key filter and exit normalisation; true when the key is to be dropped.
-bool TForm1::FilterEditWrite(QEvent* event) {
+// An entry's key handler and exit handler, as the classic edit control raises them; true
+// when the key is to be dropped.
+bool TForm1::FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress,
+                         THandler onExit) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
-        // Only keys that type a character pass the key filter, as in the classic edit
-        // control; cursor keys, Delete and the like are not characters.
-        if (text.size() == 1 && key->key() != Qt::Key_Delete) {
+        // Only keys that type a character reach the key handler. Cursor keys, Delete and
+        // the like are not characters, and Tab and Shift+Tab move the focus as on any form.
+        const bool focusKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (text.size() == 1 && key->key() != Qt::Key_Delete && !focusKey) {
             QChar ch = text.front();
-            EditWriteKeyPress(EditWrite, ch);
+            (this->*onKeyPress)(entry, ch);
             if (ch.isNull()) {
                 return true;
             }
             if (ch != text.front()) {
-                EditWrite->insert(QString(ch));
+                entry->insert(QString(ch));
                 return true;
             }
         }
-    } else if (event->type() == QEvent::FocusOut) {
-        EditWriteExit(EditWrite);
+    } else if (event->type() == QEvent::FocusOut && FocusMovedWithinWindow(entry)) {
+        (this->*onExit)(entry);
     }
     return false;
+}
+
+// Leaving an entry means going to another control of this window. Another program or
+// window becoming active, or the entry's own context menu opening, takes the focus too,
+// but the operator has not left the entry: the focus comes back to it.
+bool TForm1::FocusMovedWithinWindow(const QWidget* from) const {
+    // By the time the old control hears of it, the application names the new one.
+    const QWidget* to = QApplication::focusWidget();
+    return to && to != from && to->window() == from->window();
 }
 
 void TForm1::FilterHexKey(QChar& Key) {
@@ -91,13 +107,13 @@ void TForm1::RefreshPortDisplay(bool withEntry) {
 void TForm1::ReportWrite(uint8_t status) {
     switch (status) {
     case VANTREL_STATUS_SENT:
-        SetStatus(QStringLiteral("Write_CMD"));
+        SetStatus(TStatusText::WriteSent);
         break;
     case VANTREL_STATUS_PORT_CLOSED:
-        SetStatus(QStringLiteral("ERROR: COMPORT CLOSED"));
+        SetStatus(TStatusText::WritePortClosed);
         break;
     case VANTREL_STATUS_BUSY:
-        SetStatus(QStringLiteral("I2C BUSY"));
+        SetStatus(TStatusText::WriteBusy);
         break;
     default:
         break;
@@ -113,7 +129,17 @@ uint8_t TForm1::WritePort(uint8_t value) {
     } else if (RBInt2->isChecked()) {
         intType = VANTREL_INT_LINE2;
     }
-    return Vantrel->WriteI2CRegs(std::span(&value, 1), intType);
+    return WritePortByte(value, intType);
+}
+
+// Every port write of the window goes here. One that the link takes, or that finds the port
+// closed, settles a keypad release still owed: the port holds what was written last.
+uint8_t TForm1::WritePortByte(uint8_t value, uint8_t intType) {
+    const uint8_t status = Vantrel->WriteI2CRegs(std::span(&value, 1), intType);
+    if (status != VANTREL_STATUS_BUSY) {
+        KeypadRelease->Forget();
+    }
+    return status;
 }
 
 void TForm1::LEDPortClick(QObject* Sender) {
@@ -145,13 +171,13 @@ void TForm1::LEDAutoSendClick(QObject* Sender) {
 void TForm1::VantrelWriteI2CRegs(QObject*, uint8_t IntType) {
     switch (IntType) {
     case VANTREL_INT_NONE:
-        SetStatus(QStringLiteral("Data write without Interrupt"));
+        SetStatus(TStatusText::WrittenNoInterrupt);
         break;
     case VANTREL_INT_LINE1:
-        SetStatus(QStringLiteral("Data write with Interrupt 1"));
+        SetStatus(TStatusText::WrittenInterrupt1);
         break;
     case VANTREL_INT_LINE2:
-        SetStatus(QStringLiteral("Data write with Interrupt 2"));
+        SetStatus(TStatusText::WrittenInterrupt2);
         break;
     default:
         break;
@@ -161,5 +187,5 @@ void TForm1::VantrelWriteI2CRegs(QObject*, uint8_t IntType) {
 void TForm1::VantrelI2CDataAvail(QObject*, TI2CData I2CData) {
     LEDP0->setStatusInt(I2CData[0]);
     RefreshPortDisplay(true);
-    SetStatus(QStringLiteral("Data received"));
+    SetStatus(TStatusText::DataReceived);
 }

@@ -30,13 +30,13 @@ void TForm1::ShowSlaveAddress() {
 void TForm1::ReportAddressCommand(uint8_t status) {
     switch (status) {
     case VANTREL_STATUS_SENT:
-        SetStatus(QStringLiteral("CMD sent"));
+        SetStatus(TStatusText::AddressSent);
         break;
     case VANTREL_STATUS_PORT_CLOSED:
-        SetStatus(QStringLiteral("ERROR: ComPort is closed"));
+        SetStatus(TStatusText::AddressPortClosed);
         break;
     case VANTREL_STATUS_BUSY:
-        SetStatus(QStringLiteral("Device Busy"));
+        SetStatus(TStatusText::AddressBusy);
         break;
     default:
         break;
@@ -86,16 +86,16 @@ void TForm1::VantrelSlvAdrRead(QObject*, uint8_t pSlvAdr) {
     const QSignalBlocker blockA(RB74);
     const QSignalBlocker blockB(RB74A);
     choice->setChecked(true);
-    SetStatus(QStringLiteral("Slave Adress received"));
+    SetStatus(TStatusText::AddressRead);
 }
 
 void TForm1::VantrelSlvAdrOP(QObject*, uint8_t OP) {
     switch (OP) {
     case TVantrel::saChanged:
-        SetStatus(QStringLiteral("Slave Adress changed"));
+        SetStatus(TStatusText::AddressChanged);
         break;
     case TVantrel::saSaved:
-        SetStatus(QStringLiteral("Slave Adress saved"));
+        SetStatus(TStatusText::AddressSaved);
         break;
     default:
         break;

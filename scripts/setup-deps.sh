@@ -3,11 +3,13 @@
 # missing, so repeated runs cost nothing.
 set -euo pipefail
 
+# fonts-liberation brings Liberation Sans Narrow, the panel's stand-in for MS Sans Serif: the
+# window's texts fit their controls in it at the layout's sizes.
 packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev
     libbenchmark-dev clang libclang-rt-dev
-    xvfb xauth fonts-dejavu-core fonts-liberation2 binutils
+    xvfb xauth fonts-dejavu-core fonts-liberation fonts-liberation2 binutils
     gcc-avr avr-libc binutils-avr
     # The board simulator; Debian's simavr.pc needs libelf's pkg-config entry as well.
     simavr libsimavr-dev libelf-dev

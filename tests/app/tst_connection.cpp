@@ -1,9 +1,11 @@
+#include "CaptionFit.h"
 #include "ModalCloser.h"
 #include "TestMain.h"
 #include "UnitMain.h"
 #include "Vantrel.h"
 #include "VantrelRecorder.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QToolButton>
 
@@ -30,6 +32,7 @@ private slots:
     void closeShowsQuestionMark();
     void timeOutShowsModalBoxAndKeepsCaption();
     void destroyingTheWindowEndsTheLibraryInstance();
+    void everyTextFitsItsControl();
 };
 
 void TestConnection::startState() {
@@ -145,6 +148,58 @@ void TestConnection::destroyingTheWindowEndsTheLibraryInstance() {
     recorder::Calls().clear();
     form.reset();
     QCOMPARE(QString::fromStdString(recorder::Trace()), "VantrelDestroy()");
+}
+
+// Measured with the window's real fonts, so a fallback face that runs wider than the one the
+// layout was drawn for shows up here. QUILLON_SCREENSHOTS names a folder to keep a picture
+// of each page in, for a look at the result.
+void TestConnection::everyTextFitsItsControl() {
+    // The texts that change at run time, each display with every value it can take.
+    QHash<QWidget*, QStringList> shown;
+    for (TStatusText status : kAllStatusTexts) {
+        shown[form->StatusPanel] << StatusCaption(status);
+    }
+    for (int port = 1; port <= 9; ++port) {
+        recorder::State().comPort = static_cast<uint16_t>(port);
+        recorder::Notify(VANTREL_NOTIFY_OPENED);
+        shown[form->BtnCOM] << form->BtnCOM->text();
+        shown[form->InComNr] << form->InComNr->text();
+        QTest::mouseClick(form->UpDown1->UpButton(), Qt::LeftButton);
+    }
+    for (int value = 0; value <= 0xFF; ++value) {
+        for (QWidget* panel : {form->PlPort, form->PlRPUPort, form->PlSlvAdr}) {
+            shown[panel] << "0x" + TForm1::Hex2(value);
+        }
+        shown[form->EditWrite] << TForm1::Hex2(value);
+    }
+    QCOMPARE(shown[form->StatusPanel].size(), 16); // the status line's whole vocabulary
+
+    const QString pictures = qEnvironmentVariable("QUILLON_SCREENSHOTS");
+    QStringList misfits;
+    for (int page = 0; page < form->PageControl1->count(); ++page) {
+        form->PageControl1->setCurrentIndex(page);
+        int measured = 0;
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            if (w->isVisible()) {
+                misfits << CaptionMisfits(w, QStringList{CaptionOf(w)} + shown.value(w));
+                measured += CaptionOf(w).isEmpty() ? 0 : 1;
+                // One face throughout, also where a style sheet sets size or weight.
+                const QString face = QFontInfo(w->font()).family();
+                if (face != QFontInfo(form->font()).family()) {
+                    misfits << w->objectName() + " in " + face;
+                }
+            }
+        }
+        QVERIFY2(measured >= 10, qPrintable(QString::number(measured)));
+        if (!pictures.isEmpty()) {
+            form->StatusPanel->setText(StatusCaption(TStatusText::WritePortClosed));
+            const QString file =
+                QDir(pictures).filePath(QStringLiteral("page%1.png").arg(page + 1));
+            QVERIFY(form->grab().save(file));
+        }
+    }
+    misfits.removeDuplicates();
+    QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join('\n')));
 }
 
 QUILLON_TEST_MAIN(TestConnection)

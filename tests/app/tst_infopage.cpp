@@ -34,6 +34,7 @@ private slots:
 
     void textsFromTopToBottom();
     void linkLabelsSizeThemselves();
+    void textsAre16PixelsHighOnAnyScreen();
     void clickOpensTheLink_data();
     void clickOpensTheLink();
 };
@@ -75,6 +76,17 @@ void TestInfoPage::linkLabelsSizeThemselves() {
         QCOMPARE(link->Style(), TLinkLabel::lsCustom);
         QCOMPARE(link->Color(), platform::clActiveBorder);
         QCOMPARE(link->FontColor(), platform::clBlue);
+    }
+}
+
+void TestInfoPage::textsAre16PixelsHighOnAnyScreen() {
+    const auto items = form->Panel4->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(items.size(), 7);
+    for (QWidget* w : items) {
+        // A size in points would be 16 pixels only at 96 dots per inch.
+        QCOMPARE(w->font().pixelSize(), 16);
+        QCOMPARE(QFontInfo(w->font()).pixelSize(), 16);
+        QCOMPARE(QFontInfo(w->font()).family(), QFontInfo(form->font()).family());
     }
 }
 

@@ -1,7 +1,9 @@
+#include "ModalCloser.h"
 #include "PanelTest.h"
 #include "TestMain.h"
 #include "VantrelRecorder.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 
 using panel::Click;
@@ -39,9 +41,24 @@ private slots:
     void secondPressDoesNotMoveTheRelease();
     void releaseDoesNotRestoreThePreviousImage();
     void closedPortIsReportedAtPressAndRelease();
+    void refusedReleaseIsOwedUntilTheLinkIsFree_data();
+    void refusedReleaseIsOwedUntilTheLinkIsFree();
     void closingMidPressReleasesTheSwitches_data();
     void closingMidPressReleasesTheSwitches();
 };
+
+namespace {
+// Short, so that a release owed to the end does not hold the suite up.
+constexpr int kTimeOut = 200;
+
+// What happens after the tick's release was refused: a notification code, or one of these.
+constexpr int kSendOnPortPage = -1;
+constexpr int kWaitForTheBound = -2;
+
+milliseconds Between(const recorder::Call& a, const recorder::Call& b) {
+    return duration_cast<milliseconds>(b.at - a.at);
+}
+} // namespace
 
 void TestKeypad::everyButtonPressesItsSwitches_data() {
     QTest::addColumn<QString>("button");
@@ -228,28 +245,143 @@ void TestKeypad::closedPortIsReportedAtPressAndRelease() {
     ExpectDisplays(0xFF);
 }
 
-void TestKeypad::closingMidPressReleasesTheSwitches_data() {
-    QTest::addColumn<QList<int>>("statusesAfterPress");
-    QTest::newRow("link free") << QList<int>{VANTREL_STATUS_SENT};
-    QTest::newRow("link still busy with the press") << QList<int>{
-        VANTREL_STATUS_BUSY, VANTREL_STATUS_BUSY, VANTREL_STATUS_BUSY, VANTREL_STATUS_SENT};
+void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree_data() {
+    QTest::addColumn<QList<int>>("retries"); // the statuses the tries after the tick get
+    QTest::addColumn<QList<int>>("events");
+    QTest::addColumn<int>("writes"); // with the press and the tick's refused release
+    QTest::addColumn<QString>("finalStatus");
+    const int sent = VANTREL_STATUS_SENT;
+    const int busy = VANTREL_STATUS_BUSY;
+    QTest::newRow("the busy command's reply frees the link")
+        << QList<int>{sent} << QList<int>{VANTREL_NOTIFY_WRITTEN_INT1} << 3
+        << "Data write with Interrupt 1";
+    QTest::newRow("the busy command's time-out frees the link")
+        << QList<int>{sent} << QList<int>{VANTREL_NOTIFY_TIMEOUT} << 3 << "ERROR: TimeOut";
+    QTest::newRow("other news while still busy keeps it owed")
+        << QList<int>{busy, sent}
+        << QList<int>{VANTREL_NOTIFY_MASTER_DATA, VANTREL_NOTIFY_ADDRESS_READ} << 4
+        << "Slave Adress received";
+    QTest::newRow("a closed port ends it, not tried again")
+        << QList<int>{VANTREL_STATUS_PORT_CLOSED}
+        << QList<int>{VANTREL_NOTIFY_CLOSED, VANTREL_NOTIFY_WRITTEN_INT1} << 3
+        << "Data write with Interrupt 1";
+    QTest::newRow("busy to the end: one last try, then reported")
+        << QList<int>{busy} << QList<int>{kWaitForTheBound} << 3 << "I2C BUSY";
+    QTest::newRow("a later write takes the port over")
+        << QList<int>{} << QList<int>{kSendOnPortPage, VANTREL_NOTIFY_WRITTEN_INT1} << 3
+        << "Data write with Interrupt 1";
 }
 
-void TestKeypad::closingMidPressReleasesTheSwitches() {
-    QFETCH(QList<int>, statusesAfterPress);
+// The tick's release meets a link still busy with an earlier command: the release is owed
+// and goes out as soon as the link is free, tried again on every notification, and
+// reported as busy only if the adapter's time-out runs out first.
+void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree() {
+    QFETCH(QList<int>, retries);
+    QFETCH(QList<int>, events);
+    QFETCH(int, writes);
+    QFETCH(QString, finalStatus);
+    form->Vantrel->setTimeOut(kTimeOut);
     Click(form->BtnSW7);
-    for (int s : statusesAfterPress) {
+    recorder::State().nextStatuses.push_back(VANTREL_STATUS_BUSY);
+    for (int status : retries) {
+        recorder::State().nextStatuses.push_back(static_cast<uint8_t>(status));
+    }
+    form->StatusPanel->setText("between");
+    QTRY_COMPARE_WITH_TIMEOUT(Writes().size(), std::size_t(2), 2000);
+    const recorder::Call tick = Writes().back();
+    QCOMPARE(form->StatusText(), QString("between")); // not reported while owed
+    ExpectDisplays(0xFF);
+    QVERIFY(form->KeypadRelease->IsOwed());
+
+    ModalCloser closer;
+    std::size_t writesAtBox = 0;
+    closer.onBox = [&] { writesAtBox = Writes().size(); };
+    for (int event : events) {
+        if (event == kSendOnPortPage) {
+            Click(form->BtnWData);
+        } else if (event == kWaitForTheBound) {
+            QTRY_VERIFY_WITH_TIMEOUT(!form->KeypadRelease->IsOwed(), 5 * kTimeOut);
+            QVERIFY(Between(tick, Writes().back()) >= milliseconds(kTimeOut));
+        } else {
+            recorder::Notify(static_cast<uintptr_t>(event));
+        }
+    }
+    if (closer.count() > 0) {
+        QCOMPARE(writesAtBox, std::size_t(writes)); // the box did not hold the release up
+    }
+    const auto all = Writes();
+    QCOMPARE(int(all.size()), writes);
+    for (std::size_t i = 1; i < all.size(); ++i) {
+        QCOMPARE(all[i].data, std::vector<uint8_t>{0xFF});
+        // Also the port page's "Send", with the entry showing FF and "Int1" selected.
+        QCOMPARE(all[i].args[1], int64_t{VANTREL_INT_LINE1});
+    }
+    QVERIFY(!form->KeypadRelease->IsOwed());
+    QCOMPARE(form->StatusText(), finalStatus);
+}
+
+void TestKeypad::closingMidPressReleasesTheSwitches_data() {
+    QTest::addColumn<bool>("byCloseEvent");
+    QTest::addColumn<int>("closeAfter");      // ms after the press
+    QTest::addColumn<QList<int>>("statuses"); // of the writes after the press
+    QTest::addColumn<int>("releases");        // -1: as many as the bound allows
+    const int sent = VANTREL_STATUS_SENT;
+    const int busy = VANTREL_STATUS_BUSY;
+    for (bool byCloseEvent : {false, true}) {
+        const char* how = byCloseEvent ? "closeEvent" : "destructor";
+        QTest::addRow("%s: link free", how) << byCloseEvent << 10 << QList<int>{sent} << 1;
+        QTest::addRow("%s: link busy a while", how)
+            << byCloseEvent << 10 << QList<int>{busy, busy, busy, sent} << 4;
+        QTest::addRow("%s: busy to the end", how) << byCloseEvent << 10 << QList<int>{busy} << -1;
+        QTest::addRow("%s: release owed at the tick", how)
+            << byCloseEvent << 300 << QList<int>{busy, sent} << 2;
+    }
+}
+
+// Closing the window within the 250 ms keeps the switches pressed their full time, then
+// releases them, waiting a bounded time for a busy link, before the link ends.
+void TestKeypad::closingMidPressReleasesTheSwitches() {
+    QFETCH(bool, byCloseEvent);
+    QFETCH(int, closeAfter);
+    QFETCH(QList<int>, statuses);
+    QFETCH(int, releases);
+    form->Vantrel->setTimeOut(kTimeOut);
+    Click(form->BtnSW7);
+    const recorder::Call press = Writes().back();
+    for (int s : statuses) {
         recorder::State().nextStatuses.push_back(static_cast<uint8_t>(s));
     }
-    recorder::Calls().clear();
+    if (releases < 0) {
+        recorder::State().status = VANTREL_STATUS_BUSY;
+    }
+    QTest::qWait(closeAfter);
+    QElapsedTimer closing;
+    closing.start();
+    if (byCloseEvent) {
+        QVERIFY(form->close());
+        QCOMPARE(form->StatusText(), QString(releases < 0 ? "I2C BUSY" : "Write_CMD"));
+    }
+    const int countAtClose = int(Writes().size());
     form.reset();
     const auto writes = Writes();
-    QCOMPARE(int(writes.size()), int(statusesAfterPress.size()));
-    for (const auto& w : writes) {
-        QCOMPARE(w.data, std::vector<uint8_t>{0xFF});
-        QCOMPARE(w.args[1], int64_t{VANTREL_INT_LINE1});
+    if (byCloseEvent) {
+        QCOMPARE(int(writes.size()), countAtClose); // nothing left for the destructor
     }
-    // The release goes out before the library instance ends.
+    // No hang: the rest of the press and one adapter time-out, with room for a busy machine.
+    QVERIFY2(closing.elapsed() < 250 + kTimeOut + 1000,
+             qPrintable(QString::number(closing.elapsed())));
+    QVERIFY(writes.size() >= 2);
+    if (releases >= 0) {
+        QCOMPARE(int(writes.size()) - 1, releases);
+    } else {
+        QVERIFY(Between(writes[1], writes.back()) >= milliseconds(kTimeOut));
+    }
+    QVERIFY2(Between(press, writes[1]) >= milliseconds(250),
+             qPrintable(QString::number(Between(press, writes[1]).count())));
+    for (std::size_t i = 1; i < writes.size(); ++i) {
+        QCOMPARE(writes[i].data, std::vector<uint8_t>{0xFF});
+        QCOMPARE(writes[i].args[1], int64_t{VANTREL_INT_LINE1});
+    }
     QCOMPARE(recorder::Calls().back().name, std::string("VantrelDestroy"));
 }
 

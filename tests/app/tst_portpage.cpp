@@ -42,6 +42,8 @@ private slots:
     void keyFilter();
     void leavingTheEntryNormalises_data();
     void leavingTheEntryNormalises();
+    void focusLeavingTheEntry_data();
+    void focusLeavingTheEntry();
     void sendWritesTheEntry_data();
     void sendWritesTheEntry();
     void sendWithPastedGarbageChangesNothing();
@@ -179,6 +181,67 @@ void TestPortPage::leavingTheEntryNormalises() {
     FocusEntryThenLeave();
     QCOMPARE(form->EditWrite->text(), after);
     QCOMPARE(form->LEDP0->StatusInt(), 0xFF); // leaving neither changes nor writes
+    QVERIFY(Writes().empty());
+}
+
+enum class FocusGoes { ByTab, ByShiftTab, ByBacktab, ByClick, ToOtherWindow, ToContextMenu };
+Q_DECLARE_METATYPE(FocusGoes)
+
+void TestPortPage::focusLeavingTheEntry_data() {
+    QTest::addColumn<FocusGoes>("how");
+    QTest::addColumn<bool>("leftTheEntry");
+    QTest::newRow("Tab moves on") << FocusGoes::ByTab << true;
+    QTest::newRow("Shift+Tab moves back") << FocusGoes::ByShiftTab << true;
+    QTest::newRow("Backtab moves back") << FocusGoes::ByBacktab << true;
+    QTest::newRow("click on another control") << FocusGoes::ByClick << true;
+    QTest::newRow("another window becomes active") << FocusGoes::ToOtherWindow << false;
+    QTest::newRow("the entry's context menu") << FocusGoes::ToContextMenu << false;
+}
+
+// The entry is left, and normalised, only when the focus goes to another control of the
+// window; when the focus goes elsewhere it comes back to the entry as it was.
+void TestPortPage::focusLeavingTheEntry() {
+    QFETCH(FocusGoes, how);
+    QFETCH(bool, leftTheEntry);
+    form->EditWrite->setText("7");
+    form->EditWrite->setFocus();
+    QTRY_VERIFY(form->EditWrite->hasFocus());
+    QWidget other;
+    switch (how) {
+    case FocusGoes::ByTab:
+        QTest::keyClick(form->EditWrite, Qt::Key_Tab);
+        break;
+    case FocusGoes::ByShiftTab:
+        QTest::keyClick(form->EditWrite, Qt::Key_Tab, Qt::ShiftModifier);
+        break;
+    case FocusGoes::ByBacktab:
+        QTest::keyClick(form->EditWrite, Qt::Key_Backtab, Qt::ShiftModifier);
+        break;
+    case FocusGoes::ByClick:
+        Click(form->BtnCOM);
+        break;
+    case FocusGoes::ToOtherWindow:
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(form->EditWrite->text(), QString("7"));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        break;
+    case FocusGoes::ToContextMenu: {
+        const QPoint at(2, 2);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at,
+                                  form->EditWrite->mapToGlobal(at));
+        QApplication::sendEvent(form->EditWrite, &menuKey);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(form->EditWrite->text(), QString("7"));
+        QApplication::activePopupWidget()->close();
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        break;
+    }
+    }
+    QTRY_COMPARE(form->EditWrite->hasFocus(), !leftTheEntry);
+    QCOMPARE(form->EditWrite->text(), QString(leftTheEntry ? "07" : "7"));
     QVERIFY(Writes().empty());
 }
 

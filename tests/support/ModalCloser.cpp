@@ -16,6 +16,9 @@ void ModalCloser::Poll() {
     if (!box || !box->isVisible()) {
         return;
     }
+    if (onBox) {
+        onBox();
+    }
     titles << box->windowTitle();
     texts << box->text();
     QAbstractButton* button = box->defaultButton();
