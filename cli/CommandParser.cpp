@@ -4,6 +4,7 @@
 #include "SlaveAddress.h"
 #include "ValueText.h"
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 
@@ -242,25 +243,33 @@ void SplitOption(const QString& word, QString& name, std::optional<QString>& val
 bool CommandParser::Parse(const QStringList& words, Command& command, QString& error) {
     command = Command{};
     command.text = words.join(QLatin1Char(' '));
-    if (words.isEmpty()) {
+    // The command is the first word that is not an option; options may stand before it.
+    const auto isOption = [](const QString& word) {
+        return word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
+    };
+    const auto first = std::find_if_not(words.begin(), words.end(), isOption);
+    if (first == words.end()) {
         error = QStringLiteral("no command given (version, write, address, press, watch, run)");
         return false;
     }
+    const qsizetype nameAt = first - words.begin();
     int nameWords = 0;
-    const CommandSpec* spec = Find(words, nameWords);
+    const CommandSpec* spec = Find(words.mid(nameAt), nameWords);
     if (!spec) {
         error =
             QStringLiteral("unknown command \"%1\" (version, write, address, press, watch, run)")
-                .arg(words.front());
+                .arg(*first);
         return false;
     }
     const QString name = Q(spec->name);
     command.kind = spec->kind;
     command.holdMs = kDefaultHoldMs;
+    QStringList rest = words;
+    rest.remove(nameAt, nameWords);
     QStringList args;
-    for (qsizetype i = nameWords; i < words.size(); ++i) {
-        const QString& word = words.at(i);
-        if (!word.startsWith(QLatin1Char('-')) || word == QLatin1String("-")) {
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const QString& word = rest.at(i);
+        if (!isOption(word)) {
             args << word;
             continue;
         }
@@ -274,12 +283,12 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
         }
         const bool takesValue = !option->valueName.empty();
         if (takesValue && !value) {
-            if (i + 1 >= words.size()) {
+            if (i + 1 >= rest.size()) {
                 error = QStringLiteral("%1: %2 needs a value (%3)")
                             .arg(name, optionName, Q(option->valueName));
                 return false;
             }
-            value = words.at(++i);
+            value = rest.at(++i);
         }
         if (!takesValue && value) {
             error = QStringLiteral("%1: %2 takes no value").arg(name, optionName);

@@ -11,7 +11,10 @@ SimProcess::~SimProcess() {
 }
 
 QString SimProcess::Binary() {
-    const QString name = QStringLiteral("quillon-adapter-sim");
+    return FindProgram(QStringLiteral("quillon-adapter-sim"));
+}
+
+QString SimProcess::FindProgram(const QString& name) {
     // CTest names the build's bin directory; run by hand, the test sits next to the binary.
     for (const QString& dir :
          {qEnvironmentVariable("QUILLON_BIN_DIR"), QCoreApplication::applicationDirPath()}) {

@@ -40,6 +40,8 @@ public:
     void Stop();
 
     static QString Binary();
+    // A program of this build by name: in QUILLON_BIN_DIR, next to the test, or on PATH.
+    static QString FindProgram(const QString& name);
 
 private:
     void Collect();
