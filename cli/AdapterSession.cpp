@@ -1,7 +1,6 @@
 #include "AdapterSession.h"
 
 #include "DeviceCheck.h"
-#include "StderrCatcher.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -17,9 +16,6 @@ constexpr int kReplyGuardMarginMs = 2000;
 // Opening may take more than one time-out (the adapter's opening check can be repeated).
 constexpr int kOpenGuardTimeOuts = 4;
 constexpr int kCloseGuardMs = 2000;
-
-// The adapter library's own line for a device it cannot open.
-constexpr char kLibraryOpenFailure[] = "Vantrel32: cannot open ";
 
 // The COM number through which a device path given with -d reaches the library: the
 // highest of the panel's numbers whose VANTREL_COM<n> is not set, so no mapping the user
@@ -115,20 +111,23 @@ void AdapterSession::OnReply(uint8_t value) {
     Wake();
 }
 
-AdapterSession::Outcome AdapterSession::Open(QString& detail) {
-    if (target_.kind == Target::Kind::Device) {
-        detail = DeviceCheck::Problem(target_.device);
-        if (!detail.isEmpty()) {
-            detail = QStringLiteral("cannot open %1: %2").arg(target_.device, detail);
-            return Outcome::CannotOpen;
-        }
+QString AdapterSession::DeviceProblem(const Target& target) {
+    if (target.kind != Target::Kind::Device) {
+        return {};
     }
-    StderrCatcher catcher(kLibraryOpenFailure);
+    const QString problem = DeviceCheck::Problem(target.device);
+    return problem.isEmpty() ? problem
+                             : QStringLiteral("cannot open %1: %2").arg(target.device, problem);
+}
+
+AdapterSession::Outcome AdapterSession::Open(QString& detail) {
     opening_ = true;
+    QElapsedTimer opening;
+    opening.start();
     vantrel_->Connect(true);
     const QDeadlineTimer guard(kOpenGuardTimeOuts * timeOutMs_ + kReplyGuardMarginMs);
     const WaitEnd end = Await([this] { return versionSeen_ || openFailed_; }, guard, OnStop::End);
-    catcher.Stop();
+    const qint64 failedAfterMs = opening.elapsed();
     opening_ = false;
     if (end == WaitEnd::Ready && versionSeen_) {
         open_ = true;
@@ -144,34 +143,21 @@ AdapterSession::Outcome AdapterSession::Open(QString& detail) {
     if (end == WaitEnd::Stopped) {
         return Outcome::Stopped;
     }
-    const QStringList caught = catcher.Caught();
-    if (!caught.isEmpty()) {
-        detail = OpenFailureText(caught.front());
+    // The library reports a device it cannot open and an adapter that does not answer with
+    // the same notification. Silence takes a whole time-out from the opening check, so a
+    // report that comes sooner means the device itself would not open; the library has
+    // then printed the system's reason on standard error.
+    if (openFailed_ && failedAfterMs < timeOutMs_) {
+        detail = target_.kind == Target::Kind::Device
+                     ? QStringLiteral("cannot open %1 (in use by another program? the adapter "
+                                      "library's line above gives the system's reason)")
+                           .arg(target_.device)
+                     : QStringLiteral("cannot open %1 (the adapter library's line above gives "
+                                      "the device and the reason)")
+                           .arg(target_.Describe());
         return Outcome::CannotOpen;
     }
     return Outcome::NoAnswer;
-}
-
-// The library's line is "Vantrel32: cannot open <path>: <reason>". Our own look at the path
-// words the common cases as the -d check does; a device we may use that still cannot be
-// opened is held by another program (the serial port's lock, or its exclusive mode), which
-// the library can only report as a permission error.
-QString AdapterSession::OpenFailureText(const QString& libraryLine) {
-    const QString rest = libraryLine.mid(qsizetype(sizeof kLibraryOpenFailure) - 1);
-    const qsizetype colon = rest.indexOf(QStringLiteral(": "));
-    if (colon < 0) {
-        return QStringLiteral("cannot open ") + rest;
-    }
-    const QString path = rest.left(colon);
-    const QString reason = rest.mid(colon + 2);
-    const QString problem = DeviceCheck::Problem(path);
-    if (!problem.isEmpty()) {
-        return QStringLiteral("cannot open %1: %2").arg(path, problem);
-    }
-    if (reason.contains(QLatin1String("ermission"))) {
-        return QStringLiteral("cannot open %1: in use by another program").arg(path);
-    }
-    return QStringLiteral("cannot open %1: %2").arg(path, reason);
 }
 
 void AdapterSession::Close() {

@@ -52,7 +52,13 @@ public:
     AdapterSession(const Target& target, uint16_t timeOutMs);
     ~AdapterSession() override;
 
-    // On CannotOpen, detail says why ("no such device (is the adapter plugged in?)").
+    // For a device path: what keeps it from being opened, as one line ("cannot open
+    // /dev/ttyUSB0: no such device (is the adapter plugged in?)"), found without opening it;
+    // empty when nothing does. Checked before a session exists, so a missing device starts
+    // no library instance at all.
+    static QString DeviceProblem(const Target& target);
+
+    // On CannotOpen, detail is the line that says why.
     Outcome Open(QString& detail);
     // Closes the port if it is open and waits (briefly) for the library to confirm.
     void Close();
@@ -93,7 +99,6 @@ private:
     enum class WaitEnd { Ready, Deadline, Lost, Stopped };
 
     void Wire();
-    static QString OpenFailureText(const QString& libraryLine);
     Outcome Issued(uint8_t status);
     WaitEnd Await(const std::function<bool()>& ready, const QDeadlineTimer& deadline,
                   OnStop onStop);

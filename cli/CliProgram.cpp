@@ -58,6 +58,11 @@ int CliProgram::Run(const QStringList& args) {
 }
 
 int CliProgram::Execute(const Invocation& invocation, const Command& command) {
+    const QString problem = AdapterSession::DeviceProblem(invocation.target);
+    if (!problem.isEmpty()) {
+        reporter_->Error(kExitPortFailure, problem);
+        return kExitPortFailure;
+    }
     // A reader that went away (`| head`) ends the run like a signal, not by killing the
     // tool in the middle of a press.
     std::signal(SIGPIPE, SIG_IGN);

@@ -95,6 +95,7 @@ class TestCli : public QObject {
         for (const QString& arg : args) {
             expanded << QString(arg)
                             .replace(QLatin1String("%DEV%"), sim->Device())
+                            .replace(QLatin1String("%DIR%"), dir.path())
                             .replace(QLatin1String("%SCRIPT%"), scriptPath);
         }
         return expanded;
@@ -117,6 +118,7 @@ private slots:
     void pressHoldsAsAsked_data();
     void pressHoldsAsAsked();
     void watchPrintsEveryMasterWriteInOrder();
+    void deviceInUseIsNotAnAdapterSilence();
     void signalsEndCleanly_data();
     void signalsEndCleanly();
 };
@@ -141,7 +143,7 @@ void TestCli::commands_data() {
     QTest::addColumn<QByteArray>("input");  // standard input
     QTest::addColumn<QStringList>("simEvents");
     QTest::addColumn<QStringList>("out");
-    QTest::addColumn<QString>("err"); // the one line on standard error, or none
+    QTest::addColumn<QString>("err"); // the lines on standard error, or none
     QTest::addColumn<int>("exitCode");
 
     const QStringList none;
@@ -229,7 +231,10 @@ void TestCli::commands_data() {
         << "quillon-cli: cannot open <*>" << 1;
     QTest::newRow("COM port the library cannot open")
         << none << QStringList{"-p", "200", "version"} << QByteArray() << QByteArray() << none
-        << none << "quillon-cli: cannot open /dev/ttyS199: no such device <*>" << 1;
+        << none
+        << "Vantrel32: cannot open /dev/ttyS199: <*>\n"
+           "quillon-cli: cannot open COM200 (the adapter library's line above gives <*>)"
+        << 1;
     QTest::newRow("port lost during a write")
         << QStringList{"--hangup-after", "2"} << QStringList{"-d", "%DEV%", "write", "5A"}
         << QByteArray() << QByteArray() << QStringList{opened, "hangup"} << none
@@ -288,8 +293,7 @@ void TestCli::commands() {
     QVERIFY2(SimSaw(simEvents), qPrintable(Mismatch(sim->EventTexts(), simEvents)));
     const QString outDiff = Mismatch(cli.OutLines(), out);
     QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
-    const QString errDiff =
-        Mismatch(cli.ErrLines(), err.isEmpty() ? QStringList() : QStringList{err});
+    const QString errDiff = Mismatch(cli.ErrLines(), err.split('\n', Qt::SkipEmptyParts));
     QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
     QCOMPARE(cli.ExitCode(), exitCode);
 }
@@ -426,6 +430,28 @@ void TestCli::watchPrintsEveryMasterWriteInOrder() {
         QVERIFY(QDateTime::fromString(write.value("time").toString(), Qt::ISODateWithMs).isValid());
     }
     QVERIFY(cli.ErrLines().isEmpty());
+}
+
+// Another program (here a second tool watching) holds the port: the opening fails at once,
+// which is told apart from an adapter that stays silent for the whole time-out.
+void TestCli::deviceInUseIsNotAnAdapterSilence() {
+    QVERIFY(StartSim({}));
+    CliProcess holder;
+    QVERIFY(holder.Start(Args({"-d", "%DEV%", "watch"})));
+    QVERIFY(holder.WaitForOutput("^watch started ", kEventWaitMs));
+    CliProcess cli;
+    QVERIFY(cli.Run(Args({"-d", "%DEV%", "--timeout", "10000", "version"}), {}, 5000));
+    QCOMPARE(cli.ExitCode(), 1);
+    const QStringList err = cli.ErrLines();
+    QCOMPARE(err.size(), 2);
+    QVERIFY2(err.at(0).startsWith("Vantrel32: cannot open " + sim->Device()),
+             qPrintable(err.at(0)));
+    const QString expected =
+        "quillon-cli: cannot open " + sim->Device() + " (in use by another program? <*>)";
+    QVERIFY2(LineMatches(expected, err.at(1)), qPrintable(err.at(1)));
+    holder.Signal(SIGINT);
+    QVERIFY(holder.Finish(5000));
+    QCOMPARE(holder.ExitCode(), 130);
 }
 
 void TestCli::signalsEndCleanly_data() {
