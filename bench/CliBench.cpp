@@ -1,6 +1,7 @@
 // quillon-cli as a rig uses it, the built program as a child process against the simulator:
 //  - `quillon-cli write 5A` from process start to exit, against the simulator pacing its
-//    output at 9600 baud, next to the wire time of the opening check and the write;
+//    output at 9600 baud, next to the wire time of the opening check and the write, and
+//    the program's start and exit alone (`--version`);
 //  - `watch` taking one-byte master writes at the line's capacity: rate and losses;
 //  - `press SW7` hold times, as the camera unit measures them and as the tool does.
 // Figures in docs/performance.md.
@@ -84,6 +85,24 @@ void BM_CliWriteStartToExit(benchmark::State& state) {
     state.counters["median_per_target"] = median / target;
 }
 BENCHMARK(BM_CliWriteStartToExit)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The part of the above that is the program itself: start, load, parse, exit, no port.
+void BM_CliStartWithoutPort(benchmark::State& state) {
+    std::vector<double> samples;
+    for (auto _ : state) {
+        CliProcess cli;
+        QElapsedTimer clock;
+        clock.start();
+        if (!cli.Run({"--version"}, {}, 10000) || cli.ExitCode() != 0) {
+            state.SkipWithError("--version failed");
+            break;
+        }
+        samples.push_back(double(clock.nsecsElapsed()) / 1e6);
+        state.SetIterationTime(samples.back() / 1000.0);
+    }
+    state.counters["median_ms"] = Median(samples);
+}
+BENCHMARK(BM_CliStartWithoutPort)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_CliWatchAtLineCapacity(benchmark::State& state) {
     const int writes = int(state.range(0));

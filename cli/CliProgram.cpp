@@ -126,7 +126,7 @@ QString CliProgram::HelpText() const {
            QStringLiteral(
                "\nExit status: 0 done; 1 the port could not be opened or closed under us;\n"
                "2 no reply in time, or adapter busy; 64 usage error (nothing was sent);\n"
-               "130 Ctrl-C (143 SIGTERM). Switches pressed are released in every case.\n"
+               "130 Ctrl-C (143 SIGTERM), after releasing a press and closing the port.\n"
                "Examples and output formats: docs/cli.md\n");
 }
 
