@@ -143,6 +143,13 @@ void BM_CliWatchAtLineCapacity(benchmark::State& state) {
             inOrder = write.value("port").toInt() == (i & 0xFF);
         }
         if (arrived.size() < 2 || !inOrder || cli.ExitCode() != 0) {
+            // With VANTREL_TRACE=1 the library's notes say where a frame went.
+            for (const QString& line : cli.ErrLines()) {
+                if (!line.contains(QLatin1String(" RX ")) &&
+                    !line.contains(QLatin1String(" TX "))) {
+                    std::fprintf(stderr, "%s\n", qPrintable(line));
+                }
+            }
             state.SkipWithError(qPrintable(QStringLiteral("%1 of %2 writes printed, in order: %3")
                                                .arg(arrived.size())
                                                .arg(writes)
