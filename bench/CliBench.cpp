@@ -150,10 +150,16 @@ void BM_CliWatchAtLineCapacity(benchmark::State& state) {
                     std::fprintf(stderr, "%s\n", qPrintable(line));
                 }
             }
-            state.SkipWithError(qPrintable(QStringLiteral("%1 of %2 writes printed, in order: %3")
-                                               .arg(arrived.size())
-                                               .arg(writes)
-                                               .arg(inOrder)));
+            // Where it went missing: before the simulator, on the line, or in the tool.
+            const qsizetype simulated =
+                sim->EventTexts().filter(QRegularExpression("^master wrote ")).size();
+            state.SkipWithError(
+                qPrintable(QStringLiteral("%1 of %2 writes printed (the simulator made %3), "
+                                          "in order: %4")
+                               .arg(arrived.size())
+                               .arg(writes)
+                               .arg(simulated)
+                               .arg(inOrder)));
             return;
         }
         const double seconds = (arrived.back() - arrived.front()) / 1000.0;
