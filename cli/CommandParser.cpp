@@ -24,18 +24,18 @@ QString Q(std::string_view text) {
 }
 
 // A command option: applied with its value (empty for a flag), false with a reason.
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     std::string_view valueName; // empty: a flag without a value
     bool (*apply)(const QString& value, Command& command, QString& error);
 };
 
-struct CommandSpec {
+struct CommandEntry {
     std::string_view name; // one or two words
     CommandKind kind;
     std::string_view synopsis; // of the arguments, for the help
     std::string_view help;
-    std::span<const OptionSpec> options;
+    std::span<const OptionEntry> options;
     // Takes the words that are not options, in order.
     bool (*takeArguments)(const QStringList& args, Command& command, QString& error);
 };
@@ -179,15 +179,15 @@ bool ApplyKeepGoing(const QString&, Command& command, QString&) {
     return true;
 }
 
-constexpr OptionSpec kWriteOptions[] = {{"--int", "0|1|2", &ApplyInt}};
-constexpr OptionSpec kAddressSetOptions[] = {{"--save", "", &ApplySave}};
-constexpr OptionSpec kPressOptions[] = {{"--hold", "MS", &ApplyHold}};
-constexpr OptionSpec kWatchOptions[] = {{"--count", "N", &ApplyCount},
-                                        {"--seconds", "S", &ApplySeconds}};
-constexpr OptionSpec kRunOptions[] = {{"--keep-going", "", &ApplyKeepGoing}};
+constexpr OptionEntry kWriteOptions[] = {{"--int", "0|1|2", &ApplyInt}};
+constexpr OptionEntry kAddressSetOptions[] = {{"--save", "", &ApplySave}};
+constexpr OptionEntry kPressOptions[] = {{"--hold", "MS", &ApplyHold}};
+constexpr OptionEntry kWatchOptions[] = {{"--count", "N", &ApplyCount},
+                                         {"--seconds", "S", &ApplySeconds}};
+constexpr OptionEntry kRunOptions[] = {{"--keep-going", "", &ApplyKeepGoing}};
 
 // Longer names first: "address set" must win over "address".
-const CommandSpec kCommands[] = {
+const CommandEntry kCommands[] = {
     {"version", CommandKind::Version, "", "print the adapter's version text", {}, &NoArguments},
     {"write", CommandKind::Write, "HH [HH..]",
      "write the port byte (the port takes the last of up to 16)", kWriteOptions, &WriteArguments},
@@ -207,19 +207,19 @@ const CommandSpec kCommands[] = {
 };
 
 // The table entry whose name the words start with.
-const CommandSpec* Find(const QStringList& words, int& nameWords) {
-    for (const CommandSpec& spec : kCommands) {
-        const QStringList name = Q(spec.name).split(QLatin1Char(' '));
+const CommandEntry* Find(const QStringList& words, int& nameWords) {
+    for (const CommandEntry& entry : kCommands) {
+        const QStringList name = Q(entry.name).split(QLatin1Char(' '));
         if (words.size() >= name.size() && words.mid(0, name.size()) == name) {
             nameWords = static_cast<int>(name.size());
-            return &spec;
+            return &entry;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindOption(const CommandSpec& spec, const QString& name) {
-    for (const OptionSpec& option : spec.options) {
+const OptionEntry* FindOption(const CommandEntry& entry, const QString& name) {
+    for (const OptionEntry& option : entry.options) {
         if (Q(option.name) == name) {
             return &option;
         }
@@ -254,15 +254,15 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
     }
     const qsizetype nameAt = first - words.begin();
     int nameWords = 0;
-    const CommandSpec* spec = Find(words.mid(nameAt), nameWords);
-    if (!spec) {
+    const CommandEntry* entry = Find(words.mid(nameAt), nameWords);
+    if (!entry) {
         error =
             QStringLiteral("unknown command \"%1\" (version, write, address, press, watch, run)")
                 .arg(*first);
         return false;
     }
-    const QString name = Q(spec->name);
-    command.kind = spec->kind;
+    const QString name = Q(entry->name);
+    command.kind = entry->kind;
     command.holdMs = kDefaultHoldMs;
     QStringList rest = words;
     rest.remove(nameAt, nameWords);
@@ -276,7 +276,7 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
         QString optionName;
         std::optional<QString> value;
         SplitOption(word, optionName, value);
-        const OptionSpec* option = FindOption(*spec, optionName);
+        const OptionEntry* option = FindOption(*entry, optionName);
         if (!option) {
             error = QStringLiteral("%1: unknown option %2").arg(name, optionName);
             return false;
@@ -301,7 +301,7 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
         }
     }
     QString reason;
-    if (!spec->takeArguments(args, command, reason)) {
+    if (!entry->takeArguments(args, command, reason)) {
         error = name + QStringLiteral(": ") + reason;
         return false;
     }
@@ -310,17 +310,17 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
 
 QString CommandParser::Help() {
     QString text;
-    for (const CommandSpec& spec : kCommands) {
-        QString synopsis = Q(spec.name);
-        if (!spec.synopsis.empty()) {
-            synopsis += QLatin1Char(' ') + Q(spec.synopsis);
+    for (const CommandEntry& entry : kCommands) {
+        QString synopsis = Q(entry.name);
+        if (!entry.synopsis.empty()) {
+            synopsis += QLatin1Char(' ') + Q(entry.synopsis);
         }
-        for (const OptionSpec& option : spec.options) {
+        for (const OptionEntry& option : entry.options) {
             synopsis += QStringLiteral(" [%1%2]").arg(
                 Q(option.name),
                 option.valueName.empty() ? QString() : QLatin1Char(' ') + Q(option.valueName));
         }
-        text += QStringLiteral("  %1\n      %2\n").arg(synopsis, Q(spec.help));
+        text += QStringLiteral("  %1\n      %2\n").arg(synopsis, Q(entry.help));
     }
     return text;
 }

@@ -16,7 +16,7 @@ QString Q(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view shortName;
     std::string_view longName;
     std::string_view valueName; // empty: a flag
@@ -84,7 +84,7 @@ bool ApplyVersion(const QString&, Invocation& invocation, QString&) {
     return true;
 }
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"-d", "--device", "DEVICE", "the adapter's serial device, e.g. /dev/ttyUSB0", &ApplyDevice},
     {"-p", "--port", "N", "COM port N, mapped as the panel maps it (VANTREL_COM<N>)", &ApplyPort},
     {"", "--timeout", "MS", "how long to wait for each adapter reply (default 1500)",
@@ -96,8 +96,8 @@ const OptionSpec kOptions[] = {
 };
 
 // The table entry for a word, and the value attached to it ("--timeout=300", "-p3").
-const OptionSpec* Match(const QString& word, std::optional<QString>& attached) {
-    for (const OptionSpec& option : kOptions) {
+const OptionEntry* Match(const QString& word, std::optional<QString>& attached) {
+    for (const OptionEntry& option : kOptions) {
         const QString longName = Q(option.longName);
         if (word == longName) {
             return &option;
@@ -127,7 +127,7 @@ bool GlobalOptions::Parse(const QStringList& args, Invocation& invocation, QStri
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& word = args.at(i);
         std::optional<QString> value;
-        const OptionSpec* option = Match(word, value);
+        const OptionEntry* option = Match(word, value);
         if (!option) {
             invocation.commandWords << word;
             continue;
@@ -148,7 +148,7 @@ bool GlobalOptions::Parse(const QStringList& args, Invocation& invocation, QStri
 
 QString GlobalOptions::Help() {
     QString text;
-    for (const OptionSpec& option : kOptions) {
+    for (const OptionEntry& option : kOptions) {
         QString names = option.shortName.empty()
                             ? Q(option.longName)
                             : Q(option.shortName) + QStringLiteral(", ") + Q(option.longName);
