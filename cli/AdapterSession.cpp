@@ -144,10 +144,11 @@ AdapterSession::Outcome AdapterSession::Open(QString& detail) {
         return Outcome::Stopped;
     }
     // The library reports a device it cannot open and an adapter that does not answer with
-    // the same notification. Silence takes a whole time-out from the opening check, so a
-    // report that comes sooner means the device itself would not open; the library has
-    // then printed the system's reason on standard error.
-    if (openFailed_ && failedAfterMs < timeOutMs_) {
+    // the same notification. Silence takes a time-out from the opening check (its timer may
+    // fire a few per cent early), a device that will not open is reported at once: a report
+    // within half the time-out means the latter, and the library has then printed the
+    // system's reason on standard error.
+    if (openFailed_ && failedAfterMs < timeOutMs_ / 2) {
         detail = target_.kind == Target::Kind::Device
                      ? QStringLiteral("cannot open %1 (in use by another program? the adapter "
                                       "library's line above gives the system's reason)")
