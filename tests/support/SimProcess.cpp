@@ -21,7 +21,10 @@ QString SimProcess::Name(Program program) {
 }
 
 QString SimProcess::Binary(Program program) {
-    const QString name = Name(program);
+    return FindProgram(Name(program));
+}
+
+QString SimProcess::FindProgram(const QString& name) {
     // CTest names the build's bin directory; run by hand, the test sits next to the binary.
     for (const QString& dir :
          {qEnvironmentVariable("QUILLON_BIN_DIR"), QCoreApplication::applicationDirPath()}) {

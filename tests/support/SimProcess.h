@@ -51,6 +51,8 @@ public:
     static Program DefaultProgram();
     static QString Binary(Program program);
     static QString Name(Program program);
+    // A program of this build by name: in QUILLON_BIN_DIR, next to the test, or on PATH.
+    static QString FindProgram(const QString& name);
 
 private:
     void Collect();

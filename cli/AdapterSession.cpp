@@ -1,0 +1,325 @@
+#include "AdapterSession.h"
+
+#include "DeviceCheck.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+// The library reports every outcome itself within its time-out; these margins only keep
+// the tool from waiting for ever should a notification never come.
+constexpr int kReplyGuardMarginMs = 2000;
+// Opening may take more than one time-out (the adapter's opening check can be repeated).
+constexpr int kOpenGuardTimeOuts = 4;
+constexpr int kCloseGuardMs = 2000;
+
+// The COM number through which a device path given with -d reaches the library: the
+// highest of the panel's numbers whose VANTREL_COM<n> is not set, so no mapping the user
+// made is shadowed. The library reads the variable at every opening.
+constexpr int kHighestComPort = 9;
+
+int FreeComPort() {
+    for (int n = kHighestComPort; n >= 1; --n) {
+        if (!qEnvironmentVariableIsSet(QByteArray("VANTREL_COM" + QByteArray::number(n)))) {
+            return n;
+        }
+    }
+    return kHighestComPort; // all set: ours wins in this process only
+}
+
+} // namespace
+
+AdapterSession::AdapterSession(const Target& target, uint16_t timeOutMs)
+    : target_(target), timeOutMs_(timeOutMs) {
+    vantrel_ = std::make_unique<TVantrel>(nullptr);
+    Wire();
+    vantrel_->setTimeOut(timeOutMs_);
+    if (target_.kind == Target::Kind::Device) {
+        const int n = FreeComPort();
+        qputenv(QByteArray("VANTREL_COM" + QByteArray::number(n)),
+                QFile::encodeName(target_.device));
+        vantrel_->setComport(n);
+    } else {
+        vantrel_->setComport(target_.comPort);
+    }
+}
+
+AdapterSession::~AdapterSession() {
+    Close();
+}
+
+void AdapterSession::Wire() {
+    vantrel_->OnOpen = [this](QObject*, uint8_t) { Wake(); };
+    vantrel_->OnGetVersion = [this](QObject*, const char* text) {
+        version_ = QString::fromLatin1(text);
+        versionSeen_ = true;
+        Wake();
+    };
+    vantrel_->OnTimeOut = [this](QObject*) {
+        if (opening_) {
+            openFailed_ = true;
+        } else if (awaiting_) {
+            reply_ = Reply::TimedOut;
+        }
+        // The library closes a lost link before it reports the command that was waiting.
+        if (!opening_ && !vantrel_->IsConnected() && open_ && !closing_) {
+            lost_ = true;
+        }
+        Wake();
+    };
+    vantrel_->OnClose = [this](QObject*) {
+        if (closing_) {
+            closed_ = true;
+        } else {
+            lost_ = true;
+        }
+        Wake();
+    };
+    vantrel_->OnWriteI2CRegs = [this](QObject*, uint8_t intType) { OnReply(intType); };
+    vantrel_->OnSlvAdrRead = [this](QObject*, uint8_t address) { OnReply(address); };
+    vantrel_->OnSlvAdrOP = [this](QObject*, uint8_t op) { OnReply(op); };
+    vantrel_->OnI2CDataAvail = [this](QObject*, TI2CData data) {
+        if (!watching_) {
+            return;
+        }
+        MasterWrite write;
+        write.at = QDateTime::currentDateTime();
+        write.msSinceStart = watchClock_.elapsed();
+        write.port = data[0];
+        // Byte 1 counts the transaction's bytes, which follow from byte 2 on.
+        const std::size_t count = data[1];
+        if (count >= 1 && count + 2 <= data.size()) {
+            write.bytes.assign(data.begin() + 2, data.begin() + 2 + count);
+        } else {
+            write.bytes.assign(1, data[0]);
+        }
+        masterWrites_.push_back(std::move(write));
+        Wake();
+    };
+}
+
+void AdapterSession::OnReply(uint8_t value) {
+    if (!awaiting_) {
+        return; // a confirmation nobody waits for (the tool never sends two at once)
+    }
+    reply_ = Reply::Confirmed;
+    replyValue_ = value;
+    Wake();
+}
+
+QString AdapterSession::DeviceProblem(const Target& target) {
+    if (target.kind != Target::Kind::Device) {
+        return {};
+    }
+    const QString problem = DeviceCheck::Problem(target.device);
+    return problem.isEmpty() ? problem
+                             : QStringLiteral("cannot open %1: %2").arg(target.device, problem);
+}
+
+AdapterSession::Outcome AdapterSession::Open(QString& detail) {
+    opening_ = true;
+    QElapsedTimer opening;
+    opening.start();
+    vantrel_->Connect(true);
+    const QDeadlineTimer guard(kOpenGuardTimeOuts * timeOutMs_ + kReplyGuardMarginMs);
+    const WaitEnd end = Await([this] { return versionSeen_ || openFailed_; }, guard, OnStop::End);
+    const qint64 failedAfterMs = opening.elapsed();
+    opening_ = false;
+    if (end == WaitEnd::Ready && versionSeen_) {
+        open_ = true;
+        return Outcome::Done;
+    }
+    if (!openFailed_) {
+        // Stopped, or the library never said: abandon the opening.
+        closing_ = true;
+        vantrel_->Connect(false);
+        Await([this] { return closed_; }, QDeadlineTimer(kCloseGuardMs), OnStop::Continue);
+        closing_ = false;
+    }
+    if (end == WaitEnd::Stopped) {
+        return Outcome::Stopped;
+    }
+    // The library reports a device it cannot open and an adapter that does not answer with
+    // the same notification. Silence takes a time-out from the opening check (its timer may
+    // fire a few per cent early), a device that will not open is reported at once: a report
+    // within half the time-out means the latter, and the library has then printed the
+    // system's reason on standard error.
+    if (openFailed_ && failedAfterMs < timeOutMs_ / 2) {
+        detail = target_.kind == Target::Kind::Device
+                     ? QStringLiteral("cannot open %1 (in use by another program? the adapter "
+                                      "library's line above gives the system's reason)")
+                           .arg(target_.device)
+                     : QStringLiteral("cannot open %1 (the adapter library's line above gives "
+                                      "the device and the reason)")
+                           .arg(target_.Describe());
+        return Outcome::CannotOpen;
+    }
+    return Outcome::NoAnswer;
+}
+
+void AdapterSession::Close() {
+    if (!open_) {
+        return;
+    }
+    open_ = false;
+    if (lost_) {
+        return;
+    }
+    closing_ = true;
+    vantrel_->Connect(false);
+    Await([this] { return closed_; }, QDeadlineTimer(kCloseGuardMs), OnStop::Continue);
+}
+
+AdapterSession::Outcome AdapterSession::Issued(uint8_t status) {
+    switch (status) {
+    case VANTREL_STATUS_SENT:
+        awaiting_ = true;
+        reply_.reset();
+        return Outcome::Done;
+    case VANTREL_STATUS_PORT_CLOSED:
+        return lost_ ? Outcome::Lost : Outcome::PortClosed;
+    case VANTREL_STATUS_BUSY:
+        return Outcome::Busy;
+    default:
+        return Outcome::Refused;
+    }
+}
+
+AdapterSession::Outcome AdapterSession::IssueWrite(std::span<const uint8_t> bytes,
+                                                   uint8_t intType) {
+    return Issued(vantrel_->WriteI2CRegs(bytes, intType));
+}
+
+AdapterSession::Outcome AdapterSession::AwaitReply(OnStop onStop) {
+    const QDeadlineTimer guard(timeOutMs_ + kReplyGuardMarginMs);
+    const WaitEnd end = Await([this] { return reply_.has_value(); }, guard, onStop);
+    switch (end) {
+    case WaitEnd::Ready:
+        break;
+    case WaitEnd::Deadline:
+        awaiting_ = false;
+        return Outcome::NoReply;
+    case WaitEnd::Lost:
+        awaiting_ = false;
+        return Outcome::Lost;
+    case WaitEnd::Stopped:
+        return Outcome::Stopped; // still pending: a later wait may collect it
+    }
+    awaiting_ = false;
+    if (*reply_ == Reply::TimedOut) {
+        return lost_ ? Outcome::Lost : Outcome::NoReply;
+    }
+    return Outcome::Done;
+}
+
+AdapterSession::Outcome AdapterSession::Write(std::span<const uint8_t> bytes, uint8_t intType) {
+    const Outcome issued = IssueWrite(bytes, intType);
+    return issued == Outcome::Done ? AwaitReply(OnStop::End) : issued;
+}
+
+AdapterSession::Outcome AdapterSession::ReadAddress(uint8_t& address) {
+    Outcome outcome = Issued(vantrel_->ReadSlvAdr());
+    if (outcome == Outcome::Done) {
+        outcome = AwaitReply(OnStop::End);
+    }
+    if (outcome == Outcome::Done) {
+        address = replyValue_;
+    }
+    return outcome;
+}
+
+AdapterSession::Outcome AdapterSession::ChangeAddress(uint8_t address) {
+    const Outcome issued = Issued(vantrel_->ChangeSlvAdr(address));
+    return issued == Outcome::Done ? AwaitReply(OnStop::End) : issued;
+}
+
+AdapterSession::Outcome AdapterSession::SaveAddress() {
+    const Outcome issued = Issued(vantrel_->SaveSlvAdr());
+    return issued == Outcome::Done ? AwaitReply(OnStop::End) : issued;
+}
+
+AdapterSession::Outcome AdapterSession::WaitUntil(const QDeadlineTimer& deadline, OnStop onStop) {
+    switch (Await([] { return false; }, deadline, onStop)) {
+    case WaitEnd::Lost:
+        return Outcome::Lost;
+    case WaitEnd::Stopped:
+        return Outcome::Stopped;
+    default:
+        return Outcome::Done;
+    }
+}
+
+QDateTime AdapterSession::StartWatching() {
+    masterWrites_.clear();
+    watching_ = true;
+    watchClock_.start();
+    return QDateTime::currentDateTime();
+}
+
+void AdapterSession::StopWatching() {
+    watching_ = false;
+    masterWrites_.clear();
+}
+
+AdapterSession::Outcome AdapterSession::WaitForMasterWrite(const QDeadlineTimer& deadline) {
+    switch (Await([this] { return !masterWrites_.empty(); }, deadline, OnStop::End)) {
+    case WaitEnd::Lost:
+        return Outcome::Lost;
+    case WaitEnd::Stopped:
+        return Outcome::Stopped;
+    default:
+        return Outcome::Done;
+    }
+}
+
+void AdapterSession::RequestStop(int exitStatus) {
+    if (stopStatus_ == 0) {
+        stopStatus_ = exitStatus;
+    }
+    Wake();
+}
+
+AdapterSession::WaitEnd AdapterSession::Await(const std::function<bool()>& ready,
+                                              const QDeadlineTimer& deadline, OnStop onStop) {
+    for (;;) {
+        if (ready()) {
+            return WaitEnd::Ready;
+        }
+        if (lost_) {
+            return WaitEnd::Lost;
+        }
+        if (onStop == OnStop::End && stopStatus_ != 0) {
+            return WaitEnd::Stopped;
+        }
+        if (deadline.hasExpired()) {
+            return WaitEnd::Deadline;
+        }
+        RunLoop(deadline);
+    }
+}
+
+void AdapterSession::RunLoop(const QDeadlineTimer& deadline) {
+    QEventLoop loop;
+    QTimer timer;
+    if (!deadline.isForever()) {
+        // Precise: a switch's hold time is measured by this timer.
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(static_cast<int>(std::max<qint64>(0, deadline.remainingTime())));
+    }
+    QEventLoop* outer = loop_;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = outer;
+}
+
+void AdapterSession::Wake() {
+    if (loop_) {
+        loop_->quit();
+    }
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "Invocation.h"
+#include "Vantrel.h"
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+class QEventLoop;
+
+// One adapter link for the tool's whole run: owns the adapter component, opens and closes
+// the port, and turns the component's events into awaited outcomes. Every command is
+// issued, then the event loop runs until its confirmation, its time-out, the loss of the
+// port or a stop request (Ctrl-C) ends the wait.
+class AdapterSession final : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome {
+        Done,
+        CannotOpen, // the device is missing, not accessible, or in use
+        NoAnswer,   // the device opened but the adapter did not answer the opening check
+        PortClosed, // the library says the port is not open
+        Busy,       // the library still waits for the reply to an earlier command
+        NoReply,    // the adapter did not confirm within the time-out
+        Lost,       // the port closed under us
+        Refused,    // arguments the library turns down; nothing was sent
+        Stopped,    // a stop was requested while waiting
+    };
+
+    // Whether a wait ends early when a stop is requested. Releasing switches and closing
+    // the port go on regardless, so Ctrl-C never leaves a switch held.
+    enum class OnStop { End, Continue };
+
+    struct MasterWrite {
+        QDateTime at;
+        qint64 msSinceStart = 0;
+        std::vector<uint8_t> bytes;
+        uint8_t port = 0;
+    };
+
+    AdapterSession(const Target& target, uint16_t timeOutMs);
+    ~AdapterSession() override;
+
+    // For a device path: what keeps it from being opened, as one line ("cannot open
+    // /dev/ttyUSB0: no such device (is the adapter plugged in?)"), found without opening it;
+    // empty when nothing does. Checked before a session exists, so a missing device starts
+    // no library instance at all.
+    static QString DeviceProblem(const Target& target);
+
+    // On CannotOpen, detail is the line that says why.
+    Outcome Open(QString& detail);
+    // Closes the port if it is open and waits (briefly) for the library to confirm.
+    void Close();
+
+    // The adapter's answer to the opening check.
+    const QString& VersionText() const { return version_; }
+    uint16_t TimeOutMs() const { return timeOutMs_; }
+
+    // Each issues one command and waits for its confirmation.
+    Outcome Write(std::span<const uint8_t> bytes, uint8_t intType);
+    Outcome ReadAddress(uint8_t& address);
+    Outcome ChangeAddress(uint8_t address);
+    Outcome SaveAddress();
+
+    // The two halves of a command, for callers that do something between them. Issue
+    // returns Done when the command went out.
+    Outcome IssueWrite(std::span<const uint8_t> bytes, uint8_t intType);
+    Outcome AwaitReply(OnStop onStop);
+    bool ReplyPending() const { return awaiting_; }
+
+    // Runs the event loop until the deadline: Done when it passed, else Lost or Stopped.
+    Outcome WaitUntil(const QDeadlineTimer& deadline, OnStop onStop);
+
+    // Master writes are collected from StartWatching on, each stamped when it arrived, in
+    // milliseconds since then; returns the wall-clock time it started.
+    QDateTime StartWatching();
+    void StopWatching();
+    std::deque<MasterWrite>& MasterWrites() { return masterWrites_; }
+    // Waits until a master write is collected or the deadline passes (Done either way).
+    Outcome WaitForMasterWrite(const QDeadlineTimer& deadline);
+
+    // Ends every wait that honours stops; the status is what the tool exits with.
+    void RequestStop(int exitStatus);
+    int StopStatus() const { return stopStatus_; }
+
+private:
+    enum class Reply { Confirmed, TimedOut };
+    enum class WaitEnd { Ready, Deadline, Lost, Stopped };
+
+    void Wire();
+    Outcome Issued(uint8_t status);
+    WaitEnd Await(const std::function<bool()>& ready, const QDeadlineTimer& deadline,
+                  OnStop onStop);
+    void RunLoop(const QDeadlineTimer& deadline);
+    void Wake();
+    void OnReply(uint8_t value);
+
+    const Target target_;
+    const uint16_t timeOutMs_;
+    std::unique_ptr<TVantrel> vantrel_;
+    QEventLoop* loop_ = nullptr;
+
+    bool opening_ = false;
+    bool openFailed_ = false;
+    bool versionSeen_ = false;
+    bool open_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
+    bool lost_ = false;
+    QString version_;
+
+    bool awaiting_ = false;
+    std::optional<Reply> reply_;
+    uint8_t replyValue_ = 0;
+
+    bool watching_ = false;
+    QElapsedTimer watchClock_;
+    std::deque<MasterWrite> masterWrites_;
+
+    int stopStatus_ = 0;
+};

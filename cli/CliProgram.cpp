@@ -1,0 +1,141 @@
+#include "CliProgram.h"
+
+#include "AdapterSession.h"
+#include "Command.h"
+#include "CommandParser.h"
+#include "CommandRunner.h"
+#include "ExitStatus.h"
+#include "GlobalOptions.h"
+#include "ScriptReader.h"
+#include "SignalWatcher.h"
+#include "Vantrel32.h"
+
+#include <QtGlobal>
+
+#include <csignal>
+#include <dlfcn.h>
+
+CliProgram::CliProgram() {
+    platform::ErrorReport::Install(this);
+}
+
+CliProgram::~CliProgram() {
+    platform::ErrorReport::Remove(this);
+}
+
+int CliProgram::Run(const QStringList& args) {
+    Invocation invocation;
+    QString error;
+    const bool optionsGood = GlobalOptions::Parse(args, invocation, error);
+    reporter_ = std::make_unique<Reporter>(invocation.format);
+    if (!optionsGood) {
+        reporter_->Error(kExitUsage, error);
+        return kExitUsage;
+    }
+    if (invocation.action == Invocation::Action::Help) {
+        reporter_->Plain(HelpText());
+        return kExitDone;
+    }
+    if (invocation.action == Invocation::Action::ShowVersion) {
+        reporter_->Plain(VersionText());
+        return kExitDone;
+    }
+    Command command;
+    if (!CommandParser::Parse(invocation.commandWords, command, error)) {
+        reporter_->Error(kExitUsage, error);
+        return kExitUsage;
+    }
+    if (command.kind == CommandKind::Run &&
+        !ScriptReader::Read(command.file, command.script, error)) {
+        reporter_->Error(kExitUsage, error);
+        return kExitUsage;
+    }
+    if (invocation.target.kind == Target::Kind::None) {
+        reporter_->Error(kExitUsage, QStringLiteral("no adapter named: give -d DEVICE or -p N"));
+        return kExitUsage;
+    }
+    return Execute(invocation, command);
+}
+
+int CliProgram::Execute(const Invocation& invocation, const Command& command) {
+    const QString problem = AdapterSession::DeviceProblem(invocation.target);
+    if (!problem.isEmpty()) {
+        reporter_->Error(kExitPortFailure, problem);
+        return kExitPortFailure;
+    }
+    // A reader that went away (`| head`) ends the run like a signal, not by killing the
+    // tool in the middle of a press.
+    std::signal(SIGPIPE, SIG_IGN);
+    SignalWatcher watcher({SIGINT, SIGTERM});
+    AdapterSession session(invocation.target, invocation.timeOutMs);
+    session_ = &session;
+    const auto stop = [&session](int signalNumber) {
+        session.RequestStop(kExitSignalBase + signalNumber);
+    };
+    QObject::connect(&watcher, &SignalWatcher::Raised, &session, stop);
+    reporter_->OnOutputLost([&session] { session.RequestStop(kExitSignalBase + SIGPIPE); });
+    if (watcher.Caught() != 0) {
+        stop(watcher.Caught());
+    }
+    if (failure_ != 0) {
+        session.RequestStop(failure_);
+    }
+
+    int status = kExitDone;
+    QString detail;
+    const AdapterSession::Outcome opened = session.Open(detail);
+    if (opened == AdapterSession::Outcome::Done) {
+        status = CommandRunner(session, *reporter_).Run(command);
+    } else if (opened == AdapterSession::Outcome::Stopped) {
+        status = session.StopStatus();
+    } else if (opened == AdapterSession::Outcome::CannotOpen) {
+        status = kExitPortFailure;
+        reporter_->Error(status, detail);
+    } else {
+        status = kExitPortFailure;
+        reporter_->Error(status, QStringLiteral("no answer from the adapter on %1 within %2 ms "
+                                                "(is it powered and running its firmware?)")
+                                     .arg(invocation.target.Describe())
+                                     .arg(invocation.timeOutMs));
+    }
+    session.Close();
+    session_ = nullptr;
+    reporter_->OnOutputLost({});
+    // A stop asked for by a signal or a fault wins over what the interrupted command said.
+    return session.StopStatus() != 0 ? session.StopStatus() : status;
+}
+
+void CliProgram::ReportError(const std::exception_ptr& error) {
+    const QString message =
+        QStringLiteral("internal error: %1").arg(platform::ErrorReport::Text(error));
+    if (reporter_) {
+        reporter_->Error(kExitInternal, message);
+    }
+    failure_ = kExitInternal;
+    if (session_) {
+        session_->RequestStop(kExitInternal);
+    }
+}
+
+QString CliProgram::HelpText() const {
+    return QStringLiteral(
+               "Usage: quillon-cli [options] COMMAND [ARGS]\n"
+               "Drives a Quillon serial I2C slave adapter from scripts and test rigs.\n\n"
+               "Options:\n") +
+           GlobalOptions::Help() + QStringLiteral("\nCommands:\n") + CommandParser::Help() +
+           QStringLiteral(
+               "\nExit status: 0 done; 1 the port could not be opened or closed under us;\n"
+               "2 no reply in time, or adapter busy; 64 usage error (nothing was sent);\n"
+               "130 Ctrl-C (143 SIGTERM), after releasing a press and closing the port.\n"
+               "Examples and output formats: docs/cli.md\n");
+}
+
+QString CliProgram::VersionText() const {
+    QString library = QStringLiteral("libVantrel32.so");
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&VantrelCreate), &info) != 0 && info.dli_fname) {
+        library = QString::fromLocal8Bit(info.dli_fname);
+    }
+    return QStringLiteral("quillon-cli %1\nadapter library %2 (linked at load time)\nQt %3\n")
+        .arg(QStringLiteral(QUILLON_VERSION), library, QString::fromLatin1(qVersion()));
+}

@@ -1,0 +1,161 @@
+#include "GlobalOptions.h"
+
+#include "ValueText.h"
+
+#include <optional>
+#include <string_view>
+
+namespace {
+
+// COM port numbers the adapter library maps: the window offers 1 to 9, the library's
+// VANTREL_COM<n> mapping takes any number it can name.
+constexpr qint64 kMaxComPort = 255;
+constexpr qint64 kMaxTimeOutMs = 65535; // the library keeps it in 16 bits
+
+QString Q(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct OptionEntry {
+    std::string_view shortName;
+    std::string_view longName;
+    std::string_view valueName; // empty: a flag
+    std::string_view help;
+    bool (*apply)(const QString& value, Invocation& invocation, QString& error);
+};
+
+bool ApplyDevice(const QString& value, Invocation& invocation, QString& error) {
+    if (invocation.target.kind == Target::Kind::ComPort) {
+        error = QStringLiteral("give either -d DEVICE or -p N, not both");
+        return false;
+    }
+    if (value.isEmpty()) {
+        error = QStringLiteral("-d needs a device path, e.g. /dev/ttyUSB0");
+        return false;
+    }
+    invocation.target.kind = Target::Kind::Device;
+    invocation.target.device = value;
+    return true;
+}
+
+bool ApplyPort(const QString& value, Invocation& invocation, QString& error) {
+    if (invocation.target.kind == Target::Kind::Device) {
+        error = QStringLiteral("give either -d DEVICE or -p N, not both");
+        return false;
+    }
+    const auto port = valuetext::Integer(value, 1, kMaxComPort);
+    if (!port) {
+        error = QStringLiteral("-p takes a COM port number, 1..%1, not \"%2\"")
+                    .arg(kMaxComPort)
+                    .arg(value);
+        return false;
+    }
+    invocation.target.kind = Target::Kind::ComPort;
+    invocation.target.comPort = static_cast<int>(*port);
+    return true;
+}
+
+bool ApplyTimeOut(const QString& value, Invocation& invocation, QString& error) {
+    const auto ms = valuetext::Integer(value, 1, kMaxTimeOutMs);
+    if (!ms) {
+        error = QStringLiteral("--timeout takes milliseconds, 1..%1, not \"%2\"")
+                    .arg(kMaxTimeOutMs)
+                    .arg(value);
+        return false;
+    }
+    invocation.timeOutMs = static_cast<uint16_t>(*ms);
+    return true;
+}
+
+bool ApplyJson(const QString&, Invocation& invocation, QString&) {
+    invocation.format = OutputFormat::Json;
+    return true;
+}
+
+bool ApplyHelp(const QString&, Invocation& invocation, QString&) {
+    invocation.action = Invocation::Action::Help;
+    return true;
+}
+
+bool ApplyVersion(const QString&, Invocation& invocation, QString&) {
+    if (invocation.action != Invocation::Action::Help) {
+        invocation.action = Invocation::Action::ShowVersion;
+    }
+    return true;
+}
+
+const OptionEntry kOptions[] = {
+    {"-d", "--device", "DEVICE", "the adapter's serial device, e.g. /dev/ttyUSB0", &ApplyDevice},
+    {"-p", "--port", "N", "COM port N, mapped as the panel maps it (VANTREL_COM<N>)", &ApplyPort},
+    {"", "--timeout", "MS", "how long to wait for each adapter reply (default 1500)",
+     &ApplyTimeOut},
+    {"", "--json", "", "print one JSON object per line", &ApplyJson},
+    {"-h", "--help", "", "print this help", &ApplyHelp},
+    {"", "--version", "", "print the tool's version and the adapter library it uses",
+     &ApplyVersion},
+};
+
+// The table entry for a word, and the value attached to it ("--timeout=300", "-p3").
+const OptionEntry* Match(const QString& word, std::optional<QString>& attached) {
+    for (const OptionEntry& option : kOptions) {
+        const QString longName = Q(option.longName);
+        if (word == longName) {
+            return &option;
+        }
+        if (!option.valueName.empty() && word.startsWith(longName + QLatin1Char('='))) {
+            attached = word.mid(longName.size() + 1);
+            return &option;
+        }
+        const QString shortName = Q(option.shortName);
+        if (shortName.isEmpty()) {
+            continue;
+        }
+        if (word == shortName) {
+            return &option;
+        }
+        if (!option.valueName.empty() && word.size() > 2 && word.startsWith(shortName)) {
+            attached = word.mid(2);
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool GlobalOptions::Parse(const QStringList& args, Invocation& invocation, QString& error) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& word = args.at(i);
+        std::optional<QString> value;
+        const OptionEntry* option = Match(word, value);
+        if (!option) {
+            invocation.commandWords << word;
+            continue;
+        }
+        if (!option->valueName.empty() && !value) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("%1 needs a value (%2)").arg(word, Q(option->valueName));
+                return false;
+            }
+            value = args.at(++i);
+        }
+        if (!option->apply(value.value_or(QString()), invocation, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString GlobalOptions::Help() {
+    QString text;
+    for (const OptionEntry& option : kOptions) {
+        QString names = option.shortName.empty()
+                            ? Q(option.longName)
+                            : Q(option.shortName) + QStringLiteral(", ") + Q(option.longName);
+        if (!option.valueName.empty()) {
+            names += QLatin1Char(' ') + Q(option.valueName);
+        }
+        text += QStringLiteral("  %1\n      %2\n").arg(names, Q(option.help));
+    }
+    return text;
+}

@@ -1,0 +1,144 @@
+#include "Reporter.h"
+
+#include "SlaveAddress.h"
+#include "ValueText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using valuetext::Hex2;
+
+namespace {
+
+QString HexList(std::span<const uint8_t> bytes) {
+    QStringList texts;
+    for (uint8_t byte : bytes) {
+        texts << Hex2(byte);
+    }
+    return texts.join(QLatin1Char(' '));
+}
+
+QJsonArray NumberList(std::span<const uint8_t> bytes) {
+    QJsonArray list;
+    for (uint8_t byte : bytes) {
+        list.append(int{byte});
+    }
+    return list;
+}
+
+// Local time with its UTC offset, to the millisecond: a log line can be matched against
+// other logs of the rig whatever their time zone.
+QString IsoTime(const QDateTime& at) {
+    return at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+} // namespace
+
+Reporter::Reporter(OutputFormat format, FILE* out, FILE* err)
+    : format_(format), out_(out), err_(err) {}
+
+void Reporter::Emit(const QString& line, const QJsonObject& object) {
+    const QByteArray bytes = format_ == OutputFormat::Json
+                                 ? QJsonDocument(object).toJson(QJsonDocument::Compact)
+                                 : line.toUtf8();
+    Write(bytes + '\n');
+}
+
+void Reporter::Write(const QByteArray& bytes) {
+    if (lost_) {
+        return;
+    }
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
+    // A script or a log reads the line as it happens, even through a pipe.
+    if (std::fflush(out_) != 0 || std::ferror(out_)) {
+        lost_ = true;
+        if (outputLost_) {
+            outputLost_();
+        }
+    }
+}
+
+void Reporter::Version(const QString& text) {
+    Emit(QStringLiteral("version ") + text, {{"event", "version"}, {"text", text}});
+}
+
+void Reporter::Written(std::span<const uint8_t> bytes, uint8_t intType) {
+    Emit(QStringLiteral("written %1 int %2").arg(HexList(bytes)).arg(intType),
+         {{"event", "written"}, {"bytes", NumberList(bytes)}, {"int", int{intType}}});
+}
+
+void Reporter::AddressEvent(const char* event, const char* verb, uint8_t address) {
+    const slaveaddress::Chip chip = slaveaddress::ChipOf(address);
+    QJsonObject object{{"event", QLatin1String(event)}, {"address", int{address}}};
+    if (chip == slaveaddress::Chip::None) {
+        object.insert(QStringLiteral("chip"), QJsonValue::Null);
+        object.insert(QStringLiteral("pins"), QJsonValue::Null);
+    } else {
+        object.insert(QStringLiteral("chip"), slaveaddress::ChipName(chip));
+        object.insert(QStringLiteral("pins"), slaveaddress::PinText(address));
+    }
+    Emit(QStringLiteral("%1 %2 (%3)")
+             .arg(QLatin1String(verb), Hex2(address), slaveaddress::Describe(address)),
+         object);
+}
+
+void Reporter::AddressRead(uint8_t address) {
+    AddressEvent("address", "address", address);
+}
+
+void Reporter::AddressChanged(uint8_t address) {
+    AddressEvent("address_changed", "address changed", address);
+}
+
+void Reporter::AddressSaved(uint8_t address) {
+    AddressEvent("address_saved", "address saved", address);
+}
+
+void Reporter::Pressed(const QStringList& switches, uint8_t pattern) {
+    Emit(
+        QStringLiteral("pressed %1 pattern %2").arg(switches.join(QLatin1Char(' ')), Hex2(pattern)),
+        {{"event", "pressed"},
+         {"switches", QJsonArray::fromStringList(switches)},
+         {"pattern", int{pattern}}});
+}
+
+void Reporter::Released(const QStringList& switches, uint8_t pattern, double heldMs) {
+    Emit(QStringLiteral("released %1 after %2 ms")
+             .arg(switches.join(QLatin1Char(' ')))
+             .arg(heldMs, 0, 'f', 1),
+         {{"event", "released"},
+          {"switches", QJsonArray::fromStringList(switches)},
+          {"pattern", int{pattern}},
+          {"held_ms", qRound(heldMs * 10.0) / 10.0}});
+}
+
+void Reporter::WatchStarted(const QDateTime& at) {
+    Emit(QStringLiteral("watch started ") + IsoTime(at),
+         {{"event", "watch"}, {"time", IsoTime(at)}});
+}
+
+void Reporter::MasterWrite(const QDateTime& at, qint64 msSinceStart, std::span<const uint8_t> bytes,
+                           uint8_t port) {
+    Emit(QStringLiteral("%1 +%2 master wrote %3 port %4")
+             .arg(at.time().toString(QStringLiteral("HH:mm:ss.zzz")))
+             .arg(msSinceStart)
+             .arg(HexList(bytes), Hex2(port)),
+         {{"event", "master"},
+          {"time", IsoTime(at)},
+          {"ms", msSinceStart},
+          {"bytes", NumberList(bytes)},
+          {"port", int{port}}});
+}
+
+void Reporter::Error(int exitStatus, const QString& message) {
+    const QByteArray line = QStringLiteral("quillon-cli: %1\n").arg(message).toUtf8();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);
+    std::fflush(err_);
+    if (format_ == OutputFormat::Json) {
+        Emit({}, {{"event", "error"}, {"status", exitStatus}, {"message", message}});
+    }
+}
+
+void Reporter::Plain(const QString& text) {
+    Write(text.toUtf8());
+}

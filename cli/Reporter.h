@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Invocation.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <span>
+
+// Everything the tool prints. Results go to standard output, one line each: grep-able text,
+// or with --json one JSON object with fixed keys per line. Errors go to standard error as
+// one line each, and with --json also to standard output as an "error" object, so a script
+// reading the JSON stream sees them in order with the results.
+class Reporter {
+public:
+    explicit Reporter(OutputFormat format, FILE* out = stdout, FILE* err = stderr);
+
+    void Version(const QString& text);
+    void Written(std::span<const uint8_t> bytes, uint8_t intType);
+    void AddressRead(uint8_t address);
+    void AddressChanged(uint8_t address);
+    void AddressSaved(uint8_t address);
+    void Pressed(const QStringList& switches, uint8_t pattern);
+    void Released(const QStringList& switches, uint8_t pattern, double heldMs);
+    void WatchStarted(const QDateTime& at);
+    void MasterWrite(const QDateTime& at, qint64 msSinceStart, std::span<const uint8_t> bytes,
+                     uint8_t port);
+    void Error(int exitStatus, const QString& message);
+
+    // Plain text on standard output whatever the format: help and --version.
+    void Plain(const QString& text);
+
+    // Called once when standard output can no longer be written (its reader went away).
+    void OnOutputLost(std::function<void()> handler) { outputLost_ = std::move(handler); }
+
+private:
+    void Emit(const QString& line, const QJsonObject& object);
+    void AddressEvent(const char* event, const char* verb, uint8_t address);
+    void Write(const QByteArray& bytes);
+
+    OutputFormat format_;
+    FILE* out_;
+    FILE* err_;
+    std::function<void()> outputLost_;
+    bool lost_ = false;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// Reading the values a user types: hex bytes, whole numbers, seconds. Each returns nothing
+// for text that is not exactly such a value, so the caller can say which word was wrong.
+namespace valuetext {
+
+// One byte in hexadecimal: one or two digits, either case, optionally after "0x" ("5A",
+// "5a", "0x5A", "A").
+std::optional<uint8_t> HexByte(const QString& text);
+
+// A decimal whole number within [min, max]; no sign for positive numbers, no blanks.
+std::optional<qint64> Integer(const QString& text, qint64 min, qint64 max);
+
+// A decimal number of seconds, above 0 and at most max ("2", "0.5"), in milliseconds.
+std::optional<qint64> SecondsAsMs(const QString& text, double max);
+
+// Two upper-case hex digits, as everything the tool prints shows a byte.
+QString Hex2(uint8_t value);
+
+} // namespace valuetext

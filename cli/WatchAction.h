@@ -1,0 +1,21 @@
+#pragma once
+
+#include "AdapterSession.h"
+#include "Command.h"
+#include "Reporter.h"
+
+// `watch`: prints every master write as it arrives, stamped with the local wall-clock time
+// and the milliseconds since the watch started, until the count is reached, the time is up,
+// Ctrl-C, or the port closes under us.
+class WatchAction {
+public:
+    WatchAction(AdapterSession& session, Reporter& reporter);
+    int Run(const Command& command, const QString& origin);
+
+private:
+    // Prints what has arrived; true once the count is reached.
+    bool PrintArrived(int count, int& seen);
+
+    AdapterSession& session_;
+    Reporter& reporter_;
+};

@@ -1,0 +1,521 @@
+// quillon-cli as a rig runs it: the built program as a child process, without a display,
+// against the simulator. Each case checks what the adapter saw (the simulator's event
+// lines), what the tool printed and its exit status.
+#include "CliProcess.h"
+#include "SimProcess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+constexpr int kEventWaitMs = 5000;
+
+// Expected lines are literal text, except that <N> stands for a number and <*> for
+// anything: "SW7 released after <N> ms".
+bool LineMatches(const QString& pattern, const QString& line) {
+    QString expression;
+    static const QRegularExpression token(QStringLiteral("<N>|<\\*>"));
+    qsizetype from = 0;
+    for (auto it = token.globalMatch(pattern); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        expression += QRegularExpression::escape(pattern.mid(from, m.capturedStart() - from));
+        expression += m.captured() == QLatin1String("<N>") ? QStringLiteral("[0-9]+(?:\\.[0-9]+)?")
+                                                           : QStringLiteral(".*");
+        from = m.capturedEnd();
+    }
+    expression += QRegularExpression::escape(pattern.mid(from));
+    return QRegularExpression(QRegularExpression::anchoredPattern(expression))
+        .match(line)
+        .hasMatch();
+}
+
+// Empty when the lines match the patterns one to one, else what differs.
+QString Mismatch(const QStringList& lines, const QStringList& patterns) {
+    bool same = lines.size() == patterns.size();
+    for (qsizetype i = 0; same && i < lines.size(); ++i) {
+        same = LineMatches(patterns.at(i), lines.at(i));
+    }
+    if (same) {
+        return {};
+    }
+    return QStringLiteral("got [%1], expected [%2]")
+        .arg(lines.join(QStringLiteral(" | ")), patterns.join(QStringLiteral(" | ")));
+}
+
+// The number in the first line of the list that matches "<prefix><number>".
+double NumberAfter(const QStringList& lines, const QString& prefix) {
+    for (const QString& line : lines) {
+        if (line.startsWith(prefix)) {
+            return line.mid(prefix.size()).section(QLatin1Char(' '), 0, 0).toDouble();
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimProcess> sim;
+    QTemporaryDir dir;
+
+    bool StartSim(const QStringList& args) {
+        QStringList expanded;
+        for (const QString& arg : args) {
+            expanded << QString(arg).replace(QLatin1String("%DIR%"), dir.path());
+        }
+        sim = std::make_unique<SimProcess>();
+        QString error;
+        if (!sim->Start(expanded, error)) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        return true;
+    }
+
+    // The tool's arguments with the simulator's device and the script file filled in.
+    QStringList Args(const QStringList& args, const QByteArray& script = {}) {
+        const QString scriptPath = dir.filePath(QStringLiteral("rig.txt"));
+        if (!script.isEmpty()) {
+            QFile file(scriptPath);
+            if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size()) {
+                qWarning("cannot write %s", qPrintable(scriptPath));
+            }
+        }
+        QStringList expanded;
+        for (const QString& arg : args) {
+            expanded << QString(arg)
+                            .replace(QLatin1String("%DEV%"), sim->Device())
+                            .replace(QLatin1String("%DIR%"), dir.path())
+                            .replace(QLatin1String("%SCRIPT%"), scriptPath);
+        }
+        return expanded;
+    }
+
+    // True once the simulator has printed exactly these events (the tool has ended by
+    // then, so nothing more is on its way).
+    bool SimSaw(const QStringList& events) {
+        return QTest::qWaitFor([&] { return Mismatch(sim->EventTexts(), events).isEmpty(); },
+                               kEventWaitMs);
+    }
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void commands_data();
+    void commands();
+    void badInputSendsNothing_data();
+    void badInputSendsNothing();
+    void pressHoldsAsAsked_data();
+    void pressHoldsAsAsked();
+    void watchPrintsEveryMasterWriteInOrder();
+    void deviceInUseIsNotAnAdapterSilence();
+    void signalsEndCleanly_data();
+    void signalsEndCleanly();
+};
+
+void TestCli::initTestCase() {
+    // As on a rig without a desktop: nothing tells the toolkit of a display.
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        QVERIFY2(!qEnvironmentVariableIsSet(name), name);
+    }
+    QVERIFY(dir.isValid());
+    QVERIFY2(!CliProcess::Binary().isEmpty(), "quillon-cli not built");
+}
+
+void TestCli::cleanup() {
+    sim.reset();
+}
+
+void TestCli::commands_data() {
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("script"); // to %SCRIPT%
+    QTest::addColumn<QByteArray>("input");  // standard input
+    QTest::addColumn<QStringList>("simEvents");
+    QTest::addColumn<QStringList>("out");
+    QTest::addColumn<QString>("err"); // the lines on standard error, or none
+    QTest::addColumn<int>("exitCode");
+
+    const QStringList none;
+    const QString noError;
+    const QString opened = "version sent";
+
+    QTest::newRow("version") << none << QStringList{"-d", "%DEV%", "version"} << QByteArray()
+                             << QByteArray() << QStringList{opened}
+                             << QStringList{"version Quillon Adapter V1.0 (simulator)"} << noError
+                             << 0;
+    QTest::newRow("version as the adapter tells it")
+        << QStringList{"--version", "Bench Box 7"}
+        << QStringList{"--json", "version", "-d", "%DEV%"} << QByteArray() << QByteArray()
+        << QStringList{opened} << QStringList{R"({"event":"version","text":"Bench Box 7"})"}
+        << noError << 0;
+    QTest::newRow("write") << none << QStringList{"-d", "%DEV%", "write", "5A"} << QByteArray()
+                           << QByteArray() << QStringList{opened, "port FF -> 5A"}
+                           << QStringList{"written 5A int 0"} << noError << 0;
+    QTest::newRow("write with interrupt 1, lower case")
+        << none << QStringList{"-d", "%DEV%", "write", "5a", "--int", "1"} << QByteArray()
+        << QByteArray() << QStringList{opened, "port FF -> 5A", "INT1 pulse"}
+        << QStringList{"written 5A int 1"} << noError << 0;
+    QTest::newRow("write 0x form with interrupt 2, json")
+        << none << QStringList{"--json", "-d", "%DEV%", "write", "0x3C", "--int=2"} << QByteArray()
+        << QByteArray() << QStringList{opened, "port FF -> 3C", "INT2 pulse"}
+        << QStringList{R"({"bytes":[60],"event":"written","int":2})"} << noError << 0;
+    QTest::newRow("write several bytes, the port takes the last")
+        << none << QStringList{"-d", "%DEV%", "write", "01", "02", "7F"} << QByteArray()
+        << QByteArray() << QStringList{opened, "port FF -> 7F"}
+        << QStringList{"written 01 02 7F int 0"} << noError << 0;
+    QTest::newRow("address") << none << QStringList{"-d", "%DEV%", "address"} << QByteArray()
+                             << QByteArray() << QStringList{opened, "address read 40"}
+                             << QStringList{"address 40 (PCF8574, A2..A0 = 000)"} << noError << 0;
+    QTest::newRow("address, json")
+        << none << QStringList{"-d", "%DEV%", "--json", "address"} << QByteArray() << QByteArray()
+        << QStringList{opened, "address read 40"}
+        << QStringList{R"({"address":64,"chip":"PCF8574","event":"address","pins":"000"})"}
+        << noError << 0;
+    QTest::newRow("address set") << none << QStringList{"-d", "%DEV%", "address", "set", "7E"}
+                                 << QByteArray() << QByteArray()
+                                 << QStringList{opened, "address 40 -> 7E"}
+                                 << QStringList{"address changed 7E (PCF8574A, A2..A0 = 111)"}
+                                 << noError << 0;
+    QTest::newRow("address set and save")
+        << QStringList{"--state", "%DIR%/adapter.state"}
+        << QStringList{"-d", "%DEV%", "address", "set", "72", "--save"} << QByteArray()
+        << QByteArray() << QStringList{opened, "address 40 -> 72", "address saved 72"}
+        << QStringList{"address changed 72 (PCF8574A, A2..A0 = 001)",
+                       "address saved 72 (PCF8574A, A2..A0 = 001)"}
+        << noError << 0;
+    QTest::newRow("save not answered: time-out")
+        << QStringList{"--state", "%DIR%/missing/adapter.state"}
+        << QStringList{"-d", "%DEV%", "--timeout", "300", "address", "set", "72", "--save"}
+        << QByteArray() << QByteArray()
+        << QStringList{opened, "address 40 -> 72", "error address 72 not saved: <*>"}
+        << QStringList{"address changed 72 (PCF8574A, A2..A0 = 001)"}
+        << "quillon-cli: address set 72 --save (save): no reply within 300 ms" << 2;
+    QTest::newRow("press two switches")
+        << QStringList{"--camera"}
+        << QStringList{"-d", "%DEV%", "press", "SW1", "sw4", "--hold", "60"} << QByteArray()
+        << QByteArray()
+        << QStringList{opened,
+                       "port FF -> D7",
+                       "INT1 pulse",
+                       "SW1 pressed",
+                       "SW4 pressed",
+                       "port D7 -> FF",
+                       "INT1 pulse",
+                       "SW1 released after <N> ms",
+                       "SW4 released after <N> ms"}
+        << QStringList{"pressed SW1 SW4 pattern D7", "released SW1 SW4 after <N> ms"} << noError
+        << 0;
+    QTest::newRow("adapter silent on opening")
+        << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "300", "version"}
+        << QByteArray() << QByteArray() << QStringList{opened} << none
+        << "quillon-cli: no answer from the adapter on <*> within 300 ms <*>" << 1;
+    QTest::newRow("device missing")
+        << none << QStringList{"-d", "%DIR%/ttyNONE", "version"} << QByteArray() << QByteArray()
+        << none << none << "quillon-cli: cannot open <*>/ttyNONE: no such device <*>" << 1;
+    QTest::newRow("device missing, json")
+        << none << QStringList{"--json", "-d", "%DIR%/ttyNONE", "version"} << QByteArray()
+        << QByteArray() << none
+        << QStringList{R"({"event":"error","message":"cannot open <*>/ttyNONE: no such )"
+                       R"j(device (is the adapter plugged in?)","status":1})j"}
+        << "quillon-cli: cannot open <*>" << 1;
+    QTest::newRow("COM port the library cannot open")
+        << none << QStringList{"-p", "200", "version"} << QByteArray() << QByteArray() << none
+        << none
+        << "Vantrel32: cannot open /dev/ttyS199: <*>\n"
+           "quillon-cli: cannot open COM200 (the adapter library's line above gives <*>)"
+        << 1;
+    QTest::newRow("port lost during a write")
+        << QStringList{"--hangup-after", "2"} << QStringList{"-d", "%DEV%", "write", "5A"}
+        << QByteArray() << QByteArray() << QStringList{opened, "hangup"} << none
+        << "quillon-cli: write 5A: the port closed under us <*>" << 1;
+
+    const QByteArray script = "write 11   # first\n"
+                              "\n"
+                              "# the save fails: the state file cannot be written\n"
+                              "address set 72 --save\n"
+                              "write 22\n";
+    QTest::newRow("run stops at the failing line")
+        << QStringList{"--state", "%DIR%/missing/adapter.state"}
+        << QStringList{"-d", "%DEV%", "--timeout", "300", "run", "%SCRIPT%"} << script
+        << QByteArray()
+        << QStringList{opened, "port FF -> 11", "address 40 -> 72", "error address 72 <*>"}
+        << QStringList{"written 11 int 0", "address changed 72 (PCF8574A, A2..A0 = 001)"}
+        << "quillon-cli: <*>/rig.txt:4: address set 72 --save (save): no reply within 300 ms" << 2;
+    QTest::newRow("run --keep-going goes on, exit as the failure")
+        << QStringList{"--state", "%DIR%/missing/adapter.state"}
+        << QStringList{"-d", "%DEV%", "--timeout", "300", "run", "%SCRIPT%", "--keep-going"}
+        << script << QByteArray()
+        << QStringList{opened, "port FF -> 11", "address 40 -> 72", "error address 72 <*>",
+                       "port 11 -> 22"}
+        << QStringList{"written 11 int 0", "address changed 72 (PCF8574A, A2..A0 = 001)",
+                       "written 22 int 0"}
+        << "quillon-cli: <*>/rig.txt:4: <*>" << 2;
+    // A press writes its own pattern, as the keypad does: SW6, held down by the port byte
+    // written before, comes up with it.
+    QTest::newRow("run from standard input, one open for all lines")
+        << QStringList{"--camera"} << QStringList{"-d", "%DEV%", "run", "-"} << QByteArray()
+        << QByteArray("write 7F\npress SW8 --hold 20\naddress\n")
+        << QStringList{opened,           "port FF -> 7F",
+                       "SW6 pressed",    "port 7F -> FE",
+                       "INT1 pulse",     "SW6 released after <N> ms",
+                       "SW8 pressed",    "port FE -> FF",
+                       "INT1 pulse",     "SW8 released after <N> ms",
+                       "address read 40"}
+        << QStringList{"written 7F int 0", "pressed SW8 pattern FE", "released SW8 after <N> ms",
+                       "address 40 (PCF8574, A2..A0 = 000)"}
+        << noError << 0;
+}
+
+void TestCli::commands() {
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, script);
+    QFETCH(QByteArray, input);
+    QFETCH(QStringList, simEvents);
+    QFETCH(QStringList, out);
+    QFETCH(QString, err);
+    QFETCH(int, exitCode);
+
+    QVERIFY(StartSim(simArgs));
+    CliProcess cli;
+    QVERIFY(cli.Run(Args(args, script), input));
+    QVERIFY2(SimSaw(simEvents), qPrintable(Mismatch(sim->EventTexts(), simEvents)));
+    const QString outDiff = Mismatch(cli.OutLines(), out);
+    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
+    const QString errDiff = Mismatch(cli.ErrLines(), err.split('\n', Qt::SkipEmptyParts));
+    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
+    QCOMPARE(cli.ExitCode(), exitCode);
+}
+
+void TestCli::badInputSendsNothing_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QStringList>("out");
+
+    const QStringList none;
+    const auto row = [&](const char* name, const QStringList& words, const QString& err) {
+        QTest::newRow(name) << QStringList{"-d", "%DEV%"} + words << QByteArray() << err << none;
+    };
+    row("bad hex", {"write", "5G"}, R"(write: "5G" is not a hex byte (00..FF))");
+    row("three digits", {"write", "123"}, R"(write: "123" is not a hex byte (00..FF))");
+    row("no byte", {"write"}, "write: missing the port byte <*>");
+    row("bad bytes after a good one", {"write", "5A", "x"}, "write: <*>");
+    row("interrupt 3", {"write", "5A", "--int", "3"}, "write: --int takes 0 <*>");
+    row("option without value", {"write", "5A", "--int"}, "write: --int needs a value <*>");
+    row("odd address", {"address", "set", "41"},
+        "address set: 41 is not an address of either chip type: <*>");
+    row("address between the ranges", {"address", "set", "50"}, "address set: 50 is not <*>");
+    row("address above the ranges", {"address", "set", "7F"}, "address set: 7F is not <*>");
+    row("address without set", {"address", "40"}, R"(address: unexpected argument "40")");
+    row("unknown switch", {"press", "SW1", "SW9"}, R"(press: unknown switch "SW9" (SW1..SW8))");
+    row("no switch", {"press"}, "press: missing the switches <*>");
+    row("switch twice", {"press", "SW1", "sw1"}, "press: switch SW1 named twice");
+    row("hold of 0", {"press", "SW1", "--hold", "0"}, "press: --hold takes milliseconds<*>");
+    row("option of another command", {"press", "SW1", "--int", "1"}, "press: unknown option --int");
+    row("count of 0", {"watch", "--count", "0"}, "watch: --count takes <*>");
+    row("negative seconds", {"watch", "--seconds", "-1"}, "watch: --seconds takes <*>");
+    row("unknown command", {"frobnicate"}, R"(unknown command "frobnicate" <*>)");
+    row("no command", {}, "no command given <*>");
+    row("time-out of 0", {"--timeout", "0", "version"}, "--timeout takes milliseconds<*>");
+    row("device and port", {"-p", "3", "version"}, "give either -d DEVICE or -p N, not both");
+    row("unknown option", {"--bogus", "version"}, "version: unknown option --bogus");
+    row("missing script", {"run", "%DEV%-no-such-script"}, "run: cannot read <*>");
+    QTest::newRow("no adapter named") << QStringList{"version"} << QByteArray()
+                                      << "no adapter named: give -d DEVICE or -p N" << none;
+    QTest::newRow("script with a bad line")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << QByteArray("write 11\npress SW1\n# fine so far\nwrite 1G\nwrite 22\n")
+        << R"(<*>/rig.txt:4: write: "1G" is not a hex byte (00..FF))" << none;
+    QTest::newRow("script that runs a script")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("version\nrun other\n")
+        << "<*>/rig.txt:2: run: a script cannot run another script" << none;
+    QTest::newRow("script with the tool's options")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("--json version\n")
+        << "<*>/rig.txt:1: version: unknown option --json" << none;
+    QTest::newRow("json adds the error object")
+        << QStringList{"--json", "-d", "%DEV%", "write", "5G"} << QByteArray() << "write: <*>"
+        << QStringList{R"({"event":"error","message":"write: \"5G\" is not a hex byte )"
+                       R"j((00..FF)","status":64})j"};
+}
+
+void TestCli::badInputSendsNothing() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, script);
+    QFETCH(QString, err);
+    QFETCH(QStringList, out);
+
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    QVERIFY(cli.Run(Args(args, script)));
+    QCOMPARE(cli.ExitCode(), 64);
+    const QString errDiff = Mismatch(cli.ErrLines(), {"quillon-cli: " + err});
+    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
+    const QString outDiff = Mismatch(cli.OutLines(), out);
+    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
+
+    // A good command after it: had the bad one sent anything, even the opening check, the
+    // simulator would have read it first.
+    CliProcess marker;
+    QVERIFY(marker.Run(Args({"-d", "%DEV%", "version"})));
+    QCOMPARE(marker.ExitCode(), 0);
+    QVERIFY2(SimSaw({"version sent"}), qPrintable(sim->EventTexts().join(" | ")));
+}
+
+void TestCli::pressHoldsAsAsked_data() {
+    QTest::addColumn<QStringList>("holdArgs");
+    QTest::addColumn<int>("holdMs");
+    QTest::newRow("30 ms") << QStringList{"--hold", "30"} << 30;
+    QTest::newRow("default 250 ms") << QStringList() << 250;
+    QTest::newRow("700 ms") << QStringList{"--hold=700"} << 700;
+}
+
+void TestCli::pressHoldsAsAsked() {
+    QFETCH(QStringList, holdArgs);
+    QFETCH(int, holdMs);
+
+    QVERIFY(StartSim({"--camera"}));
+    CliProcess cli;
+    QVERIFY(cli.Run(Args(QStringList{"-d", "%DEV%", "--json", "press", "SW7"} + holdArgs)));
+    QCOMPARE(cli.ExitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(sim->EventTexts().filter("SW7 released").size() == 1, kEventWaitMs);
+    // The tool's own view: from the press accepted to the release accepted, on a precise
+    // timer. The camera unit's view adds the delivery of both writes; loose bounds here,
+    // the spread is the benchmark's business.
+    const QJsonObject released = QJsonDocument::fromJson(cli.OutLines().value(1).toUtf8()).object();
+    QCOMPARE(released.value("event").toString(), QString("released"));
+    const double toolHeld = released.value("held_ms").toDouble();
+    QVERIFY2(toolHeld >= holdMs && toolHeld <= holdMs + 100, qPrintable(QString::number(toolHeld)));
+    const double simHeld = NumberAfter(sim->EventTexts(), "SW7 released after ");
+    QVERIFY2(simHeld >= holdMs - 20 && simHeld <= holdMs + 100,
+             qPrintable(QString::number(simHeld)));
+}
+
+void TestCli::watchPrintsEveryMasterWriteInOrder() {
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    QVERIFY(cli.Start(Args({"-d", "%DEV%", "--json", "watch", "--count", "100"})));
+    QVERIFY2(cli.WaitForOutput(R"(^\{"event":"watch","time":"[-0-9T:.+Z]+"\}$)", kEventWaitMs),
+             qPrintable(cli.ErrLines().join(" | ")));
+    for (int i = 0; i < 100; ++i) {
+        // Every write differs from the one before, so a lost or repeated one shows.
+        sim->Command(QStringLiteral("write %1 %2")
+                         .arg(i, 2, 16, QLatin1Char('0'))
+                         .arg(0xA5 ^ i, 2, 16, QLatin1Char('0')));
+    }
+    QVERIFY(cli.Finish(30000));
+    QCOMPARE(cli.ExitCode(), 0);
+    const QStringList lines = cli.OutLines();
+    QCOMPARE(lines.size(), 101);
+    qint64 lastMs = -1;
+    for (int i = 0; i < 100; ++i) {
+        const QJsonObject write = QJsonDocument::fromJson(lines.at(i + 1).toUtf8()).object();
+        QCOMPARE(write.value("event").toString(), QString("master"));
+        QCOMPARE(write.value("bytes").toArray(), (QJsonArray{i, 0xA5 ^ i}));
+        QCOMPARE(write.value("port").toInt(), 0xA5 ^ i);
+        const qint64 ms = write.value("ms").toInteger();
+        QVERIFY(ms >= lastMs);
+        lastMs = ms;
+        QVERIFY(QDateTime::fromString(write.value("time").toString(), Qt::ISODateWithMs).isValid());
+    }
+    QVERIFY(cli.ErrLines().isEmpty());
+}
+
+// Another program (here a second tool watching) holds the port: the opening fails at once,
+// which is told apart from an adapter that stays silent for the whole time-out.
+void TestCli::deviceInUseIsNotAnAdapterSilence() {
+    QVERIFY(StartSim({}));
+    CliProcess holder;
+    QVERIFY(holder.Start(Args({"-d", "%DEV%", "watch"})));
+    QVERIFY(holder.WaitForOutput("^watch started ", kEventWaitMs));
+    CliProcess cli;
+    QVERIFY(cli.Run(Args({"-d", "%DEV%", "--timeout", "10000", "version"}), {}, 5000));
+    QCOMPARE(cli.ExitCode(), 1);
+    const QStringList err = cli.ErrLines();
+    QCOMPARE(err.size(), 2);
+    QVERIFY2(err.at(0).startsWith("Vantrel32: cannot open " + sim->Device()),
+             qPrintable(err.at(0)));
+    const QString expected =
+        "quillon-cli: cannot open " + sim->Device() + " (in use by another program? <*>)";
+    QVERIFY2(LineMatches(expected, err.at(1)), qPrintable(err.at(1)));
+    holder.Signal(SIGINT);
+    QVERIFY(holder.Finish(5000));
+    QCOMPARE(holder.ExitCode(), 130);
+}
+
+void TestCli::signalsEndCleanly_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("waitForEvent");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QStringList>("simEvents");
+    QTest::addColumn<QStringList>("out");
+    QTest::addColumn<int>("exitCode");
+
+    const QStringList pressAndRelease{"version sent",
+                                      "port FF -> BF",
+                                      "INT1 pulse",
+                                      "SW7 pressed",
+                                      "port BF -> FF",
+                                      "INT1 pulse",
+                                      "SW7 released after <N> ms"};
+    QTest::newRow("Ctrl-C during a press still releases")
+        << QStringList{"-d", "%DEV%", "press", "SW7", "--hold", "2000"} << QByteArray()
+        << "SW7 pressed" << SIGINT << pressAndRelease
+        << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << 130;
+    QTest::newRow("SIGTERM during a press still releases")
+        << QStringList{"-d", "%DEV%", "press", "SW7", "--hold", "2000"} << QByteArray()
+        << "SW7 pressed" << SIGTERM << pressAndRelease
+        << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << 143;
+    QTest::newRow("Ctrl-C in a script's press ends the script")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << QByteArray("press SW7 --hold 5000\nwrite 22\n") << "SW7 pressed" << SIGINT
+        << pressAndRelease << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"}
+        << 130;
+    QTest::newRow("Ctrl-C ends watch")
+        << QStringList{"-d", "%DEV%", "watch"} << QByteArray() << "version sent" << SIGINT
+        << QStringList{"version sent"} << QStringList{"watch started <*>"} << 130;
+}
+
+void TestCli::signalsEndCleanly() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, script);
+    QFETCH(QString, waitForEvent);
+    QFETCH(int, signalNumber);
+    QFETCH(QStringList, simEvents);
+    QFETCH(QStringList, out);
+    QFETCH(int, exitCode);
+
+    QVERIFY(StartSim({"--camera"}));
+    CliProcess cli;
+    QVERIFY(cli.Start(Args(args, script)));
+    QTRY_VERIFY_WITH_TIMEOUT(sim->HasEvent(waitForEvent), kEventWaitMs);
+    // The tool prints its first line once it is in its command, after the port opened.
+    QVERIFY(cli.WaitForOutput(".", kEventWaitMs));
+    cli.Signal(signalNumber);
+    QVERIFY(cli.Finish(10000));
+    QCOMPARE(cli.ExitCode(), exitCode);
+    QVERIFY2(SimSaw(simEvents), qPrintable(Mismatch(sim->EventTexts(), simEvents)));
+    const QString outDiff = Mismatch(cli.OutLines(), out);
+    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
+    QVERIFY(cli.ErrLines().isEmpty());
+    if (simEvents.last().startsWith("SW7 released")) {
+        // Released at the signal, long before the hold would have ended.
+        const double held = NumberAfter(sim->EventTexts(), "SW7 released after ");
+        QVERIFY2(held >= 0 && held < 1500, qPrintable(QString::number(held)));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,88 @@
+#include "CliProcess.h"
+
+#include "SimProcess.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+#include <csignal>
+
+CliProcess::~CliProcess() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+QString CliProcess::Binary() {
+    return SimProcess::FindProgram(QStringLiteral("quillon-cli"));
+}
+
+bool CliProcess::Start(const QStringList& args, const QByteArray& input) {
+    process_.setProgram(Binary());
+    process_.setArguments(args);
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    process_.start();
+    if (!process_.waitForStarted(5000)) {
+        return false;
+    }
+    if (!input.isEmpty()) {
+        process_.write(input);
+        process_.waitForBytesWritten(5000);
+    }
+    process_.closeWriteChannel();
+    return true;
+}
+
+bool CliProcess::Finish(int ms) {
+    const bool finished = process_.state() == QProcess::NotRunning || process_.waitForFinished(ms);
+    Collect();
+    return finished;
+}
+
+bool CliProcess::Run(const QStringList& args, const QByteArray& input, int ms) {
+    return Start(args, input) && Finish(ms);
+}
+
+bool CliProcess::WaitForOutput(const QString& pattern, int ms) {
+    const QRegularExpression expression(pattern);
+    const QDeadlineTimer deadline(ms);
+    for (;;) {
+        Collect();
+        for (const QString& line : OutLines()) {
+            if (expression.match(line).hasMatch()) {
+                return true;
+            }
+        }
+        if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) {
+            return false;
+        }
+        process_.waitForReadyRead(int(deadline.remainingTime()));
+    }
+}
+
+void CliProcess::Signal(int signalNumber) {
+    ::kill(static_cast<pid_t>(process_.processId()), signalNumber);
+}
+
+int CliProcess::ExitCode() const {
+    if (process_.state() != QProcess::NotRunning || process_.exitStatus() != QProcess::NormalExit) {
+        return -1;
+    }
+    return process_.exitCode();
+}
+
+void CliProcess::Collect() {
+    out_ += process_.readAllStandardOutput();
+    err_ += process_.readAllStandardError();
+}
+
+QStringList CliProcess::OutLines() {
+    Collect();
+    return QString::fromUtf8(out_).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList CliProcess::ErrLines() {
+    Collect();
+    return QString::fromUtf8(err_).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}

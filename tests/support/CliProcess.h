@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The built quillon-cli as a child process: run to its end, or started and then signalled,
+// with its standard output and error split into lines.
+class CliProcess {
+public:
+    CliProcess() = default;
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    // Starts it; input, if any, is its whole standard input.
+    bool Start(const QStringList& args, const QByteArray& input = {});
+    // Waits for it to end; false when it did not within the time.
+    bool Finish(int ms);
+    // Start and Finish in one.
+    bool Run(const QStringList& args, const QByteArray& input = {}, int ms = 30000);
+
+    // Waits until a line of standard output matches the pattern.
+    bool WaitForOutput(const QString& pattern, int ms);
+    void Signal(int signalNumber);
+
+    // The exit status; -1 while running or after a crash.
+    int ExitCode() const;
+    QStringList OutLines();
+    QStringList ErrLines();
+
+    QProcess& Process() { return process_; }
+    static QString Binary();
+
+private:
+    void Collect();
+
+    QProcess process_;
+    QByteArray out_;
+    QByteArray err_;
+};
