@@ -103,10 +103,11 @@ intptr_t TApplicationWindow::SendMessage(uint32_t msg, uintptr_t wParam, intptr_
 }
 
 void TApplicationWindow::Enqueue(Queued* item) {
-    {
-        std::lock_guard lock(queueMutex_);
-        queue_.push_back(item);
-    }
+    // The wake-up is posted under our lock, which the slot takes first: whatever Qt allocates
+    // for it on this thread is then ordered before the UI thread frees it, also for the
+    // thread checker, which cannot see Qt's own locks.
+    std::lock_guard lock(queueMutex_);
+    queue_.push_back(item);
     QMetaObject::invokeMethod(this, "DeliverQueued", Qt::QueuedConnection);
 }
 
