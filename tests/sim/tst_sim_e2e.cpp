@@ -57,6 +57,7 @@ private slots:
     void hangUp_data();
     void hangUp();
     void noReply();
+    void bootSwallowsWhatComesFirst();
     void lateReplyDoesNotBlockInput();
     void garbageBeforeRepliesIsSkipped();
     void cameraReportsHoldTime();
@@ -251,6 +252,19 @@ void TestSimEndToEnd::noReply() {
     // Unsolicited data is no reply, and still comes.
     sim.Command("write 77");
     EXPECT_REPLY(client, frame, 0, 'i');
+}
+
+void TestSimEndToEnd::bootSwallowsWhatComesFirst() {
+    START_SIM(sim, client, "--boot-ms", "300");
+    // The first byte starts the bootloader's time: this V and the next are lost.
+    QVERIFY(client.Command(1, 'V'));
+    QVERIFY(client.Command(2, 'V'));
+    Frame frame;
+    QCOMPARE(client.Receive(frame, 100), PtyClient::Result::Timeout);
+    QTRY_COMPARE(sim.EventTexts(), QStringList{"booted, 10 bytes ignored"});
+    QVERIFY(client.Command(3, 'V'));
+    EXPECT_REPLY(client, frame, 3, 'v');
+    QTRY_COMPARE(sim.EventTexts(), (QStringList{"booted, 10 bytes ignored", "version sent"}));
 }
 
 void TestSimEndToEnd::lateReplyDoesNotBlockInput() {
