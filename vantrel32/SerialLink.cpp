@@ -30,14 +30,17 @@ bool PayloadFits(uint8_t code, std::size_t length) {
 } // namespace
 
 SerialLink::SerialLink(std::shared_ptr<LinkState> state)
-    : state_(std::move(state)), port_(this), replyTimer_(this), idleTimer_(this) {
+    : state_(std::move(state)), port_(this), replyTimer_(this), idleTimer_(this),
+      repeatTimer_(this) {
     replyTimer_.setSingleShot(true);
     idleTimer_.setSingleShot(true);
     idleTimer_.setInterval(kLineIdleMs);
+    repeatTimer_.setInterval(kOpeningRepeatMs);
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::OnReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::OnError);
     connect(&replyTimer_, &QTimer::timeout, this, &SerialLink::OnReplyTimeout);
     connect(&idleTimer_, &QTimer::timeout, this, &SerialLink::OnLineIdle);
+    connect(&repeatTimer_, &QTimer::timeout, this, &SerialLink::OnOpeningRepeat);
 }
 
 void SerialLink::Queue(std::function<void()> task) {
@@ -86,10 +89,35 @@ void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut
     port_.clear();
     generation_ = generation;
     opening_ = true;
-    const uint8_t seq = state_->NextSeq();
-    if (Transmit(ProtocolCodec::Encode(seq, ProtocolCodec::CmdVersion))) {
-        Await(seq, ProtocolCodec::RepVersion, timeOut);
+    openingSeqs_.reset();
+    SendOpeningCheck();
+    // The time-out counts from the first V: repeating it does not extend the opening.
+    Await(awaitSeq_, ProtocolCodec::RepVersion, timeOut);
+    if (port_.isOpen()) {
+        repeatTimer_.start();
     }
+}
+
+void SerialLink::SendOpeningCheck() {
+    const uint8_t seq = state_->NextSeq();
+    if (openingSeqs_.test(seq)) {
+        // Every SEQ has had its V: another would make an answer ambiguous.
+        repeatTimer_.stop();
+        return;
+    }
+    openingSeqs_.set(seq);
+    if (openingSeqs_.count() == 1) {
+        awaitSeq_ = seq;
+    }
+    Transmit(ProtocolCodec::Encode(seq, ProtocolCodec::CmdVersion));
+}
+
+void SerialLink::OnOpeningRepeat() {
+    if (!opening_ || !awaiting_ || !port_.isOpen()) {
+        repeatTimer_.stop();
+        return;
+    }
+    SendOpeningCheck();
 }
 
 void SerialLink::Close() {
@@ -174,7 +202,8 @@ void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
 }
 
 void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
-    if (!awaiting_ || frame.seq != awaitSeq_ || frame.code != awaitCode_ ||
+    const bool awaited = opening_ ? openingSeqs_.test(frame.seq) : frame.seq == awaitSeq_;
+    if (!awaiting_ || !awaited || frame.code != awaitCode_ ||
         !PayloadFits(frame.code, frame.length)) {
         LinkTrace::Note(QStringLiteral("RX frame dropped: no command waits for it"));
         return;
@@ -183,6 +212,7 @@ void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
     replyTimer_.stop();
     if (opening_) {
         opening_ = false;
+        repeatTimer_.stop();
         const std::string version(frame.begin(), frame.end());
         state_->OpeningAnswered(generation_, version);
         return;
@@ -282,8 +312,10 @@ void SerialLink::LoseDevice() {
 void SerialLink::DropPort() {
     replyTimer_.stop();
     idleTimer_.stop();
+    repeatTimer_.stop();
     awaiting_ = false;
     opening_ = false;
+    openingSeqs_.reset();
     if (port_.isOpen()) {
         port_.close();
         LinkTrace::Note(QStringLiteral("closed %1").arg(path_));

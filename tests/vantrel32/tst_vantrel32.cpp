@@ -137,17 +137,23 @@ void TestVantrel32::openAndClose_data() {
     QTest::addColumn<int>("comPort");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<bool>("booting"); // the first V is lost in the board's bootloader
 
     QTest::newRow("COM1, default version")
-        << 1 << QStringList{} << QByteArray("Quillon Adapter V1.0 (simulator)");
-    QTest::newRow("COM7, own version")
-        << 7 << QStringList{"--version", "Bench adapter 2.3"} << QByteArray("Bench adapter 2.3");
+        << 1 << QStringList{} << QByteArray("Quillon Adapter V1.0 (simulator)") << false;
+    QTest::newRow("COM7, own version") << 7 << QStringList{"--version", "Bench adapter 2.3"}
+                                       << QByteArray("Bench adapter 2.3") << false;
+    // Deaf for 700 of the 1500 ms: only a V repeated within the time-out reaches it.
+    QTest::newRow("board in its bootloader")
+        << 1 << QStringList{"--boot-ms", "700"} << QByteArray("Quillon Adapter V1.0 (simulator)")
+        << true;
 }
 
 void TestVantrel32::openAndClose() {
     QFETCH(int, comPort);
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, version);
+    QFETCH(bool, booting);
     QVERIFY(StartSim(arguments));
     qputenv("VANTREL_COM1", "/nonexistent/only-COM7-is-the-simulator");
     qputenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)), sim_->Device().toLocal8Bit());
@@ -162,6 +168,7 @@ void TestVantrel32::openAndClose() {
     QCOMPARE(QByteArray(CALL(GetVersion())), version);
     QCOMPARE(CALL(IsConnected()), uint8_t{1});
     QCOMPARE(sim_->CountEvents("version sent"), 1);
+    QCOMPARE(sim_->EventTexts().first().startsWith("booted, "), booting);
 
     CALL(Connect(1)); // while open: nothing; the next outcome must be the read's
     QCOMPARE(CALL(ReadSlvAdr()), kSent);
@@ -177,21 +184,31 @@ void TestVantrel32::openAndClose() {
 void TestVantrel32::openFails_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("device"); // empty: the simulator's
+    QTest::addColumn<int>("timeOut");
 
-    QTest::newRow("missing device") << QStringList{} << QByteArray("/nonexistent/ttyQ9");
-    QTest::newRow("not a serial device") << QStringList{} << QByteArray("/dev/null");
-    QTest::newRow("silent adapter") << QStringList{"--no-reply"} << QByteArray();
-    QTest::newRow("adapter answers too late") << QStringList{"--late-reply", "600"} << QByteArray();
+    QTest::newRow("missing device") << QStringList{} << QByteArray("/nonexistent/ttyQ9") << 300;
+    QTest::newRow("not a serial device") << QStringList{} << QByteArray("/dev/null") << 300;
+    QTest::newRow("silent adapter") << QStringList{"--no-reply"} << QByteArray() << 300;
+    QTest::newRow("adapter answers too late")
+        << QStringList{"--late-reply", "600"} << QByteArray() << 300;
+    // Repeating V must not stretch the time-out, or this opening would never end.
+    QTest::newRow("board still in its bootloader")
+        << QStringList{"--boot-ms", "3000"} << QByteArray() << 300;
+    // Gone before its answer: a failed opening, not a close. The long time-out makes sure
+    // it is the loss that is reported, not the time-out.
+    QTest::newRow("device lost before the answer")
+        << QStringList{"--hangup-after", "1"} << QByteArray() << 1500;
 }
 
 void TestVantrel32::openFails() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, device);
+    QFETCH(int, timeOut);
     QVERIFY(StartSim(arguments));
     if (!device.isEmpty()) {
         qputenv("VANTREL_COM1", device);
     }
-    SetTimeOut(300);
+    SetTimeOut(uint16_t(timeOut));
     CALL(Connect(1));
     QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     QTRY_COMPARE(log_->codes, Codes{kTimeOut});
