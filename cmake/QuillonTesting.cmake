@@ -1,8 +1,9 @@
 # quillon_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>]
 #                  [NO_DISPLAY])
-# Every test runs headless and gets the build's bin directory on PATH, so it can start
-# the adapter simulator by name. NO_DISPLAY runs it as a program without windows runs: no
-# platform plugin chosen, no X or Wayland display to find.
+# Every test runs headless, gets the build's bin directory on PATH, so it can start the
+# adapter simulator by name, and sees none of the machine's serial ports. NO_DISPLAY runs
+# it as a program without windows runs: no platform plugin chosen, no X or Wayland display
+# to find.
 function(quillon_add_test name)
     cmake_parse_arguments(T "NO_DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -12,6 +13,10 @@ function(quillon_add_test name)
         set(T_TIMEOUT 120)
     endif()
     set(env "QUILLON_BIN_DIR=${CMAKE_BINARY_DIR}/bin;PATH=${CMAKE_BINARY_DIR}/bin:$ENV{PATH}")
+    # COM numbers are kept in the user's configuration for the machine's serial ports: a test
+    # sees no ports and keeps nothing, unless it points both somewhere of its own.
+    list(APPEND env "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config"
+        "QUILLON_SERIAL_BY_ID=${CMAKE_BINARY_DIR}/test-home/no-serial-ports")
     if(NOT T_NO_DISPLAY)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()

@@ -1,6 +1,5 @@
 #include "DevicePath.h"
 
-#include <QByteArray>
 #include <QFile>
 
 #include <grp.h>
@@ -18,15 +17,6 @@ constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
 constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
 constexpr mode_t kOtherReadWrite = S_IROTH | S_IWOTH;
 } // namespace
-
-QString DevicePath::ForComPort(int32_t comPort) {
-    const QByteArray name = "VANTREL_COM" + QByteArray::number(comPort);
-    const QByteArray overridden = qgetenv(name.constData());
-    if (!overridden.isEmpty()) {
-        return QFile::decodeName(overridden);
-    }
-    return QStringLiteral("/dev/ttyS%1").arg(static_cast<int64_t>(comPort) - 1);
-}
 
 QString DevicePath::OpenFailure(const QString& path, QSerialPort::SerialPortError error,
                                 const QString& reason, int comNumber) {

@@ -5,8 +5,6 @@
 
 #include <sys/types.h>
 
-#include <cstdint>
-
 #include <vector>
 
 namespace vantrel {
@@ -15,9 +13,6 @@ namespace vantrel {
 // device and the system's reason, and for a refused opening what to do about it.
 class DevicePath {
 public:
-    // VANTREL_COM<n> when set, else the n-th on-board serial port /dev/ttyS<n-1>.
-    static QString ForComPort(int32_t comPort);
-
     // Who may do what with the device, from stat(), and who this process is.
     struct Access {
         uid_t owner = 0;

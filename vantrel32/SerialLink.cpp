@@ -1,5 +1,6 @@
 #include "SerialLink.h"
 
+#include "ComPortMap.h"
 #include "DevicePath.h"
 #include "LinkTrace.h"
 
@@ -66,11 +67,14 @@ void SerialLink::RunQueued() {
     }
 }
 
-void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut) {
+void SerialLink::Open(uint64_t generation, int32_t comPort, uint16_t timeOut) {
     if (!state_->IsCurrent(generation)) {
         return; // closed again before the thread got here
     }
     DropPort();
+    const ComPortMap::Target target = ComPortMap::Lookup(comPort);
+    const QString path = target.OpenPath();
+    LinkTrace::Note(ComPortMap::Hint(target));
     path_ = path;
     port_.setPortName(path);
     port_.setBaudRate(QSerialPort::Baud9600);
@@ -79,7 +83,9 @@ void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        LinkTrace::Error(DevicePath::OpenFailure(path, port_.error(), port_.errorString()));
+        const int numbered = target.source == ComPortMap::Source::Numbered ? comPort : 0;
+        LinkTrace::Error(
+            DevicePath::OpenFailure(path, port_.error(), port_.errorString(), numbered));
         port_.clearError();
         state_->OpeningFailed(generation);
         return;

@@ -41,7 +41,7 @@ public:
     // of everything they capture is visible to race checkers.
     void Queue(std::function<void()> task);
 
-    void Open(uint64_t generation, const QString& path, uint16_t timeOut);
+    void Open(uint64_t generation, int32_t comPort, uint16_t timeOut);
     // The UI closed the link: close the port and report it, whatever state it was in.
     void Close();
     void Send(uint8_t seq, uint8_t expectedReply, const std::vector<uint8_t>& frame,

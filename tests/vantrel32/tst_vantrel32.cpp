@@ -4,6 +4,8 @@
 #include "Vantrel32.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -58,6 +60,7 @@ private slots:
     void openFails_data();
     void openFails();
     void closeWhileOpening();
+    void comNumbersFollowBoards();
     void closedLinkRefusesCommands_data();
     void closedLinkRefusesCommands();
     void commandCompletes_data();
@@ -230,6 +233,48 @@ void TestVantrel32::closeWhileOpening() {
     QTRY_COMPARE(log_->codes, (Codes{kClosed, kTimeOut}));
     CALL(Connect(0));
     QTRY_COMPARE(log_->codes, (Codes{kClosed, kTimeOut, kClosed}));
+}
+
+// Two boards known by their stable names: the first seen is COM1 and the second COM2, a
+// number keeps its board from one opening to the next, the environment wins, and an
+// unplugged board's number fails to open.
+void TestVantrel32::comNumbersFollowBoards() {
+    QTemporaryDir config;
+    QTemporaryDir byId;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    qputenv("QUILLON_SERIAL_BY_ID", QFile::encodeName(byId.path()));
+    qunsetenv("VANTREL_COM1");
+    qunsetenv("VANTREL_COM2");
+    SimProcess boardA;
+    SimProcess boardB;
+    QString error;
+    QVERIFY2(boardA.Start({"--version", "Board A"}, error), qPrintable(error));
+    QVERIFY2(boardB.Start({"--version", "Board B"}, error), qPrintable(error));
+    const QString linkA = byId.filePath("usb-Quillon_Board_A-if00-port0");
+    QVERIFY(QFile::link(boardA.Device(), linkA));
+
+    const auto openAndClose = [&](int comPort) {
+        SetComPort(comPort);
+        const int closes = log_->Count(kClosed);
+        Open();
+        CALL(Connect(0));
+        QTRY_COMPARE(log_->Count(kClosed), closes + 1);
+    };
+    openAndClose(1);
+    QVERIFY(QFile::link(boardB.Device(), byId.filePath("usb-Quillon_Board_0-if00-port0")));
+    openAndClose(2);
+    openAndClose(1);
+    qputenv("VANTREL_COM1", boardB.Device().toLocal8Bit());
+    openAndClose(1);
+    qunsetenv("VANTREL_COM1");
+    QCOMPARE(log_->versions, (QList<QByteArray>{"Board A", "Board B", "Board A", "Board B"}));
+
+    QVERIFY(QFile::remove(linkA));
+    CALL(Connect(1));
+    QTRY_COMPARE(log_->codes.size(), 13);
+    QCOMPARE(log_->codes.last(), kTimeOut);
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("QUILLON_SERIAL_BY_ID");
 }
 
 void TestVantrel32::closedLinkRefusesCommands_data() {
