@@ -1,5 +1,6 @@
 #include "UnitMain.h"
 
+#include "ComPortMap.h"
 #include "SystemColors.h"
 #include "TApplication.h"
 #include "Vantrel.h"
@@ -37,6 +38,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
     CreateNonVisualMembers();
     WireEvents();
+    // The COM button's hint names the device the number shown opens, so the operator can
+    // tell boards apart.
+    connect(InComNr, &QLineEdit::textChanged, this, &TForm1::ShowComPortHint);
+    ShowComPortHint();
 }
 
 TForm1::~TForm1() {
@@ -99,6 +104,14 @@ void TForm1::BtnCOMClick(QObject*) {
 void TForm1::UpDown1Click(QObject*) {
     if (!InComNr->text().isEmpty()) {
         Vantrel->setComport(InComNr->text().toInt());
+    }
+}
+
+void TForm1::ShowComPortHint() {
+    bool ok = false;
+    const int number = InComNr->text().toInt(&ok);
+    if (ok) {
+        BtnCOM->setToolTip(vantrel::ComPortMap::Hint(vantrel::ComPortMap::Lookup(number)));
     }
 }
 

@@ -73,6 +73,7 @@ private:
     // A click of the button runs the handler with the button as sender.
     void OnClicked(QAbstractButton* button, void (TForm1::*handler)(QObject*));
     void SetStatus(const QString& text);
+    void ShowComPortHint();
 
     bool FilterEditWrite(QEvent* event);
     void FilterHexKey(QChar& Key);

@@ -4,7 +4,9 @@
 #include "Vantrel.h"
 #include "VantrelRecorder.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 class TestConnection : public QObject {
@@ -29,6 +31,7 @@ private slots:
     void openShowsThePortTheLibraryReports();
     void closeShowsQuestionMark();
     void timeOutShowsModalBoxAndKeepsCaption();
+    void comButtonHintNamesTheDevice();
     void destroyingTheWindowEndsTheLibraryInstance();
 };
 
@@ -139,6 +142,29 @@ void TestConnection::timeOutShowsModalBoxAndKeepsCaption() {
     QCOMPARE(closer.titles.front(), QString("Quillon"));
     QCOMPARE(form->StatusText(), QString("ERROR: TimeOut"));
     QCOMPARE(form->BtnCOM->text(), QString("COM3"));
+}
+
+void TestConnection::comButtonHintNamesTheDevice() {
+    QTemporaryDir config;
+    QTemporaryDir byId;
+    QTemporaryDir devices;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray oldById = qgetenv("QUILLON_SERIAL_BY_ID");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    qputenv("QUILLON_SERIAL_BY_ID", QFile::encodeName(byId.path()));
+    QFile device(devices.filePath("ttyUSB0"));
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    const QString link = byId.filePath("usb-1a86_USB_Serial-if00-port0");
+    QVERIFY(QFile::link(device.fileName(), link));
+
+    form = std::make_unique<TForm1>(); // started with the board plugged in
+    const QString node = QDir(devices.path()).canonicalPath() + "/ttyUSB0";
+    QCOMPARE(form->BtnCOM->toolTip(), QString("COM1: %1 (%2)").arg(link, node));
+    QTest::mouseClick(form->UpDown1->UpButton(), Qt::LeftButton);
+    QCOMPARE(form->BtnCOM->toolTip(), QString("COM2: /dev/ttyS1 (not present)"));
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    qputenv("QUILLON_SERIAL_BY_ID", oldById);
 }
 
 void TestConnection::destroyingTheWindowEndsTheLibraryInstance() {
