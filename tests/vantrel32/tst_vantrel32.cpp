@@ -597,12 +597,19 @@ void TestVantrel32::repeatedCreateKeepsOneLink() {
     QCOMPARE(CALL(WriteI2CRegs(&release, 0, VANTREL_INT_NONE)), kSent);
     VantrelDestroy(); // the last: the link ends, the port closes silently
     QTRY_COMPARE(sim_->CountEvents("port FF -> FF"), 1);
+    // Posted it was only if the adapter's 'w' beat VantrelDestroy, which a busy machine
+    // may let happen; what was posted is delivered now, before the next instance opens.
+    QCoreApplication::processEvents();
+    const Codes ended = log_->codes;
+    QVERIFY2(ended == (Codes{kOpened, kVersion, kAddress}) ||
+                 ended == (Codes{kOpened, kVersion, kAddress, kWritten}),
+             qPrintable(QString("%1 notifications").arg(ended.size())));
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
     QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     QCOMPARE(VantrelCreate(), message_);
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
     Open();
-    QCOMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress, kOpened, kVersion}));
+    QCOMPARE(log_->codes, ended + (Codes{kOpened, kVersion}));
 }
 
 QTEST_GUILESS_MAIN(TestVantrel32)
