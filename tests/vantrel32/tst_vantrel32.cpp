@@ -170,7 +170,8 @@ void TestVantrel32::openAndClose() {
     QCOMPARE(log_->versions, QList<QByteArray>{version});
     QCOMPARE(QByteArray(CALL(GetVersion())), version);
     QCOMPARE(CALL(IsConnected()), uint8_t{1});
-    QCOMPARE(sim_->CountEvents("version sent"), 1);
+    // How many V the adapter answered depends on how quickly it and the link ran: the
+    // opening repeats V until a v is in. Only the notifications are the contract.
     QCOMPARE(sim_->EventTexts().first().startsWith("booted, "), booting);
 
     CALL(Connect(1)); // while open: nothing; the next outcome must be the read's
@@ -180,7 +181,6 @@ void TestVantrel32::openAndClose() {
     CALL(Connect(0));
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
     QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress, kClosed}));
-    QCOMPARE(sim_->CountEvents("version sent"), 1);
     qunsetenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)));
 }
 
