@@ -2,8 +2,6 @@
 // window shows for it.
 #include "ComPortMap.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,7 +47,6 @@ private slots:
     void init();
     void numbering_data();
     void numbering();
-    void lookupKeepsNumbersAcrossRuns();
     void hint_data();
     void hint();
 
@@ -130,53 +127,6 @@ void TestComPortMap::numbering() {
     QCOMPARE(Saved(settings), savedAfter);
     // Nothing new the second time round.
     QVERIFY(!ComPortMap::Assign(settings, Ports(ports)));
-}
-
-// The whole lookup as the library does it at every opening, against stable-name links in
-// a folder of our own and the configuration in another.
-void TestComPortMap::lookupKeepsNumbersAcrossRuns() {
-    QTemporaryDir config;
-    QTemporaryDir byId;
-    QTemporaryDir devices;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    qputenv("QUILLON_SERIAL_BY_ID", QFile::encodeName(byId.path()));
-    const auto plugIn = [&](const QString& name) {
-        QFile device(devices.filePath(name));
-        QVERIFY(device.open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(device.fileName(), byId.filePath(name)));
-    };
-    const QString boardB = byId.filePath("usb-B");
-    const QString deviceB = QDir(devices.path()).canonicalPath() + "/usb-B";
-
-    QCOMPARE(ComPortMap::Lookup(1).source, Source::OnBoard); // nothing plugged in yet
-    plugIn("usb-B");
-    plugIn("dangling");
-    QFile::remove(devices.filePath("dangling"));
-    ComPortMap::Target com1 = ComPortMap::Lookup(1);
-    QCOMPARE(com1.source, Source::Numbered);
-    QCOMPARE(com1.path, boardB);
-    QCOMPARE(com1.device, deviceB);
-    QCOMPARE(com1.OpenPath(), deviceB);
-
-    // Seen later, so numbered later, though its name comes first.
-    plugIn("usb-A");
-    QCOMPARE(ComPortMap::Lookup(2).path, byId.filePath("usb-A"));
-    QVERIFY(QFile::exists(config.filePath("Quillon/Vantrel32.conf")));
-
-    // Unplugged: still COM1, and opening it names the stable name.
-    QVERIFY(QFile::remove(boardB));
-    com1 = ComPortMap::Lookup(1);
-    QCOMPARE(com1.path, boardB);
-    QVERIFY(com1.device.isEmpty());
-    QCOMPARE(com1.OpenPath(), boardB);
-    QCOMPARE(ComPortMap::Lookup(3).path, "/dev/ttyS2");
-
-    qputenv("VANTREL_COM1", "/dev/pts/77");
-    QCOMPARE(ComPortMap::Lookup(1).source, Source::Environment);
-    QCOMPARE(ComPortMap::Lookup(1).path, "/dev/pts/77");
-    qunsetenv("VANTREL_COM1");
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("QUILLON_SERIAL_BY_ID");
 }
 
 void TestComPortMap::hint_data() {
