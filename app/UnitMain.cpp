@@ -39,9 +39,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     CreateNonVisualMembers();
     WireEvents();
     // The COM button's hint names the device the number shown opens, so the operator can
-    // tell boards apart.
-    connect(InComNr, &QLineEdit::textChanged, this, &TForm1::ShowComPortHint);
-    ShowComPortHint();
+    // tell boards apart. It is worked out as it is about to show: looking at the machine's
+    // serial ports takes tens of milliseconds, too long for start-up or every click of the
+    // arrows, and so the hint also knows a board plugged in a moment ago.
+    BtnCOM->installEventFilter(this);
 }
 
 TForm1::~TForm1() {

@@ -23,6 +23,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     bool swallowed = false;
     if (watched == EditWrite) {
         platform::ToolkitCall([&] { swallowed = FilterEditWrite(event); });
+    } else if (watched == BtnCOM && event->type() == QEvent::ToolTip) {
+        ShowComPortHint();
     }
     return swallowed || QWidget::eventFilter(watched, event);
 }
