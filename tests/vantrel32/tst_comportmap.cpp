@@ -17,10 +17,10 @@ const QString kByIdA = QStringLiteral("/dev/serial/by-id/usb-1a86_USB_Serial-if0
 const QString kByIdB = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A9XYZ-if00-port0");
 
 // "name>device", or a device alone that has no stable name.
-QList<ComPortMap::Port> Ports(const QStringList& specs) {
+QList<ComPortMap::Port> Ports(const QStringList& entries) {
     QList<ComPortMap::Port> ports;
-    for (const QString& spec : specs) {
-        const QStringList parts = spec.split('>');
+    for (const QString& entry : entries) {
+        const QStringList parts = entry.split('>');
         ports << ComPortMap::Port{parts.front(), parts.back()};
     }
     return ports;
