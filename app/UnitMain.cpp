@@ -1,5 +1,6 @@
 #include "UnitMain.h"
 
+#include "ComPortMap.h"
 #include "SystemColors.h"
 #include "TApplication.h"
 #include "Vantrel.h"
@@ -36,6 +37,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
     CreateNonVisualMembers();
     WireEvents();
+    // The COM button's hint names the device the number shown opens, so the operator can
+    // tell boards apart. It is worked out as it is about to show: looking at the machine's
+    // serial ports takes tens of milliseconds, too long for start-up or every click of the
+    // arrows, and so the hint also knows a board plugged in a moment ago.
+    BtnCOM->installEventFilter(this);
 }
 
 // The layout was drawn for MS Sans Serif. Where it is missing, Liberation Sans Narrow (our
@@ -135,6 +141,14 @@ void TForm1::BtnCOMClick(QObject*) {
 void TForm1::UpDown1Click(QObject*) {
     if (!InComNr->text().isEmpty()) {
         Vantrel->setComport(InComNr->text().toInt());
+    }
+}
+
+void TForm1::ShowComPortHint() {
+    bool ok = false;
+    const int number = InComNr->text().toInt(&ok);
+    if (ok) {
+        BtnCOM->setToolTip(vantrel::ComPortMap::Hint(vantrel::ComPortMap::Lookup(number)));
     }
 }
 

@@ -85,6 +85,7 @@ private:
     // A click of the button runs the handler with the button as sender.
     void OnClicked(QAbstractButton* button, THandler handler);
     void SetStatus(TStatusText text);
+    void ShowComPortHint();
 
     bool FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress, THandler onExit);
     bool FocusMovedWithinWindow(const QWidget* from) const;

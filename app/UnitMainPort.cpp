@@ -27,6 +27,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             swallowed =
                 FilterEntry(EditWrite, event, &TForm1::EditWriteKeyPress, &TForm1::EditWriteExit);
         });
+    } else if (watched == BtnCOM && event->type() == QEvent::ToolTip) {
+        ShowComPortHint();
     }
     return swallowed || QWidget::eventFilter(watched, event);
 }

@@ -1,17 +1,30 @@
 # quillon_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>]
-#                  [NO_DISPLAY])
-# Every test runs headless and gets the build's bin directory on PATH, so it can start
-# the adapter simulator by name. NO_DISPLAY runs it as a program without windows runs: no
-# platform plugin chosen, no X or Wayland display to find.
+#                  [NO_DISPLAY] [RUNNER <script>])
+# Every test runs headless, gets the build's bin directory on PATH, so it can start the
+# adapter simulator by name, and sees none of the machine's serial ports. NO_DISPLAY runs
+# it as a program without windows runs: no platform plugin chosen, no X or Wayland display
+# to find. RUNNER runs the test through a CMake script (given PROGRAM, the test's file) that
+# sets its own deadline when it runs, for a test whose length is chosen then; CTest's own
+# time-out, fixed when the build is configured, is then set beyond any such deadline.
 function(quillon_add_test name)
-    cmake_parse_arguments(T "NO_DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "NO_DISPLAY" "TIMEOUT;RUNNER" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+    if(T_RUNNER)
+        add_test(NAME ${name}
+            COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${name}> -P ${T_RUNNER})
+        set(T_TIMEOUT 604800)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
     set(env "QUILLON_BIN_DIR=${CMAKE_BINARY_DIR}/bin;PATH=${CMAKE_BINARY_DIR}/bin:$ENV{PATH}")
+    # COM numbers are kept in the user's configuration for the machine's serial ports: a test
+    # sees no ports and keeps nothing, unless it points both somewhere of its own.
+    list(APPEND env "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config"
+        "QUILLON_SERIAL_BY_ID=${CMAKE_BINARY_DIR}/test-home/no-serial-ports")
     if(NOT T_NO_DISPLAY)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()

@@ -17,6 +17,9 @@ struct SimOptions {
     bool camera = false;
     bool noReply = false;
     int lateReplyMs = 0;
+    // Deaf this long from the first byte on, as a board in its bootloader after the
+    // reset that opening its port causes; 0: answers from the start.
+    int bootMs = 0;
     int garbage = 0;
     int hangupAfter = 0; // 0: never
     bool pace = false;

@@ -76,7 +76,7 @@ uint32_t GarbageSeed(const SimOptions& options) {
 Simulator::Simulator(SimOptions options)
     : options_(std::move(options)), start_(Clock::now()), log_(stdout, start_),
       model_(options_.version, LoadAddress(options_, startupError_), MakeSaver(options_.state)),
-      line_(BytePeriod(options_)), garbage_(GarbageSeed(options_)) {}
+      line_(BytePeriod(options_)), garbage_(GarbageSeed(options_)), booted_(options_.bootMs == 0) {}
 
 int Simulator::Run() {
     std::signal(SIGPIPE, SIG_IGN);
@@ -135,6 +135,7 @@ int Simulator::Run() {
             return 1;
         }
         const Clock::time_point now = Clock::now();
+        CheckBoot(now);
         // Our own slave descriptor keeps the master from seeing a hang-up; should one come
         // anyway, carrying on would only spin on it.
         if (fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) {
@@ -158,6 +159,9 @@ int Simulator::Run() {
 
 std::optional<Simulator::Clock::time_point> Simulator::NextWake() const {
     std::optional<Clock::time_point> wake = line_.NextWake();
+    if (!booted_ && bootEnd_ && (!wake || *bootEnd_ < *wake)) {
+        wake = bootEnd_;
+    }
     if (rx_.HasPartial()) {
         const Clock::time_point idle = lastRx_ + kLineIdle;
         if (!wake || idle < *wake) {
@@ -174,6 +178,14 @@ void Simulator::ReadPty(Clock::time_point now) {
         if (got <= 0) {
             return;
         }
+        if (!booted_) {
+            // The board reset as its port was opened, which the first byte stands for.
+            if (!bootEnd_) {
+                bootEnd_ = now + std::chrono::milliseconds(options_.bootMs);
+            }
+            bootIgnored_ += static_cast<std::size_t>(got);
+            continue;
+        }
         lastRx_ = now;
         rx_.Feed(buffer, static_cast<std::size_t>(got));
         TakeFrames(now);
@@ -181,6 +193,16 @@ void Simulator::ReadPty(Clock::time_point now) {
             return;
         }
     }
+}
+
+void Simulator::CheckBoot(Clock::time_point now) {
+    if (booted_ || !bootEnd_ || now < *bootEnd_) {
+        return;
+    }
+    booted_ = true;
+    log_.Event("booted, " + std::to_string(bootIgnored_) +
+                   (bootIgnored_ == 1 ? " byte" : " bytes") + " ignored",
+               now);
 }
 
 void Simulator::TakeFrames(Clock::time_point now) {

@@ -29,6 +29,7 @@ public:
 
 private:
     void ReadPty(Clock::time_point now);
+    void CheckBoot(Clock::time_point now);
     void ReadStdin(Clock::time_point now);
     void CheckLineIdle(Clock::time_point now);
     void TakeFrames(Clock::time_point now);
@@ -58,6 +59,11 @@ private:
     Clock::time_point lastRx_{};
     std::size_t discardedReported_ = 0;
     int framesReceived_ = 0;
+    // A board in its bootloader: set by the first byte when --boot-ms is given, cleared
+    // when the bootloader has handed over.
+    std::optional<Clock::time_point> bootEnd_;
+    bool booted_ = false;
+    std::size_t bootIgnored_ = 0;
     bool done_ = false;
 };
 

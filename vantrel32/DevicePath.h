@@ -3,23 +3,41 @@
 #include <QSerialPort>
 #include <QString>
 
-#include <cstdint>
+#include <sys/types.h>
+
+#include <vector>
 
 namespace vantrel {
 
-// Where COM port n lives on this system, and what to tell the operator when it cannot be
-// opened.
+// What the operator reads when a serial device cannot be opened: one line naming the
+// device and the system's reason, and for a refused opening what to do about it.
 class DevicePath {
 public:
-    // VANTREL_COM<n> when set, else the n-th on-board serial port /dev/ttyS<n-1>.
-    static QString ForComPort(int32_t comPort);
+    // Who may do what with the device, from stat(), and who this process is.
+    struct Access {
+        uid_t owner = 0;
+        gid_t group = 0;
+        mode_t mode = 0;
+        // The name of the device's group; empty when the system has none for it.
+        QString groupName;
+        uid_t user = 0;
+        std::vector<gid_t> userGroups; // effective group first
+    };
 
-    // One line: the device, the system's reason and, for a permission problem, the fix.
+    // comNumber > 0 names the COM number the device was looked up for.
     static QString OpenFailure(const QString& path, QSerialPort::SerialPortError error,
-                               const QString& reason);
+                               const QString& reason, int comNumber = 0);
+
+    // The advice for a refused opening. The system refuses a device it would let us read
+    // and write only because another program holds it (its lock file or an exclusive
+    // open); otherwise a group that may read and write it is worth joining, unless it is
+    // group 0, which nobody should join for a serial port.
+    static QString PermissionAdvice(const Access& access);
 
 private:
-    static QString OwningGroup(const QString& path);
+    // Whether the user may read and write a file with these owner, group and mode bits.
+    static bool MayReadWrite(const Access& access);
+    static bool ReadAccess(const QString& path, Access& access);
 };
 
 } // namespace vantrel

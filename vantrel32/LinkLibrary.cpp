@@ -1,7 +1,6 @@
 #include "LinkLibrary.h"
 
 #include "ApplicationWindow.h"
-#include "DevicePath.h"
 #include "LinkTrace.h"
 #include "ProtocolCodec.h"
 #include "SerialLink.h"
@@ -89,9 +88,12 @@ void LinkLibrary::Connect(bool open) {
         if (generation == 0) {
             return; // opening or open already
         }
-        const QString path = DevicePath::ForComPort(comPort_.load());
+        // The device is looked up on the link thread: numbering new ports reads the system's
+        // port list and writes the user's configuration, which the caller must not wait for.
+        const int32_t comPort = comPort_.load();
         const uint16_t timeOut = timeOut_.load();
-        link->Queue([link, generation, path, timeOut] { link->Open(generation, path, timeOut); });
+        link->Queue(
+            [link, generation, comPort, timeOut] { link->Open(generation, comPort, timeOut); });
     } else {
         state_->BeginClose();
         link->Queue([link] { link->Close(); });

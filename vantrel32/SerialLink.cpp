@@ -1,5 +1,6 @@
 #include "SerialLink.h"
 
+#include "ComPortMap.h"
 #include "DevicePath.h"
 #include "LinkTrace.h"
 
@@ -30,14 +31,17 @@ bool PayloadFits(uint8_t code, std::size_t length) {
 } // namespace
 
 SerialLink::SerialLink(std::shared_ptr<LinkState> state)
-    : state_(std::move(state)), port_(this), replyTimer_(this), idleTimer_(this) {
+    : state_(std::move(state)), port_(this), replyTimer_(this), idleTimer_(this),
+      repeatTimer_(this) {
     replyTimer_.setSingleShot(true);
     idleTimer_.setSingleShot(true);
     idleTimer_.setInterval(kLineIdleMs);
+    repeatTimer_.setInterval(kOpeningRepeatMs);
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::OnReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::OnError);
     connect(&replyTimer_, &QTimer::timeout, this, &SerialLink::OnReplyTimeout);
     connect(&idleTimer_, &QTimer::timeout, this, &SerialLink::OnLineIdle);
+    connect(&repeatTimer_, &QTimer::timeout, this, &SerialLink::OnOpeningRepeat);
 }
 
 void SerialLink::Queue(std::function<void()> task) {
@@ -63,11 +67,14 @@ void SerialLink::RunQueued() {
     }
 }
 
-void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut) {
+void SerialLink::Open(uint64_t generation, int32_t comPort, uint16_t timeOut) {
     if (!state_->IsCurrent(generation)) {
         return; // closed again before the thread got here
     }
     DropPort();
+    const ComPortMap::Target target = ComPortMap::Lookup(comPort);
+    const QString path = target.OpenPath();
+    LinkTrace::Note(ComPortMap::Hint(target));
     path_ = path;
     port_.setPortName(path);
     port_.setBaudRate(QSerialPort::Baud9600);
@@ -76,7 +83,9 @@ void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        LinkTrace::Error(DevicePath::OpenFailure(path, port_.error(), port_.errorString()));
+        const int numbered = target.source == ComPortMap::Source::Numbered ? comPort : 0;
+        LinkTrace::Error(
+            DevicePath::OpenFailure(path, port_.error(), port_.errorString(), numbered));
         port_.clearError();
         state_->OpeningFailed(generation);
         return;
@@ -86,10 +95,35 @@ void SerialLink::Open(uint64_t generation, const QString& path, uint16_t timeOut
     port_.clear();
     generation_ = generation;
     opening_ = true;
-    const uint8_t seq = state_->NextSeq();
-    if (Transmit(ProtocolCodec::Encode(seq, ProtocolCodec::CmdVersion))) {
-        Await(seq, ProtocolCodec::RepVersion, timeOut);
+    openingSeqs_.reset();
+    SendOpeningCheck();
+    // The time-out counts from the first V: repeating it does not extend the opening.
+    Await(awaitSeq_, ProtocolCodec::RepVersion, timeOut);
+    if (port_.isOpen()) {
+        repeatTimer_.start();
     }
+}
+
+void SerialLink::SendOpeningCheck() {
+    const uint8_t seq = state_->NextSeq();
+    if (openingSeqs_.test(seq)) {
+        // Every SEQ has had its V: another would make an answer ambiguous.
+        repeatTimer_.stop();
+        return;
+    }
+    openingSeqs_.set(seq);
+    if (openingSeqs_.count() == 1) {
+        awaitSeq_ = seq;
+    }
+    Transmit(ProtocolCodec::Encode(seq, ProtocolCodec::CmdVersion));
+}
+
+void SerialLink::OnOpeningRepeat() {
+    if (!opening_ || !awaiting_ || !port_.isOpen()) {
+        repeatTimer_.stop();
+        return;
+    }
+    SendOpeningCheck();
 }
 
 void SerialLink::Close() {
@@ -174,7 +208,8 @@ void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
 }
 
 void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
-    if (!awaiting_ || frame.seq != awaitSeq_ || frame.code != awaitCode_ ||
+    const bool awaited = opening_ ? openingSeqs_.test(frame.seq) : frame.seq == awaitSeq_;
+    if (!awaiting_ || !awaited || frame.code != awaitCode_ ||
         !PayloadFits(frame.code, frame.length)) {
         LinkTrace::Note(QStringLiteral("RX frame dropped: no command waits for it"));
         return;
@@ -183,6 +218,7 @@ void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
     replyTimer_.stop();
     if (opening_) {
         opening_ = false;
+        repeatTimer_.stop();
         const std::string version(frame.begin(), frame.end());
         state_->OpeningAnswered(generation_, version);
         return;
@@ -282,8 +318,10 @@ void SerialLink::LoseDevice() {
 void SerialLink::DropPort() {
     replyTimer_.stop();
     idleTimer_.stop();
+    repeatTimer_.stop();
     awaiting_ = false;
     opening_ = false;
+    openingSeqs_.reset();
     if (port_.isOpen()) {
         port_.close();
         LinkTrace::Note(QStringLiteral("closed %1").arg(path_));

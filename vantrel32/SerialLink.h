@@ -7,6 +7,7 @@
 #include <QSerialPort>
 #include <QTimer>
 
+#include <bitset>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -24,6 +25,14 @@ class SerialLink final : public QObject {
 public:
     // How long a shutdown waits for accepted bytes to leave.
     static constexpr int kShutdownDrainMs = 200;
+    // While opening, V goes out again this often until the adapter answers. A board that
+    // resets when its port opens sits in its bootloader and swallows what it hears for
+    // about a second; asking every 250 ms reaches it within a quarter second of its start,
+    // well inside the panel's 1.5 s. An adapter that is already running answers in under
+    // 100 ms (V in, up to 69 bytes of v out at 9600 baud, plus a USB chip's latency), so it
+    // is not asked twice; should a second answer come after all, its SEQ is no longer
+    // awaited and it is dropped.
+    static constexpr int kOpeningRepeatMs = 250;
 
     explicit SerialLink(std::shared_ptr<LinkState> state);
 
@@ -32,7 +41,7 @@ public:
     // of everything they capture is visible to race checkers.
     void Queue(std::function<void()> task);
 
-    void Open(uint64_t generation, const QString& path, uint16_t timeOut);
+    void Open(uint64_t generation, int32_t comPort, uint16_t timeOut);
     // The UI closed the link: close the port and report it, whatever state it was in.
     void Close();
     void Send(uint8_t seq, uint8_t expectedReply, const std::vector<uint8_t>& frame,
@@ -45,6 +54,8 @@ private:
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
     void OnReplyTimeout();
+    void OnOpeningRepeat();
+    void SendOpeningCheck();
     void OnLineIdle();
     void DrainFrames();
     void TraceGarbage();
@@ -63,12 +74,15 @@ private:
     QSerialPort port_;
     QTimer replyTimer_;
     QTimer idleTimer_;
+    QTimer repeatTimer_;
     QString path_;
     ProtocolCodec codec_;
     std::size_t discardedSeen_ = 0;
     // The generation of the UI's opening that the port belongs to.
     uint64_t generation_ = 0;
     bool opening_ = false;
+    // The SEQs of this opening's V frames: a v answering any of them opens the link.
+    std::bitset<256> openingSeqs_;
     bool lossQueued_ = false;
     bool awaiting_ = false;
     uint8_t awaitSeq_ = 0;

@@ -12,7 +12,9 @@
  * are VANTREL_NOTIFY_*.
  *
  * COM port n is the device named by the environment variable VANTREL_COM<n> when set, else
- * /dev/ttyS<n-1>. VANTREL_TRACE=1 writes every frame to standard error.
+ * the serial device numbered n (each device gets the lowest free number the first time it is
+ * seen and keeps it, in the user's configuration), else /dev/ttyS<n-1>. VANTREL_TRACE=1
+ * writes every frame to standard error.
  *
  * GetI2CData returns the record of the oldest 'i' notification not yet fetched: call it once
  * in the handler of each 'i'. GetVersion's text stays valid until the next GetVersion.

@@ -6,7 +6,9 @@
 #include "VantrelRecorder.h"
 
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 class TestConnection : public QObject {
@@ -31,6 +33,7 @@ private slots:
     void openShowsThePortTheLibraryReports();
     void closeShowsQuestionMark();
     void timeOutShowsModalBoxAndKeepsCaption();
+    void comButtonHintNamesTheDevice();
     void destroyingTheWindowEndsTheLibraryInstance();
     void everyTextFitsItsControl();
 };
@@ -142,6 +145,35 @@ void TestConnection::timeOutShowsModalBoxAndKeepsCaption() {
     QCOMPARE(closer.titles.front(), QString("Quillon"));
     QCOMPARE(form->StatusText(), QString("ERROR: TimeOut"));
     QCOMPARE(form->BtnCOM->text(), QString("COM3"));
+}
+
+void TestConnection::comButtonHintNamesTheDevice() {
+    QTemporaryDir config;
+    QTemporaryDir byId;
+    QTemporaryDir devices;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray oldById = qgetenv("QUILLON_SERIAL_BY_ID");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    qputenv("QUILLON_SERIAL_BY_ID", QFile::encodeName(byId.path()));
+    QFile device(devices.filePath("ttyUSB0"));
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    const QString link = byId.filePath("usb-1a86_USB_Serial-if00-port0");
+    QVERIFY(QFile::link(device.fileName(), link));
+
+    // The hint is worked out when the pointer rests on the button.
+    const auto hint = [this] {
+        const QPoint at(5, 5);
+        QHelpEvent hover(QEvent::ToolTip, at, form->BtnCOM->mapToGlobal(at));
+        QCoreApplication::sendEvent(form->BtnCOM, &hover);
+        return form->BtnCOM->toolTip();
+    };
+    const QString node = QDir(devices.path()).canonicalPath() + "/ttyUSB0";
+    QCOMPARE(hint(), QString("COM1: %1 (%2)").arg(link, node));
+    QTest::mouseClick(form->UpDown1->UpButton(), Qt::LeftButton);
+    QCOMPARE(hint(), QString("COM2: /dev/ttyS1 (not present)"));
+    QCOMPARE(form->BtnCOM->text(), QString("COM?"));
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    qputenv("QUILLON_SERIAL_BY_ID", oldById);
 }
 
 void TestConnection::destroyingTheWindowEndsTheLibraryInstance() {

@@ -217,9 +217,9 @@ void TestCli::commands_data() {
         << QStringList{"pressed SW1 SW4 pattern D7", "released SW1 SW4 after <N> ms"} << noError
         << 0;
     QTest::newRow("adapter silent on opening")
-        << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "300", "version"}
+        << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "200", "version"}
         << QByteArray() << QByteArray() << QStringList{opened} << none
-        << "quillon-cli: no answer from the adapter on <*> within 300 ms <*>" << 1;
+        << "quillon-cli: no answer from the adapter on <*> within 200 ms <*>" << 1;
     QTest::newRow("device missing")
         << none << QStringList{"-d", "%DIR%/ttyNONE", "version"} << QByteArray() << QByteArray()
         << none << none << "quillon-cli: cannot open <*>/ttyNONE: no such device <*>" << 1;

@@ -18,10 +18,39 @@ class TestSimOptions : public QObject {
     Q_OBJECT
 
 private slots:
-    void baudImpliesPacing();
+    void accepted_data();
+    void accepted();
     void rejected_data();
     void rejected();
 };
+
+void TestSimOptions::accepted_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("bootMs");
+    QTest::addColumn<int>("lateReplyMs");
+    QTest::addColumn<bool>("pace");
+    QTest::addColumn<int>("baud");
+    QTest::newRow("nothing") << QStringList{} << 0 << 0 << false << 9600;
+    QTest::newRow("boot") << QStringList{"--boot-ms", "800"} << 800 << 0 << false << 9600;
+    QTest::newRow("boot inline, late reply")
+        << QStringList{"--boot-ms=1200", "--late-reply", "40"} << 1200 << 40 << false << 9600;
+    QTest::newRow("baud implies pacing") << QStringList{"--baud=2400"} << 0 << 0 << true << 2400;
+}
+
+void TestSimOptions::accepted() {
+    QFETCH(QStringList, args);
+    QFETCH(int, bootMs);
+    QFETCH(int, lateReplyMs);
+    QFETCH(bool, pace);
+    QFETCH(int, baud);
+    SimOptions options;
+    std::string error;
+    QVERIFY2(SimOptions::Parse(Args(args), options, error), error.c_str());
+    QCOMPARE(options.bootMs, bootMs);
+    QCOMPARE(options.lateReplyMs, lateReplyMs);
+    QCOMPARE(options.pace, pace);
+    QCOMPARE(options.baud, baud);
+}
 
 void TestSimOptions::rejected_data() {
     QTest::addColumn<QStringList>("args");
@@ -29,6 +58,8 @@ void TestSimOptions::rejected_data() {
     QTest::newRow("stray argument") << QStringList{"/dev/pts/3"};
     QTest::newRow("missing value") << QStringList{"--late-reply"};
     QTest::newRow("negative delay") << QStringList{"--late-reply", "-5"};
+    QTest::newRow("negative boot") << QStringList{"--boot-ms=-1"};
+    QTest::newRow("boot without value") << QStringList{"--boot-ms"};
     QTest::newRow("not a number") << QStringList{"--garbage", "ten"};
     QTest::newRow("number with suffix") << QStringList{"--garbage", "10x"};
     QTest::newRow("hang-up after 0") << QStringList{"--hangup-after", "0"};
@@ -46,14 +77,6 @@ void TestSimOptions::rejected() {
     std::string error;
     QVERIFY(!SimOptions::Parse(Args(args), options, error));
     QVERIFY(!error.empty());
-}
-
-void TestSimOptions::baudImpliesPacing() {
-    SimOptions options;
-    std::string error;
-    QVERIFY(SimOptions::Parse(Args({"--baud=2400"}), options, error));
-    QVERIFY(options.pace);
-    QCOMPARE(options.baud, 2400);
 }
 
 QTEST_APPLESS_MAIN(TestSimOptions)

@@ -52,7 +52,9 @@ bool PtyClient::Command(uint8_t seq, uint8_t code, std::initializer_list<uint8_t
     return Send(vantrel::ProtocolCodec::Encode(seq, code, payload));
 }
 
-PtyClient::Result PtyClient::Receive(vantrel::ProtocolCodec::Frame& frame, int timeoutMs) {
+PtyClient::Result PtyClient::Receive(vantrel::ProtocolCodec::Frame& frame, int timeoutMs,
+                                     Partial partial) {
+    const bool idleRule = partial == Partial::GiveUpWhenIdle;
     constexpr int kIdleMs = 20;
     QElapsedTimer clock;
     clock.start();
@@ -67,7 +69,7 @@ PtyClient::Result PtyClient::Receive(vantrel::ProtocolCodec::Frame& frame, int t
             return Result::Timeout;
         }
         int wait = left;
-        if (codec_.HasPartial()) {
+        if (idleRule && codec_.HasPartial()) {
             wait = std::max(0, std::min(left, kIdleMs - int(sinceByte.elapsed())));
         }
         pollfd pfd{fd_, POLLIN, 0};
@@ -90,7 +92,7 @@ PtyClient::Result PtyClient::Receive(vantrel::ProtocolCodec::Frame& frame, int t
                 return Result::HangUp;
             }
         }
-        if (codec_.HasPartial() && sinceByte.elapsed() >= kIdleMs) {
+        if (idleRule && codec_.HasPartial() && sinceByte.elapsed() >= kIdleMs) {
             codec_.LineIdle();
         }
     }

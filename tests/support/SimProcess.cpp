@@ -67,6 +67,7 @@ bool SimProcess::Start(const QStringList& args, QString& error) {
         return false;
     }
     device_ = first.mid(4);
+    ready_.start();
     return true;
 }
 

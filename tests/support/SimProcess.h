@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,11 @@ public:
     bool Start(const QStringList& args, QString& error);
 
     const QString& Device() const { return device_; }
+
+    // Milliseconds since its PTY line was read here. Its event stamps count from a moment
+    // before that line was written, so an event stamped s ms happened no later than
+    // s - MsSinceReady() ms from now: a bound that a busy machine can only loosen.
+    qint64 MsSinceReady() const { return ready_.elapsed(); }
     QProcess& Process() { return process_; }
 
     // Sends one command line to its standard input.
@@ -60,6 +66,7 @@ private:
     Program program_;
     QProcess process_;
     QString device_;
+    QElapsedTimer ready_;
     QByteArray pending_;
     QStringList lines_;
 };

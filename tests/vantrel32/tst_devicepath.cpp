@@ -1,81 +1,142 @@
-// Which device a COM port number opens, and what the operator reads when it cannot.
+// What the operator reads when a device cannot be opened.
 #include "DevicePath.h"
 
 #include <QTemporaryFile>
 #include <QTest>
 
-#include <grp.h>
-#include <sys/stat.h>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 using vantrel::DevicePath;
+
+namespace {
+constexpr uid_t kRoot = 0;
+constexpr uid_t kOperator = 1000;
+constexpr gid_t kDialout = 20;
+constexpr gid_t kOperatorGroup = 1000;
+const QString kInUse = QStringLiteral("the device is in use by another program");
+const QString kAsk = QStringLiteral("ask for read and write access to the device");
+const QString kJoinDialout = QStringLiteral("add yourself to group dialout and log in again");
+} // namespace
 
 class TestDevicePath : public QObject {
     Q_OBJECT
 
 private slots:
-    void comPortMapsToDevice_data();
-    void comPortMapsToDevice();
+    void permissionAdvice_data();
+    void permissionAdvice();
     void openFailureNamesDeviceAndReason_data();
     void openFailureNamesDeviceAndReason();
+    void deviceHeldByAnotherOpeningIsInUse();
 };
 
-void TestDevicePath::comPortMapsToDevice_data() {
-    QTest::addColumn<int>("comPort");
-    QTest::addColumn<QByteArray>("variable"); // empty: unset
-    QTest::addColumn<QString>("path");
+void TestDevicePath::permissionAdvice_data() {
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("group");
+    QTest::addColumn<QString>("groupName");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<uint>("user");
+    QTest::addColumn<QList<uint>>("userGroups");
+    QTest::addColumn<QString>("advice");
 
-    QTest::newRow("COM1 on board") << 1 << QByteArray() << "/dev/ttyS0";
-    QTest::newRow("COM3 on board") << 3 << QByteArray() << "/dev/ttyS2";
-    QTest::newRow("COM12 on board") << 12 << QByteArray() << "/dev/ttyS11";
-    QTest::newRow("COM1 set") << 1 << QByteArray("/dev/ttyUSB0") << "/dev/ttyUSB0";
-    QTest::newRow("COM9 set to a pty") << 9 << QByteArray("/dev/pts/7") << "/dev/pts/7";
+    const QList<uint> alone{kOperatorGroup};
+    const QList<uint> inDialout{kOperatorGroup, kDialout};
+    QTest::newRow("root's own device, group root")
+        << uint(kRoot) << 0u << "root" << 0600u << uint(kOperator) << alone << kAsk;
+    QTest::newRow("group root may read and write: still not a group to join")
+        << uint(kRoot) << 0u << "root" << 0660u << uint(kOperator) << alone << kAsk;
+    QTest::newRow("dialout may read and write")
+        << uint(kRoot) << uint(kDialout) << "dialout" << 0660u << uint(kOperator) << alone
+        << kJoinDialout;
+    QTest::newRow("dialout may only read")
+        << uint(kRoot) << uint(kDialout) << "dialout" << 0640u << uint(kOperator) << alone << kAsk;
+    QTest::newRow("dialout shut out")
+        << uint(kRoot) << uint(kDialout) << "dialout" << 0600u << uint(kOperator) << alone << kAsk;
+    QTest::newRow("group without a name")
+        << uint(kRoot) << uint(kDialout) << "" << 0660u << uint(kOperator) << alone << kAsk;
+    QTest::newRow("already in dialout: someone else has it")
+        << uint(kRoot) << uint(kDialout) << "dialout" << 0660u << uint(kOperator) << inDialout
+        << kInUse;
+    QTest::newRow("open to everyone: someone else has it")
+        << uint(kRoot) << 0u << "root" << 0666u << uint(kOperator) << alone << kInUse;
+    QTest::newRow("the user's own device") << uint(kOperator) << uint(kOperatorGroup) << "operator"
+                                           << 0600u << uint(kOperator) << alone << kInUse;
+    QTest::newRow("owner bits count, not the group's")
+        << uint(kOperator) << uint(kDialout) << "dialout" << 0460u << uint(kOperator) << inDialout
+        << kJoinDialout;
+    QTest::newRow("root is refused only by another program")
+        << uint(kRoot) << 0u << "root" << 0600u << uint(kRoot) << QList<uint>{0u} << kInUse;
 }
 
-void TestDevicePath::comPortMapsToDevice() {
-    QFETCH(int, comPort);
-    QFETCH(QByteArray, variable);
-    QFETCH(QString, path);
-    const QByteArray name = "VANTREL_COM" + QByteArray::number(comPort);
-    // A neighbour's variable must not leak in.
-    qputenv("VANTREL_COM" + QByteArray::number(comPort + 1), "/dev/wrong");
-    if (variable.isEmpty()) {
-        qunsetenv(name.constData());
-    } else {
-        qputenv(name.constData(), variable);
-    }
-    QCOMPARE(DevicePath::ForComPort(comPort), path);
-    qunsetenv(name.constData());
-    qunsetenv("VANTREL_COM" + QByteArray::number(comPort + 1));
+void TestDevicePath::permissionAdvice() {
+    QFETCH(uint, owner);
+    QFETCH(uint, group);
+    QFETCH(QString, groupName);
+    QFETCH(uint, mode);
+    QFETCH(uint, user);
+    QFETCH(QList<uint>, userGroups);
+    QFETCH(QString, advice);
+    DevicePath::Access access;
+    access.owner = owner;
+    access.group = group;
+    access.groupName = groupName;
+    access.mode = S_IFCHR | mode;
+    access.user = user;
+    access.userGroups.assign(userGroups.begin(), userGroups.end());
+    QCOMPARE(DevicePath::PermissionAdvice(access), advice);
 }
 
 void TestDevicePath::openFailureNamesDeviceAndReason_data() {
     QTest::addColumn<int>("error");
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<bool>("groupHint");
+    QTest::addColumn<int>("comNumber");
+    QTest::addColumn<QString>("advice"); // in brackets after the reason; empty: none
 
-    QTest::newRow("permission") << int(QSerialPort::PermissionError) << "Permission denied" << true;
+    // The file is ours to read and write: only another program can have refused it.
+    QTest::newRow("permission") << int(QSerialPort::PermissionError)
+                                << "Permission error while locking the device" << 0 << kInUse;
     QTest::newRow("missing") << int(QSerialPort::DeviceNotFoundError) << "No such file or directory"
-                             << false;
-    QTest::newRow("in use") << int(QSerialPort::OpenError) << "Device or resource busy" << false;
+                             << 0 << QString();
+    QTest::newRow("missing board that keeps its number")
+        << int(QSerialPort::DeviceNotFoundError) << "No such file or directory" << 2
+        << "COM2 is this device's number: plug it in";
+    QTest::newRow("in use") << int(QSerialPort::OpenError) << "Device or resource busy" << 0
+                            << QString();
 }
 
 void TestDevicePath::openFailureNamesDeviceAndReason() {
     QFETCH(int, error);
     QFETCH(QString, reason);
-    QFETCH(bool, groupHint);
+    QFETCH(int, comNumber);
+    QFETCH(QString, advice);
     QTemporaryFile device;
     QVERIFY(device.open());
-    struct stat info {};
-    QCOMPARE(::stat(QFile::encodeName(device.fileName()).constData(), &info), 0);
-    const group* owner = ::getgrgid(info.st_gid);
-    QVERIFY(owner);
 
     const QString line = DevicePath::OpenFailure(
-        device.fileName(), static_cast<QSerialPort::SerialPortError>(error), reason);
-    QVERIFY2(line.contains(device.fileName() + QStringLiteral(": ") + reason), qPrintable(line));
-    QVERIFY(!line.contains('\n'));
-    const QString hint = QStringLiteral("add yourself to group %1").arg(owner->gr_name);
-    QCOMPARE(line.contains(hint), groupHint);
+        device.fileName(), static_cast<QSerialPort::SerialPortError>(error), reason, comNumber);
+    const QString start =
+        QStringLiteral("Vantrel32: cannot open %1: %2").arg(device.fileName(), reason);
+    QCOMPARE(line, advice.isEmpty() ? start : start + " (" + advice + ")");
+}
+
+// The real thing: a second opening of a port this process holds is refused by its lock.
+void TestDevicePath::deviceHeldByAnotherOpeningIsInUse() {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString path = QString::fromLocal8Bit(::ptsname(master));
+    QSerialPort first;
+    first.setPortName(path);
+    QVERIFY2(first.open(QIODevice::ReadWrite), qPrintable(first.errorString()));
+    QSerialPort second;
+    second.setPortName(path);
+    QVERIFY(!second.open(QIODevice::ReadWrite));
+    QCOMPARE(second.error(), QSerialPort::PermissionError);
+    const QString line = DevicePath::OpenFailure(path, second.error(), second.errorString());
+    QVERIFY2(line.endsWith(" (" + kInUse + ")"), qPrintable(line));
+    first.close();
+    ::close(master);
 }
 
 QTEST_GUILESS_MAIN(TestDevicePath)
