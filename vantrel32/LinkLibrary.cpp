@@ -9,6 +9,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 
 namespace vantrel {
 
@@ -50,8 +52,33 @@ uint32_t LinkLibrary::Create() {
     link_->moveToThread(thread_);
     // The link and its port die on their own thread once its loop has ended.
     QObject::connect(thread_, &QThread::finished, link_, &QObject::deleteLater);
-    thread_->start();
+    StartLinkThread();
     return message_;
+}
+
+void LinkLibrary::StartLinkThread() {
+    // The first command may follow at once, and waking the thread's event loop needs the
+    // loop's machinery, which the new thread builds itself before it says it has started.
+    // Waiting for that here, through a lock the thread checker can see (Qt's own cannot be
+    // seen), keeps the hand-over ordered; it takes well under a millisecond.
+    struct Started {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+    };
+    auto started = std::make_shared<Started>();
+    QObject::connect(
+        thread_, &QThread::started, thread_,
+        [started] {
+            std::lock_guard lock(started->mutex);
+            started->done = true;
+            started->cv.notify_all();
+        },
+        Qt::DirectConnection);
+    thread_->start();
+    std::unique_lock lock(started->mutex);
+    started->cv.wait_for(lock, std::chrono::milliseconds(kThreadStartMs),
+                         [&] { return started->done; });
 }
 
 void LinkLibrary::Destroy() {

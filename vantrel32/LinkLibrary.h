@@ -40,9 +40,12 @@ public:
 
     // How long VantrelDestroy waits for the link thread before leaving it behind.
     static constexpr unsigned long kThreadStopMs = 3000;
+    // How long VantrelCreate waits for the link thread to come up (it takes far less).
+    static constexpr int kThreadStartMs = 3000;
 
 private:
     LinkLibrary() = default;
+    void StartLinkThread();
     uint8_t Command(uint8_t code, const std::vector<uint8_t>& payload, uint8_t reply);
 
     // Guards the instance fields; the exports may be entered from more than one thread.
