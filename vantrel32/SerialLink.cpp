@@ -33,6 +33,10 @@ bool PayloadFits(uint8_t code, std::size_t length) {
 SerialLink::SerialLink(std::shared_ptr<LinkState> state)
     : state_(std::move(state)), port_(this), replyTimer_(this), idleTimer_(this),
       repeatTimer_(this) {
+    // A coarse timer may fire a few per cent early: a time-out or the line-idle rule must
+    // never cut a reply short.
+    replyTimer_.setTimerType(Qt::PreciseTimer);
+    idleTimer_.setTimerType(Qt::PreciseTimer);
     replyTimer_.setSingleShot(true);
     idleTimer_.setSingleShot(true);
     idleTimer_.setInterval(kLineIdleMs);
@@ -45,12 +49,12 @@ SerialLink::SerialLink(std::shared_ptr<LinkState> state)
 }
 
 void SerialLink::Queue(std::function<void()> task) {
-    bool wake = false;
-    {
-        std::lock_guard lock(tasksMutex_);
-        wake = tasks_.empty();
-        tasks_.push_back(std::move(task));
-    }
+    // The wake-up is posted under our lock, which RunQueued takes first: whatever Qt
+    // allocates for it here is then ordered before the link thread frees it, also for the
+    // thread checker, which cannot see Qt's own locks.
+    std::lock_guard lock(tasksMutex_);
+    const bool wake = tasks_.empty();
+    tasks_.push_back(std::move(task));
     if (wake) {
         QMetaObject::invokeMethod(this, "RunQueued", Qt::QueuedConnection);
     }
