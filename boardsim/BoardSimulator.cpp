@@ -1,6 +1,7 @@
 #include "BoardSimulator.h"
 
 #include "HexText.h"
+#include "InputWait.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,12 +35,6 @@ constexpr auto kLongestSlice = std::chrono::milliseconds(5);
 // firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play out.
 constexpr double kFastIdleUs = 100'000;
 constexpr double kFastSliceUs = 1'000;
-
-volatile std::sig_atomic_t gStopSignal = 0;
-
-void OnStopSignal(int signal) {
-    gStopSignal = signal;
-}
 
 uint32_t GarbageSeed(const sim::SimOptions& options) {
     if (options.seed) {
@@ -75,23 +70,7 @@ bool BoardSimulator::SetUp(std::string& error) {
 }
 
 int BoardSimulator::Run() {
-    std::signal(SIGPIPE, SIG_IGN);
-    // The stop signals are only let in while waiting in ppoll(), so none is lost between
-    // checking the flag and going to sleep.
-    sigset_t stopSignals;
-    sigset_t waitMask;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
+    sim::InputWait wait;
     std::string error;
     if (!SetUp(error) || !pty_.Open(error) ||
         (!options_.line.link.empty() && !pty_.MakeLink(options_.line.link, error))) {
@@ -113,27 +92,14 @@ int BoardSimulator::Run() {
         if (done_) {
             break;
         }
-        pollfd fds[2]{};
-        fds[0].fd = pty_.MasterFd();
-        fds[0].events = static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT));
-        fds[1].fd = stdinOpen_ ? STDIN_FILENO : -1;
-        fds[1].events = POLLIN;
-        timespec timeout{};
-        timespec* timeoutPtr = nullptr;
-        if (const auto wait = PollTimeout(Clock::now())) {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*wait).count();
-            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-            timeoutPtr = &timeout;
-        }
-        const int ready = ::ppoll(fds, 2, timeoutPtr, &waitMask);
-        if (gStopSignal != 0) {
+        sim::InputWait::Ready ready;
+        const sim::InputWait::Result result =
+            wait.Wait(pty_.MasterFd(), !unwritten_.empty(), stdinOpen_ ? STDIN_FILENO : -1,
+                      PollTimeout(Clock::now()), ready);
+        if (result == sim::InputWait::Result::Stopped) {
             break;
         }
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        if (result == sim::InputWait::Result::Failed) {
             std::fprintf(stderr, "quillon-board-sim: poll: %s\n", std::strerror(errno));
             Finish();
             return 1;
@@ -141,15 +107,15 @@ int BoardSimulator::Run() {
         const Clock::time_point now = Clock::now();
         // Our own slave descriptor keeps the master from seeing a hang-up; should one come
         // anyway, carrying on would only spin on it.
-        if (fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) {
+        if (ready.ptyFailed) {
             std::fprintf(stderr, "quillon-board-sim: pseudo-terminal failed\n");
             Finish();
             return 1;
         }
-        if (fds[0].revents & POLLIN) {
+        if (ready.ptyReadable) {
             ReadPty(now);
         }
-        if (!done_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) {
+        if (!done_ && ready.stdinReady) {
             ReadStdin(now);
         }
         if (!done_) {

@@ -243,14 +243,7 @@ AdapterSession::Outcome AdapterSession::SaveAddress() {
 }
 
 AdapterSession::Outcome AdapterSession::WaitUntil(const QDeadlineTimer& deadline, OnStop onStop) {
-    switch (Await([] { return false; }, deadline, onStop)) {
-    case WaitEnd::Lost:
-        return Outcome::Lost;
-    case WaitEnd::Stopped:
-        return Outcome::Stopped;
-    default:
-        return Outcome::Done;
-    }
+    return AfterWait(Await([] { return false; }, deadline, onStop));
 }
 
 QDateTime AdapterSession::StartWatching() {
@@ -266,7 +259,11 @@ void AdapterSession::StopWatching() {
 }
 
 AdapterSession::Outcome AdapterSession::WaitForMasterWrite(const QDeadlineTimer& deadline) {
-    switch (Await([this] { return !masterWrites_.empty(); }, deadline, OnStop::End)) {
+    return AfterWait(Await([this] { return !masterWrites_.empty(); }, deadline, OnStop::End));
+}
+
+AdapterSession::Outcome AdapterSession::AfterWait(WaitEnd end) {
+    switch (end) {
     case WaitEnd::Lost:
         return Outcome::Lost;
     case WaitEnd::Stopped:

@@ -100,6 +100,9 @@ private:
 
     void Wire();
     Outcome Issued(uint8_t status);
+    // What the end of a wait means to a command: the port lost, a stop asked for, or done
+    // (what it waited for came, or its time is up).
+    static Outcome AfterWait(WaitEnd end);
     WaitEnd Await(const std::function<bool()>& ready, const QDeadlineTimer& deadline,
                   OnStop onStop);
     void RunLoop(const QDeadlineTimer& deadline);

@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "HexText.h"
+#include "InputWait.h"
 #include "StateFile.h"
 
 #include <algorithm>
@@ -21,12 +22,6 @@ namespace {
 // A sender writes a frame in one go, so a frame that stalls this long is broken.
 constexpr auto kLineIdle = std::chrono::milliseconds(20);
 constexpr std::size_t kMaxCommandLine = 4096;
-
-volatile std::sig_atomic_t gStopSignal = 0;
-
-void OnStopSignal(int signal) {
-    gStopSignal = signal;
-}
 
 uint8_t LoadAddress(const SimOptions& options, std::string& error) {
     if (options.state.empty()) {
@@ -79,23 +74,7 @@ Simulator::Simulator(SimOptions options)
       line_(BytePeriod(options_)), garbage_(GarbageSeed(options_)), booted_(options_.bootMs == 0) {}
 
 int Simulator::Run() {
-    std::signal(SIGPIPE, SIG_IGN);
-    // The stop signals are only let in while waiting in ppoll(), so none is lost between
-    // checking the flag and going to sleep.
-    sigset_t stopSignals;
-    sigset_t waitMask;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
+    InputWait wait;
     std::string error;
     if (!pty_.Open(error) || (!options_.link.empty() && !pty_.MakeLink(options_.link, error))) {
         std::fprintf(stderr, "quillon-adapter-sim: %s\n", error.c_str());
@@ -108,28 +87,17 @@ int Simulator::Run() {
 
     while (!done_) {
         FlushLine(Clock::now());
-        pollfd fds[2]{};
-        fds[0].fd = pty_.MasterFd();
-        fds[0].events = static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT));
-        fds[1].fd = stdinOpen_ ? STDIN_FILENO : -1;
-        fds[1].events = POLLIN;
-        timespec timeout{};
-        timespec* timeoutPtr = nullptr;
+        std::optional<std::chrono::nanoseconds> timeout;
         if (const auto wake = NextWake()) {
-            const auto wait = std::max(Clock::duration::zero(), *wake - Clock::now());
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-            timeoutPtr = &timeout;
+            timeout = *wake - Clock::now();
         }
-        const int ready = ::ppoll(fds, 2, timeoutPtr, &waitMask);
-        if (gStopSignal != 0) {
+        InputWait::Ready ready;
+        const InputWait::Result result = wait.Wait(pty_.MasterFd(), !unwritten_.empty(),
+                                                   stdinOpen_ ? STDIN_FILENO : -1, timeout, ready);
+        if (result == InputWait::Result::Stopped) {
             break;
         }
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        if (result == InputWait::Result::Failed) {
             std::fprintf(stderr, "quillon-adapter-sim: poll: %s\n", std::strerror(errno));
             Finish();
             return 1;
@@ -138,15 +106,15 @@ int Simulator::Run() {
         CheckBoot(now);
         // Our own slave descriptor keeps the master from seeing a hang-up; should one come
         // anyway, carrying on would only spin on it.
-        if (fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) {
+        if (ready.ptyFailed) {
             std::fprintf(stderr, "quillon-adapter-sim: pseudo-terminal failed\n");
             Finish();
             return 1;
         }
-        if (fds[0].revents & POLLIN) {
+        if (ready.ptyReadable) {
             ReadPty(now);
         }
-        if (!done_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) {
+        if (!done_ && ready.stdinReady) {
             ReadStdin(now);
         }
         if (!done_) {

@@ -3,6 +3,7 @@
 // data that is never dropped however far the serial line is behind.
 #include "AdapterModel.h"
 #include "CoreRig.h"
+#include "FrameBytes.h"
 #include "FrameReceiver.h"
 #include "ProtocolCodec.h"
 
@@ -12,10 +13,12 @@
 #include <algorithm>
 #include <vector>
 
+using framebytes::Bytes;
+using framebytes::Concat;
+using framebytes::Frame;
 using quillon::firmware::FrameReceiver;
 using quillon::sim::AdapterModel;
 using vantrel::ProtocolCodec;
-using Bytes = std::vector<uint8_t>;
 
 namespace {
 
@@ -30,20 +33,6 @@ enum class Save { Works, Fails };
 
 // How soon the good frame behind the garbage is answered.
 enum class Answer { AtOnce, AfterIdle };
-
-Bytes Encode(uint8_t seq, uint8_t code, const Bytes& payload = {}) {
-    Bytes out;
-    ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
-    return out;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
 
 ProtocolCodec::Frame ToFrame(const Command& command) {
     ProtocolCodec::Frame frame;
@@ -167,7 +156,7 @@ void TestFirmwareCore::answersAsTheSimulator() {
     std::vector<uint8_t> ports;
     std::vector<int> pulses;
     for (const Command& command : commands) {
-        rig.Feed(Encode(command.seq, command.code, command.payload));
+        rig.Feed(Frame(command.seq, command.code, command.payload));
         const AdapterModel::Outcome expected = model.Handle(ToFrame(command));
         QVERIFY2(rig.TakeSent() == expected.frame, qPrintable(QString::number(command.seq)));
         if (expected.portWritten) {
@@ -195,8 +184,8 @@ void TestFirmwareCore::garbageIsNeverAnswered_data() {
     QTest::addColumn<Bytes>("after");
     QTest::addColumn<Answer>("answer");
 
-    const Bytes write = Encode(9, 'W', {0, 0x12});
-    Bytes badCrc = Encode(9, 'A');
+    const Bytes write = Frame(9, 'W', {0, 0x12});
+    Bytes badCrc = Frame(9, 'A');
     badCrc.back() ^= 0x01;
     // Its length byte, 2, is a start byte too: the search goes on from there.
     Bytes badCrcStxInside = write;
@@ -216,9 +205,9 @@ void TestFirmwareCore::garbageIsNeverAnswered_data() {
     QTest::newRow("good frame inside a broken one")
         << Bytes{0x02, 0x05, 0x01, 0x57} << 0u << Bytes{0x00} << Answer::AtOnce;
     QTest::newRow("valid frame of an unknown code")
-        << Encode(1, 'Q') << 0u << Bytes{} << Answer::AtOnce;
+        << Frame(1, 'Q') << 0u << Bytes{} << Answer::AtOnce;
     QTest::newRow("unsolicited frame sent back")
-        << Encode(0, 'i', {0x12}) << 0u << Bytes{} << Answer::AtOnce;
+        << Frame(0, 'i', {0x12}) << 0u << Bytes{} << Answer::AtOnce;
     QTest::newRow("lone start byte") << Bytes{0x02} << 0u << Bytes{} << Answer::AfterIdle;
     QTest::newRow("stray start byte with a large length")
         << Bytes{0x02, 0x7F, 0x01, 0x56} << 0u << Bytes{} << Answer::AfterIdle;
@@ -236,8 +225,8 @@ void TestFirmwareCore::garbageIsNeverAnswered() {
     QFETCH(Bytes, after);
     QFETCH(Answer, answer);
 
-    const Bytes command = Encode(42, 'A');
-    const Bytes reply = Encode(42, 'a', {CoreRig::kDefaultAddress});
+    const Bytes command = Frame(42, 'A');
+    const Bytes reply = Frame(42, 'a', {CoreRig::kDefaultAddress});
     CoreRig rig;
     rig.Feed(before);
     rig.Advance(pauseMs);
@@ -270,7 +259,7 @@ void TestFirmwareCore::findsTheFramesTheCodecFinds() {
             for (uint8_t& byte : payload) {
                 byte = static_cast<uint8_t>(random.bounded(4));
             }
-            Bytes bytes = Encode(seq, code, payload);
+            Bytes bytes = Frame(seq, code, payload);
             switch (random.bounded(5)) {
             case 0: // one byte changed
                 bytes[random.bounded(static_cast<int>(bytes.size()))] ^=
@@ -362,7 +351,7 @@ void TestFirmwareCore::masterWritesWaitForTheLineAndCommandsGoFirst() {
         rig.MasterWrite({static_cast<uint8_t>(i)});
         if (i % 250 == 100) {
             sentAtCommand.push_back(rig.SentCount());
-            rig.Feed(Encode(static_cast<uint8_t>(1 + i / 250), 'V'));
+            rig.Feed(Frame(static_cast<uint8_t>(1 + i / 250), 'V'));
         }
     }
     rig.Advance(10000);

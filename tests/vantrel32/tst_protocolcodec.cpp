@@ -1,5 +1,6 @@
 // The frame codec on its own: round trips, and resynchronisation after anything the line
 // can bring.
+#include "FrameBytes.h"
 #include "ProtocolCodec.h"
 
 #include <QRandomGenerator>
@@ -7,8 +8,10 @@
 
 #include <vector>
 
+using framebytes::Bytes;
+using framebytes::Concat;
+using framebytes::Frame;
 using vantrel::ProtocolCodec;
-using Bytes = std::vector<uint8_t>;
 
 Q_DECLARE_METATYPE(Bytes)
 
@@ -20,20 +23,6 @@ struct Decoded {
     Bytes payload;
     bool operator==(const Decoded&) const = default;
 };
-
-Bytes Frame(uint8_t seq, uint8_t code, const Bytes& payload = {}) {
-    Bytes out;
-    ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
-    return out;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
 
 std::vector<Decoded> Drain(ProtocolCodec& codec) {
     std::vector<Decoded> out;
