@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <csignal>
 #include <cstring>
-#include <poll.h>
 #include <sstream>
 #include <unistd.h>
 #include <utility>
@@ -100,18 +98,11 @@ int BoardSimulator::Run() {
             break;
         }
         if (result == sim::InputWait::Result::Failed) {
-            std::fprintf(stderr, "quillon-board-sim: poll: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "quillon-board-sim: %s\n", wait.Failure().c_str());
             Finish();
             return 1;
         }
         const Clock::time_point now = Clock::now();
-        // Our own slave descriptor keeps the master from seeing a hang-up; should one come
-        // anyway, carrying on would only spin on it.
-        if (ready.ptyFailed) {
-            std::fprintf(stderr, "quillon-board-sim: pseudo-terminal failed\n");
-            Finish();
-            return 1;
-        }
         if (ready.ptyReadable) {
             ReadPty(now);
         }

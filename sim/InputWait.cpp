@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <poll.h>
 
 namespace quillon::sim {
@@ -55,10 +56,18 @@ InputWait::Result InputWait::Wait(int ptyFd, bool ptyWritable, int stdinFd,
         return Result::Stopped;
     }
     if (count < 0) {
-        // Some other signal: nothing is ready, the caller simply waits again.
-        return errno == EINTR ? Result::Ready : Result::Failed;
+        if (errno == EINTR) {
+            return Result::Ready; // some other signal: nothing is ready, just wait again
+        }
+        failure_ = std::string("poll: ") + std::strerror(errno);
+        return Result::Failed;
     }
-    ready.ptyFailed = (fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) != 0;
+    // Our own slave descriptor keeps the master from seeing a hang-up; should one come
+    // anyway, carrying on would only spin on it.
+    if ((fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) != 0) {
+        failure_ = "pseudo-terminal failed";
+        return Result::Failed;
+    }
     ready.ptyReadable = (fds[0].revents & POLLIN) != 0;
     ready.stdinReady = (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
     return Result::Ready;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace quillon::sim {
 
@@ -15,8 +16,6 @@ public:
 
     struct Ready {
         bool ptyReadable = false;
-        // The pseudo-terminal reports an error or a hang-up: carrying on would only spin.
-        bool ptyFailed = false;
         bool stdinReady = false;
     };
 
@@ -24,9 +23,13 @@ public:
     InputWait();
 
     // stdinFd < 0 leaves standard input out; no timeout waits until something comes.
-    // Failed leaves errno as the system set it.
+    // Failed: the wait itself failed, or the pseudo-terminal did (Failure() says which).
     Result Wait(int ptyFd, bool ptyWritable, int stdinFd,
                 std::optional<std::chrono::nanoseconds> timeout, Ready& ready);
+    const std::string& Failure() const { return failure_; }
+
+private:
+    std::string failure_;
 };
 
 } // namespace quillon::sim
