@@ -83,12 +83,15 @@ void WriteTimes::Describe(const Write& write, std::size_t frames) {
     const Cycle first = FirstStart(frames_.front());
     const Cycle last =
         frames_[frames - 1].bytes.empty() ? write.stop : frames_[frames - 1].bytes.back().done;
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "master write %zu bytes: STOP %.4f ms, i frames %s bytes from %.4f ms to %.4f "
-                  "ms, %.2f bytes after the STOP",
-                  write.bytes, Milliseconds(write.stop), sizes.c_str(), Milliseconds(first),
-                  Milliseconds(last), afterStop);
+    // A write of thousands of bytes lists dozens of frames: the text is sized, not cut.
+    const char* format = "master write %zu bytes: STOP %.4f ms, i frames %s bytes from %.4f ms to "
+                         "%.4f ms, %.2f bytes after the STOP";
+    const auto print = [&](char* out, std::size_t room) {
+        return std::snprintf(out, room, format, write.bytes, Milliseconds(write.stop),
+                             sizes.c_str(), Milliseconds(first), Milliseconds(last), afterStop);
+    };
+    std::string text(std::size_t(print(nullptr, 0)) + 1, '\0');
+    text.resize(std::size_t(print(text.data(), text.size())));
     report_(text, last);
 }
 

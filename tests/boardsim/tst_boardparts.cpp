@@ -236,6 +236,19 @@ void TestBoardParts::writeTimes_data() {
         << QStringList{"write 1 0 300", "i 1 100", "write 1 7000 7300", "i 1 7350"}
         << QStringList{"13.3500: master write 1 bytes: STOP 7.3000 ms, i frames 6 bytes from "
                        "7.3500 ms to 13.3500 ms, 6.00 bytes after the STOP"};
+    // 32 full frames and a short one: the firmware held the bus until the queue had room,
+    // so the STOP came during the last byte of the 32nd.
+    QStringList longWrite;
+    for (int k = 0; k < 32; ++k) {
+        longWrite << QString("i 127 %1").arg(k * 132000);
+    }
+    longWrite << "write 4073 0 4223500"
+              << "i 9 4224000";
+    QTest::newRow("a long write's line lists every frame")
+        << longWrite
+        << QStringList{"4238.0000: master write 4073 bytes: STOP 4223.5000 ms, i frames " +
+                       QStringList(32, "132").join('+') +
+                       "+14 bytes from 0.0000 ms to 4238.0000 ms, 14.50 bytes after the STOP"};
     QTest::newRow("frames that split where no write ends")
         << QStringList{"write 2 0 300", "i 3 350"} << QStringList{};
 }
