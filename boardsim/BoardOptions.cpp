@@ -32,6 +32,8 @@ const std::vector<Option>& Table() {
          [](BoardOptions& o, long long, const std::string&) { o.fast = true; }},
         {"--pulse-widths", Takes::Nothing, 0, 0,
          [](BoardOptions& o, long long, const std::string&) { o.pulseWidths = true; }},
+        {"--write-times", Takes::Nothing, 0, 0,
+         [](BoardOptions& o, long long, const std::string&) { o.writeTimes = true; }},
         {"--link", Takes::Path, 0, 0,
          [](BoardOptions& o, long long, const std::string& v) { o.line.link = v; }},
         {"--state", Takes::Path, 0, 0,
@@ -76,7 +78,8 @@ const Option* Find(const std::string& name) {
 std::string BoardOptions::Usage() {
     return "usage: quillon-board-sim [--firmware ELF] [--fast] [--link PATH] [--state FILE]\n"
            "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
-           "                         [--seed N] [--hangup-after N] [--pulse-widths] [--pace]\n"
+           "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
+           "                         [--write-times] [--pace]\n"
            "stdin commands: read [N] | write XX [XX ...] | reset | hangup | quit\n";
 }
 

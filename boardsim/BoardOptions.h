@@ -17,6 +17,7 @@ struct BoardOptions {
     std::string firmware; // empty: quillon-firmware.elf next to the program
     bool fast = false;
     bool pulseWidths = false;
+    bool writeTimes = false;
     bool help = false;
 
     static bool Parse(const std::vector<std::string>& args, BoardOptions& options,

@@ -64,6 +64,19 @@ bool BoardSimulator::SetUp(std::string& error) {
                                          options_.pulseWidths ? PinWatcher::Widths::Shown
                                                               : PinWatcher::Widths::Hidden);
     eeprom_ = std::make_unique<EepromState>(board_, options_.line.state, report);
+    if (options_.writeTimes) {
+        const double cyclesPerUs = 1.0 / board_.Microseconds(AvrBoard::Cycle{1});
+        writeTimes_ = std::make_unique<WriteTimes>(cyclesPerUs, report);
+        master_->OnWriteEnded([this](const TwiMaster::WriteEnd& end) {
+            if (end.stop) {
+                writeTimes_->WriteEnded(end.bytes, end.start, *end.stop);
+            } else {
+                writeTimes_->Forget();
+            }
+        });
+        // A reset empties the firmware's transmit queue: frames on their way are lost.
+        board_.OnReset([this] { writeTimes_->Forget(); });
+    }
     return true;
 }
 
@@ -239,6 +252,9 @@ void BoardSimulator::CheckLineIdle(Clock::time_point now) {
 
 void BoardSimulator::OnBoardByte(uint8_t value, AvrBoard::Cycle done) {
     lastActivity_ = board_.Now();
+    if (writeTimes_) {
+        writeTimes_->ByteSent(done - uart_->ByteCycles(), done);
+    }
     boardRaw_.push_back(value);
     boardRx_.Feed(&value, 1);
     ProtocolCodec::Frame frame;
@@ -260,6 +276,9 @@ void BoardSimulator::HandleBoardFrame(const ProtocolCodec::Frame& frame, std::si
     }
     std::vector<uint8_t> bytes(boardRaw_.end() - std::ptrdiff_t(size), boardRaw_.end());
     boardRaw_.clear();
+    if (writeTimes_) {
+        writeTimes_->FrameSent(frame, size);
+    }
 
     const FrameEvents::Result result = frames_.FromBoard(frame);
     for (const std::string& line : result.lines) {

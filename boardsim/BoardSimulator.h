@@ -12,6 +12,7 @@
 #include "PtyPort.h"
 #include "TwiMaster.h"
 #include "UartBridge.h"
+#include "WriteTimes.h"
 
 #include <chrono>
 #include <memory>
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<TwiMaster> master_;
     std::unique_ptr<PinWatcher> pins_;
     std::unique_ptr<EepromState> eeprom_;
+    std::unique_ptr<WriteTimes> writeTimes_; // with --write-times only
     sim::CameraUnit camera_;
     sim::PtyPort pty_;
     sim::LineWriter line_;

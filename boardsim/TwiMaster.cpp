@@ -122,6 +122,7 @@ void TwiMaster::Begin() {
     const uint8_t onBus = uint8_t((address << 1) | (current_.read ? 1 : 0));
     next_ = 0;
     slaveAcks_ = true;
+    startAt_ = board_.Now();
     phase_ = Phase::Address;
     Await(Wait::Status);
     if (current_.read) {
@@ -174,6 +175,7 @@ void TwiMaster::Released() {
         }
         break;
     case Phase::Stop:
+        EndWrite(stopAt_);
         Finish("master wrote " + HexText::Bytes(current_.bytes));
         return;
     case Phase::Refused: {
@@ -183,6 +185,7 @@ void TwiMaster::Released() {
                    HexText::Bytes({current_.bytes.begin(), current_.bytes.begin() + (next_ - 1)});
             report_(line, board_.Now());
         }
+        EndWrite(std::nullopt);
         Finish("error master write: byte " + std::to_string(next_) + " not acknowledged");
         return;
     }
@@ -221,6 +224,7 @@ void TwiMaster::Step() {
         return;
     }
     phase_ = Phase::Stop;
+    stopAt_ = board_.Now();
     Await(Wait::Status);
     DeliverStatus(kStopOrRestart);
 }
@@ -228,6 +232,9 @@ void TwiMaster::Step() {
 AvrBoard::Cycle TwiMaster::OnTimeout(avr_t*, AvrBoard::Cycle, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
     const char* what = self->current_.read ? "master read" : "master write";
+    if (!self->current_.read) {
+        self->EndWrite(std::nullopt);
+    }
     self->Finish(std::string("error ") + what + ": the board did not release the bus within " +
                  std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms");
     return 0;
@@ -243,11 +250,20 @@ void TwiMaster::Finish(const std::string& line) {
     StartNext();
 }
 
+void TwiMaster::EndWrite(std::optional<AvrBoard::Cycle> stop) {
+    if (writeEnded_) {
+        writeEnded_({current_.bytes.size(), startAt_, stop});
+    }
+}
+
 void TwiMaster::AfterReset() {
     flagSet_ = false;
     // The reset dropped every simulated timer, ours included.
     if (phase_ != Phase::Idle) {
         const char* what = current_.read ? "master read" : "master write";
+        if (!current_.read) {
+            EndWrite(std::nullopt);
+        }
         phase_ = Phase::Idle;
         wait_ = Wait::Nothing;
         report_(std::string("error ") + what + ": the board was reset", board_.Now());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,19 @@ public:
     // One byte plus its acknowledge bit at 100 kHz.
     static constexpr double kByteUs = 90;
 
+    // The end of a write transaction: its data bytes, the moment of its START and, when
+    // the board took them all, the moment the STOP reached it; none when the write ended in
+    // an error.
+    struct WriteEnd {
+        std::size_t bytes = 0;
+        AvrBoard::Cycle start = 0;
+        std::optional<AvrBoard::Cycle> stop;
+    };
+    using WriteEnded = std::function<void(const WriteEnd& end)>;
+
     TwiMaster(AvrBoard& board, Report report);
+
+    void OnWriteEnded(WriteEnded listener) { writeEnded_ = std::move(listener); }
 
     void Write(std::vector<uint8_t> bytes);
     void Read(std::size_t count);
@@ -56,6 +69,7 @@ private:
     void Released();
     void Step();
     void Finish(const std::string& line);
+    void EndWrite(std::optional<AvrBoard::Cycle> stop);
     void Await(Wait what);
     void AfterReset();
 
@@ -65,6 +79,7 @@ private:
     AvrBoard& board_;
     avr_twi_t* twi_;
     Report report_;
+    WriteEnded writeEnded_;
     std::deque<Transaction> queue_;
     Transaction current_;
     Phase phase_ = Phase::Idle;
@@ -72,6 +87,8 @@ private:
     std::size_t next_ = 0;  // next byte to write
     bool slaveAcks_ = true; // TWEA as the firmware left it at its last release
     bool flagSet_ = false;  // TWINT as a real TWI unit would have it
+    AvrBoard::Cycle startAt_ = 0;
+    AvrBoard::Cycle stopAt_ = 0;
 };
 
 } // namespace quillon::board

@@ -1,10 +1,12 @@
 // The board simulator's pure pieces: how pins read, how the EEPROM cells map to the state
-// file, how line traffic is named, the command line, and where the firmware image is found.
+// file, how line traffic is named, how master writes are timed, the command line, and where
+// the firmware image is found.
 #include "BoardOptions.h"
 #include "BoardPins.h"
 #include "EepromState.h"
 #include "FirmwareLocation.h"
 #include "FrameEvents.h"
+#include "WriteTimes.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +18,7 @@ using quillon::board::BoardPins;
 using quillon::board::EepromState;
 using quillon::board::FirmwareLocation;
 using quillon::board::FrameEvents;
+using quillon::board::WriteTimes;
 using vantrel::ProtocolCodec;
 
 Q_DECLARE_METATYPE(BoardPins::Registers)
@@ -67,6 +70,8 @@ private slots:
     void eepromCells();
     void lineTraffic_data();
     void lineTraffic();
+    void writeTimes_data();
+    void writeTimes();
     void options_data();
     void options();
     void firmwareLocation_data();
@@ -193,6 +198,97 @@ void TestBoardParts::lineTraffic() {
     }
 }
 
+// Steps, times in cycles of one microsecond, every byte on the wire for 1000 of them:
+//   "write N START STOP"  a write of N data bytes the board took whole
+//   "i N AT"              an i frame of N data bytes (N + 5 on the wire), first byte at AT
+//   "reply AT"            a 5-byte reply frame
+//   "noise N AT"          N bytes that make no frame
+//   "forget"              a write failed
+void TestBoardParts::writeTimes_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("one frame, all of it after the STOP")
+        << QStringList{"write 1 0 300", "i 1 350"}
+        << QStringList{"6.3500: master write 1 bytes: STOP 0.3000 ms, i frames 6 bytes from "
+                       "0.3500 ms to 6.3500 ms, 6.00 bytes after the STOP"};
+    // 127 + 3 bytes: the first frame went out while the master was still writing; at the
+    // STOP 10 of its bytes had left and the 11th was half way.
+    QTest::newRow("two frames, the first under way at the STOP")
+        << QStringList{"i 127 0", "write 130 0 10500", "i 3 132000"}
+        << QStringList{"140.0000: master write 130 bytes: STOP 10.5000 ms, i frames 132+8 "
+                       "bytes from 0.0000 ms to 140.0000 ms, 129.50 bytes after the STOP"};
+    QTest::newRow("replies and noise between are no part of it")
+        << QStringList{"write 2 0 400", "reply 500", "noise 3 5500", "i 2 8500"}
+        << QStringList{"15.5000: master write 2 bytes: STOP 0.4000 ms, i frames 7 bytes from "
+                       "8.5000 ms to 15.5000 ms, 7.00 bytes after the STOP"};
+    QTest::newRow("writes queue behind each other")
+        << QStringList{"write 1 0 300", "write 2 400 800", "i 1 850", "i 2 6850"}
+        << QStringList{"6.8500: master write 1 bytes: STOP 0.3000 ms, i frames 6 bytes from "
+                       "0.8500 ms to 6.8500 ms, 6.00 bytes after the STOP",
+                       "13.8500: master write 2 bytes: STOP 0.8000 ms, i frames 7 bytes from "
+                       "6.8500 ms to 13.8500 ms, 7.00 bytes after the STOP"};
+    // The failed write's frame comes late; the next write must not take it for its own.
+    QTest::newRow("a failed write's frame is nobody's")
+        << QStringList{"write 1 0 300", "forget", "i 1 350", "write 1 7000 7300", "i 1 7350"}
+        << QStringList{"13.3500: master write 1 bytes: STOP 7.3000 ms, i frames 6 bytes from "
+                       "7.3500 ms to 13.3500 ms, 6.00 bytes after the STOP"};
+    QTest::newRow("a frame that started before the data was whole is not the last")
+        << QStringList{"write 1 0 300", "i 1 100", "write 1 7000 7300", "i 1 7350"}
+        << QStringList{"13.3500: master write 1 bytes: STOP 7.3000 ms, i frames 6 bytes from "
+                       "7.3500 ms to 13.3500 ms, 6.00 bytes after the STOP"};
+    // 32 full frames and a short one: the firmware held the bus until the queue had room,
+    // so the STOP came during the last byte of the 32nd.
+    QStringList longWrite;
+    for (int k = 0; k < 32; ++k) {
+        longWrite << QString("i 127 %1").arg(k * 132000);
+    }
+    longWrite << "write 4073 0 4223500"
+              << "i 9 4224000";
+    QTest::newRow("a long write's line lists every frame")
+        << longWrite
+        << QStringList{"4238.0000: master write 4073 bytes: STOP 4223.5000 ms, i frames " +
+                       QStringList(32, "132").join('+') +
+                       "+14 bytes from 0.0000 ms to 4238.0000 ms, 14.50 bytes after the STOP"};
+    QTest::newRow("frames that split where no write ends")
+        << QStringList{"write 2 0 300", "i 3 350"} << QStringList{};
+}
+
+void TestBoardParts::writeTimes() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, lines);
+    constexpr WriteTimes::Cycle kByte = 1000;
+    QStringList reported;
+    WriteTimes times(1.0, [&](const std::string& line, WriteTimes::Cycle when) {
+        reported << QString("%1: %2").arg(double(when) / 1000.0, 0, 'f', 4).arg(line.c_str());
+    });
+    const auto send = [&](int count, WriteTimes::Cycle at) {
+        for (int i = 0; i < count; ++i) {
+            times.ByteSent(at + WriteTimes::Cycle(i) * kByte,
+                           at + WriteTimes::Cycle(i + 1) * kByte);
+        }
+    };
+    for (const QString& step : steps) {
+        const QStringList w = step.split(' ');
+        const auto n = [&](int i) { return w.value(i).toULongLong(); };
+        if (w[0] == "write") {
+            times.WriteEnded(n(1), n(2), n(3));
+        } else if (w[0] == "i") {
+            const int size = int(n(1)) + 5;
+            send(size, n(2));
+            times.FrameSent(MakeFrame(0, 'i', QByteArray(int(n(1)), '\x5A')), std::size_t(size));
+        } else if (w[0] == "reply") {
+            send(5, n(1));
+            times.FrameSent(MakeFrame(1, 'w'), 5);
+        } else if (w[0] == "noise") {
+            send(int(n(1)), n(2));
+        } else {
+            QCOMPARE(w[0], QString("forget"));
+            times.Forget();
+        }
+    }
+    QCOMPARE(reported, lines);
+}
+
 void TestBoardParts::options_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("accepted");
@@ -202,6 +298,8 @@ void TestBoardParts::options_data() {
         << QStringList{"--no-reply", "--late-reply",   "300", "--garbage", "8",     "--seed",
                        "7",          "--hangup-after", "3",   "--camera",  "--pace"}
         << true;
+    QTest::newRow("pulse widths, write times")
+        << QStringList{"--pulse-widths", "--write-times"} << true;
     QTest::newRow("version is the firmware's") << QStringList{"--version", "X"} << false;
     QTest::newRow("baud is the firmware's") << QStringList{"--baud", "2400"} << false;
     QTest::newRow("unknown") << QStringList{"--turbo"} << false;
@@ -222,6 +320,10 @@ void TestBoardParts::options() {
     std::string error;
     QCOMPARE(BoardOptions::Parse(list, options, error), accepted);
     QCOMPARE(error.empty(), accepted);
+    if (accepted) {
+        QCOMPARE(options.writeTimes, args.contains("--write-times"));
+        QCOMPARE(options.pulseWidths, args.contains("--pulse-widths"));
+    }
     if (accepted && args.contains("--fast")) {
         QVERIFY(options.fast);
         QCOMPARE(options.firmware, std::string("fw.elf"));

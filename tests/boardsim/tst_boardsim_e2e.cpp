@@ -90,6 +90,8 @@ private slots:
     void cameraHoldTimeInRealTime();
     void masterWritesAtLineCapacityArriveInOrder();
     void longMasterWriteArrivesWholeAcrossFrames();
+    void writeTimesFollowTheFrames_data();
+    void writeTimesFollowTheFrames();
     void optionsOnlyTheFirmwareCanSet_data();
     void optionsOnlyTheFirmwareCanSet();
 };
@@ -188,9 +190,9 @@ void TestBoardSimEndToEnd::masterTransactions_data() {
     QTest::newRow("write one byte")
         << "write 5A" << QByteArray("\x5A") << "master wrote 5A" << QStringList{"port FF -> 5A"};
     // As on a PCF8574, the port takes each byte as it arrives.
-    QTest::newRow("write three")
-        << "write 5a 12 34" << QByteArray("\x5A\x12\x34") << "master wrote 5A 12 34"
-        << QStringList{"port FF -> 5A", "port 5A -> 12", "port 12 -> 34"};
+    QTest::newRow("write three") << "write 5a 12 34" << QByteArray("\x5A\x12\x34")
+                                 << "master wrote 5A 12 34"
+                                 << QStringList{"port FF -> 5A", "port 5A -> 12", "port 12 -> 34"};
     QTest::newRow("read one") << "read" << QByteArray() << "master read FF" << QStringList{};
     QTest::newRow("read three (ACK, ACK, NACK)")
         << "read 3" << QByteArray() << "master read FF FF FF" << QStringList{};
@@ -412,6 +414,61 @@ void TestBoardSimEndToEnd::longMasterWriteArrivesWholeAcrossFrames() {
     }
     QCOMPARE(notified, written);
     QCOMPARE(client.Receive(frame, kSilenceMs), PtyClient::Result::Timeout);
+}
+
+void TestBoardSimEndToEnd::writeTimesFollowTheFrames_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("frames");
+    QTest::newRow("one byte, one frame") << 1 << "6";
+    QTest::newRow("130 bytes, two frames") << 130 << "132+8";
+}
+
+// The line of --write-times against what the host received: the frames it names, and
+// times that fit them.
+void TestBoardSimEndToEnd::writeTimesFollowTheFrames() {
+    QFETCH(int, length);
+    QFETCH(QString, frames);
+    QVERIFY(Start({"--write-times"}));
+    QByteArray written;
+    QStringList words{"write"};
+    for (int i = 0; i < length; ++i) {
+        written.append(char(i + 1));
+        words << QString::number(i + 1, 16);
+    }
+    sim->Command(words.join(' '));
+    QByteArray notified;
+    Frame frame;
+    int wireBytes = 0;
+    while (notified.size() < length) {
+        EXPECT_REPLY(frame, 0, 'i');
+        notified += Payload(frame);
+        wireBytes += int(ProtocolCodec::kHeaderSize + frame.length + ProtocolCodec::kCrcSize);
+    }
+    QCOMPARE(notified, written);
+
+    static const QRegularExpression line(
+        R"(^master write (\d+) bytes: STOP ([0-9.]+) ms, i frames ([0-9+]+) bytes from )"
+        R"(([0-9.]+) ms to ([0-9.]+) ms, ([0-9.]+) bytes after the STOP$)");
+    QTRY_COMPARE(sim->EventTexts().filter(line).size(), 1);
+    const auto m = line.match(sim->EventTexts().filter(line).first());
+    QCOMPARE(m.captured(1).toInt(), length);
+    QCOMPARE(m.captured(3), frames);
+    const double stop = m.captured(2).toDouble();
+    const double first = m.captured(4).toDouble();
+    const double last = m.captured(5).toDouble();
+    const double afterStop = m.captured(6).toDouble();
+    // The frames cannot cross the wire faster than the line's speed allows (the UART's
+    // divisor may make it a little faster than nominal).
+    constexpr double kBitsPerByte = 10; // 8N1
+    const double byteMs = kBitsPerByte * 1000.0 / quillon::board::kBaud;
+    QVERIFY2(last - first >= 0.99 * wireBytes * byteMs, qPrintable(m.captured(0)));
+    QVERIFY2(last - stop >= 0.99 * afterStop * byteMs, qPrintable(m.captured(0)));
+    if (frames.contains('+')) {
+        // The first frame left while the master was still writing.
+        QVERIFY2(first < stop && afterStop > 0 && afterStop < wireBytes, qPrintable(m.captured(0)));
+    } else {
+        QVERIFY2(first >= stop && afterStop == wireBytes, qPrintable(m.captured(0)));
+    }
 }
 
 void TestBoardSimEndToEnd::optionsOnlyTheFirmwareCanSet_data() {
