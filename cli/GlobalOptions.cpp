@@ -86,7 +86,7 @@ bool ApplyVersion(const QString&, Invocation& invocation, QString&) {
 
 const OptionEntry kOptions[] = {
     {"-d", "--device", "DEVICE", "the adapter's serial device, e.g. /dev/ttyUSB0", &ApplyDevice},
-    {"-p", "--port", "N", "COM port N, mapped as the panel maps it (VANTREL_COM<N>)", &ApplyPort},
+    {"-p", "--port", "N", "COM port N, the device the panel opens as COM N", &ApplyPort},
     {"", "--timeout", "MS", "how long to wait for each adapter reply (default 1500)",
      &ApplyTimeOut},
     {"", "--json", "", "print one JSON object per line", &ApplyJson},
