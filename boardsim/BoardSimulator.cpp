@@ -46,7 +46,7 @@ uint32_t GarbageSeed(const sim::SimOptions& options) {
 
 BoardSimulator::BoardSimulator(BoardOptions options)
     : options_(std::move(options)), log_(stdout, Clock::now()),
-      garbage_(GarbageSeed(options_.line)) {}
+      garbage_(GarbageSeed(options_.line)), input_(kMaxCommandLine) {}
 
 BoardSimulator::~BoardSimulator() = default;
 
@@ -104,9 +104,8 @@ int BoardSimulator::Run() {
             break;
         }
         sim::InputWait::Ready ready;
-        const sim::InputWait::Result result =
-            wait.Wait(pty_.MasterFd(), !unwritten_.empty(), stdinOpen_ ? STDIN_FILENO : -1,
-                      PollTimeout(Clock::now()), ready);
+        const sim::InputWait::Result result = wait.Wait(
+            pty_.MasterFd(), !unwritten_.empty(), input_.Fd(), PollTimeout(Clock::now()), ready);
         if (result == sim::InputWait::Result::Stopped) {
             break;
         }
@@ -312,42 +311,14 @@ void BoardSimulator::FlushLine(Clock::time_point now) {
     }
     const std::vector<uint8_t> due = line_.Take(now);
     unwritten_.insert(unwritten_.end(), due.begin(), due.end());
-    while (!unwritten_.empty()) {
-        const ssize_t sent = pty_.Write(unwritten_.data(), unwritten_.size());
-        if (sent <= 0) {
-            // Full (no client reading) or momentarily unwritable: poll() says when to retry.
-            return;
-        }
-        unwritten_.erase(unwritten_.begin(), unwritten_.begin() + sent);
-    }
+    pty_.WritePending(unwritten_);
 }
 
 void BoardSimulator::ReadStdin(Clock::time_point) {
-    char buffer[1024];
-    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
-        return;
-    }
-    if (got <= 0) {
-        // Tests may close our input; the simulator goes on serving the line.
-        stdinOpen_ = false;
-        if (!stdinBuffer_.empty()) {
-            HandleCommandLine(std::exchange(stdinBuffer_, {}));
-        }
-        return;
-    }
-    stdinBuffer_.append(buffer, static_cast<std::size_t>(got));
-    std::size_t newline;
-    while (!done_ && (newline = stdinBuffer_.find('\n')) != std::string::npos) {
-        const std::string line = stdinBuffer_.substr(0, newline);
-        stdinBuffer_.erase(0, newline + 1);
-        HandleCommandLine(line);
-    }
-    if (stdinBuffer_.size() > kMaxCommandLine) {
-        Event("error command line longer than " + std::to_string(kMaxCommandLine) +
-                  " characters dropped",
-              board_.Now());
-        stdinBuffer_.clear();
+    const auto overlong = input_.Read([this](const std::string& line) { HandleCommandLine(line); },
+                                      [this] { return !done_; });
+    if (overlong) {
+        Event(*overlong, board_.Now());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "AvrBoard.h"
 #include "BoardOptions.h"
 #include "CameraUnit.h"
+#include "CommandInput.h"
 #include "EepromState.h"
 #include "EventLog.h"
 #include "FrameEvents.h"
@@ -74,8 +75,7 @@ private:
     FrameEvents frames_;
     std::vector<uint8_t> unwritten_;
     std::mt19937 garbage_;
-    std::string stdinBuffer_;
-    bool stdinOpen_ = true;
+    sim::CommandInput input_;
     Clock::time_point lastRx_{};
     std::size_t discardedReported_ = 0;
     int framesReceived_ = 0;

@@ -88,8 +88,14 @@ ssize_t PtyPort::Read(uint8_t* data, std::size_t size) {
     return ::read(master_, data, size);
 }
 
-ssize_t PtyPort::Write(const uint8_t* data, std::size_t size) {
-    return ::write(master_, data, size);
+void PtyPort::WritePending(std::vector<uint8_t>& pending) {
+    while (!pending.empty()) {
+        const ssize_t sent = ::write(master_, pending.data(), pending.size());
+        if (sent <= 0) {
+            return;
+        }
+        pending.erase(pending.begin(), pending.begin() + sent);
+    }
 }
 
 void PtyPort::Close() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace quillon::sim {
 
@@ -25,9 +26,12 @@ public:
     int MasterFd() const { return master_; }
     const std::string& DevicePath() const { return device_; }
 
-    // Non-blocking; -1 with errno as read(2)/write(2) set it.
+    // Non-blocking; -1 with errno as read(2) set it.
     ssize_t Read(uint8_t* data, std::size_t size);
-    ssize_t Write(const uint8_t* data, std::size_t size);
+    // Writes as much of pending as the device takes now and removes that from its front;
+    // the rest waits until poll() says the device is writable again (no client reading,
+    // or its buffer full).
+    void WritePending(std::vector<uint8_t>& pending);
 
     // Hangs up: the client's reads then fail with EIO and poll() reports POLLHUP.
     void Close();

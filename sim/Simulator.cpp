@@ -69,7 +69,8 @@ uint32_t GarbageSeed(const SimOptions& options) {
 Simulator::Simulator(SimOptions options)
     : options_(std::move(options)), start_(Clock::now()), log_(stdout, start_),
       model_(options_.version, LoadAddress(options_, startupError_), MakeSaver(options_.state)),
-      line_(BytePeriod(options_)), garbage_(GarbageSeed(options_)), booted_(options_.bootMs == 0) {}
+      line_(BytePeriod(options_)), garbage_(GarbageSeed(options_)), input_(kMaxCommandLine),
+      booted_(options_.bootMs == 0) {}
 
 int Simulator::Run() {
     InputWait wait;
@@ -90,8 +91,8 @@ int Simulator::Run() {
             timeout = *wake - Clock::now();
         }
         InputWait::Ready ready;
-        const InputWait::Result result = wait.Wait(pty_.MasterFd(), !unwritten_.empty(),
-                                                   stdinOpen_ ? STDIN_FILENO : -1, timeout, ready);
+        const InputWait::Result result =
+            wait.Wait(pty_.MasterFd(), !unwritten_.empty(), input_.Fd(), timeout, ready);
         if (result == InputWait::Result::Stopped) {
             break;
         }
@@ -240,42 +241,14 @@ void Simulator::FlushLine(Clock::time_point now) {
     }
     const std::vector<uint8_t> due = line_.Take(now);
     unwritten_.insert(unwritten_.end(), due.begin(), due.end());
-    while (!unwritten_.empty()) {
-        const ssize_t sent = pty_.Write(unwritten_.data(), unwritten_.size());
-        if (sent <= 0) {
-            // Full (no client reading) or momentarily unwritable: poll() says when to retry.
-            return;
-        }
-        unwritten_.erase(unwritten_.begin(), unwritten_.begin() + sent);
-    }
+    pty_.WritePending(unwritten_);
 }
 
 void Simulator::ReadStdin(Clock::time_point now) {
-    char buffer[1024];
-    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
-        return;
-    }
-    if (got <= 0) {
-        // Tests may close our input; the simulator goes on serving the line.
-        stdinOpen_ = false;
-        if (!stdinBuffer_.empty()) {
-            HandleCommandLine(std::exchange(stdinBuffer_, {}), now);
-        }
-        return;
-    }
-    stdinBuffer_.append(buffer, static_cast<std::size_t>(got));
-    std::size_t newline;
-    while (!done_ && (newline = stdinBuffer_.find('\n')) != std::string::npos) {
-        const std::string line = stdinBuffer_.substr(0, newline);
-        stdinBuffer_.erase(0, newline + 1);
-        HandleCommandLine(line, now);
-    }
-    if (stdinBuffer_.size() > kMaxCommandLine) {
-        log_.Event("error command line longer than " + std::to_string(kMaxCommandLine) +
-                       " characters dropped",
-                   now);
-        stdinBuffer_.clear();
+    const auto overlong = input_.Read(
+        [&](const std::string& line) { HandleCommandLine(line, now); }, [this] { return !done_; });
+    if (overlong) {
+        log_.Event(*overlong, now);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "AdapterModel.h"
 #include "CameraUnit.h"
+#include "CommandInput.h"
 #include "EventLog.h"
 #include "LineWriter.h"
 #include "ProtocolCodec.h"
@@ -54,8 +55,7 @@ private:
     vantrel::ProtocolCodec rx_;
     std::vector<uint8_t> unwritten_;
     std::mt19937 garbage_;
-    std::string stdinBuffer_;
-    bool stdinOpen_ = true;
+    CommandInput input_;
     Clock::time_point lastRx_{};
     std::size_t discardedReported_ = 0;
     int framesReceived_ = 0;
