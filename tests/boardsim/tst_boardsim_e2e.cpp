@@ -2,6 +2,7 @@
 // every command, bad input, the bus master, the EEPROM across resets and restarts, the
 // line fault options, and the firmware's behaviour under load.
 #include "BoardLayout.h"
+#include "ExpectReply.h"
 #include "PtyClient.h"
 #include "SimProcess.h"
 
@@ -40,11 +41,7 @@ std::vector<uint8_t> Bytes(const QByteArray& data) {
 } // namespace
 
 #define EXPECT_REPLY(fr, wantSeq, wantCode)                                                        \
-    do {                                                                                           \
-        QCOMPARE(client.Receive(fr, kReplyMs), PtyClient::Result::Frame);                          \
-        QCOMPARE(int(fr.seq), int(wantSeq));                                                       \
-        QCOMPARE(int(fr.code), int(wantCode));                                                     \
-    } while (false)
+    QUILLON_EXPECT_REPLY(client, fr, kReplyMs, wantSeq, wantCode)
 
 class TestBoardSimEndToEnd : public QObject {
     Q_OBJECT

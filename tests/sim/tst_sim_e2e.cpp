@@ -1,3 +1,4 @@
+#include "ExpectReply.h"
 #include "PtyClient.h"
 #include "SimProcess.h"
 
@@ -37,11 +38,7 @@ QByteArray Payload(const Frame& frame) {
     } while (false)
 
 #define EXPECT_REPLY(cl, fr, wantSeq, wantCode)                                                    \
-    do {                                                                                           \
-        QCOMPARE(cl.Receive(fr, kReplyMs), PtyClient::Result::Frame);                              \
-        QCOMPARE(int(fr.seq), int(wantSeq));                                                       \
-        QCOMPARE(int(fr.code), int(wantCode));                                                     \
-    } while (false)
+    QUILLON_EXPECT_REPLY(cl, fr, kReplyMs, wantSeq, wantCode)
 
 class TestSimEndToEnd : public QObject {
     Q_OBJECT
