@@ -18,8 +18,6 @@ using vantrel::ProtocolCodec;
 
 namespace {
 
-// A sender writes a frame in one go, so a frame that stalls this long is broken.
-constexpr auto kLineIdle = std::chrono::milliseconds(20);
 constexpr std::size_t kMaxCommandLine = 16384;
 // The longest master write one stdin line may ask for.
 constexpr std::size_t kMaxMasterWrite = 4096;
@@ -161,11 +159,8 @@ void BoardSimulator::Advance() {
 std::optional<BoardSimulator::Clock::duration>
 BoardSimulator::PollTimeout(Clock::time_point now) const {
     std::optional<Clock::time_point> wake = line_.NextWake();
-    if (hostRx_.HasPartial()) {
-        const Clock::time_point idle = lastRx_ + kLineIdle;
-        if (!wake || idle < *wake) {
-            wake = idle;
-        }
+    if (const auto idle = hostRx_.IdleDeadline(); idle && (!wake || *idle < *wake)) {
+        wake = idle;
     }
     if (!board_.Stopped()) {
         if (options_.fast) {
@@ -199,9 +194,8 @@ void BoardSimulator::ReadPty(Clock::time_point now) {
         if (got <= 0) {
             return;
         }
-        lastRx_ = now;
         lastActivity_ = board_.Now();
-        hostRx_.Feed(buffer, static_cast<std::size_t>(got));
+        hostRx_.Feed(buffer, static_cast<std::size_t>(got), now);
         TakeHostFrames();
         if (done_) {
             return;
@@ -229,18 +223,13 @@ void BoardSimulator::TakeHostFrames() {
 }
 
 void BoardSimulator::ReportDiscarded() {
-    const std::size_t discarded = hostRx_.Discarded();
-    if (discarded > discardedReported_) {
-        const std::size_t count = discarded - discardedReported_;
-        Event("error garbage: " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
-                  " dropped",
-              board_.Now());
-        discardedReported_ = discarded;
+    if (const auto garbage = hostRx_.TakeGarbageLine()) {
+        Event(*garbage, board_.Now());
     }
 }
 
 void BoardSimulator::CheckLineIdle(Clock::time_point now) {
-    if (!hostRx_.HasPartial() || now - lastRx_ < kLineIdle) {
+    if (!hostRx_.IdleExpired(now)) {
         return;
     }
     while (!done_ && hostRx_.HasPartial()) {

@@ -7,6 +7,7 @@
 #include "EepromState.h"
 #include "EventLog.h"
 #include "FrameEvents.h"
+#include "HostReceiver.h"
 #include "LineWriter.h"
 #include "PinWatcher.h"
 #include "ProtocolCodec.h"
@@ -69,15 +70,13 @@ private:
     sim::CameraUnit camera_;
     sim::PtyPort pty_;
     sim::LineWriter line_;
-    vantrel::ProtocolCodec hostRx_;
+    sim::HostReceiver hostRx_;
     vantrel::ProtocolCodec boardRx_;
     std::vector<uint8_t> boardRaw_; // what the board sent since its last whole frame
     FrameEvents frames_;
     std::vector<uint8_t> unwritten_;
     std::mt19937 garbage_;
     sim::CommandInput input_;
-    Clock::time_point lastRx_{};
-    std::size_t discardedReported_ = 0;
     int framesReceived_ = 0;
     AvrBoard::Cycle lastActivity_ = 0;
     bool stopReported_ = false;

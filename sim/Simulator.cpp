@@ -17,8 +17,6 @@ using vantrel::ProtocolCodec;
 
 namespace {
 
-// A sender writes a frame in one go, so a frame that stalls this long is broken.
-constexpr auto kLineIdle = std::chrono::milliseconds(20);
 constexpr std::size_t kMaxCommandLine = 4096;
 
 uint8_t LoadAddress(const SimOptions& options, std::string& error) {
@@ -122,11 +120,8 @@ std::optional<Simulator::Clock::time_point> Simulator::NextWake() const {
     if (!booted_ && bootEnd_ && (!wake || *bootEnd_ < *wake)) {
         wake = bootEnd_;
     }
-    if (rx_.HasPartial()) {
-        const Clock::time_point idle = lastRx_ + kLineIdle;
-        if (!wake || idle < *wake) {
-            wake = idle;
-        }
+    if (const auto idle = rx_.IdleDeadline(); idle && (!wake || *idle < *wake)) {
+        wake = idle;
     }
     return wake;
 }
@@ -146,8 +141,7 @@ void Simulator::ReadPty(Clock::time_point now) {
             bootIgnored_ += static_cast<std::size_t>(got);
             continue;
         }
-        lastRx_ = now;
-        rx_.Feed(buffer, static_cast<std::size_t>(got));
+        rx_.Feed(buffer, static_cast<std::size_t>(got), now);
         TakeFrames(now);
         if (done_) {
             return;
@@ -177,18 +171,13 @@ void Simulator::TakeFrames(Clock::time_point now) {
 }
 
 void Simulator::ReportDiscarded(Clock::time_point now) {
-    const std::size_t discarded = rx_.Discarded();
-    if (discarded > discardedReported_) {
-        const std::size_t count = discarded - discardedReported_;
-        log_.Event("error garbage: " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
-                       " dropped",
-                   now);
-        discardedReported_ = discarded;
+    if (const auto garbage = rx_.TakeGarbageLine()) {
+        log_.Event(*garbage, now);
     }
 }
 
 void Simulator::CheckLineIdle(Clock::time_point now) {
-    if (!rx_.HasPartial() || now - lastRx_ < kLineIdle) {
+    if (!rx_.IdleExpired(now)) {
         return;
     }
     // Everything buffered is equally stale: keep giving up on start bytes until what is

@@ -4,6 +4,7 @@
 #include "CameraUnit.h"
 #include "CommandInput.h"
 #include "EventLog.h"
+#include "HostReceiver.h"
 #include "LineWriter.h"
 #include "ProtocolCodec.h"
 #include "PtyPort.h"
@@ -52,12 +53,10 @@ private:
     CameraUnit camera_;
     PtyPort pty_;
     LineWriter line_;
-    vantrel::ProtocolCodec rx_;
+    HostReceiver rx_;
     std::vector<uint8_t> unwritten_;
     std::mt19937 garbage_;
     CommandInput input_;
-    Clock::time_point lastRx_{};
-    std::size_t discardedReported_ = 0;
     int framesReceived_ = 0;
     // A board in its bootloader: set by the first byte when --boot-ms is given, cleared
     // when the bootloader has handed over.
