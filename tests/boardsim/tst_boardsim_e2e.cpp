@@ -20,6 +20,7 @@ using Frame = ProtocolCodec::Frame;
 
 namespace {
 
+constexpr int kAnyGarbage = -1;
 constexpr int kReplyMs = 3000;  // generous: the machine may be busy
 constexpr int kSilenceMs = 300; // how long "no reply" is given to show itself
 
@@ -141,35 +142,47 @@ void TestBoardSimEndToEnd::everyCommandIsAnswered() {
 
 void TestBoardSimEndToEnd::badInputIsIgnored_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("unknown code") << Encode(9, 'Z');
-    QTest::newRow("a reply code as command") << Encode(9, 'v');
-    QTest::newRow("interrupt type 3") << Encode(9, 'W', QByteArray("\x03\x00", 2));
-    QTest::newRow("write without data") << Encode(9, 'W', QByteArray(1, '\0'));
-    QTest::newRow("write with 17 data bytes") << Encode(9, 'W', QByteArray(18, '\0'));
-    QTest::newRow("version with payload") << Encode(9, 'V', "x");
-    QTest::newRow("change without address") << Encode(9, 'C');
-    QTest::newRow("save with payload") << Encode(9, 'S', "\x7E");
-    QTest::newRow("command with SEQ 0") << Encode(0, 'A');
+    // What the simulator logs of the host's bytes that were no frame: nothing for a whole
+    // frame the firmware refuses, N for "error garbage: N bytes dropped", or kAnyGarbage.
+    QTest::addColumn<int>("garbage");
+    QTest::newRow("unknown code") << Encode(9, 'Z') << 0;
+    QTest::newRow("a reply code as command") << Encode(9, 'v') << 0;
+    QTest::newRow("interrupt type 3") << Encode(9, 'W', QByteArray("\x03\x00", 2)) << 0;
+    QTest::newRow("write without data") << Encode(9, 'W', QByteArray(1, '\0')) << 0;
+    QTest::newRow("write with 17 data bytes") << Encode(9, 'W', QByteArray(18, '\0')) << 0;
+    QTest::newRow("version with payload") << Encode(9, 'V', "x") << 0;
+    QTest::newRow("change without address") << Encode(9, 'C') << 0;
+    QTest::newRow("save with payload") << Encode(9, 'S', "\x7E") << 0;
+    QTest::newRow("command with SEQ 0") << Encode(0, 'A') << 0;
     QByteArray badCrc = Encode(9, 'A');
     badCrc[badCrc.size() - 1] = char(badCrc.back() ^ 0x55);
-    QTest::newRow("bad CRC") << badCrc;
-    QTest::newRow("STX with a length above 127") << QByteArray("\x02\x90\x09\x41\x00", 5);
-    QTest::newRow("lone STX, then silence") << QByteArray(1, '\x02');
-    QTest::newRow("cut-off frame") << Encode(9, 'C', "\x7E").left(4);
+    QTest::newRow("bad CRC") << badCrc << 5;
+    QTest::newRow("STX with a length above 127") << QByteArray("\x02\x90\x09\x41\x00", 5) << 5;
+    QTest::newRow("lone STX, then silence") << QByteArray(1, '\x02') << 1;
+    QTest::newRow("cut-off frame") << Encode(9, 'C', "\x7E").left(4) << 4;
     QByteArray noise(600, '\0');
     QRandomGenerator random(4711);
     for (char& c : noise) {
         c = char(random.bounded(256));
     }
-    QTest::newRow("600 bytes of noise") << noise;
+    QTest::newRow("600 bytes of noise") << noise << kAnyGarbage;
 }
 
 void TestBoardSimEndToEnd::badInputIsIgnored() {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, garbage);
     QVERIFY(Start({}));
     QVERIFY(client.Send(Bytes(bytes)));
     Frame frame;
     QCOMPARE(client.Receive(frame, kSilenceMs), PtyClient::Result::Timeout);
+    if (garbage == 0) {
+        const QStringList dropped = sim->EventTexts().filter("error garbage: ");
+        QVERIFY2(dropped.isEmpty(), qPrintable(dropped.join(" | ")));
+    } else if (garbage != kAnyGarbage) {
+        const QString bytesDropped = garbage == 1 ? "1 byte" : QString("%1 bytes").arg(garbage);
+        QTRY_COMPARE(sim->EventTexts().filter("error garbage: "),
+                     QStringList{"error garbage: " + bytesDropped + " dropped"});
+    }
     // The board is still there, and the next good command is the first thing answered.
     QVERIFY(client.Command(10, 'A'));
     EXPECT_REPLY(frame, 10, 'a');

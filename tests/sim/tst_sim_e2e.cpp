@@ -163,22 +163,32 @@ void TestSimEndToEnd::failedSaveIsNotConfirmed() {
 
 void TestSimEndToEnd::malformedFrameIsNotAnswered_data() {
     QTest::addColumn<QByteArray>("bytes");
+    // How the simulator's log starts: a frame it refuses, or bytes that were no frame.
+    QTest::addColumn<QString>("event");
     const auto encode = [](uint8_t code, std::initializer_list<uint8_t> payload) {
         const auto frame = ProtocolCodec::Encode(9, code, payload);
         return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
     };
-    QTest::newRow("unknown code") << encode('Q', {});
-    QTest::newRow("interrupt type 3") << encode('W', {3, 0x00});
-    QTest::newRow("version with payload") << encode('V', {1});
-    QTest::newRow("change without address") << encode('C', {});
+    QTest::newRow("unknown code") << encode('Q', {}) << "error ";
+    QTest::newRow("interrupt type 3") << encode('W', {3, 0x00}) << "error ";
+    QTest::newRow("version with payload") << encode('V', {1}) << "error ";
+    QTest::newRow("change without address") << encode('C', {}) << "error ";
+    QByteArray badCrc = encode('A', {});
+    badCrc[badCrc.size() - 1] = char(badCrc.back() ^ 0x55);
+    QTest::newRow("bad CRC") << badCrc << "error garbage: 5 bytes dropped";
+    // Given up by the 20 ms idle rule, not by anything that follows it.
+    QTest::newRow("cut-off frame")
+        << encode('C', {0x7E}).left(4) << "error garbage: 4 bytes dropped";
+    QTest::newRow("lone STX") << QByteArray(1, '\x02') << "error garbage: 1 byte dropped";
 }
 
 void TestSimEndToEnd::malformedFrameIsNotAnswered() {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, event);
     START_SIM(sim, client);
     QVERIFY(client.Send(std::vector<uint8_t>(bytes.begin(), bytes.end())));
     QTRY_COMPARE(sim.EventTexts().size(), 1);
-    QVERIFY2(sim.EventTexts().front().startsWith("error "), qPrintable(sim.EventTexts().front()));
+    QVERIFY2(sim.EventTexts().front().startsWith(event), qPrintable(sim.EventTexts().front()));
     // The next good command is answered, and it is the first thing on the line.
     QVERIFY(client.Command(10, 'V'));
     Frame frame;
