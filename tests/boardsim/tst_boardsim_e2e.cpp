@@ -324,7 +324,7 @@ void TestBoardSimEndToEnd::hangUpAfterFrames() {
     EXPECT_REPLY(frame, 1, 'v');
     QVERIFY(client.Command(2, 'A'));
     QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::HangUp);
-    QVERIFY(sim->Process().waitForFinished(kReplyMs));
+    QVERIFY(sim->WaitForExit(kReplyMs));
     QCOMPARE(sim->Process().exitCode(), 0);
     QCOMPARE(sim->EventTexts(), (QStringList{"version sent", "hangup"}));
 }

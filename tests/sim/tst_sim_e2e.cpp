@@ -246,7 +246,9 @@ void TestSimEndToEnd::hangUp() {
         QVERIFY(client.Command(2, 'A'));
     }
     QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::HangUp);
-    QVERIFY(sim.Process().waitForFinished(kReplyMs));
+    // Logged before the line closes, so whoever sees the hang-up can already read why.
+    QVERIFY2(sim.HasEvent("hangup"), qPrintable(sim.EventTexts().join(" | ")));
+    QVERIFY(sim.WaitForExit(kReplyMs));
     QCOMPARE(sim.Process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.Process().exitCode(), 0);
     QCOMPARE(sim.EventTexts(), (QStringList{"version sent", "hangup"}));

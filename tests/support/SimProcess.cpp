@@ -77,6 +77,12 @@ void SimProcess::Command(const QString& line) {
 }
 
 void SimProcess::Collect() {
+    // Take what the simulator has written by now, not only what the event loop happens to
+    // have read: a line it wrote before an effect the test has already seen (its hang-up
+    // closing the line) must be there when the test looks.
+    if (process_.state() == QProcess::Running) {
+        process_.waitForReadyRead(0);
+    }
     pending_ += process_.readAllStandardOutput();
     qsizetype end;
     while ((end = pending_.indexOf('\n')) >= 0) {
@@ -123,6 +129,12 @@ void SimProcess::Stop() {
 
 bool SimProcess::Terminate() {
     process_.terminate();
-    return process_.waitForFinished(5000) && process_.exitStatus() == QProcess::NormalExit &&
+    return WaitForExit(5000) && process_.exitStatus() == QProcess::NormalExit &&
            process_.exitCode() == 0;
+}
+
+bool SimProcess::WaitForExit(int ms) {
+    // QProcess says false for a process it has already seen end, which reading its output
+    // may have done.
+    return process_.state() == QProcess::NotRunning || process_.waitForFinished(ms);
 }

@@ -51,6 +51,8 @@ public:
 
     // Sends SIGTERM and waits; true when it ended with exit code 0.
     bool Terminate();
+    // Waits for it to end by itself; true once it has, also when it already had.
+    bool WaitForExit(int ms);
     // Ends it whatever it is doing: SIGTERM, then SIGKILL if it does not go.
     void Stop();
 
