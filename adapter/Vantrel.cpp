@@ -1,6 +1,6 @@
 #include "Vantrel.h"
 
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ApplicationWindow.h"
+#include "platform/core/ApplicationWindow.h"
 // The command statuses and interrupt types the operations take and return.
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <QObject>
 

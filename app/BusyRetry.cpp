@@ -1,6 +1,6 @@
 #include "BusyRetry.h"
 
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <thread>
 

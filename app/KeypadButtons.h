@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeypadSwitches.h"
+#include "adapter/KeypadSwitches.h"
 
 // The keypad page's buttons and the switches each presses (names of namespace keypad). An
 // expansion that uses the switches must see those names, e.g. with `using namespace keypad`.

@@ -1,6 +1,6 @@
 #include "QuillonApplication.h"
 
-#include "TApplication.h"
+#include "platform/gui/TApplication.h"
 
 #include <QIcon>
 

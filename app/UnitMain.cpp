@@ -1,9 +1,9 @@
 #include "UnitMain.h"
 
-#include "ComPortMap.h"
-#include "SystemColors.h"
-#include "TApplication.h"
-#include "Vantrel.h"
+#include "vantrel32/ComPortMap.h"
+#include "platform/gui/SystemColors.h"
+#include "platform/gui/TApplication.h"
+#include "adapter/Vantrel.h"
 
 #include <QLabel>
 #include <QMessageBox>

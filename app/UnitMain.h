@@ -3,7 +3,7 @@
 #include "BusyRetry.h"
 #include "KeypadButtons.h"
 #include "StatusTexts.h"
-#include "Vantrel.h"
+#include "adapter/Vantrel.h"
 #include "ui_UnitMain.h"
 
 #include <QWidget>

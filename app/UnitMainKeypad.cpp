@@ -2,7 +2,7 @@
 // the one-shot Timer1 releases them all 250 ms after the press that armed it.
 #include "UnitMain.h"
 
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QCloseEvent>
 #include <QTimer>

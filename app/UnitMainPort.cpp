@@ -1,7 +1,7 @@
 // The port image on page "PCF8574": the shared value of the LED group LEDP0..LEDP7, its
 // displays, the entry, and the writes to the adapter.
-#include "EConvertError.h"
-#include "ErrorReport.h"
+#include "platform/core/EConvertError.h"
+#include "platform/core/ErrorReport.h"
 #include "UnitMain.h"
 
 #include <QApplication>

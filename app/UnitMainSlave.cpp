@@ -2,7 +2,7 @@
 // LEDA0..LEDA2 (8-bit write-address form); the chip type sets bits 4 and 5.
 #include "UnitMain.h"
 
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QSignalBlocker>
 

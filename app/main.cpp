@@ -1,6 +1,6 @@
 #include "PanelCommandLine.h"
 #include "QuillonApplication.h"
-#include "TApplication.h"
+#include "platform/gui/TApplication.h"
 #include "UnitMain.h"
 
 #include <cstdio>

@@ -5,8 +5,8 @@
 //  - `watch` taking one-byte master writes at the line's capacity: rate and losses;
 //  - `press SW7` hold times, as the camera unit measures them and as the tool does.
 // Figures in docs/performance.md.
-#include "CliProcess.h"
-#include "SimProcess.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/SimProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Cost of one StatusInt write to an 8-LED group, and what it repaints.
 
-#include <IndFlashT.h>
-#include <IndLED.h>
+#include "widgets/led/IndFlashT.h"
+#include "widgets/led/IndLED.h"
 
 #include <benchmark/benchmark.h>
 

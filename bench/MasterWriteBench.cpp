@@ -2,8 +2,8 @@
 // from the STOP of a bus master's write to the last byte of the `i` frames it caused
 // leaving the firmware's UART, as a ratio to the wire time of those bytes. Simulated time
 // does not stretch when the host is busy, so the figures do not depend on its load.
-#include "PtyClient.h"
-#include "SimProcess.h"
+#include "tests/support/PtyClient.h"
+#include "tests/support/SimProcess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

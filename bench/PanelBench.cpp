@@ -4,9 +4,9 @@
 //  - master-write notifications the window handles per second, with the simulator pacing
 //    at 9600 baud, against the most frames the line can carry, and whether any was lost.
 // Usage: PanelBench [presses] [master writes]
-#include "SimProcess.h"
-#include "TApplication.h"
-#include "UnitMain.h"
+#include "tests/support/SimProcess.h"
+#include "platform/gui/TApplication.h"
+#include "app/UnitMain.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

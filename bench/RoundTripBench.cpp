@@ -1,8 +1,8 @@
 // Command round trip: a port write through the adapter component and the real library
 // until its confirmation event on the UI thread, against the simulator pacing its replies
 // at the line speed. Reported next to the wire time of the request and reply frames.
-#include "SimProcess.h"
-#include "Vantrel.h"
+#include "tests/support/SimProcess.h"
+#include "adapter/Vantrel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "AvrBoard.h"
 
-#include "BoardLayout.h"
+#include "firmware/BoardLayout.h"
 
 #include <avr_eeprom.h>
 #include <avr_extint.h>

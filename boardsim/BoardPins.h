@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoardLayout.h"
+#include "firmware/BoardLayout.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "BoardSimulator.h"
 
-#include "HexText.h"
-#include "InputWait.h"
+#include "sim/HexText.h"
+#include "sim/InputWait.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "EepromState.h"
 
-#include "BoardLayout.h"
-#include "HexText.h"
-#include "StateFile.h"
+#include "firmware/BoardLayout.h"
+#include "sim/HexText.h"
+#include "sim/StateFile.h"
 
 #include <avr_eeprom.h>
 #include <sim_avr.h>

@@ -1,8 +1,8 @@
 #include "FrameEvents.h"
 
-#include "AdapterModel.h"
-#include "CommandRules.h"
-#include "HexText.h"
+#include "sim/AdapterModel.h"
+#include "sim/CommandRules.h"
+#include "sim/HexText.h"
 
 namespace quillon::board {
 

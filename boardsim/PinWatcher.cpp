@@ -1,6 +1,6 @@
 #include "PinWatcher.h"
 
-#include "HexText.h"
+#include "sim/HexText.h"
 
 #include <avr_ioport.h>
 #include <sim_avr.h>

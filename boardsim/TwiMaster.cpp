@@ -1,6 +1,6 @@
 #include "TwiMaster.h"
 
-#include "HexText.h"
+#include "sim/HexText.h"
 
 #include <avr_twi.h>
 #include <sim_avr.h>

@@ -1,6 +1,6 @@
 #include "WriteTimes.h"
 
-#include "FrameFormat.h"
+#include "vantrel32/FrameFormat.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "BoardOptions.h"
 #include "BoardSimulator.h"
 #include "FirmwareLocation.h"
-#include "StandardDescriptors.h"
+#include "sim/StandardDescriptors.h"
 
 #include <cstdio>
 #include <cstdlib>

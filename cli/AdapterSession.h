@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Invocation.h"
-#include "Vantrel.h"
+#include "adapter/Vantrel.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>

@@ -8,7 +8,7 @@
 #include "GlobalOptions.h"
 #include "ScriptReader.h"
 #include "SignalWatcher.h"
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <QtGlobal>
 

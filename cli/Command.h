@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "CommandParser.h"
 
-#include "KeypadSwitches.h"
+#include "adapter/KeypadSwitches.h"
 #include "SlaveAddress.h"
 #include "ValueText.h"
 

@@ -2,7 +2,7 @@
 
 #include "CommandRunner.h"
 #include "ExitStatus.h"
-#include "KeypadSwitches.h"
+#include "adapter/KeypadSwitches.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

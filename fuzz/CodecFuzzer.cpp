@@ -4,7 +4,7 @@
 // Control 0xFF means "the line went idle" (LineIdle); otherwise the low six bits give the
 // chunk length minus one, and bit 6 multiplies it by 8, so one chunk can exceed a maximal
 // frame. The fuzzer thereby controls how the line splits the bytes as well as the bytes.
-#include "ProtocolCodec.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <cstddef>
 #include <cstdint>

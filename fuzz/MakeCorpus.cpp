@@ -1,7 +1,7 @@
 // Writes the seed corpus of CodecFuzzer into the directory given as its argument: valid
 // frames of every code, frames behind garbage, split and truncated frames, broken CRCs,
 // a stray STX with a large LEN. Each file uses the fuzzer's chunk format (CodecFuzzer.cpp).
-#include "ProtocolCodec.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <cstdint>
 #include <cstdio>

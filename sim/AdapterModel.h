@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CommandRules.h"
-#include "ProtocolCodec.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeypadSwitches.h"
+#include "adapter/KeypadSwitches.h"
 
 #include <array>
 #include <chrono>

@@ -6,7 +6,7 @@
 #include "EventLog.h"
 #include "HostReceiver.h"
 #include "LineWriter.h"
-#include "ProtocolCodec.h"
+#include "vantrel32/ProtocolCodec.h"
 #include "PtyPort.h"
 #include "SimOptions.h"
 

@@ -1,6 +1,6 @@
 #include "LinkLibrary.h"
 
-#include "ApplicationWindow.h"
+#include "platform/core/ApplicationWindow.h"
 #include "LinkTrace.h"
 #include "ProtocolCodec.h"
 #include "SerialLink.h"

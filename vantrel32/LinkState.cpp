@@ -1,6 +1,6 @@
 #include "LinkState.h"
 
-#include "ApplicationWindow.h"
+#include "platform/core/ApplicationWindow.h"
 
 #include <algorithm>
 

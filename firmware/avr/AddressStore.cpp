@@ -1,6 +1,6 @@
 #include "AddressStore.h"
 
-#include "BoardLayout.h"
+#include "firmware/BoardLayout.h"
 
 #include <avr/eeprom.h>
 

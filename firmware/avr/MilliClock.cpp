@@ -1,6 +1,6 @@
 #include "MilliClock.h"
 
-#include "BoardLayout.h"
+#include "firmware/BoardLayout.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>

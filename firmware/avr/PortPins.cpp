@@ -1,6 +1,6 @@
 #include "PortPins.h"
 
-#include "BoardLayout.h"
+#include "firmware/BoardLayout.h"
 #include "Registers.h"
 
 #include <util/atomic.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoardIo.h"
+#include "firmware/core/BoardIo.h"
 
 #include <stdint.h>
 

@@ -1,6 +1,6 @@
 #include "TwiSlave.h"
 
-#include "BoardLayout.h"
+#include "firmware/BoardLayout.h"
 #include "PortPins.h"
 #include "Registers.h"
 #include "StatusLed.h"

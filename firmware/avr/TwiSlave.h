@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MasterChunk.h"
+#include "firmware/core/MasterChunk.h"
 
 #include <stdint.h>
 

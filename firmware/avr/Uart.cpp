@@ -1,7 +1,7 @@
 #include "Uart.h"
 
-#include "BoardLayout.h"
-#include "ByteRing.h"
+#include "firmware/BoardLayout.h"
+#include "firmware/core/ByteRing.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>

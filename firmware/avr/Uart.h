@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TxQueue.h"
+#include "firmware/core/TxQueue.h"
 
 #include <stdint.h>
 

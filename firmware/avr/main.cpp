@@ -1,11 +1,11 @@
 // The adapter firmware: an ATmega328P board (Arduino Uno, Nano and their clones) that
 // answers the serial protocol of docs/protocol.md and plays the expander on the I2C bus.
 
-#include "AdapterLoop.h"
+#include "firmware/core/AdapterLoop.h"
 #include "AddressStore.h"
 #include "AvrBoard.h"
-#include "BoardLayout.h"
-#include "FrameFormat.h"
+#include "firmware/BoardLayout.h"
+#include "vantrel32/FrameFormat.h"
 #include "MilliClock.h"
 #include "PortPins.h"
 #include "StatusLed.h"

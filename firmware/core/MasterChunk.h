@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrameFormat.h"
+#include "vantrel32/FrameFormat.h"
 #include "TxQueue.h"
 
 #include <stdint.h>

@@ -1,6 +1,6 @@
 #include "TxQueue.h"
 
-#include "FrameFormat.h"
+#include "vantrel32/FrameFormat.h"
 
 namespace quillon {
 namespace firmware {

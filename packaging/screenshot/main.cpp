@@ -2,9 +2,9 @@
 // connected to an adapter, at the moment a keypad switch pair is pressed.
 // scripts/screenshot.sh runs it under Xvfb against the adapter simulator, whose device
 // VANTREL_COM1 names.
-#include "QuillonApplication.h"
-#include "TApplication.h"
-#include "UnitMain.h"
+#include "app/QuillonApplication.h"
+#include "platform/gui/TApplication.h"
+#include "app/UnitMain.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "KeypadSwitches.h"
+#include "adapter/KeypadSwitches.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "Vantrel.h"
-#include "VantrelRecorder.h"
+#include "adapter/Vantrel.h"
+#include "tests/support/VantrelRecorder.h"
 
 #include <QtTest>
 

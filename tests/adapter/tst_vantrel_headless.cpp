@@ -1,8 +1,8 @@
 // The adapter component and the real adapter library in a program without windows: a plain
 // QCoreApplication, no platform plugin and no display named, against the simulator.
-#include "KeypadSwitches.h"
-#include "SimProcess.h"
-#include "Vantrel.h"
+#include "adapter/KeypadSwitches.h"
+#include "tests/support/SimProcess.h"
+#include "adapter/Vantrel.h"
 
 #include <QFile>
 #include <QtTest>

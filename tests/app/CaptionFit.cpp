@@ -1,9 +1,9 @@
 #include "CaptionFit.h"
 
-#include "IndLED.h"
-#include "LinkLabel.h"
-#include "TPanel.h"
-#include "_IndProc.h"
+#include "widgets/led/IndLED.h"
+#include "widgets/link/LinkLabel.h"
+#include "widgets/controls/TPanel.h"
+#include "widgets/led/_IndProc.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnitMain.h"
+#include "app/UnitMain.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 #include "CaptionFit.h"
-#include "ModalCloser.h"
-#include "TestMain.h"
-#include "UnitMain.h"
-#include "Vantrel.h"
-#include "VantrelRecorder.h"
+#include "tests/support/ModalCloser.h"
+#include "tests/support/TestMain.h"
+#include "app/UnitMain.h"
+#include "adapter/Vantrel.h"
+#include "tests/support/VantrelRecorder.h"
 
 #include <QDir>
 #include <QHelpEvent>

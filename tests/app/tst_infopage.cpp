@@ -1,7 +1,7 @@
-#include "LinkLabel.h"
+#include "widgets/link/LinkLabel.h"
 #include "PanelTest.h"
-#include "TestMain.h"
-#include "VantrelRecorder.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/VantrelRecorder.h"
 
 #include <QLabel>
 

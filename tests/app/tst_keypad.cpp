@@ -1,7 +1,7 @@
-#include "ModalCloser.h"
+#include "tests/support/ModalCloser.h"
 #include "PanelTest.h"
-#include "TestMain.h"
-#include "VantrelRecorder.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/VantrelRecorder.h"
 
 #include <QElapsedTimer>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
-#include "EConvertError.h"
-#include "ModalCloser.h"
+#include "platform/core/EConvertError.h"
+#include "tests/support/ModalCloser.h"
 #include "PanelTest.h"
-#include "TestMain.h"
-#include "VantrelRecorder.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/VantrelRecorder.h"
 
 using panel::Click;
 using panel::LitPortBits;

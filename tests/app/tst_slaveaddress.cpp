@@ -1,6 +1,6 @@
 #include "PanelTest.h"
-#include "TestMain.h"
-#include "VantrelRecorder.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/VantrelRecorder.h"
 
 using panel::Click;
 using panel::LitAddressBits;

@@ -1,10 +1,10 @@
 // What the program does before and as its window opens: its command line, which must work
 // without a display, and the application icon the window and the desktop menu share.
-#include "PanelCommandLine.h"
-#include "QuillonApplication.h"
-#include "TestMain.h"
-#include "UnitMain.h"
-#include "VantrelRecorder.h"
+#include "app/PanelCommandLine.h"
+#include "app/QuillonApplication.h"
+#include "tests/support/TestMain.h"
+#include "app/UnitMain.h"
+#include "tests/support/VantrelRecorder.h"
 
 #include <QProcess>
 

@@ -1,12 +1,12 @@
 // The board simulator's pure pieces: how pins read, how the EEPROM cells map to the state
 // file, how line traffic is named, how master writes are timed, the command line, and where
 // the firmware image is found.
-#include "BoardOptions.h"
-#include "BoardPins.h"
-#include "EepromState.h"
-#include "FirmwareLocation.h"
-#include "FrameEvents.h"
-#include "WriteTimes.h"
+#include "boardsim/BoardOptions.h"
+#include "boardsim/BoardPins.h"
+#include "boardsim/EepromState.h"
+#include "boardsim/FirmwareLocation.h"
+#include "boardsim/FrameEvents.h"
+#include "boardsim/WriteTimes.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // The adapter firmware on the simulated board, through its serial line and its I2C bus:
 // every command, bad input, the bus master, the EEPROM across resets and restarts, the
 // line fault options, and the firmware's behaviour under load.
-#include "BoardLayout.h"
-#include "ExpectReply.h"
-#include "PtyClient.h"
-#include "SimProcess.h"
+#include "firmware/BoardLayout.h"
+#include "tests/support/ExpectReply.h"
+#include "tests/support/PtyClient.h"
+#include "tests/support/SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>

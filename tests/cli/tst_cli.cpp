@@ -1,8 +1,8 @@
 // quillon-cli as a rig runs it: the built program as a child process, without a display,
 // against the simulator. Each case checks what the adapter saw (the simulator's event
 // lines), what the tool printed and its exit status.
-#include "CliProcess.h"
-#include "SimProcess.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/SimProcess.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 // The panel against the real adapter library and the simulator on a pseudo-terminal.
-#include "ModalCloser.h"
-#include "PanelTest.h"
-#include "SimProcess.h"
-#include "TestMain.h"
+#include "tests/support/ModalCloser.h"
+#include "tests/app/PanelTest.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

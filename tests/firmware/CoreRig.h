@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AdapterLoop.h"
-#include "BoardIo.h"
-#include "MasterChunk.h"
-#include "TxQueue.h"
+#include "firmware/core/AdapterLoop.h"
+#include "firmware/core/BoardIo.h"
+#include "firmware/core/MasterChunk.h"
+#include "firmware/core/TxQueue.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // The firmware's portable core against the simulator's adapter model and the host's frame
 // codec: the same answers byte for byte, the same frames found in any input, and master
 // data that is never dropped however far the serial line is behind.
-#include "AdapterModel.h"
+#include "sim/AdapterModel.h"
 #include "CoreRig.h"
-#include "FrameBytes.h"
-#include "FrameReceiver.h"
-#include "ProtocolCodec.h"
+#include "tests/support/FrameBytes.h"
+#include "firmware/core/FrameReceiver.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -2,10 +2,10 @@
 // library, against the simulator: clicks on every visible control, keys and pasted text
 // in the entries, page switches, port changes, master writes from the bus side. The run is
 // seeded (QUILLON_MONKEY_SEED) and its length set by QUILLON_MONKEY_ACTIONS (default 3000).
-#include "ModalCloser.h"
-#include "PanelTest.h"
-#include "SimProcess.h"
-#include "TestMain.h"
+#include "tests/support/ModalCloser.h"
+#include "tests/app/PanelTest.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestMain.h"
 
 #include <QClipboard>
 #include <QPushButton>

@@ -1,5 +1,5 @@
-#include "AdapterModel.h"
-#include "ProtocolCodec.h"
+#include "sim/AdapterModel.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <QtTest>
 

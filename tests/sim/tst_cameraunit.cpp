@@ -1,4 +1,4 @@
-#include "CameraUnit.h"
+#include "sim/CameraUnit.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "LineWriter.h"
+#include "sim/LineWriter.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "ExpectReply.h"
-#include "PtyClient.h"
-#include "SimProcess.h"
+#include "tests/support/ExpectReply.h"
+#include "tests/support/PtyClient.h"
+#include "tests/support/SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "StateFile.h"
+#include "sim/StateFile.h"
 
 #include <QDir>
 #include <QFile>

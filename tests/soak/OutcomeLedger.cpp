@@ -1,6 +1,6 @@
 #include "OutcomeLedger.h"
 
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 OutcomeLedger::OutcomeLedger(uint32_t message) : message_(message) {
     platform::TApplicationWindow::Instance().HookMainWindow(this);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ApplicationWindow.h"
+#include "platform/core/ApplicationWindow.h"
 #include "MasterPattern.h"
 
 #include <QStringList>

@@ -11,8 +11,8 @@
 // the time-out.
 #include "MasterPattern.h"
 #include "OutcomeLedger.h"
-#include "SimProcess.h"
-#include "Vantrel32.h"
+#include "tests/support/SimProcess.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 // Frames and streams of line bytes as the codec suites build them.
-#include "ProtocolCodec.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <cstdint>
 #include <initializer_list>

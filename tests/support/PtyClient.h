@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProtocolCodec.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <QString>
 

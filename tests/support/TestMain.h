@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TApplication.h"
+#include "platform/gui/TApplication.h"
 
 #include <QtTest>
 

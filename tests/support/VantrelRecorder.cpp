@@ -1,7 +1,7 @@
 #include "VantrelRecorder.h"
 
-#include "ApplicationWindow.h"
-#include "Vantrel32.h"
+#include "platform/core/ApplicationWindow.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <QCoreApplication>
 

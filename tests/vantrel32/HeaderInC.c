@@ -1,6 +1,6 @@
 /* The library's header as a C program includes it: it must compile as C, and the numbers
  * that callers compile into their code must keep their values. */
-#include "Vantrel32.h"
+#include "vantrel32/Vantrel32.h"
 
 _Static_assert(VANTREL_STATUS_SENT == 0 && VANTREL_STATUS_PORT_CLOSED == 1 &&
                    VANTREL_STATUS_BUSY == 2 && VANTREL_STATUS_INVALID == 3,

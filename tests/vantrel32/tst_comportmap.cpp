@@ -1,6 +1,6 @@
 // COM numbers for serial devices: who gets which number, what a number opens, and what the
 // window shows for it.
-#include "ComPortMap.h"
+#include "vantrel32/ComPortMap.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // What the operator reads when a device cannot be opened.
-#include "DevicePath.h"
+#include "vantrel32/DevicePath.h"
 
 #include <QTemporaryFile>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The frame codec on its own: round trips, and resynchronisation after anything the line
 // can bring.
-#include "FrameBytes.h"
-#include "ProtocolCodec.h"
+#include "tests/support/FrameBytes.h"
+#include "vantrel32/ProtocolCodec.h"
 
 #include <QRandomGenerator>
 #include <QTest>

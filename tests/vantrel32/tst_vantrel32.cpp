@@ -1,7 +1,7 @@
 // The adapter library against quillon-adapter-sim over a real pseudo-terminal.
 #include "NotificationLog.h"
-#include "SimProcess.h"
-#include "Vantrel32.h"
+#include "tests/support/SimProcess.h"
+#include "vantrel32/Vantrel32.h"
 
 #include <QCoreApplication>
 #include <QFile>

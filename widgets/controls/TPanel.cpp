@@ -1,6 +1,6 @@
 #include "TPanel.h"
 
-#include "SystemColors.h"
+#include "platform/gui/SystemColors.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #include "TUpDown.h"
 
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QLineEdit>
 #include <QToolButton>

@@ -1,9 +1,9 @@
 #include "QuillonDesignerPlugin.h"
 
-#include "IndLED.h"
-#include "LinkLabel.h"
-#include "TPanel.h"
-#include "TUpDown.h"
+#include "widgets/led/IndLED.h"
+#include "widgets/link/LinkLabel.h"
+#include "widgets/controls/TPanel.h"
+#include "widgets/controls/TUpDown.h"
 
 QuillonWidgetFactory::QuillonWidgetFactory(QString className, QString header, QString toolTip,
                                            QString domXml, bool container,
@@ -29,22 +29,22 @@ QString DomXml(const QString& className, const QString& name, int width, int hei
 
 QuillonDesignerPlugin::QuillonDesignerPlugin(QObject* parent) : QObject(parent) {
     widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TIndLED"), QStringLiteral("IndLED.h"),
+        QStringLiteral("TIndLED"), QStringLiteral("widgets/led/IndLED.h"),
         QStringLiteral("LED indicator: one bit of a status value shared by its group"),
         DomXml(QStringLiteral("TIndLED"), QStringLiteral("IndLED"), 73, 33), false,
         [](QWidget* p) { return new TIndLED(p); }, this);
     widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TLinkLabel"), QStringLiteral("LinkLabel.h"),
+        QStringLiteral("TLinkLabel"), QStringLiteral("widgets/link/LinkLabel.h"),
         QStringLiteral("Label with 3-D text that can open a web, e-mail or news link"),
         DomXml(QStringLiteral("TLinkLabel"), QStringLiteral("LinkLabel"), 65, 17), false,
         [](QWidget* p) { return new TLinkLabel(p); }, this);
     widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TPanel"), QStringLiteral("TPanel.h"),
+        QStringLiteral("TPanel"), QStringLiteral("widgets/controls/TPanel.h"),
         QStringLiteral("Panel with outer and inner bevels and a centred caption"),
         DomXml(QStringLiteral("TPanel"), QStringLiteral("Panel"), 185, 41), true,
         [](QWidget* p) { return new TPanel(p); }, this);
     widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TUpDown"), QStringLiteral("TUpDown.h"),
+        QStringLiteral("TUpDown"), QStringLiteral("widgets/controls/TUpDown.h"),
         QStringLiteral("Up and down arrows stepping a position shown in an edit"),
         DomXml(QStringLiteral("TUpDown"), QStringLiteral("UpDown"), 15, 21), false,
         [](QWidget* p) { return new TUpDown(p); }, this);

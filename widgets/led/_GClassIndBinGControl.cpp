@@ -1,5 +1,5 @@
 #include "_GClassIndBinGControl.h"
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include "IndFlashT.h"
 

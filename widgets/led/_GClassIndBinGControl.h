@@ -2,7 +2,7 @@
 
 #include "_GClassTypes.h"
 
-#include <ApplicationWindow.h>
+#include "platform/core/ApplicationWindow.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 
 #include "_GClassIndPersistent.h"
 
-#include <SystemColors.h>
+#include "platform/gui/SystemColors.h"
 
 #include <QRect>
 

@@ -2,7 +2,7 @@
 
 #include "_IndFlash.h"
 
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QPointer>
 #include <QScopeGuard>

@@ -1,6 +1,6 @@
 #include "_IndProc.h"
 
-#include <SystemColors.h>
+#include "platform/gui/SystemColors.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SystemColors.h"
+#include "platform/gui/SystemColors.h"
 
 #include <array>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 #include "LinkLabel.h"
-#include "ErrorReport.h"
+#include "platform/core/ErrorReport.h"
 
 #include "CursorTable.h"
 #include "PathShortening.h"

@@ -1,5 +1,5 @@
-#include "ApplicationWindow.h"
-#include "ErrorReport.h"
+#include "platform/core/ApplicationWindow.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QCoreApplication>
 #include <QThread>

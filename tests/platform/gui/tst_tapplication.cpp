@@ -1,6 +1,6 @@
-#include "ApplicationWindow.h"
-#include "ModalCloser.h"
-#include "TestMain.h"
+#include "platform/core/ApplicationWindow.h"
+#include "tests/support/ModalCloser.h"
+#include "tests/support/TestMain.h"
 
 #include <QPushButton>
 

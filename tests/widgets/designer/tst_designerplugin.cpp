@@ -1,5 +1,5 @@
-#include "IndLED.h"
-#include "LinkLabel.h"
+#include "widgets/led/IndLED.h"
+#include "widgets/link/LinkLabel.h"
 
 #include <QPluginLoader>
 #include <QXmlStreamReader>
@@ -18,16 +18,16 @@ void TestDesignerPlugin::offersTheWidgetsAsALayoutStoresThem_data() {
     QTest::addColumn<QString>("header");
     QTest::addColumn<QString>("property");
     QTest::newRow("LED") << "TIndLED"
-                         << "IndLED.h"
+                         << "widgets/led/IndLED.h"
                          << "StatusInt";
     QTest::newRow("link label") << "TLinkLabel"
-                                << "LinkLabel.h"
+                                << "widgets/link/LinkLabel.h"
                                 << "LinkedAdress";
     QTest::newRow("panel") << "TPanel"
-                           << "TPanel.h"
+                           << "widgets/controls/TPanel.h"
                            << "BevelInner";
     QTest::newRow("up-down") << "TUpDown"
-                             << "TUpDown.h"
+                             << "widgets/controls/TUpDown.h"
                              << "Position";
 }
 

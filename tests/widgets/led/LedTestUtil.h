@@ -1,6 +1,6 @@
 #pragma once
 
-#include <IndLED.h>
+#include "widgets/led/IndLED.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
-#include <IndFlashT.h>
-#include <IndLED.h>
+#include "widgets/led/IndFlashT.h"
+#include "widgets/led/IndLED.h"
 
 #include <QTest>
 

@@ -4,11 +4,11 @@
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
-#include "ModalCloser.h"
-#include "TApplication.h"
+#include "tests/support/ModalCloser.h"
+#include "platform/gui/TApplication.h"
 
-#include <IndFlashT.h>
-#include <IndLED.h>
+#include "widgets/led/IndFlashT.h"
+#include "widgets/led/IndLED.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,6 +1,6 @@
 #include "ui_LedLayoutForm.h"
 
-#include <IndLED.h>
+#include "widgets/led/IndLED.h"
 
 #include <QTest>
 

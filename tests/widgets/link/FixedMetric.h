@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinkLabel.h"
+#include "widgets/link/LinkLabel.h"
 
 #include <QFontInfo>
 #include <QStringList>

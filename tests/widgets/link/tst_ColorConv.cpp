@@ -1,4 +1,4 @@
-#include "ColorConv.h"
+#include "widgets/link/ColorConv.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,6 +1,6 @@
-#include "CursorTable.h"
+#include "widgets/link/CursorTable.h"
 #include "FixedMetric.h"
-#include "LinkLabel.h"
+#include "widgets/link/LinkLabel.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,5 +1,5 @@
 #include "FixedMetric.h"
-#include "LinkLabel.h"
+#include "widgets/link/LinkLabel.h"
 #include "ui_InfoLinks.h"
 
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "PathShortening.h"
+#include "widgets/link/PathShortening.h"
 
 #include <QTest>
 
