@@ -1,5 +1,6 @@
 // COM numbers for serial devices: who gets which number, what a number opens, and what the
 // window shows for it.
+#include "tests/support/DataColumns.h"
 #include "vantrel32/ComPortMap.h"
 
 #include <QSettings>
@@ -61,12 +62,8 @@ void TestComPortMap::init() {
 }
 
 void TestComPortMap::numbering_data() {
-    QTest::addColumn<QStringList>("savedBefore");
-    QTest::addColumn<QStringList>("ports");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<Source>("source");
-    QTest::addColumn<QStringList>("savedAfter");
+    quillon::testing::AddColumns<QStringList, QStringList, int, QString, Source, QStringList>(
+        {"savedBefore", "ports", "number", "path", "source", "savedAfter"});
 
     const QString a = kByIdA + ">/dev/ttyUSB0";
     const QString b = kByIdB + ">/dev/ttyUSB1";
