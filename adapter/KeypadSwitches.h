@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace keypad {
+namespace quillon::adapter {
 
 // The port pin of each switch as a bit mask. The switches are active low: a pressed
 // switch pulls its pin to 0.
@@ -70,4 +70,4 @@ constexpr uint8_t SwitchByName(std::string_view name) {
     return 0;
 }
 
-} // namespace keypad
+} // namespace quillon::adapter

@@ -8,7 +8,7 @@ TVantrel::TVantrel(QObject* owner, bool designing) : QObject(owner) {
     messageNumber_ = VantrelCreate();
     hooked_ = false;
     if (!designing) {
-        platform::TApplicationWindow::Instance().HookMainWindow(this);
+        quillon::platform::TApplicationWindow::Instance().HookMainWindow(this);
         hooked_ = true;
     }
 }
@@ -16,7 +16,7 @@ TVantrel::TVantrel(QObject* owner, bool designing) : QObject(owner) {
 TVantrel::~TVantrel() {
     VantrelDestroy();
     if (hooked_) {
-        platform::TApplicationWindow::Instance().UnhookMainWindow(this);
+        quillon::platform::TApplicationWindow::Instance().UnhookMainWindow(this);
     }
 }
 
@@ -62,7 +62,7 @@ uint8_t TVantrel::SaveSlvAdr() {
     return ::SaveSlvAdr();
 }
 
-bool TVantrel::HookMessage(platform::TMessage& msg) {
+bool TVantrel::HookMessage(quillon::platform::TMessage& msg) {
     if (msg.Msg != messageNumber_) {
         return false;
     }

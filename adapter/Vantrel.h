@@ -28,7 +28,7 @@ using TOnGetVersion = std::function<void(QObject* Sender, const char* DVersion)>
 // The panel's one way to the adapter. Holds none of the adapter's state: the port number
 // and time-out live in the library, and every read goes there. Turns the library's
 // notification message into one event each; an empty event slot means "not raised".
-class TVantrel final : public QObject, private platform::IMessageHook {
+class TVantrel final : public QObject, private quillon::platform::IMessageHook {
     Q_OBJECT
     Q_PROPERTY(int Comport READ Comport WRITE setComport)
     Q_PROPERTY(int TimeOut READ TimeOut WRITE setTimeOut)
@@ -72,7 +72,7 @@ public:
     TOnGetVersion OnGetVersion;
 
 private:
-    bool HookMessage(platform::TMessage& msg) override;
+    bool HookMessage(quillon::platform::TMessage& msg) override;
     void DispatchCMD(uint32_t code, intptr_t arg);
 
     bool hooked_ = false;

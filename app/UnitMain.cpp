@@ -22,7 +22,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     move(373, 193);
     SetUpInfoPageFonts();
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, platform::ColorToRGB(platform::clBtnFace));
+    pal.setColor(QPalette::Window, quillon::platform::ColorToRGB(quillon::platform::clBtnFace));
     setPalette(pal);
     setAutoFillBackground(true);
 
@@ -99,7 +99,7 @@ void TForm1::CreateNonVisualMembers() {
 
     KeypadRelease = new TBusyRetry(
         [this] {
-            const uint8_t release = keypad::kReleased;
+            const uint8_t release = quillon::adapter::kReleased;
             return Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
         },
         [this](uint8_t status) { ReportWrite(status); }, this);
@@ -116,7 +116,7 @@ void TForm1::WireEvents() {
 
 void TForm1::OnClicked(QAbstractButton* button, THandler handler) {
     connect(button, &QAbstractButton::clicked, this,
-            [this, button, handler] { platform::ToolkitCall([&] { (this->*handler)(button); }); });
+            [this, button, handler] { quillon::platform::ToolkitCall([&] { (this->*handler)(button); }); });
 }
 
 QString TForm1::Hex2(int value) {
@@ -148,7 +148,7 @@ void TForm1::ShowComPortHint() {
     bool ok = false;
     const int number = InComNr->text().toInt(&ok);
     if (ok) {
-        BtnCOM->setToolTip(vantrel::ComPortMap::Hint(vantrel::ComPortMap::Lookup(number)));
+        BtnCOM->setToolTip(quillon::link::ComPortMap::Hint(quillon::link::ComPortMap::Lookup(number)));
     }
 }
 

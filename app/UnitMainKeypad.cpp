@@ -11,7 +11,7 @@
 
 #define QUILLON_DEFINE_KEYPAD_HANDLER(name, switches)                                              \
     void TForm1::name##Click(QObject*) {                                                           \
-        using namespace keypad;                                                                    \
+        using namespace quillon::adapter;                                                                    \
         SendRPUPattern(Pattern(switches));                                                         \
     }
 QUILLON_KEYPAD_BUTTONS(QUILLON_DEFINE_KEYPAD_HANDLER)
@@ -22,7 +22,7 @@ void TForm1::WireKeypad() {
     QUILLON_KEYPAD_BUTTONS(QUILLON_WIRE_KEYPAD_BUTTON)
 #undef QUILLON_WIRE_KEYPAD_BUTTON
     connect(Timer1, &QTimer::timeout, this,
-            [this] { platform::ToolkitCall([this] { Timer1Timer(Timer1); }); });
+            [this] { quillon::platform::ToolkitCall([this] { Timer1Timer(Timer1); }); });
     GroupBox5->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
 }
 
@@ -35,14 +35,14 @@ void TForm1::SendRPUPattern(uint8_t pattern) {
     // The camera unit's keypad always reads its switches on interrupt line 1.
     const uint8_t status =
         WritePortByte(static_cast<uint8_t>(LEDP0->StatusInt() & 0xFF), VANTREL_INT_LINE1);
-    if (pattern == keypad::kReleased && status == VANTREL_STATUS_BUSY) {
+    if (pattern == quillon::adapter::kReleased && status == VANTREL_STATUS_BUSY) {
         // Dropped, the release would leave the camera unit's switches pressed for good.
         KeypadRelease->Owe(std::chrono::milliseconds(Vantrel->TimeOut()));
     } else {
         ReportWrite(status);
     }
     // A press while a release is pending leaves that release where it is.
-    if (pattern != keypad::kReleased && !Timer1->isActive()) {
+    if (pattern != quillon::adapter::kReleased && !Timer1->isActive()) {
         Timer1->start();
         releaseDue_ = std::chrono::steady_clock::now() + Timer1->intervalAsDuration();
     }
@@ -50,7 +50,7 @@ void TForm1::SendRPUPattern(uint8_t pattern) {
 
 void TForm1::Timer1Timer(QObject*) {
     Timer1->stop();
-    SendRPUPattern(keypad::kReleased);
+    SendRPUPattern(quillon::adapter::kReleased);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -23,7 +23,7 @@ void TForm1::WirePortPage() {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     bool swallowed = false;
     if (watched == EditWrite) {
-        platform::ToolkitCall([&] {
+        quillon::platform::ToolkitCall([&] {
             swallowed =
                 FilterEntry(EditWrite, event, &TForm1::EditWriteKeyPress, &TForm1::EditWriteExit);
         });

@@ -14,7 +14,7 @@ void TForm1::WireSlaveAddress() {
     for (QRadioButton* rb : {RB74, RB74A}) {
         connect(rb, &QRadioButton::toggled, this, [this, rb](bool on) {
             if (on) {
-                platform::ToolkitCall([&] { RB74Click(rb); });
+                quillon::platform::ToolkitCall([&] { RB74Click(rb); });
             }
         });
     }

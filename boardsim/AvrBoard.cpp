@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 namespace {
 
@@ -100,10 +100,10 @@ bool AvrBoard::Load(const std::string& elfPath, std::string& error) {
     }
     avr_init(avr_);
     // The board's crystal, whatever the image says.
-    firmware.frequency = quillon::board::kCpuHz;
+    firmware.frequency = quillon::firmware::kCpuHz;
     avr_load_firmware(avr_, &firmware);
     FreeFirmware(firmware);
-    avr_->frequency = quillon::board::kCpuHz;
+    avr_->frequency = quillon::firmware::kCpuHz;
     Tame(avr_);
     // simavr calls the core's own reset hook in the middle of every avr_reset(), after it
     // has cleared the registers and the timers; we take its place to hear of each reset.
@@ -218,4 +218,4 @@ std::size_t AvrBoard::EepromSize() const {
     return eeprom->size;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

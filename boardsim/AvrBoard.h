@@ -9,7 +9,7 @@ struct avr_t;
 struct avr_irq_t;
 struct avr_io_t;
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // The ATmega328P of the board, in simavr: the firmware image loaded into its flash, its
 // clock, and the peripherals the other parts of the simulator attach to. Simulated time is
@@ -66,4 +66,4 @@ private:
     std::vector<std::function<void()>> resetListeners_;
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

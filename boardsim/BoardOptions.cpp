@@ -5,7 +5,7 @@
 #include <limits>
 #include <optional>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 namespace {
 
@@ -135,4 +135,4 @@ bool BoardOptions::Parse(const std::vector<std::string>& args, BoardOptions& opt
     return true;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // The board simulator's command line (docs/board-simulator.md): the adapter simulator's
 // options where they mean something for a real board, plus the firmware image and the
@@ -25,4 +25,4 @@ struct BoardOptions {
     static std::string Usage();
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

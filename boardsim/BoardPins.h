@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // The levels of the expander's pins as the outside world sees them, from the firmware's
 // data direction and output registers. A port pin is quasi-bidirectional: it reads 1
@@ -18,7 +18,7 @@ public:
         uint8_t port[3] = {0, 0, 0};
     };
 
-    static bool DrivenLow(const Registers& r, Pin pin);
+    static bool DrivenLow(const Registers& r, firmware::Pin pin);
     static uint8_t PortImage(const Registers& r);
     // Line 1 or 2.
     static bool InterruptAsserted(const Registers& r, int line);
@@ -26,4 +26,4 @@ public:
     static int PortIndex(char letter);
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -11,10 +11,10 @@
 #include <unistd.h>
 #include <utility>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 using sim::HexText;
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 namespace {
 
@@ -377,4 +377,4 @@ void BoardSimulator::Finish() {
     done_ = true;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // One run of the board simulator: a single poll() loop over the pseudo-terminal and
 // standard input that advances the simulated board between polls, either in step with the
@@ -48,7 +48,7 @@ private:
     void ReportDiscarded();
     void HandleCommandLine(const std::string& line);
     void OnBoardByte(uint8_t value, AvrBoard::Cycle done);
-    void HandleBoardFrame(const vantrel::ProtocolCodec::Frame& frame, std::size_t size,
+    void HandleBoardFrame(const quillon::link::ProtocolCodec::Frame& frame, std::size_t size,
                           AvrBoard::Cycle done);
     void FlushLine(Clock::time_point now);
     void Event(const std::string& text, AvrBoard::Cycle when);
@@ -71,7 +71,7 @@ private:
     sim::PtyPort pty_;
     sim::LineWriter line_;
     sim::HostReceiver hostRx_;
-    vantrel::ProtocolCodec boardRx_;
+    quillon::link::ProtocolCodec boardRx_;
     std::vector<uint8_t> boardRaw_; // what the board sent since its last whole frame
     FrameEvents frames_;
     std::vector<uint8_t> unwritten_;
@@ -83,4 +83,4 @@ private:
     bool done_ = false;
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -7,7 +7,7 @@
 #include <avr_eeprom.h>
 #include <sim_avr.h>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 using sim::HexText;
 using sim::StateFile;
@@ -58,13 +58,13 @@ std::string EepromState::Load() {
         break;
     }
     const Cells cells = CellsFor(stored_);
-    board_.Eeprom()[kEepromAddressCell] = cells[0];
-    board_.Eeprom()[kEepromCheckCell] = cells[1];
+    board_.Eeprom()[firmware::kEepromAddressCell] = cells[0];
+    board_.Eeprom()[firmware::kEepromCheckCell] = cells[1];
     return error;
 }
 
 EepromState::Cells EepromState::Current() const {
-    return {board_.Eeprom()[kEepromAddressCell], board_.Eeprom()[kEepromCheckCell]};
+    return {board_.Eeprom()[firmware::kEepromAddressCell], board_.Eeprom()[firmware::kEepromCheckCell]};
 }
 
 void EepromState::OnControlWritten(avr_irq_t*, uint32_t, void* param) {
@@ -87,4 +87,4 @@ void EepromState::CheckForChange() {
     stored_ = address;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // The board's EEPROM as the simulator's --state file. The firmware keeps the saved slave
 // address in two cells, the address and its complement; the file keeps the same address in
@@ -42,4 +42,4 @@ private:
     std::optional<uint8_t> stored_;
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -4,7 +4,7 @@
 #error "QUILLON_BIN_TO_FIRMWAREDIR: the installed firmware folder as seen from the programs"
 #endif
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 std::vector<std::filesystem::path>
 FirmwareLocation::Candidates(const std::filesystem::path& programDir) {
@@ -33,4 +33,4 @@ std::filesystem::path FirmwareLocation::ProgramDir() {
     return self.parent_path();
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // Where the board simulator finds the firmware image when none is named on its command
 // line. In a build tree the image lies next to the program; once installed it lies in the
@@ -21,4 +21,4 @@ public:
     static std::filesystem::path ProgramDir();
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

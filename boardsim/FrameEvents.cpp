@@ -4,11 +4,11 @@
 #include "sim/CommandRules.h"
 #include "sim/HexText.h"
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 using sim::CommandRules;
 using sim::HexText;
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 namespace {
 
@@ -115,4 +115,4 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
     return result;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

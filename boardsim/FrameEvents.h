@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // Reads the traffic on the serial line and names it in the adapter simulator's words: the
 // board's replies become "version sent", "address read 40", "address 40 -> 7E" and
@@ -17,7 +17,7 @@ namespace quillon::board {
 // Pure: the caller feeds whole frames.
 class FrameEvents {
 public:
-    using Frame = vantrel::ProtocolCodec::Frame;
+    using Frame = quillon::link::ProtocolCodec::Frame;
 
     struct Result {
         std::vector<std::string> lines;
@@ -39,4 +39,4 @@ private:
     std::array<std::optional<Command>, 256> pending_{};
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 using sim::HexText;
 
@@ -97,4 +97,4 @@ void PinWatcher::AfterReset() {
     ReportPort();
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

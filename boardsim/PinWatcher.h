@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // Watches the expander's port and interrupt pins on the simulated board and reports what a
 // logic analyser on the header would show: "port FF -> BF" when the port image has
@@ -51,4 +51,4 @@ private:
     std::array<AvrBoard::Cycle, 2> assertedAt_{};
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -6,7 +6,7 @@
 #include <sim_avr.h>
 #include <sim_regbit.h>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 using sim::HexText;
 
@@ -271,4 +271,4 @@ void TwiMaster::AfterReset() {
     StartNext();
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

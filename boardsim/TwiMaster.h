@@ -11,7 +11,7 @@
 
 struct avr_twi_t;
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // The I2C bus master (the camera unit's side of the expander), playing transactions into
 // the board's TWI unit at 100 kHz. It always addresses the slave address the firmware has
@@ -91,4 +91,4 @@ private:
     AvrBoard::Cycle stopAt_ = 0;
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

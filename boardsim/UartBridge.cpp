@@ -3,7 +3,7 @@
 #include <avr_uart.h>
 #include <sim_avr.h>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 UartBridge::UartBridge(AvrBoard& board, ByteSent sent)
     : board_(board), uart_(reinterpret_cast<avr_uart_t*>(board.Module("uart"))),
@@ -115,4 +115,4 @@ void UartBridge::AfterReset() {
     feeding_ = false;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

@@ -8,7 +8,7 @@
 
 struct avr_uart_t;
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // UART0 of the board, wired to our side of the serial line. Bytes for the firmware wait here
 // and go to its receiver one per character time, as off a wire, while it has room; every
@@ -42,4 +42,4 @@ private:
     bool feeding_ = false; // a byte is on its way (the next one follows a character later)
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

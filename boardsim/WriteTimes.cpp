@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
-using vantrel::FrameFormat;
+using quillon::link::FrameFormat;
 
 WriteTimes::WriteTimes(double cyclesPerMicrosecond, Report report)
     : cyclesPerUs_(cyclesPerMicrosecond), report_(std::move(report)) {}
@@ -16,7 +16,7 @@ void WriteTimes::ByteSent(Cycle start, Cycle done) {
     unframed_.push_back({start, done});
 }
 
-void WriteTimes::FrameSent(const vantrel::ProtocolCodec::Frame& frame, std::size_t size) {
+void WriteTimes::FrameSent(const quillon::link::ProtocolCodec::Frame& frame, std::size_t size) {
     const bool masterData =
         frame.seq == FrameFormat::kUnsolicitedSeq && frame.code == FrameFormat::MasterData;
     if (masterData) {
@@ -99,4 +99,4 @@ double WriteTimes::Milliseconds(Cycle cycle) const {
     return double(cycle) / cyclesPerUs_ / 1000.0;
 }
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

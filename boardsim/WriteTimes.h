@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace quillon::board {
+namespace quillon::boardsim {
 
 // How long the firmware takes to pass a master write on to the host, in simulated time:
 // for every write the board took whole, one line with the moment of its STOP and the
@@ -36,7 +36,7 @@ public:
     // A byte left the UART: its start bit began at `start`, its stop bit ended at `done`.
     void ByteSent(Cycle start, Cycle done);
     // The last `size` bytes sent made this frame; anything before them was no frame.
-    void FrameSent(const vantrel::ProtocolCodec::Frame& frame, std::size_t size);
+    void FrameSent(const quillon::link::ProtocolCodec::Frame& frame, std::size_t size);
     // A write the board took whole: START at `start`, `bytes` data bytes, STOP at `stop`.
     void WriteEnded(std::size_t bytes, Cycle start, Cycle stop);
     // A write failed or the board was reset: the writes so far may never see their frames,
@@ -70,4 +70,4 @@ private:
     std::deque<Write> writes_;
 };
 
-} // namespace quillon::board
+} // namespace quillon::boardsim

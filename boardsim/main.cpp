@@ -18,7 +18,7 @@ extern "C" const char* __lsan_default_suppressions() {
 
 int main(int argc, char* argv[]) {
     quillon::sim::StandardDescriptors::Occupy();
-    using quillon::board::BoardOptions;
+    using quillon::boardsim::BoardOptions;
     BoardOptions options;
     std::string error;
     if (!BoardOptions::Parse(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (options.firmware.empty()) {
-        using quillon::board::FirmwareLocation;
+        using quillon::boardsim::FirmwareLocation;
         const auto programDir = FirmwareLocation::ProgramDir();
         options.firmware = FirmwareLocation::Find(programDir).string();
         if (options.firmware.empty()) {
@@ -46,5 +46,5 @@ int main(int argc, char* argv[]) {
             return EXIT_FAILURE;
         }
     }
-    return quillon::board::BoardSimulator(std::move(options)).Run();
+    return quillon::boardsim::BoardSimulator(std::move(options)).Run();
 }

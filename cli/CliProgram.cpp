@@ -16,11 +16,11 @@
 #include <dlfcn.h>
 
 CliProgram::CliProgram() {
-    platform::ErrorReport::Install(this);
+    quillon::platform::ErrorReport::Install(this);
 }
 
 CliProgram::~CliProgram() {
-    platform::ErrorReport::Remove(this);
+    quillon::platform::ErrorReport::Remove(this);
 }
 
 int CliProgram::Run(const QStringList& args) {
@@ -107,7 +107,7 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
 
 void CliProgram::ReportError(const std::exception_ptr& error) {
     const QString message =
-        QStringLiteral("internal error: %1").arg(platform::ErrorReport::Text(error));
+        QStringLiteral("internal error: %1").arg(quillon::platform::ErrorReport::Text(error));
     if (reporter_) {
         reporter_->Error(kExitInternal, message);
     }

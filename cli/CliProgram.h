@@ -14,7 +14,7 @@ struct Command;
 // The tool from its arguments to its exit status: checks the whole command line (and any
 // script) first, so a usage error sends nothing, then opens the port, runs the command and
 // closes the port again, also after Ctrl-C. It is the error report of this process.
-class CliProgram final : public platform::IErrorReport {
+class CliProgram final : public quillon::platform::IErrorReport {
 public:
     CliProgram();
     ~CliProgram();

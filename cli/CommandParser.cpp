@@ -10,8 +10,8 @@
 
 namespace {
 
-using valuetext::HexByte;
-using valuetext::Integer;
+using quillon::cli::HexByte;
+using quillon::cli::Integer;
 
 constexpr qint64 kMaxHoldMs = 3600 * 1000;
 constexpr qint64 kMaxCount = 1000 * 1000 * 1000;
@@ -90,10 +90,10 @@ bool AddressSetArguments(const QStringList& args, Command& command, QString& err
         error = QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(args.front());
         return false;
     }
-    if (!slaveaddress::IsSettable(*address)) {
+    if (!quillon::cli::IsSettable(*address)) {
         error = QStringLiteral("%1 is not an address of either chip type: the address is even "
                                "and lies in 40..4E (PCF8574) or 70..7E (PCF8574A)")
-                    .arg(valuetext::Hex2(*address));
+                    .arg(quillon::cli::Hex2(*address));
         return false;
     }
     command.address = *address;
@@ -113,7 +113,7 @@ bool PressArguments(const QStringList& args, Command& command, QString& error) {
     unsigned pressed = 0;
     for (const QString& arg : args) {
         const QByteArray name = arg.toLatin1();
-        const uint8_t mask = keypad::SwitchByName(std::string_view(name.data(), name.size()));
+        const uint8_t mask = quillon::adapter::SwitchByName(std::string_view(name.data(), name.size()));
         if (mask == 0) {
             error = QStringLiteral("unknown switch \"%1\" (SW1..SW8)").arg(arg);
             return false;
@@ -125,7 +125,7 @@ bool PressArguments(const QStringList& args, Command& command, QString& error) {
         pressed |= mask;
         command.switchNames << arg.toUpper();
     }
-    command.pattern = keypad::Pattern(pressed);
+    command.pattern = quillon::adapter::Pattern(pressed);
     return true;
 }
 
@@ -154,7 +154,7 @@ bool ApplyCount(const QString& value, Command& command, QString& error) {
 }
 
 bool ApplySeconds(const QString& value, Command& command, QString& error) {
-    const auto ms = valuetext::SecondsAsMs(value, kMaxWatchSeconds);
+    const auto ms = quillon::cli::SecondsAsMs(value, kMaxWatchSeconds);
     if (!ms) {
         error = QStringLiteral("--seconds takes a time above 0 (e.g. 10 or 0.5), not \"%1\"")
                     .arg(value);

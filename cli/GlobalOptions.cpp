@@ -43,7 +43,7 @@ bool ApplyPort(const QString& value, Invocation& invocation, QString& error) {
         error = QStringLiteral("give either -d DEVICE or -p N, not both");
         return false;
     }
-    const auto port = valuetext::Integer(value, 1, kMaxComPort);
+    const auto port = quillon::cli::Integer(value, 1, kMaxComPort);
     if (!port) {
         error = QStringLiteral("-p takes a COM port number, 1..%1, not \"%2\"")
                     .arg(kMaxComPort)
@@ -56,7 +56,7 @@ bool ApplyPort(const QString& value, Invocation& invocation, QString& error) {
 }
 
 bool ApplyTimeOut(const QString& value, Invocation& invocation, QString& error) {
-    const auto ms = valuetext::Integer(value, 1, kMaxTimeOutMs);
+    const auto ms = quillon::cli::Integer(value, 1, kMaxTimeOutMs);
     if (!ms) {
         error = QStringLiteral("--timeout takes milliseconds, 1..%1, not \"%2\"")
                     .arg(kMaxTimeOutMs)

@@ -45,7 +45,7 @@ int PressAction::Run(const Command& command, const QString& origin) {
     double heldMs = 0;
     const Outcome released = Release(heldMs, held);
     if (released == Outcome::Done) {
-        reporter_.Released(command.switchNames, keypad::kReleased, heldMs);
+        reporter_.Released(command.switchNames, quillon::adapter::kReleased, heldMs);
     }
     if (pressed != Outcome::Done) {
         return ReportFailure(session_, reporter_, pressed, command, origin,
@@ -59,7 +59,7 @@ int PressAction::Run(const Command& command, const QString& origin) {
 }
 
 Outcome PressAction::Release(double& heldMs, const QElapsedTimer& held) {
-    const uint8_t release = keypad::kReleased;
+    const uint8_t release = quillon::adapter::kReleased;
     const QDeadlineTimer giveUp(session_.TimeOutMs());
     for (;;) {
         const Outcome issued = session_.IssueWrite(std::span(&release, 1), VANTREL_INT_LINE1);

@@ -6,7 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-using valuetext::Hex2;
+using quillon::cli::Hex2;
 
 namespace {
 
@@ -68,17 +68,17 @@ void Reporter::Written(std::span<const uint8_t> bytes, uint8_t intType) {
 }
 
 void Reporter::AddressEvent(const char* event, const char* verb, uint8_t address) {
-    const slaveaddress::Chip chip = slaveaddress::ChipOf(address);
+    const quillon::cli::Chip chip = quillon::cli::ChipOf(address);
     QJsonObject object{{"event", QLatin1String(event)}, {"address", int{address}}};
-    if (chip == slaveaddress::Chip::None) {
+    if (chip == quillon::cli::Chip::None) {
         object.insert(QStringLiteral("chip"), QJsonValue::Null);
         object.insert(QStringLiteral("pins"), QJsonValue::Null);
     } else {
-        object.insert(QStringLiteral("chip"), slaveaddress::ChipName(chip));
-        object.insert(QStringLiteral("pins"), slaveaddress::PinText(address));
+        object.insert(QStringLiteral("chip"), quillon::cli::ChipName(chip));
+        object.insert(QStringLiteral("pins"), quillon::cli::PinText(address));
     }
     Emit(QStringLiteral("%1 %2 (%3)")
-             .arg(QLatin1String(verb), Hex2(address), slaveaddress::Describe(address)),
+             .arg(QLatin1String(verb), Hex2(address), quillon::cli::Describe(address)),
          object);
 }
 

@@ -1,6 +1,6 @@
 #include "SlaveAddress.h"
 
-namespace slaveaddress {
+namespace quillon::cli {
 
 Chip ChipOf(uint8_t address) {
     const uint8_t base = static_cast<uint8_t>(address & ~kPinMask);
@@ -38,4 +38,4 @@ QString Describe(uint8_t address) {
     return QStringLiteral("%1, A2..A0 = %2").arg(ChipName(chip), PinText(address));
 }
 
-} // namespace slaveaddress
+} // namespace quillon::cli

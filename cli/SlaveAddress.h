@@ -7,7 +7,7 @@
 // The adapter's slave address in its 8-bit (write) form, as the two chip types of the
 // expander family use it: PCF8574 at 0x40..0x4E, PCF8574A at 0x70..0x7E, the pins A2..A0
 // in bits 3..1.
-namespace slaveaddress {
+namespace quillon::cli {
 
 enum class Chip { None, PCF8574, PCF8574A };
 
@@ -30,4 +30,4 @@ QString ChipName(Chip chip);
 // "PCF8574, A2..A0 = 000", or "not a PCF8574 or PCF8574A address".
 QString Describe(uint8_t address);
 
-} // namespace slaveaddress
+} // namespace quillon::cli

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace valuetext {
+namespace quillon::cli {
 
 std::optional<uint8_t> HexByte(const QString& text) {
     static const QRegularExpression hex(QStringLiteral("^(?:0[xX])?([0-9A-Fa-f]{1,2})$"));
@@ -43,4 +43,4 @@ QString Hex2(uint8_t value) {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-} // namespace valuetext
+} // namespace quillon::cli

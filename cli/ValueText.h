@@ -7,7 +7,7 @@
 
 // Reading the values a user types: hex bytes, whole numbers, seconds. Each returns nothing
 // for text that is not exactly such a value, so the caller can say which word was wrong.
-namespace valuetext {
+namespace quillon::cli {
 
 // One byte in hexadecimal: one or two digits, either case, optionally after "0x" ("5A",
 // "5a", "0x5A", "A").
@@ -22,4 +22,4 @@ std::optional<qint64> SecondsAsMs(const QString& text, double max);
 // Two upper-case hex digits, as everything the tool prints shows a byte.
 QString Hex2(uint8_t value);
 
-} // namespace valuetext
+} // namespace quillon::cli

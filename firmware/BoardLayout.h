@@ -9,7 +9,7 @@
 #include <stdint.h>
 
 namespace quillon {
-namespace board {
+namespace firmware {
 
 constexpr uint32_t kCpuHz = 16000000UL;
 constexpr uint32_t kBaud = 9600;
@@ -46,5 +46,5 @@ constexpr uint16_t kEepromAddressCell = 0;
 constexpr uint16_t kEepromCheckCell = 1;
 constexpr uint8_t kDefaultSlaveAddress = 0x40;
 
-} // namespace board
+} // namespace firmware
 } // namespace quillon

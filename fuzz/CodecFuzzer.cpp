@@ -14,7 +14,7 @@
 
 namespace {
 
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 void Require(bool condition) {
     if (!condition) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint8_t kIdle = 0xFF;

@@ -7,7 +7,7 @@
 
 namespace quillon::sim {
 
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 namespace {
 

@@ -35,7 +35,7 @@ public:
 
     AdapterModel(std::string version, uint8_t address, SaveAddress save = {});
 
-    Outcome Handle(const vantrel::ProtocolCodec::Frame& frame);
+    Outcome Handle(const quillon::link::ProtocolCodec::Frame& frame);
 
     // The bus master's side of the expander.
     Outcome MasterRead() const;
@@ -50,9 +50,9 @@ public:
 private:
     Outcome Reply(uint8_t seq, uint8_t code, std::vector<uint8_t> payload,
                   std::vector<std::string> events) const;
-    Outcome Write(const vantrel::ProtocolCodec::Frame& frame);
-    Outcome ChangeAddress(const vantrel::ProtocolCodec::Frame& frame);
-    Outcome SaveAddressNow(const vantrel::ProtocolCodec::Frame& frame);
+    Outcome Write(const quillon::link::ProtocolCodec::Frame& frame);
+    Outcome ChangeAddress(const quillon::link::ProtocolCodec::Frame& frame);
+    Outcome SaveAddressNow(const quillon::link::ProtocolCodec::Frame& frame);
 
     std::string version_;
     uint8_t port_ = kPowerOnPort;

@@ -17,11 +17,11 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // The unit reads the port as it now is; returns one line per switch that changed,
-    // releases before presses, each group in switch order (keypad::kSwitches).
+    // releases before presses, each group in switch order (quillon::adapter::kSwitches).
     std::vector<std::string> ReadPort(uint8_t port, Clock::time_point when);
 
 private:
-    uint8_t last_ = keypad::kReleased;
+    uint8_t last_ = quillon::adapter::kReleased;
     std::array<Clock::time_point, 8> pressedAt_{};
 };
 

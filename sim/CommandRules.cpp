@@ -4,7 +4,7 @@
 
 namespace quillon::sim {
 
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 namespace {
 

@@ -15,10 +15,10 @@ public:
     static constexpr std::size_t kMaxWriteData = 16;
 
     // Why the frame is not a command to answer; nothing for a well-formed command.
-    static std::optional<std::string> Problem(const vantrel::ProtocolCodec::Frame& frame);
+    static std::optional<std::string> Problem(const quillon::link::ProtocolCodec::Frame& frame);
 
     // "error <why>; frame 'Z' (0x5A) seq 7 not answered"
-    static std::string Refusal(const vantrel::ProtocolCodec::Frame& frame, const std::string& why);
+    static std::string Refusal(const quillon::link::ProtocolCodec::Frame& frame, const std::string& why);
 
     // "'Z' (0x5A)" for a printable code, "0x05" otherwise.
     static std::string CodeName(uint8_t code);

@@ -36,7 +36,7 @@ private:
     void CheckLineIdle(Clock::time_point now);
     void TakeFrames(Clock::time_point now);
     void ReportDiscarded(Clock::time_point now);
-    void HandleFrame(const vantrel::ProtocolCodec::Frame& frame, Clock::time_point now);
+    void HandleFrame(const quillon::link::ProtocolCodec::Frame& frame, Clock::time_point now);
     void HandleCommandLine(const std::string& line, Clock::time_point now);
     void Report(const AdapterModel::Outcome& outcome, Clock::time_point now);
     void SendReply(const std::vector<uint8_t>& frame, Clock::time_point now);

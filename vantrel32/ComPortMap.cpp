@@ -12,7 +12,7 @@
 #include <map>
 #include <set>
 
-namespace vantrel {
+namespace quillon::link {
 
 namespace {
 
@@ -180,4 +180,4 @@ QString ComPortMap::SettingsFile() {
     return config.isEmpty() ? QString() : config + QStringLiteral("/Quillon/Vantrel32.conf");
 }
 
-} // namespace vantrel
+} // namespace quillon::link

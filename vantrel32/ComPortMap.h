@@ -8,7 +8,7 @@
 
 class QSettings;
 
-namespace vantrel {
+namespace quillon::link {
 
 // COM port numbers for serial devices, given the way the original platform gives them: a
 // device gets the lowest free number the first time it is seen among the machine's ports
@@ -68,4 +68,4 @@ private:
                           const QList<Port>& ports);
 };
 
-} // namespace vantrel
+} // namespace quillon::link

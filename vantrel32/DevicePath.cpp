@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace vantrel {
+namespace quillon::link {
 
 namespace {
 constexpr gid_t kRootGroup = 0;
@@ -87,4 +87,4 @@ bool DevicePath::ReadAccess(const QString& path, Access& access) {
     return true;
 }
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace vantrel {
+namespace quillon::link {
 
 // What the operator reads when a serial device cannot be opened: one line naming the
 // device and the system's reason, and for a refused opening what to do about it.
@@ -40,4 +40,4 @@ private:
     static bool ReadAccess(const QString& path, Access& access);
 };
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -8,7 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-namespace vantrel {
+namespace quillon {
+namespace link {
 
 struct FrameFormat {
     static constexpr uint8_t kStx = 0x02;
@@ -61,4 +62,5 @@ struct FrameFormat {
     }
 };
 
-} // namespace vantrel
+} // namespace link
+} // namespace quillon

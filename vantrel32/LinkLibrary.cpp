@@ -12,7 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 
-namespace vantrel {
+namespace quillon::link {
 
 namespace {
 constexpr int32_t kMaxLastIndex = 15;
@@ -41,7 +41,7 @@ uint32_t LinkLibrary::Create() {
         return message_;
     }
     if (QCoreApplication::instance()) {
-        message_ = platform::TApplicationWindow::Instance().RegisterWindowMessage(
+        message_ = quillon::platform::TApplicationWindow::Instance().RegisterWindowMessage(
             QStringLiteral("Vantrel32.Notify"));
     }
     LinkTrace::Configure();
@@ -196,4 +196,4 @@ const char* LinkLibrary::Version() {
     return version_.data();
 }
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -11,7 +11,7 @@
 
 class QThread;
 
-namespace vantrel {
+namespace quillon::link {
 
 class SerialLink;
 
@@ -61,4 +61,4 @@ private:
     std::array<char, 65> version_{};
 };
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace vantrel {
+namespace quillon::link {
 
 LinkState::LinkState(uint32_t message) : message_(message) {}
 
@@ -139,7 +139,7 @@ void LinkState::PushRecord(uint64_t generation, const Record& record) {
 
 void LinkState::Post(uintptr_t code, intptr_t arg) {
     if (attached_) {
-        platform::TApplicationWindow::PostMessage(message_, code, arg);
+        quillon::platform::TApplicationWindow::PostMessage(message_, code, arg);
     }
 }
 
@@ -150,4 +150,4 @@ void LinkState::ResolveWaiting(uintptr_t code) {
     }
 }
 
-} // namespace vantrel
+} // namespace quillon::link

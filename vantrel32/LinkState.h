@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-namespace vantrel {
+namespace quillon::link {
 
 // Everything the UI thread and the link thread both look at, behind one mutex. Every
 // notification is posted while that mutex is held, so the order in which the UI sees them
@@ -78,4 +78,4 @@ private:
     Record lastRecord_{};
 };
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <mutex>
 
-namespace vantrel {
+namespace quillon::link {
 
 namespace {
 std::atomic<bool> gEnabled{false};
@@ -51,4 +51,4 @@ void LinkTrace::WriteLine(const QString& text) {
     std::fflush(stderr);
 }
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace vantrel {
+namespace quillon::link {
 
 // The line trace on standard error, switched on by VANTREL_TRACE=1 in the environment.
 // Off, it costs one load per frame and prints nothing.
@@ -26,4 +26,4 @@ private:
     static void WriteLine(const QString& text);
 };
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace vantrel {
+namespace quillon::link {
 
 uint8_t ProtocolCodec::Crc8(const uint8_t* data, std::size_t size) {
     uint8_t crc = kCrcInitial;
@@ -90,4 +90,4 @@ void ProtocolCodec::DropGarbage() {
     }
 }
 
-} // namespace vantrel
+} // namespace quillon::link

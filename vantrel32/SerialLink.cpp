@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-namespace vantrel {
+namespace quillon::link {
 
 namespace {
 
@@ -335,4 +335,4 @@ void SerialLink::DropPort() {
     discardedSeen_ = 0;
 }
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -15,7 +15,7 @@
 #include <mutex>
 #include <vector>
 
-namespace vantrel {
+namespace quillon::link {
 
 // The serial side of the link. Lives on the library's own thread and owns the port; the UI
 // side reaches it only by queueing calls of the operations below through Queue(), and
@@ -89,4 +89,4 @@ private:
     uint8_t awaitCode_ = 0;
 };
 
-} // namespace vantrel
+} // namespace quillon::link

@@ -7,8 +7,8 @@
 // Each export catches everything: an exception must never unwind into a C caller.
 namespace {
 
-vantrel::LinkLibrary& Lib() {
-    return vantrel::LinkLibrary::Instance();
+quillon::link::LinkLibrary& Lib() {
+    return quillon::link::LinkLibrary::Instance();
 }
 
 template <typename Result, typename Body> Result Guarded(Result onFailure, Body body) noexcept {

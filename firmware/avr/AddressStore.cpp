@@ -23,18 +23,18 @@ bool IsStored(uint8_t address, uint8_t check) {
 } // namespace
 
 uint8_t AddressStore::Load() {
-    const uint8_t address = eeprom_read_byte(Cell(board::kEepromAddressCell));
-    const uint8_t check = eeprom_read_byte(Cell(board::kEepromCheckCell));
-    return IsStored(address, check) ? address : board::kDefaultSlaveAddress;
+    const uint8_t address = eeprom_read_byte(Cell(firmware::kEepromAddressCell));
+    const uint8_t check = eeprom_read_byte(Cell(firmware::kEepromCheckCell));
+    return IsStored(address, check) ? address : firmware::kDefaultSlaveAddress;
 }
 
 bool AddressStore::Save(uint8_t address) {
     // A reset between the two writes leaves a pair that does not match: the next start
     // uses the default address rather than a half-written one.
-    eeprom_update_byte(Cell(board::kEepromAddressCell), address);
-    eeprom_update_byte(Cell(board::kEepromCheckCell), static_cast<uint8_t>(~address));
-    const uint8_t stored = eeprom_read_byte(Cell(board::kEepromAddressCell));
-    return stored == address && IsStored(stored, eeprom_read_byte(Cell(board::kEepromCheckCell)));
+    eeprom_update_byte(Cell(firmware::kEepromAddressCell), address);
+    eeprom_update_byte(Cell(firmware::kEepromCheckCell), static_cast<uint8_t>(~address));
+    const uint8_t stored = eeprom_read_byte(Cell(firmware::kEepromAddressCell));
+    return stored == address && IsStored(stored, eeprom_read_byte(Cell(firmware::kEepromCheckCell)));
 }
 
 } // namespace firmware

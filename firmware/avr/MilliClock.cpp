@@ -12,8 +12,8 @@ namespace firmware {
 namespace {
 
 constexpr uint32_t kPrescaler = 64;
-constexpr uint32_t kCountsPerMs = board::kCpuHz / kPrescaler / 1000;
-static_assert(kCountsPerMs * kPrescaler * 1000 == board::kCpuHz, "a tick is exactly 1 ms");
+constexpr uint32_t kCountsPerMs = firmware::kCpuHz / kPrescaler / 1000;
+static_assert(kCountsPerMs * kPrescaler * 1000 == firmware::kCpuHz, "a tick is exactly 1 ms");
 static_assert(kCountsPerMs <= 256, "timer 0 counts to 255");
 
 volatile uint16_t gNow = 0;

@@ -19,15 +19,15 @@ volatile uint8_t gImage = kPowerOnPort;
 constexpr uint8_t PinBits(char port, uint8_t value) {
     uint8_t bits = 0;
     for (uint8_t i = 0; i < 8; ++i) {
-        if (board::kPortPins[i].port == port && (value & (1u << i)) != 0) {
-            bits = static_cast<uint8_t>(bits | PinBit(board::kPortPins[i]));
+        if (firmware::kPortPins[i].port == port && (value & (1u << i)) != 0) {
+            bits = static_cast<uint8_t>(bits | PinBit(firmware::kPortPins[i]));
         }
     }
     return bits;
 }
 
 constexpr bool PortPinsOn(char a, char b) {
-    for (const board::Pin& pin : board::kPortPins) {
+    for (const firmware::Pin& pin : firmware::kPortPins) {
         if (pin.port != a && pin.port != b) {
             return false;
         }
@@ -47,15 +47,15 @@ void WritePins(volatile uint8_t& direction, volatile uint8_t& output, uint8_t ma
 }
 
 // Released: an input without pull-up; a pulse only ever switches the direction.
-__attribute__((always_inline)) inline void ReleaseLine(board::Pin pin) {
+__attribute__((always_inline)) inline void ReleaseLine(firmware::Pin pin) {
     DirectionRegister(pin.port) &= static_cast<uint8_t>(~PinBit(pin));
     PortRegister(pin.port) &= static_cast<uint8_t>(~PinBit(pin));
 }
 
-__attribute__((always_inline)) inline void PulseLine(board::Pin pin) {
+__attribute__((always_inline)) inline void PulseLine(firmware::Pin pin) {
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
         DirectionRegister(pin.port) |= PinBit(pin);
-        _delay_us(board::kIntPulseMicroseconds);
+        _delay_us(firmware::kIntPulseMicroseconds);
         DirectionRegister(pin.port) &= static_cast<uint8_t>(~PinBit(pin));
     }
 }
@@ -63,8 +63,8 @@ __attribute__((always_inline)) inline void PulseLine(board::Pin pin) {
 } // namespace
 
 void PortPins::Start() {
-    ReleaseLine(board::kInt1Pin);
-    ReleaseLine(board::kInt2Pin);
+    ReleaseLine(firmware::kInt1Pin);
+    ReleaseLine(firmware::kInt2Pin);
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
         Write(kPowerOnPort);
     }
@@ -83,10 +83,10 @@ uint8_t PortPins::Image() {
 void PortPins::Pulse(InterruptLine line) {
     switch (line) {
     case InterruptLine::Line1:
-        PulseLine(board::kInt1Pin);
+        PulseLine(firmware::kInt1Pin);
         break;
     case InterruptLine::Line2:
-        PulseLine(board::kInt2Pin);
+        PulseLine(firmware::kInt2Pin);
         break;
     case InterruptLine::None:
         break;

@@ -18,7 +18,7 @@ inline volatile uint8_t& DirectionRegister(char port) {
     return port == 'B' ? DDRB : port == 'C' ? DDRC : DDRD;
 }
 
-constexpr uint8_t PinBit(board::Pin pin) {
+constexpr uint8_t PinBit(firmware::Pin pin) {
     return static_cast<uint8_t>(1u << pin.bit);
 }
 

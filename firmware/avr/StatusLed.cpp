@@ -18,10 +18,10 @@ void Light(bool on) {
     // The bus interrupt rewrites other bits of the same port register.
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
         if (on) {
-            PortRegister(board::kStatusLedPin.port) |= PinBit(board::kStatusLedPin);
+            PortRegister(firmware::kStatusLedPin.port) |= PinBit(firmware::kStatusLedPin);
         } else {
-            PortRegister(board::kStatusLedPin.port) &=
-                static_cast<uint8_t>(~PinBit(board::kStatusLedPin));
+            PortRegister(firmware::kStatusLedPin.port) &=
+                static_cast<uint8_t>(~PinBit(firmware::kStatusLedPin));
         }
     }
 }
@@ -30,7 +30,7 @@ void Light(bool on) {
 
 void StatusLed::Start() {
     Light(false);
-    DirectionRegister(board::kStatusLedPin.port) |= PinBit(board::kStatusLedPin);
+    DirectionRegister(firmware::kStatusLedPin.port) |= PinBit(firmware::kStatusLedPin);
 }
 
 void StatusLed::Flash() {

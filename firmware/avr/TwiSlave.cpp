@@ -24,7 +24,7 @@ constexpr uint8_t kContinue = kListen | _BV(TWINT);
 // After a bus error: release the lines without sending anything.
 constexpr uint8_t kRecover = kContinue | _BV(TWSTO);
 
-static_assert(board::kSdaPin.port == board::kSclPin.port, "SDA and SCL share one I/O port");
+static_assert(firmware::kSdaPin.port == firmware::kSclPin.port, "SDA and SCL share one I/O port");
 
 MasterChunk gChunk;
 
@@ -33,10 +33,10 @@ MasterChunk gChunk;
 void TwiSlave::Start(uint8_t address) {
     // No internal pull-ups on SDA and SCL: they would pull the bus towards 5 V. The bus
     // brings its own.
-    DirectionRegister(board::kSdaPin.port) &=
-        static_cast<uint8_t>(~(PinBit(board::kSdaPin) | PinBit(board::kSclPin)));
-    PortRegister(board::kSdaPin.port) &=
-        static_cast<uint8_t>(~(PinBit(board::kSdaPin) | PinBit(board::kSclPin)));
+    DirectionRegister(firmware::kSdaPin.port) &=
+        static_cast<uint8_t>(~(PinBit(firmware::kSdaPin) | PinBit(firmware::kSclPin)));
+    PortRegister(firmware::kSdaPin.port) &=
+        static_cast<uint8_t>(~(PinBit(firmware::kSdaPin) | PinBit(firmware::kSclPin)));
     UseAddress(address);
     TWCR = kListen;
 }

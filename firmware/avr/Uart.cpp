@@ -14,7 +14,7 @@ namespace {
 // Normal speed (16 samples a bit), divisor rounded to nearest: 103 gives 9615 baud, 0.2 %
 // off.
 constexpr uint16_t kDivisor =
-    static_cast<uint16_t>((board::kCpuHz + 8 * board::kBaud) / (16 * board::kBaud) - 1);
+    static_cast<uint16_t>((firmware::kCpuHz + 8 * firmware::kBaud) / (16 * firmware::kBaud) - 1);
 
 // The main loop takes bytes within microseconds; the ring covers the few milliseconds an
 // EEPROM write or a long resynchronisation keeps it busy.

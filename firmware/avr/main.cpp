@@ -16,7 +16,7 @@
 #include <avr/io.h>
 #include <avr/wdt.h>
 
-static_assert(F_CPU == quillon::board::kCpuHz, "the delay loops count the board's clock");
+static_assert(F_CPU == quillon::firmware::kCpuHz, "the delay loops count the board's clock");
 
 namespace {
 
@@ -24,7 +24,7 @@ using namespace quillon::firmware;
 
 constexpr char kVersion[] = "Quillon adapter firmware " QUILLON_FIRMWARE_VERSION;
 constexpr uint8_t kVersionLength = sizeof kVersion - 1;
-static_assert(kVersionLength >= 1 && kVersionLength <= vantrel::FrameFormat::kMaxVersionLength,
+static_assert(kVersionLength >= 1 && kVersionLength <= quillon::link::FrameFormat::kMaxVersionLength,
               "the version reply carries 1..64 characters");
 
 AvrBoard gBoard;

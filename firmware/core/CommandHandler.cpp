@@ -5,7 +5,7 @@
 namespace quillon {
 namespace firmware {
 
-using vantrel::FrameFormat;
+using quillon::link::FrameFormat;
 
 namespace {
 

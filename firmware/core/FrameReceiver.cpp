@@ -5,7 +5,7 @@
 namespace quillon {
 namespace firmware {
 
-using vantrel::FrameFormat;
+using quillon::link::FrameFormat;
 
 bool FrameReceiver::Push(uint8_t byte, uint16_t nowMs) {
     // Scan() leaves either no frame start, an incomplete frame (shorter than a whole

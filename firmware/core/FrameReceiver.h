@@ -30,10 +30,10 @@ public:
     bool HasPartial() const { return size_ > 0 && !ready_; }
 
     // The ready frame's fields; valid until Consume().
-    uint8_t Seq() const { return buffer_[vantrel::FrameFormat::kSeqOffset]; }
-    uint8_t Code() const { return buffer_[vantrel::FrameFormat::kCodeOffset]; }
-    uint8_t Length() const { return buffer_[vantrel::FrameFormat::kLengthOffset]; }
-    const uint8_t* Payload() const { return buffer_ + vantrel::FrameFormat::kHeaderSize; }
+    uint8_t Seq() const { return buffer_[quillon::link::FrameFormat::kSeqOffset]; }
+    uint8_t Code() const { return buffer_[quillon::link::FrameFormat::kCodeOffset]; }
+    uint8_t Length() const { return buffer_[quillon::link::FrameFormat::kLengthOffset]; }
+    const uint8_t* Payload() const { return buffer_ + quillon::link::FrameFormat::kHeaderSize; }
 
     // Done with the ready frame; the bytes behind it are searched next.
     void Consume();
@@ -42,7 +42,7 @@ private:
     void DropFront(uint8_t count);
     void Scan();
 
-    uint8_t buffer_[vantrel::FrameFormat::kMaxFrame] = {};
+    uint8_t buffer_[quillon::link::FrameFormat::kMaxFrame] = {};
     uint8_t size_ = 0;
     bool ready_ = false;
     uint16_t lastByteMs_ = 0;

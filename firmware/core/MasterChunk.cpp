@@ -3,7 +3,7 @@
 namespace quillon {
 namespace firmware {
 
-using vantrel::FrameFormat;
+using quillon::link::FrameFormat;
 
 namespace {
 

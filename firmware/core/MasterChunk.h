@@ -30,7 +30,7 @@ public:
     bool FlushTo(TxQueue& tx);
 
 private:
-    uint8_t bytes_[vantrel::FrameFormat::kMaxPayload] = {};
+    uint8_t bytes_[quillon::link::FrameFormat::kMaxPayload] = {};
     volatile uint8_t count_ = 0;
     // Set by the bus side when the chunk is complete, cleared by the serial side once it
     // is queued; whoever does not own the chunk at the moment leaves it alone.

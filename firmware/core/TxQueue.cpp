@@ -5,7 +5,7 @@
 namespace quillon {
 namespace firmware {
 
-using vantrel::FrameFormat;
+using quillon::link::FrameFormat;
 
 uint8_t TxQueue::FrameSize(uint8_t payloadSize) {
     return static_cast<uint8_t>(FrameFormat::kHeaderSize + payloadSize + FrameFormat::kCrcSize);

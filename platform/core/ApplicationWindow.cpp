@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace platform {
+namespace quillon::platform {
 
 namespace {
 
@@ -160,4 +160,4 @@ void TApplicationWindow::Dispatch(TMessage& msg) {
     }
 }
 
-} // namespace platform
+} // namespace quillon::platform

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-namespace platform {
+namespace quillon::platform {
 
 // One message as the application window sees it: a number and two parameters, plus the
 // result a synchronous sender gets back.
@@ -90,4 +90,4 @@ private:
     std::function<void(TMessage&)> defaultHandler_;
 };
 
-} // namespace platform
+} // namespace quillon::platform

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-namespace platform {
+namespace quillon::platform {
 
 namespace {
 
@@ -42,4 +42,4 @@ QString ErrorReport::Text(const std::exception_ptr& error) {
     }
 }
 
-} // namespace platform
+} // namespace quillon::platform

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-namespace platform {
+namespace quillon::platform {
 
 // Whatever the program shows or logs for an exception that nobody else caught: the panel's
 // application object puts it in an error box, a program without windows would print it.
@@ -46,4 +46,4 @@ template <class Handler> void ToolkitCall(Handler&& handler) {
     }
 }
 
-} // namespace platform
+} // namespace quillon::platform

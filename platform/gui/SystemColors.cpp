@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-namespace platform {
+namespace quillon::platform {
 
 namespace {
 
@@ -102,4 +102,4 @@ TColor ColorToPlain(TColor color) {
     return static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
 
-} // namespace platform
+} // namespace quillon::platform

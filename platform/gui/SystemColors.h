@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace quillon::platform {
 
 // A colour value: red in the low byte, then green, then blue; top byte 0x80 names a
 // system colour by its index in the low byte instead.
@@ -77,4 +77,4 @@ QColor ColorToRGB(TColor color);
 // The plain colour value (top byte 0) of a system or plain colour.
 TColor ColorToPlain(TColor color);
 
-} // namespace platform
+} // namespace quillon::platform

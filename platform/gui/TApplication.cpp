@@ -4,11 +4,11 @@
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     title_ = applicationName();
-    platform::ErrorReport::Install(this);
+    quillon::platform::ErrorReport::Install(this);
 }
 
 TApplication::~TApplication() {
-    platform::ErrorReport::Remove(this);
+    quillon::platform::ErrorReport::Remove(this);
 }
 
 TApplication* TApplication::Instance() {
@@ -29,7 +29,7 @@ void TApplication::ReportError(const std::exception_ptr& error) {
 }
 
 void TApplication::HandleException(const std::exception_ptr& error) {
-    QString text = platform::ErrorReport::Text(error);
+    QString text = quillon::platform::ErrorReport::Text(error);
     if (!text.endsWith('.')) {
         text += '.';
     }

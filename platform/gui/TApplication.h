@@ -10,7 +10,7 @@
 // error report for exceptions that reach the message loop: it shows them and goes on.
 // While it lives it is the installed error report of the layer below, so failures that
 // the application window or a widget catches end up in the same box.
-class TApplication : public QApplication, private platform::IErrorReport {
+class TApplication : public QApplication, private quillon::platform::IErrorReport {
     Q_OBJECT
 public:
     TApplication(int& argc, char** argv);

@@ -36,7 +36,7 @@ void TestKeypadSwitches::switchByName() {
     QFETCH(QString, name);
     QFETCH(int, mask);
     const QByteArray latin = name.toLatin1();
-    QCOMPARE(int(keypad::SwitchByName(std::string_view(latin.constData(), latin.size()))), mask);
+    QCOMPARE(int(quillon::adapter::SwitchByName(std::string_view(latin.constData(), latin.size()))), mask);
 }
 
 QTEST_GUILESS_MAIN(TestKeypadSwitches)

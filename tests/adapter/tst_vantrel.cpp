@@ -3,14 +3,14 @@
 
 #include <QtTest>
 
-using platform::TApplicationWindow;
+using quillon::platform::TApplicationWindow;
 
 namespace {
 
 // Sits behind the component's hook and sees what it lets through.
-class TailHook final : public platform::IMessageHook {
+class TailHook final : public quillon::platform::IMessageHook {
 public:
-    bool HookMessage(platform::TMessage& msg) override {
+    bool HookMessage(quillon::platform::TMessage& msg) override {
         seen.push_back(msg.Msg);
         return false;
     }

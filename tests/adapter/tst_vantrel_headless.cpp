@@ -71,10 +71,10 @@ void TestVantrelHeadless::commandsAndEventsRoundTrip() {
     QTRY_COMPARE_WITH_TIMEOUT(events, (QStringList{"open:1", "version"}), 5000);
 
     // A switch pressed by name and released, as a tool without windows would do it.
-    const uint8_t sw7 = keypad::SwitchByName("SW7");
-    QVERIFY(WritePort(keypad::Pattern(sw7)));
+    const uint8_t sw7 = quillon::adapter::SwitchByName("SW7");
+    QVERIFY(WritePort(quillon::adapter::Pattern(sw7)));
     QTRY_VERIFY(sim->HasEvent("SW7 pressed"));
-    QVERIFY(WritePort(keypad::kReleased));
+    QVERIFY(WritePort(quillon::adapter::kReleased));
     QTRY_VERIFY(
         sim->EventTexts().filter(QRegularExpression("^SW7 released after \\d+ ms$")).size() == 1);
 

@@ -74,8 +74,8 @@ void TestInfoPage::linkLabelsSizeThemselves() {
         QCOMPARE(link->width(), 8 * int(link->Caption().size()) + 3);
         QVERIFY(link->AutoSize());
         QCOMPARE(link->Style(), TLinkLabel::lsCustom);
-        QCOMPARE(link->Color(), platform::clActiveBorder);
-        QCOMPARE(link->FontColor(), platform::clBlue);
+        QCOMPARE(link->Color(), quillon::platform::clActiveBorder);
+        QCOMPARE(link->FontColor(), quillon::platform::clBlue);
     }
 }
 

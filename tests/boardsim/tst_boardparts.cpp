@@ -13,13 +13,13 @@
 
 #include <fstream>
 
-using quillon::board::BoardOptions;
-using quillon::board::BoardPins;
-using quillon::board::EepromState;
-using quillon::board::FirmwareLocation;
-using quillon::board::FrameEvents;
-using quillon::board::WriteTimes;
-using vantrel::ProtocolCodec;
+using quillon::boardsim::BoardOptions;
+using quillon::boardsim::BoardPins;
+using quillon::boardsim::EepromState;
+using quillon::boardsim::FirmwareLocation;
+using quillon::boardsim::FrameEvents;
+using quillon::boardsim::WriteTimes;
+using quillon::link::ProtocolCodec;
 
 Q_DECLARE_METATYPE(BoardPins::Registers)
 Q_DECLARE_METATYPE(ProtocolCodec::Frame)
@@ -45,9 +45,9 @@ QStringList Lines(const std::vector<std::string>& lines) {
 
 // Registers with the given pins driven low (DDR 1, PORT 0); the rest released with the
 // pull-up on, as the firmware leaves a high port pin.
-BoardPins::Registers DriveLow(std::initializer_list<quillon::board::Pin> low) {
+BoardPins::Registers DriveLow(std::initializer_list<quillon::firmware::Pin> low) {
     BoardPins::Registers r;
-    for (const auto& pin : quillon::board::kPortPins) {
+    for (const auto& pin : quillon::firmware::kPortPins) {
         r.port[BoardPins::PortIndex(pin.port)] |= uint8_t(1u << pin.bit);
     }
     for (const auto& pin : low) {
@@ -79,9 +79,9 @@ private slots:
 };
 
 void TestBoardParts::pinLevels_data() {
-    using quillon::board::kInt1Pin;
-    using quillon::board::kInt2Pin;
-    using quillon::board::kPortPins;
+    using quillon::firmware::kInt1Pin;
+    using quillon::firmware::kInt2Pin;
+    using quillon::firmware::kPortPins;
     QTest::addColumn<BoardPins::Registers>("registers");
     QTest::addColumn<int>("image");
     QTest::addColumn<bool>("int1");

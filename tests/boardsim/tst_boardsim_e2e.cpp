@@ -15,7 +15,7 @@
 
 #include <memory>
 
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 using Frame = ProtocolCodec::Frame;
 
 namespace {
@@ -345,7 +345,7 @@ void TestBoardSimEndToEnd::interruptPulseWidth() {
     }
     static const QRegularExpression width("^INT(\\d) low for ([0-9.]+) us$");
     QTRY_COMPARE(sim->EventTexts().filter(width).size(), 3);
-    const double nominal = quillon::board::kIntPulseMicroseconds;
+    const double nominal = quillon::firmware::kIntPulseMicroseconds;
     for (const QString& text : sim->EventTexts().filter(width)) {
         const auto m = width.match(text);
         QCOMPARE(m.captured(1).toInt(), line);
@@ -470,7 +470,7 @@ void TestBoardSimEndToEnd::writeTimesFollowTheFrames() {
     // The frames cannot cross the wire faster than the line's speed allows (the UART's
     // divisor may make it a little faster than nominal).
     constexpr double kBitsPerByte = 10; // 8N1
-    const double byteMs = kBitsPerByte * 1000.0 / quillon::board::kBaud;
+    const double byteMs = kBitsPerByte * 1000.0 / quillon::firmware::kBaud;
     QVERIFY2(last - first >= 0.99 * wireBytes * byteMs, qPrintable(m.captured(0)));
     QVERIFY2(last - stop >= 0.99 * afterStop * byteMs, qPrintable(m.captured(0)));
     if (frames.contains('+')) {

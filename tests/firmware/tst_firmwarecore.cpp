@@ -18,7 +18,7 @@ using framebytes::Concat;
 using framebytes::Frame;
 using quillon::firmware::FrameReceiver;
 using quillon::sim::AdapterModel;
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 namespace {
 

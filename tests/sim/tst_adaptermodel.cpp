@@ -4,7 +4,7 @@
 #include <QtTest>
 
 using quillon::sim::AdapterModel;
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <poll.h>
 
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 using Frame = ProtocolCodec::Frame;
 
 namespace {

@@ -3,11 +3,11 @@
 #include "vantrel32/Vantrel32.h"
 
 OutcomeLedger::OutcomeLedger(uint32_t message) : message_(message) {
-    platform::TApplicationWindow::Instance().HookMainWindow(this);
+    quillon::platform::TApplicationWindow::Instance().HookMainWindow(this);
 }
 
 OutcomeLedger::~OutcomeLedger() {
-    platform::TApplicationWindow::Instance().UnhookMainWindow(this);
+    quillon::platform::TApplicationWindow::Instance().UnhookMainWindow(this);
 }
 
 void OutcomeLedger::Fault(const QString& text) {
@@ -17,7 +17,7 @@ void OutcomeLedger::Fault(const QString& text) {
     }
 }
 
-bool OutcomeLedger::HookMessage(platform::TMessage& msg) {
+bool OutcomeLedger::HookMessage(quillon::platform::TMessage& msg) {
     if (msg.Msg != message_) {
         return false;
     }

@@ -12,12 +12,12 @@
 // Watches every notification of the adapter library and holds it to the contract: each
 // command that returned status 0 gets exactly one outcome (its reply or a time-out), before
 // any close; master data arrives whole and in order. Breaches are collected as faults.
-class OutcomeLedger final : public platform::IMessageHook {
+class OutcomeLedger final : public quillon::platform::IMessageHook {
 public:
     explicit OutcomeLedger(uint32_t message);
     ~OutcomeLedger();
 
-    bool HookMessage(platform::TMessage& msg) override;
+    bool HookMessage(quillon::platform::TMessage& msg) override;
 
     // A command returned status 0 and now waits for the reply with this code.
     void Expect(uintptr_t replyCode) { waiting_.push_back(replyCode); }

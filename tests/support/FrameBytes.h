@@ -13,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline Bytes Frame(uint8_t seq, uint8_t code, const Bytes& payload = {}) {
     Bytes out;
-    vantrel::ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
+    quillon::link::ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
     return out;
 }
 

@@ -31,7 +31,7 @@ void PtyClient::Close() {
         ::close(fd_);
         fd_ = -1;
     }
-    codec_ = vantrel::ProtocolCodec();
+    codec_ = quillon::link::ProtocolCodec();
 }
 
 bool PtyClient::Send(const std::vector<uint8_t>& bytes) {
@@ -49,10 +49,10 @@ bool PtyClient::Send(const std::vector<uint8_t>& bytes) {
 }
 
 bool PtyClient::Command(uint8_t seq, uint8_t code, std::initializer_list<uint8_t> payload) {
-    return Send(vantrel::ProtocolCodec::Encode(seq, code, payload));
+    return Send(quillon::link::ProtocolCodec::Encode(seq, code, payload));
 }
 
-PtyClient::Result PtyClient::Receive(vantrel::ProtocolCodec::Frame& frame, int timeoutMs,
+PtyClient::Result PtyClient::Receive(quillon::link::ProtocolCodec::Frame& frame, int timeoutMs,
                                      Partial partial) {
     const bool idleRule = partial == Partial::GiveUpWhenIdle;
     constexpr int kIdleMs = 20;

@@ -55,7 +55,7 @@ int CountOf(const std::string& name) {
 }
 
 void Notify(uintptr_t code, intptr_t arg) {
-    platform::TApplicationWindow::PostMessage(gState.messageNumber, code, arg);
+    quillon::platform::TApplicationWindow::PostMessage(gState.messageNumber, code, arg);
     QCoreApplication::sendPostedEvents();
 }
 
@@ -83,7 +83,7 @@ uint32_t VantrelCreate(void) {
     Record("VantrelCreate");
     if (gState.messageNumber == 0) {
         gState.messageNumber =
-            platform::TApplicationWindow::Instance().RegisterWindowMessage("Vantrel32.Notify");
+            quillon::platform::TApplicationWindow::Instance().RegisterWindowMessage("Vantrel32.Notify");
     }
     return gState.messageNumber;
 }

@@ -2,14 +2,14 @@
 
 NotificationLog::NotificationLog(uint32_t message) : message_(message) {
     clock.start();
-    platform::TApplicationWindow::Instance().HookMainWindow(this);
+    quillon::platform::TApplicationWindow::Instance().HookMainWindow(this);
 }
 
 NotificationLog::~NotificationLog() {
-    platform::TApplicationWindow::Instance().UnhookMainWindow(this);
+    quillon::platform::TApplicationWindow::Instance().UnhookMainWindow(this);
 }
 
-bool NotificationLog::HookMessage(platform::TMessage& msg) {
+bool NotificationLog::HookMessage(quillon::platform::TMessage& msg) {
     if (msg.Msg != message_) {
         return false;
     }

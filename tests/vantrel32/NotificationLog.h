@@ -12,14 +12,14 @@
 
 // Collects the library's notifications as the application window delivers them, and what
 // a handler would fetch inside them (GetI2CData for 'i', GetVersion for 'v').
-class NotificationLog final : public platform::IMessageHook {
+class NotificationLog final : public quillon::platform::IMessageHook {
 public:
     using Record = std::array<uint8_t, VANTREL_I2C_DATA_SIZE>;
 
     explicit NotificationLog(uint32_t message);
     ~NotificationLog();
 
-    bool HookMessage(platform::TMessage& msg) override;
+    bool HookMessage(quillon::platform::TMessage& msg) override;
 
     // Set around every library call: a notification delivered inside one is a fault.
     bool inCall = false;

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using vantrel::ComPortMap;
+using quillon::link::ComPortMap;
 using Source = ComPortMap::Source;
 
 Q_DECLARE_METATYPE(ComPortMap::Source)

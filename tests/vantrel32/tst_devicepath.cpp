@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using vantrel::DevicePath;
+using quillon::link::DevicePath;
 
 namespace {
 constexpr uid_t kRoot = 0;

@@ -11,7 +11,7 @@
 using framebytes::Bytes;
 using framebytes::Concat;
 using framebytes::Frame;
-using vantrel::ProtocolCodec;
+using quillon::link::ProtocolCodec;
 
 Q_DECLARE_METATYPE(Bytes)
 

@@ -41,10 +41,10 @@ int TPanel::BorderSize() const {
 void TPanel::paintEvent(QPaintEvent*) {
     QPainter p(this);
     QRect r = rect();
-    p.fillRect(r, platform::ColorToRGB(platform::clBtnFace));
+    p.fillRect(r, quillon::platform::ColorToRGB(quillon::platform::clBtnFace));
 
-    const QColor light = platform::ColorToRGB(platform::clBtnHighlight);
-    const QColor dark = platform::ColorToRGB(platform::clBtnShadow);
+    const QColor light = quillon::platform::ColorToRGB(quillon::platform::clBtnHighlight);
+    const QColor dark = quillon::platform::ColorToRGB(quillon::platform::clBtnShadow);
     auto bevel = [&](int cut) {
         if (cut == bvNone) {
             return;

@@ -14,9 +14,9 @@ TUpDown::TUpDown(QWidget* parent)
         b->setFocusPolicy(Qt::NoFocus);
     }
     connect(up_, &QToolButton::clicked, this,
-            [this] { platform::ToolkitCall([this] { Click(btNext); }); });
+            [this] { quillon::platform::ToolkitCall([this] { Click(btNext); }); });
     connect(down_, &QToolButton::clicked, this,
-            [this] { platform::ToolkitCall([this] { Click(btPrev); }); });
+            [this] { quillon::platform::ToolkitCall([this] { Click(btPrev); }); });
 }
 
 void TUpDown::setMin(int value) {

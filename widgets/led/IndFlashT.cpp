@@ -134,7 +134,7 @@ void IndFlashTick() {
             if (phase == entry.lastPhase)
                 continue;
             entry.lastPhase = phase;
-            platform::TMessage msg;
+            quillon::platform::TMessage msg;
             msg.Msg = TIndBinGControl::WM_INDFLASHPHASE;
             msg.WParam = s.tickCount;
             msg.LParam = phase ? 1 : 0;

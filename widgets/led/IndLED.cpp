@@ -32,7 +32,7 @@ TIndLED::~TIndLED() {
 }
 
 void TIndLED::setLED_Position(TLEDPos value) {
-    if (value == position_ || value > ind::lpBottom)
+    if (value == position_ || value > quillon::widgets::lpBottom)
         return;
     position_ = value;
     RepaintAll();
@@ -48,7 +48,7 @@ void TIndLED::setSpacing(int value) {
 QSize TIndLED::LampSize() const {
     int lw = led_->Width();
     int lh = led_->Height();
-    if (led_->Shape() == ind::sRound)
+    if (led_->Shape() == quillon::widgets::sRound)
         lw = lh = std::max(lw, lh);
     return QSize(lw, lh);
 }
@@ -60,13 +60,13 @@ QRect TIndLED::LampRect() const {
     const int cx = width() / 2;
     const int cy = height() / 2;
     switch (position_) {
-    case ind::lpLeft:
+    case quillon::widgets::lpLeft:
         return QRect(0, cy - lh / 2, lw, lh);
-    case ind::lpRight:
+    case quillon::widgets::lpRight:
         return QRect(width() - lw, cy - lh / 2, lw, lh);
-    case ind::lpTop:
+    case quillon::widgets::lpTop:
         return QRect(cx - lw / 2, 0, lw, lh);
-    case ind::lpBottom:
+    case quillon::widgets::lpBottom:
         return QRect(cx - lw / 2, height() - lh, lw, lh);
     }
     return {};
@@ -75,13 +75,13 @@ QRect TIndLED::LampRect() const {
 QPoint TIndLED::CaptionAnchor() const {
     const QSize s = LampSize();
     switch (position_) {
-    case ind::lpLeft:
+    case quillon::widgets::lpLeft:
         return QPoint(s.width() + spacing_, height() / 2);
-    case ind::lpRight:
+    case quillon::widgets::lpRight:
         return QPoint(width() - s.width() - spacing_, height() / 2);
-    case ind::lpTop:
+    case quillon::widgets::lpTop:
         return QPoint(width() / 2, s.height() + spacing_);
-    case ind::lpBottom:
+    case quillon::widgets::lpBottom:
         return QPoint(width() / 2, height() - s.height() - spacing_);
     }
     return {};
@@ -89,13 +89,13 @@ QPoint TIndLED::CaptionAnchor() const {
 
 int TIndLED::CaptionAlign() const {
     switch (position_) {
-    case ind::lpLeft:
+    case quillon::widgets::lpLeft:
         return taMiddleLeft;
-    case ind::lpRight:
+    case quillon::widgets::lpRight:
         return taMiddleRight;
-    case ind::lpTop:
+    case quillon::widgets::lpTop:
         return taTopCenter;
-    case ind::lpBottom:
+    case quillon::widgets::lpBottom:
         return taBottomCenter;
     }
     return taMiddleLeft;

@@ -9,12 +9,12 @@
 class TIndLED : public TIndBinGControl {
     Q_OBJECT
     // The lamp's sub-properties, flat so a Designer layout can store them.
-    Q_PROPERTY(ind::TLEDShape LED_Shape READ LED_Shape WRITE setLED_Shape)
+    Q_PROPERTY(quillon::widgets::TLEDShape LED_Shape READ LED_Shape WRITE setLED_Shape)
     Q_PROPERTY(int LED_ColorOn READ LED_ColorOn WRITE setLED_ColorOn)
     Q_PROPERTY(int LED_ColorOff READ LED_ColorOff WRITE setLED_ColorOff)
     Q_PROPERTY(int LED_Width READ LED_Width WRITE setLED_Width)
     Q_PROPERTY(int LED_Height READ LED_Height WRITE setLED_Height)
-    Q_PROPERTY(ind::TLEDPos LED_Position READ LED_Position WRITE setLED_Position)
+    Q_PROPERTY(quillon::widgets::TLEDPos LED_Position READ LED_Position WRITE setLED_Position)
     Q_PROPERTY(int Spacing READ Spacing WRITE setSpacing)
 public:
     explicit TIndLED(QWidget* parent = nullptr);
@@ -22,8 +22,8 @@ public:
 
     TLED* LED() const { return led_; }
 
-    ind::TLEDShape LED_Shape() const { return led_->Shape(); }
-    void setLED_Shape(ind::TLEDShape value) { led_->setShape(value); }
+    quillon::widgets::TLEDShape LED_Shape() const { return led_->Shape(); }
+    void setLED_Shape(quillon::widgets::TLEDShape value) { led_->setShape(value); }
     int LED_ColorOn() const { return led_->ColorOn(); }
     void setLED_ColorOn(int value) { led_->setColorOn(value); }
     int LED_ColorOff() const { return led_->ColorOff(); }
@@ -55,7 +55,7 @@ private:
     void RepaintLamp(bool lit);
 
     TLED* led_;
-    TLEDPos position_ = ind::lpLeft;
+    TLEDPos position_ = quillon::widgets::lpLeft;
     int spacing_ = 5;
     bool painting_ = false;
     // Set only while a partial redraw is under way: the state its lamp must show.

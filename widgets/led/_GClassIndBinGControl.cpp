@@ -113,8 +113,8 @@ void TIndBinGControl::setChecked(bool value) {
     const QPointer<TIndBinGControl> self(this); // the value's handlers may delete this control
     const uint32_t current = static_cast<uint32_t>(statusInt_);
     if (checked_) {
-        setStatusInt(static_cast<int>(mode_ == ind::mRadioButton ? OwnBit() : current | OwnBit()));
-    } else if (mode_ != ind::mRadioButton) {
+        setStatusInt(static_cast<int>(mode_ == quillon::widgets::mRadioButton ? OwnBit() : current | OwnBit()));
+    } else if (mode_ != quillon::widgets::mRadioButton) {
         setStatusInt(static_cast<int>(current & ~OwnBit()));
     }
     if (!self) {
@@ -147,13 +147,13 @@ void TIndBinGControl::setGroupIndex(int value) {
 }
 
 void TIndBinGControl::setMode(TMode value) {
-    if (value > ind::mRadioButton)
+    if (value > quillon::widgets::mRadioButton)
         return;
     mode_ = value;
     // Applied even when unchanged: a layout storing mButton always ends released.
-    if (mode_ == ind::mButton)
+    if (mode_ == quillon::widgets::mButton)
         setStatusInt(0);
-    else if (mode_ == ind::mRadioButton)
+    else if (mode_ == quillon::widgets::mRadioButton)
         setStatusInt(1);
 }
 
@@ -167,7 +167,7 @@ void TIndBinGControl::setFlashing(bool value) {
 }
 
 void TIndBinGControl::setFrequency(TFlashFreq value) {
-    if (value > ind::ff05Hz)
+    if (value > quillon::widgets::ff05Hz)
         return;
     frequency_ = value;
     if (checked_ && flashing_)
@@ -181,7 +181,7 @@ void TIndBinGControl::UpdateFlashRegistration() {
         IndFlashUnregister(this);
 }
 
-void TIndBinGControl::Dispatch(platform::TMessage& msg) {
+void TIndBinGControl::Dispatch(quillon::platform::TMessage& msg) {
     if (msg.Msg == WM_INDFLASHPHASE)
         PaintFlashPhase(msg.LParam != 0);
 }
@@ -191,16 +191,16 @@ void TIndBinGControl::Press(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         leftPressed_ = true;
         switch (mode_) {
-        case ind::mButton:
+        case quillon::widgets::mButton:
             setChecked(true);
             break;
-        case ind::mSwitch:
+        case quillon::widgets::mSwitch:
             setChecked(!checked_);
             break;
-        case ind::mRadioButton:
+        case quillon::widgets::mRadioButton:
             setStatusInt(static_cast<int>(OwnBit()));
             break;
-        case ind::mIndicator:
+        case quillon::widgets::mIndicator:
             break;
         }
     }
@@ -215,14 +215,14 @@ void TIndBinGControl::Press(QMouseEvent* event) {
 }
 
 void TIndBinGControl::mousePressEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         skipNextClick_ = false;
         Press(event);
     });
 }
 
 void TIndBinGControl::mouseDoubleClickEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         // Qt reports the second press of a double click only as this event; it still counts as
         // a press for the mode, but its release is not another click.
         const QPointer<TIndBinGControl> self(this);
@@ -237,7 +237,7 @@ void TIndBinGControl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         const QPoint p = event->position().toPoint();
         const bool left = event->button() == Qt::LeftButton;
         const bool wasPressed = left && leftPressed_;
@@ -259,24 +259,24 @@ void TIndBinGControl::mouseReleaseEvent(QMouseEvent* event) {
             return;
         }
         switch (mode_) {
-        case ind::mButton:
+        case quillon::widgets::mButton:
             setChecked(false);
             if (self) {
                 RepaintLED();
             }
             break;
-        case ind::mSwitch:
-        case ind::mRadioButton:
+        case quillon::widgets::mSwitch:
+        case quillon::widgets::mRadioButton:
             RepaintLED();
             break;
-        case ind::mIndicator:
+        case quillon::widgets::mIndicator:
             break;
         }
     });
 }
 
 void TIndBinGControl::mouseMoveEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         if (const TMouseMoveEvent handler = OnMouseMove) {
             const QPoint p = event->position().toPoint();
             handler(this, event->modifiers(), p.x(), p.y());

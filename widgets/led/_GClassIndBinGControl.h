@@ -15,21 +15,21 @@ class TIndBinGControl : public QWidget {
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(bool Checked READ Checked WRITE setChecked)
     Q_PROPERTY(bool Flashing READ Flashing WRITE setFlashing)
-    Q_PROPERTY(ind::TFlashFreq Frequency READ Frequency WRITE setFrequency)
+    Q_PROPERTY(quillon::widgets::TFlashFreq Frequency READ Frequency WRITE setFrequency)
     Q_PROPERTY(int StatusInt READ StatusInt WRITE setStatusInt)
     Q_PROPERTY(int StatusBit READ StatusBit WRITE setStatusBit)
     Q_PROPERTY(int GroupIndex READ GroupIndex WRITE setGroupIndex)
-    Q_PROPERTY(ind::TMode Mode READ Mode WRITE setMode)
+    Q_PROPERTY(quillon::widgets::TMode Mode READ Mode WRITE setMode)
 public:
     // Lets the layout and program code write TIndLED::mButton and the like.
-    using enum ind::TLEDShape;
-    using enum ind::TLEDPos;
-    using enum ind::TMode;
-    using enum ind::TFlashFreq;
-    using TLEDShape = ind::TLEDShape;
-    using TLEDPos = ind::TLEDPos;
-    using TMode = ind::TMode;
-    using TFlashFreq = ind::TFlashFreq;
+    using enum quillon::widgets::TLEDShape;
+    using enum quillon::widgets::TLEDPos;
+    using enum quillon::widgets::TMode;
+    using enum quillon::widgets::TFlashFreq;
+    using TLEDShape = quillon::widgets::TLEDShape;
+    using TLEDPos = quillon::widgets::TLEDPos;
+    using TMode = quillon::widgets::TMode;
+    using TFlashFreq = quillon::widgets::TFlashFreq;
 
     // The flash-phase message: WParam = tick counter, LParam = phase (0 off, else on).
     static constexpr uint32_t WM_INDFLASHPHASE = 0x0400 + 100;
@@ -59,7 +59,7 @@ public:
     static int FlashCode(TFlashFreq value) { return static_cast<int>(value) + 2; }
 
     // Message entry point; the flash clock calls it directly on the UI thread.
-    virtual void Dispatch(platform::TMessage& msg);
+    virtual void Dispatch(quillon::platform::TMessage& msg);
 
     // Members of this control's group (itself included) in creation order; only itself
     // when it has no group or no owner window.
@@ -96,12 +96,12 @@ private:
     void FollowName(const QString& name);
 
     bool checked_ = false;
-    TFlashFreq frequency_ = ind::ff1Hz;
+    TFlashFreq frequency_ = quillon::widgets::ff1Hz;
     bool flashing_ = false;
     int statusInt_ = 0;
     int statusBit_ = 0;
     int groupIndex_ = 0;
-    TMode mode_ = ind::mIndicator;
+    TMode mode_ = quillon::widgets::mIndicator;
     QString caption_;
     QString lastName_;
     uint64_t serial_;

@@ -4,21 +4,21 @@
 
 TLED::TLED(QObject* parent) : TIndPersistent(parent) {}
 
-void TLED::setShape(ind::TLEDShape value) {
-    if (value == shape_ || value > ind::sRectangle)
+void TLED::setShape(quillon::widgets::TLEDShape value) {
+    if (value == shape_ || value > quillon::widgets::sRectangle)
         return;
     shape_ = value;
     Changed();
 }
 
-void TLED::setColorOn(platform::TColor value) {
+void TLED::setColorOn(quillon::platform::TColor value) {
     if (value == colorOn_)
         return;
     colorOn_ = value;
     Changed();
 }
 
-void TLED::setColorOff(platform::TColor value) {
+void TLED::setColorOff(quillon::platform::TColor value) {
     if (value == colorOff_)
         return;
     colorOff_ = value;
@@ -47,5 +47,5 @@ void TLED::SetBounds(int left, int top, int right, int bottom) {
 }
 
 void TLED::Draw(QPainter& canvas, bool lit) const {
-    IndDrawLamp(canvas, Rect(), shape_, platform::ColorToRGB(lit ? colorOn_ : colorOff_));
+    IndDrawLamp(canvas, Rect(), shape_, quillon::platform::ColorToRGB(lit ? colorOn_ : colorOff_));
 }

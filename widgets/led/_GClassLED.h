@@ -12,7 +12,7 @@ class QPainter;
 // partial redraws reuse so they never have to lay the control out again.
 class TLED : public TIndPersistent {
     Q_OBJECT
-    Q_PROPERTY(ind::TLEDShape Shape READ Shape WRITE setShape)
+    Q_PROPERTY(quillon::widgets::TLEDShape Shape READ Shape WRITE setShape)
     Q_PROPERTY(int ColorOn READ ColorOn WRITE setColorOn)
     Q_PROPERTY(int ColorOff READ ColorOff WRITE setColorOff)
     Q_PROPERTY(int Width READ Width WRITE setWidth)
@@ -23,12 +23,12 @@ public:
 
     explicit TLED(QObject* parent = nullptr);
 
-    ind::TLEDShape Shape() const { return shape_; }
-    void setShape(ind::TLEDShape value);
-    platform::TColor ColorOn() const { return colorOn_; }
-    void setColorOn(platform::TColor value);
-    platform::TColor ColorOff() const { return colorOff_; }
-    void setColorOff(platform::TColor value);
+    quillon::widgets::TLEDShape Shape() const { return shape_; }
+    void setShape(quillon::widgets::TLEDShape value);
+    quillon::platform::TColor ColorOn() const { return colorOn_; }
+    void setColorOn(quillon::platform::TColor value);
+    quillon::platform::TColor ColorOff() const { return colorOff_; }
+    void setColorOff(quillon::platform::TColor value);
     int Width() const { return width_; }
     void setWidth(int value);
     int Height() const { return height_; }
@@ -45,9 +45,9 @@ public:
     void Draw(QPainter& canvas, bool lit) const;
 
 private:
-    ind::TLEDShape shape_ = ind::sRound;
-    platform::TColor colorOn_ = platform::clLime;
-    platform::TColor colorOff_ = platform::clBtnFace;
+    quillon::widgets::TLEDShape shape_ = quillon::widgets::sRound;
+    quillon::platform::TColor colorOn_ = quillon::platform::clLime;
+    quillon::platform::TColor colorOff_ = quillon::platform::clBtnFace;
     int width_ = 13;
     int height_ = 13;
     int left_ = 0;

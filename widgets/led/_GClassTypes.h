@@ -9,7 +9,7 @@ class QObject;
 
 // Value sets of the LED indicator. They live in one namespace so the lamp, the control and
 // the layout loader (which writes TIndLED::sRound etc.) all name the same enumerators.
-namespace ind {
+namespace quillon::widgets {
 Q_NAMESPACE
 
 enum TLEDShape : uint8_t { sRound, sArrowLeft, sArrowRight, sArrowUp, sArrowDown, sRectangle };
@@ -36,7 +36,7 @@ enum TThreadPriority : uint8_t {
 };
 Q_ENUM_NS(TThreadPriority)
 
-} // namespace ind
+} // namespace quillon::widgets
 
 // A notify event: one bound handler, empty = not raised. Handlers run synchronously and
 // their exceptions reach whoever made the write that raised them.

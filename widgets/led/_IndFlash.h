@@ -13,10 +13,10 @@ class TTimerThread;
 class TIndFlash : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
-    Q_PROPERTY(ind::TThreadPriority ThreadPriority READ ThreadPriority WRITE setThreadPriority)
+    Q_PROPERTY(quillon::widgets::TThreadPriority ThreadPriority READ ThreadPriority WRITE setThreadPriority)
 public:
-    using enum ind::TThreadPriority;
-    using TThreadPriority = ind::TThreadPriority;
+    using enum quillon::widgets::TThreadPriority;
+    using TThreadPriority = quillon::widgets::TThreadPriority;
 
     explicit TIndFlash(QObject* owner = nullptr);
     // Stops the thread and waits for it; safe while the thread is handing over a tick.

@@ -16,21 +16,21 @@ TIndThread::~TIndThread() {
     Wait();
 }
 
-void TIndThread::Start(ind::TThreadPriority priority) {
+void TIndThread::Start(quillon::widgets::TThreadPriority priority) {
     thread_ = std::thread([this] { Execute(); });
     SetPriority(priority);
 }
 
-void TIndThread::SetPriority(ind::TThreadPriority priority) {
+void TIndThread::SetPriority(quillon::widgets::TThreadPriority priority) {
     if (!thread_.joinable())
         return;
     // Normal time-sharing threads on Linux have one static priority, so the levels between
     // idle and time-critical can only mean "normal"; the outer two map to their policies.
     sched_param param{};
     int policy = SCHED_OTHER;
-    if (priority == ind::tpIdle) {
+    if (priority == quillon::widgets::tpIdle) {
         policy = SCHED_IDLE;
-    } else if (priority == ind::tpTimeCritical) {
+    } else if (priority == quillon::widgets::tpTimeCritical) {
         policy = SCHED_FIFO;
         param.sched_priority = sched_get_priority_min(SCHED_FIFO);
     }
@@ -64,7 +64,7 @@ void TTimerThread::Suspend() {
     suspended_ = true;
 }
 
-void TTimerThread::Resume(ind::TThreadPriority priority) {
+void TTimerThread::Resume(quillon::widgets::TThreadPriority priority) {
     {
         std::lock_guard lock(mutex_);
         if (stop_)
@@ -123,7 +123,7 @@ void TTimerThread::DeliverTick() {
     // A failing handler goes to the general error report before the thread is released: the
     // report may hold the UI thread in a message box, and a handler that fails on every tick
     // then brings up one box at a time rather than one per tick.
-    platform::ToolkitCall([this] { clock_->DoTimer(); });
+    quillon::platform::ToolkitCall([this] { clock_->DoTimer(); });
 }
 
 void TTimerThread::FinishHandOver() {

@@ -18,9 +18,9 @@ public:
     TIndThread(const TIndThread&) = delete;
     TIndThread& operator=(const TIndThread&) = delete;
 
-    void Start(ind::TThreadPriority priority);
+    void Start(quillon::widgets::TThreadPriority priority);
     bool Started() const { return thread_.joinable(); }
-    void SetPriority(ind::TThreadPriority priority);
+    void SetPriority(quillon::widgets::TThreadPriority priority);
     void Wait();
 
 protected:
@@ -40,7 +40,7 @@ public:
 
     void SetInterval(int ms);
     void Suspend();
-    void Resume(ind::TThreadPriority priority);
+    void Resume(quillon::widgets::TThreadPriority priority);
     void Stop();
     bool IsTicking() const;
     // Runs one handed-over tick on the UI thread and releases the waiting thread; a tick

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPolygon>
 
-void IndDrawLamp(QPainter& canvas, const QRect& rect, ind::TLEDShape shape, const QColor& fill) {
+void IndDrawLamp(QPainter& canvas, const QRect& rect, quillon::widgets::TLEDShape shape, const QColor& fill) {
     const int l = rect.left();
     const int t = rect.top();
     const int r = l + rect.width();
@@ -18,34 +18,34 @@ void IndDrawLamp(QPainter& canvas, const QRect& rect, ind::TLEDShape shape, cons
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.setBrush(fill);
-    canvas.setPen(QPen(platform::ColorToRGB(platform::clBtnShadow), 1));
+    canvas.setPen(QPen(quillon::platform::ColorToRGB(quillon::platform::clBtnShadow), 1));
     // QPainter's outlined figures cover one pixel more than their rectangle; the lamp must
     // stay within [l, r) x [t, b) so the partial redraws cover it completely.
     const QRect inner(l, t, w - 1, b - t - 1);
     switch (shape) {
-    case ind::sRound: {
+    case quillon::widgets::sRound: {
         canvas.drawEllipse(inner);
         const int shrink = w / 5;
-        QPen highlight(platform::ColorToRGB(platform::clBtnHighlight), w / 8);
+        QPen highlight(quillon::platform::ColorToRGB(quillon::platform::clBtnHighlight), w / 8);
         canvas.setPen(highlight);
         canvas.setBrush(Qt::NoBrush);
         // Upper-left quarter: from straight up, counter-clockwise to straight left.
         canvas.drawArc(inner.adjusted(shrink, shrink, -shrink, -shrink), 90 * 16, 90 * 16);
         break;
     }
-    case ind::sArrowLeft:
+    case quillon::widgets::sArrowLeft:
         canvas.drawPolygon(QPolygon({QPoint(l, t + hh), QPoint(r - 1, t), QPoint(r - 1, b - 1)}));
         break;
-    case ind::sArrowRight:
+    case quillon::widgets::sArrowRight:
         canvas.drawPolygon(QPolygon({QPoint(l, t), QPoint(r - 1, t + hh), QPoint(l, b - 1)}));
         break;
-    case ind::sArrowUp:
+    case quillon::widgets::sArrowUp:
         canvas.drawPolygon(QPolygon({QPoint(l + hw, t), QPoint(r - 1, b - 1), QPoint(l, b - 1)}));
         break;
-    case ind::sArrowDown:
+    case quillon::widgets::sArrowDown:
         canvas.drawPolygon(QPolygon({QPoint(l, t), QPoint(r - 1, t), QPoint(l + hw, b - 1)}));
         break;
-    case ind::sRectangle:
+    case quillon::widgets::sRectangle:
         canvas.drawRect(inner);
         break;
     }

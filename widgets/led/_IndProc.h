@@ -26,7 +26,7 @@ enum TIndTextAlign : int {
 };
 
 // Draws the lamp figure into rect (right and bottom exclusive) with the shadow outline.
-void IndDrawLamp(QPainter& canvas, const QRect& rect, ind::TLEDShape shape, const QColor& fill);
+void IndDrawLamp(QPainter& canvas, const QRect& rect, quillon::widgets::TLEDShape shape, const QColor& fill);
 
 // The box one line of text occupies when aligned at (x, y) with the given code.
 QRect IndTextBox(const QFontMetrics& metrics, int x, int y, int align, const QString& text);

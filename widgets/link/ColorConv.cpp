@@ -131,9 +131,9 @@ void RGB2HLS(const TRGBTriple& rgb, THLSTriple& hls) {
     hls = {Clamp01(h / 6.0), Clamp01(l), Clamp01(s)};
 }
 
-void LightDarkColors(platform::TColor color, float lightFactor, float darkFactor,
-                     platform::TColor& light, platform::TColor& dark) {
-    const auto plain = static_cast<uint32_t>(platform::ColorToPlain(color));
+void LightDarkColors(quillon::platform::TColor color, float lightFactor, float darkFactor,
+                     quillon::platform::TColor& light, quillon::platform::TColor& dark) {
+    const auto plain = static_cast<uint32_t>(quillon::platform::ColorToPlain(color));
     const int channels[3] = {static_cast<int>(plain & 0xFF), static_cast<int>((plain >> 8) & 0xFF),
                              static_cast<int>((plain >> 16) & 0xFF)};
 
@@ -154,8 +154,8 @@ void LightDarkColors(platform::TColor color, float lightFactor, float darkFactor
         darkValue |= static_cast<uint32_t>(RoundEven(rgb[i] * 255.0) & 0xFF) << (8 * i);
     }
 
-    light = static_cast<platform::TColor>(lightValue);
-    dark = static_cast<platform::TColor>(darkValue);
+    light = static_cast<quillon::platform::TColor>(lightValue);
+    dark = static_cast<quillon::platform::TColor>(darkValue);
 }
 
 } // namespace ColorConv

@@ -29,7 +29,7 @@ void RGB2HLS(const TRGBTriple& rgb, THLSTriple& hls);
 // Light: each channel moves towards white by lightFactor of its distance (8-bit arithmetic).
 // Dark: the luminance is multiplied by darkFactor. System colours are resolved first; both
 // results are plain colours.
-void LightDarkColors(platform::TColor color, float lightFactor, float darkFactor,
-                     platform::TColor& light, platform::TColor& dark);
+void LightDarkColors(quillon::platform::TColor color, float lightFactor, float darkFactor,
+                     quillon::platform::TColor& light, quillon::platform::TColor& dark);
 
 } // namespace ColorConv

@@ -250,12 +250,12 @@ void TLinkLabel::ApplyPreset(TLabelStyle style) {
     case ls3DText:
         bevelStyle_ = bvNone;
         bevelWidth_ = 1;
-        color_ = platform::clBtnFace;
-        highlightColor_ = platform::clBtnHighlight;
+        color_ = quillon::platform::clBtnFace;
+        highlightColor_ = quillon::platform::clBtnHighlight;
         highlightOffset_ = 1;
         highlightPos_ = hpTopLeft;
         linkActive_ = false;
-        shadowColor_ = platform::clBtnShadow;
+        shadowColor_ = quillon::platform::clBtnShadow;
         shadowOffset_ = 1;
         showHighlight_ = true;
         showShadow_ = true;
@@ -265,9 +265,9 @@ void TLinkLabel::ApplyPreset(TLabelStyle style) {
     case lsLink:
         bevelStyle_ = bvNone;
         bevelWidth_ = 1;
-        setFontColor(platform::clNavy);
+        setFontColor(quillon::platform::clNavy);
         hoverColor_ = color_;
-        hoverFontColor_ = platform::clBlue;
+        hoverFontColor_ = quillon::platform::clBlue;
         linkActive_ = true;
         linkType_ = ltWWW;
         showAccelChar_ = false;
@@ -286,8 +286,8 @@ void TLinkLabel::ApplyPreset(TLabelStyle style) {
         bevelStyle_ = bvSingle;
         bevelWidth_ = 1;
         borderWidth_ = 2;
-        color_ = platform::clWindow;
-        setFontColor(platform::clWindowText);
+        color_ = quillon::platform::clWindow;
+        setFontColor(quillon::platform::clWindowText);
         layout_ = tlCenter;
         linkActive_ = false;
         showHighlight_ = false;
@@ -432,7 +432,7 @@ void TLinkLabel::changeEvent(QEvent* event) {
 }
 
 void TLinkLabel::enterEvent(QEnterEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         QWidget::enterEvent(event);
         if (!hover_ && linkActive_ && isEnabled()) {
             hover_ = true;
@@ -447,7 +447,7 @@ void TLinkLabel::enterEvent(QEnterEvent* event) {
 }
 
 void TLinkLabel::leaveEvent(QEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         QWidget::leaveEvent(event);
         if (hover_ && linkActive_ && isEnabled()) {
             hover_ = false;
@@ -461,7 +461,7 @@ void TLinkLabel::leaveEvent(QEvent* event) {
 }
 
 void TLinkLabel::mousePressEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         if (event->button() == Qt::LeftButton) {
             leftPressed_ = true;
         }
@@ -473,7 +473,7 @@ void TLinkLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         const QPoint p = event->position().toPoint();
         if (event->button() == Qt::LeftButton && leftPressed_) {
             leftPressed_ = false;
@@ -489,7 +489,7 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 // The second press of a double click is no click of its own.
 void TLinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         Q_UNUSED(event);
         leftPressed_ = false;
         if (OnDblClick) {
@@ -499,7 +499,7 @@ void TLinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TLinkLabel::mouseMoveEvent(QMouseEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         if (OnMouseMove) {
             const QPoint p = event->position().toPoint();
             OnMouseMove(this, event->modifiers(), p.x(), p.y());
@@ -508,7 +508,7 @@ void TLinkLabel::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TLinkLabel::contextMenuEvent(QContextMenuEvent* event) {
-    platform::ToolkitCall([&] {
+    quillon::platform::ToolkitCall([&] {
         bool handled = false;
         if (OnContextPopup) {
             OnContextPopup(this, event->pos(), handled);

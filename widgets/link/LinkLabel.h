@@ -17,7 +17,7 @@ class QPainter;
 // desktop's URL handler. Style presets set groups of properties at once.
 //
 // Properties are Qt properties with setters named set<Property>, so a Designer form can set
-// them; colours are platform::TColor values stored as int.
+// them; colours are quillon::platform::TColor values stored as int.
 class TLinkLabel : public QWidget {
     Q_OBJECT
 
@@ -67,7 +67,7 @@ private:
     Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE setFocusControl)
 
 public:
-    using TColor = platform::TColor;
+    using TColor = quillon::platform::TColor;
     using TNotifyEvent = std::function<void(QObject* sender)>;
     using TMouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
                                            Qt::KeyboardModifiers shift, int x, int y)>;
@@ -209,17 +209,17 @@ private:
     TLabelBevel bevelStyle_ = bvNone;
     int bevelWidth_ = 1;
     int borderWidth_ = 0;
-    TColor color_ = platform::clBtnFace;
-    TColor highlightColor_ = platform::clBtnHighlight;
+    TColor color_ = quillon::platform::clBtnFace;
+    TColor highlightColor_ = quillon::platform::clBtnHighlight;
     int highlightOffset_ = 1;
     THighLightPos highlightPos_ = hpTopLeft;
-    TColor hoverColor_ = platform::clBtnFace;
-    TColor hoverFontColor_ = platform::clWindowText;
+    TColor hoverColor_ = quillon::platform::clBtnFace;
+    TColor hoverFontColor_ = quillon::platform::clWindowText;
     TTextLayout layout_ = tlTop;
     bool linkActive_ = false;
     QString linkedAdress_;
     TLinkType linkType_ = ltWWW;
-    TColor shadowColor_ = platform::clBtnShadow;
+    TColor shadowColor_ = quillon::platform::clBtnShadow;
     int shadowOffset_ = 1;
     bool shortenFilenames_ = false;
     bool showAccelChar_ = true;
@@ -229,7 +229,7 @@ private:
     bool underlineOnEnter_ = true;
     bool wordWrap_ = false;
     QString caption_;
-    TColor fontColor_ = platform::clWindowText;
+    TColor fontColor_ = quillon::platform::clWindowText;
     int cursor_ = 0;
     QPointer<QWidget> focusControl_;
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-using platform::ColorToRGB;
+using quillon::platform::ColorToRGB;
 
 namespace {
 
@@ -184,8 +184,8 @@ void TLinkLabel::DrawLabelText(QPainter& painter, int flags) {
     };
 
     if (!isEnabled()) {
-        drawAt(t.translated(1, 1), platform::clBtnHighlight);
-        drawAt(t, platform::clBtnShadow);
+        drawAt(t.translated(1, 1), quillon::platform::clBtnHighlight);
+        drawAt(t, quillon::platform::clBtnShadow);
         return;
     }
     const bool topLeft = highlightPos_ == hpTopLeft;
@@ -225,7 +225,7 @@ void TLinkLabel::DrawBevel(QPainter& painter) {
     TColor topLeft = dark;
     TColor bottomRight = light;
     if (bevelStyle_ == bvFrame) {
-        topLeft = bottomRight = platform::clWindowFrame;
+        topLeft = bottomRight = quillon::platform::clWindowFrame;
     } else if (bevelStyle_ == bvRaised) {
         topLeft = light;
         bottomRight = dark;
@@ -236,7 +236,7 @@ void TLinkLabel::DrawBevel(QPainter& painter) {
         PolyLine(painter, {r - i, t + i - 1}, {l + i - 1, t + i - 1}, {l + i - 1, b - i});
     }
     if (bevelStyle_ == bvSingle) {
-        painter.setPen(ColorToRGB(platform::clBlack));
+        painter.setPen(ColorToRGB(quillon::platform::clBlack));
         PolyLine(painter, {r - k - 1, t + k}, {l + k, t + k}, {l + k, b - k - 1});
     }
     painter.setPen(ColorToRGB(bottomRight));
@@ -244,7 +244,7 @@ void TLinkLabel::DrawBevel(QPainter& painter) {
         PolyLine(painter, {l + i - 1, b - i}, {r - i, b - i}, {r - i, t + i - 1});
     }
     if (bevelStyle_ == bvSingle) {
-        painter.setPen(ColorToRGB(platform::clSilver));
+        painter.setPen(ColorToRGB(quillon::platform::clSilver));
         PolyLine(painter, {l + k, b - k - 1}, {r - k - 1, b - k - 1}, {r - k - 1, t + k});
     }
 }

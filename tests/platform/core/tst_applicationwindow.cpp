@@ -8,11 +8,11 @@
 #include <atomic>
 #include <thread>
 
-using platform::ErrorReport;
-using platform::IErrorReport;
-using platform::IMessageHook;
-using platform::TApplicationWindow;
-using platform::TMessage;
+using quillon::platform::ErrorReport;
+using quillon::platform::IErrorReport;
+using quillon::platform::IMessageHook;
+using quillon::platform::TApplicationWindow;
+using quillon::platform::TMessage;
 
 namespace {
 

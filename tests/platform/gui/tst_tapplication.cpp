@@ -30,7 +30,7 @@ void TestTApplication::handlerExceptionIsReported() {
     QPushButton button("throw");
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, [&] {
-        platform::ToolkitCall([&] {
+        quillon::platform::ToolkitCall([&] {
             ++clicks;
             if (message.isNull()) {
                 throw 42;
@@ -53,24 +53,24 @@ void TestTApplication::handlerExceptionIsReported() {
 
 // The application window knows no error box; the application object is its report.
 void TestTApplication::postedMessageFailureIsReported() {
-    struct ThrowingHook final : platform::IMessageHook {
-        bool HookMessage(platform::TMessage& msg) override {
+    struct ThrowingHook final : quillon::platform::IMessageHook {
+        bool HookMessage(quillon::platform::TMessage& msg) override {
             if (msg.Msg == 0xC800) {
                 throw std::runtime_error("hook failed");
             }
             return false;
         }
     } hook;
-    auto& window = platform::TApplicationWindow::Instance();
+    auto& window = quillon::platform::TApplicationWindow::Instance();
     window.HookMainWindow(&hook);
     ModalCloser closer;
-    platform::TApplicationWindow::PostMessage(0xC800, 0, 0);
+    quillon::platform::TApplicationWindow::PostMessage(0xC800, 0, 0);
     QTRY_COMPARE(closer.count(), 1);
     window.UnhookMainWindow(&hook);
     QCOMPARE(closer.titles.front(), QString("Quillon"));
     QCOMPARE(closer.texts.front(), QString("hook failed."));
     // Reported where it is caught, not by unwinding into the application's notify.
-    platform::ErrorReport::Report(std::make_exception_ptr(std::runtime_error("reported")));
+    quillon::platform::ErrorReport::Report(std::make_exception_ptr(std::runtime_error("reported")));
     QCOMPARE(closer.count(), 2);
     QCOMPARE(closer.texts.back(), QString("reported."));
 }

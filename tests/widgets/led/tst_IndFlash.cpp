@@ -19,7 +19,7 @@ public:
     using TIndLED::TIndLED;
     QList<Phase> phases;
     std::function<void()> onPhase;
-    void Dispatch(platform::TMessage& msg) override {
+    void Dispatch(quillon::platform::TMessage& msg) override {
         if (msg.Msg == WM_INDFLASHPHASE) {
             phases.append({static_cast<uint32_t>(msg.WParam), msg.LParam != 0});
             if (onPhase)

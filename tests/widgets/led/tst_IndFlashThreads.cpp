@@ -44,7 +44,7 @@ bool RunUntil(const std::function<bool()>& condition) {
 class CountingLED : public TIndLED {
 public:
     int phases = 0;
-    void Dispatch(platform::TMessage& msg) override {
+    void Dispatch(quillon::platform::TMessage& msg) override {
         if (msg.Msg == WM_INDFLASHPHASE)
             ++phases;
         TIndLED::Dispatch(msg);

@@ -54,7 +54,7 @@ void TestIndLEDLayout::lampPropertiesLoaded() {
     TIndLED* led = ui.LEDAutoSend;
     QCOMPARE(led->LED_Shape(), TIndLED::sRectangle);
     QCOMPARE(led->LED_ColorOn(), 255);
-    QCOMPARE(led->LED_ColorOff(), platform::clBtnFace);
+    QCOMPARE(led->LED_ColorOff(), quillon::platform::clBtnFace);
     QCOMPARE(led->LED_Width(), 20);
     QCOMPARE(led->LED_Height(), 13); // 41 is out of range and ignored
     QCOMPARE(led->LED_Position(), TIndLED::lpRight);

@@ -31,8 +31,8 @@ bool IsColor(const QColor& seen, const QColor& wanted) {
     return seen.rgb() == wanted.rgb();
 }
 
-constexpr platform::TColor kOn = platform::clRed;
-constexpr platform::TColor kOff = platform::clBlue;
+constexpr quillon::platform::TColor kOn = quillon::platform::clRed;
+constexpr quillon::platform::TColor kOff = quillon::platform::clBlue;
 
 struct ShownLed {
     QWidget top;
@@ -130,11 +130,11 @@ void TestIndLEDPaint::roundLampIsSquare() {
     QCOMPARE(lamp.top(), 16 - 10);
     // The circle reaches from the top to the bottom of its square, in the middle column.
     const int cx = lamp.center().x();
-    QVERIFY(IsColor(image.pixelColor(cx, lamp.top() + 2), platform::ColorToRGB(kOff)));
-    QVERIFY(IsColor(image.pixelColor(cx, lamp.bottom() - 2), platform::ColorToRGB(kOff)));
+    QVERIFY(IsColor(image.pixelColor(cx, lamp.top() + 2), quillon::platform::ColorToRGB(kOff)));
+    QVERIFY(IsColor(image.pixelColor(cx, lamp.bottom() - 2), quillon::platform::ColorToRGB(kOff)));
     // Corners of the square stay outside the circle.
     QVERIFY(
-        !IsColor(image.pixelColor(lamp.left() + 1, lamp.top() + 1), platform::ColorToRGB(kOff)));
+        !IsColor(image.pixelColor(lamp.left() + 1, lamp.top() + 1), quillon::platform::ColorToRGB(kOff)));
     // Other shapes keep their own proportions.
     led.setLED_Shape(TIndLED::sRectangle);
     led.grab();
@@ -162,10 +162,10 @@ void TestIndLEDPaint::litAndUnlitColours() {
     led.setCaption(QString());
     QImage image = led.grab().toImage();
     const QRect lamp = led.LED()->Rect();
-    QCOMPARE(image.pixelColor(lamp.center()).rgb(), platform::ColorToRGB(kOff).rgb());
+    QCOMPARE(image.pixelColor(lamp.center()).rgb(), quillon::platform::ColorToRGB(kOff).rgb());
     led.setChecked(true);
     image = led.grab().toImage();
-    QCOMPARE(image.pixelColor(lamp.center()).rgb(), platform::ColorToRGB(kOn).rgb());
+    QCOMPARE(image.pixelColor(lamp.center()).rgb(), quillon::platform::ColorToRGB(kOn).rgb());
     // Nothing is drawn outside the lamp rectangle when there is no caption.
     int outside = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -229,13 +229,13 @@ void TestIndLEDPaint::stateChangeRepaintsOnlyLamp() {
     QTRY_VERIFY(!s.spy->regions.isEmpty());
     QCoreApplication::processEvents();
     s.spy->Clear();
-    QVERIFY(!IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
+    QVERIFY(!IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOn)));
 
     s.led->setChecked(true);
     // Drawn at once, before any event processing, and only the lamp.
     QCOMPARE(s.spy->regions.size(), 1);
     QCOMPARE(s.spy->regions[0].boundingRect(), s.led->LED()->Rect());
-    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOn)));
     // And nothing was left invalidated for later.
     QCoreApplication::processEvents();
     QCOMPARE(s.spy->regions.size(), 1);
@@ -243,7 +243,7 @@ void TestIndLEDPaint::stateChangeRepaintsOnlyLamp() {
     s.led->setStatusInt(0);
     QCOMPARE(s.spy->regions.size(), 2);
     QCOMPARE(s.spy->regions[1].boundingRect(), s.led->LED()->Rect());
-    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOff)));
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOff)));
 }
 
 void TestIndLEDPaint::flashPhasePaintsLampOnly() {
@@ -252,18 +252,18 @@ void TestIndLEDPaint::flashPhasePaintsLampOnly() {
     QTRY_VERIFY(!s.spy->regions.isEmpty());
     QCoreApplication::processEvents();
     s.spy->Clear();
-    platform::TMessage msg;
+    quillon::platform::TMessage msg;
     msg.Msg = TIndBinGControl::WM_INDFLASHPHASE;
     msg.LParam = 1;
     s.led->Dispatch(msg);
     QCOMPARE(s.spy->regions.size(), 1);
-    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOn)));
     QVERIFY(!s.led->Checked()); // a phase shows, it does not change the state
     msg.LParam = 0;
     s.led->Dispatch(msg);
     QCOMPARE(s.spy->regions.size(), 2);
     QCOMPARE(s.spy->regions[1].boundingRect(), s.led->LED()->Rect());
-    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOff)));
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOff)));
 }
 
 void TestIndLEDPaint::hiddenLedSkipsPartialRedraw() {
@@ -274,7 +274,7 @@ void TestIndLEDPaint::hiddenLedSkipsPartialRedraw() {
     QCoreApplication::processEvents();
     s.spy->Clear();
     s.led->setChecked(true);
-    platform::TMessage msg;
+    quillon::platform::TMessage msg;
     msg.Msg = TIndBinGControl::WM_INDFLASHPHASE;
     msg.LParam = 0;
     s.led->Dispatch(msg);
@@ -290,7 +290,7 @@ void TestIndLEDPaint::layoutChangesRepaintWhole_data() {
     QTest::newRow("position") << QByteArray("LED_Position")
                               << QVariant::fromValue(TIndLED::lpRight);
     QTest::newRow("shape") << QByteArray("LED_Shape") << QVariant::fromValue(TIndLED::sArrowUp);
-    QTest::newRow("colour on") << QByteArray("LED_ColorOn") << QVariant(int(platform::clNavy));
+    QTest::newRow("colour on") << QByteArray("LED_ColorOn") << QVariant(int(quillon::platform::clNavy));
     QTest::newRow("lamp width") << QByteArray("LED_Width") << QVariant(20);
 }
 
@@ -334,9 +334,9 @@ void TestIndLEDPaint::pendingFullUpdateSurvivesLampRedraw() {
     // once. Whichever way Qt combines the two, the caption must reach the screen.
     s.led->setCaption(QStringLiteral("WWW"));
     s.led->setChecked(true);
-    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOn)));
     QTRY_VERIFY(captionInk() > 0);
-    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), platform::ColorToRGB(kOn)));
+    QVERIFY(IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOn)));
 }
 
 QTEST_MAIN(TestIndLEDPaint)

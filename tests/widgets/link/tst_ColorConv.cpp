@@ -8,7 +8,7 @@
 #include <limits>
 
 using namespace ColorConv;
-using platform::TColor;
+using quillon::platform::TColor;
 
 // HLS and RGB triples are the same type.
 Q_DECLARE_METATYPE(ColorConv::THLSTriple)
@@ -192,13 +192,13 @@ private slots:
         QGuiApplication::setPalette(palette);
         TColor l = -1;
         TColor d = -1;
-        LightDarkColors(platform::clBtnFace, 0.5f, 0.6f, l, d);
+        LightDarkColors(quillon::platform::clBtnFace, 0.5f, 0.6f, l, d);
         QCOMPARE(l, Rgb(223, 223, 223));
         QCOMPARE(d, Rgb(115, 115, 115));
 
         palette.setColor(QPalette::Active, QPalette::Button, QColor(0, 0, 255));
         QGuiApplication::setPalette(palette);
-        LightDarkColors(platform::clBtnFace, 0.5f, 0.6f, l, d);
+        LightDarkColors(quillon::platform::clBtnFace, 0.5f, 0.6f, l, d);
         QCOMPARE(l, Rgb(127, 127, 255));
         QCOMPARE(d, Rgb(0, 0, 153));
     }

@@ -11,7 +11,7 @@
 
 #include <stdexcept>
 
-using namespace platform;
+using namespace quillon::platform;
 
 // Stands in for the desktop's handlers of some schemes, so the default opener can be followed
 // to the end without starting a browser or a mail program.

@@ -5,7 +5,7 @@
 #include <QFontInfo>
 #include <QTest>
 
-using namespace platform;
+using namespace quillon::platform;
 
 // The Info page's two link labels, set up from a Designer form as uic writes it.
 class TestLinkLabelForm : public QObject {

@@ -7,7 +7,7 @@
 #include <QPalette>
 #include <QTest>
 
-using namespace platform;
+using namespace quillon::platform;
 
 namespace {
 
