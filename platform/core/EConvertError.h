@@ -11,8 +11,9 @@ public:
     explicit EConvertError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-// Reads a 32-bit integer written in decimal, or in hexadecimal after a "$", or throws with
-// the toolkit's wording. No blanks, no overflow.
+// Reads a 32-bit integer written in decimal, or in hexadecimal after a "$". Anything else
+// (blanks around it, an empty text, a number out of range) throws EConvertError with the
+// message "'<text>' is not a valid integer value".
 inline int StrToInt(const QString& text) {
     bool ok = false;
     int value = 0;

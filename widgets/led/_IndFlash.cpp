@@ -2,7 +2,16 @@
 
 #include "_IndFlashThread.h"
 
-TIndFlash::TIndFlash(QObject* owner) : QObject(owner), thread_(new TTimerThread(this)) {}
+#include "platform/core/ErrorReport.h"
+
+#include <QPointer>
+#include <QScopeGuard>
+
+TIndFlash::TIndFlash(QObject* owner)
+    : QObject(owner),
+      // Queued to this clock: if the clock goes away first, the tick goes with it.
+      thread_(std::make_unique<TTimerThread>(
+          [this] { QMetaObject::invokeMethod(this, "ThreadTick", Qt::QueuedConnection); })) {}
 
 TIndFlash::~TIndFlash() {
     destroying_ = true;
@@ -48,7 +57,18 @@ void TIndFlash::UpdateTimer() {
 }
 
 void TIndFlash::ThreadTick() {
-    thread_->DeliverTick();
+    const QPointer<TIndFlash> self(this);
+    // The waiting thread is released however the tick ends, or it would never tick again.
+    // A clock destroyed by its own handler has already stopped and joined its thread.
+    const auto release = qScopeGuard([this, &self] {
+        if (self) {
+            thread_->TickDone();
+        }
+    });
+    // A failing handler goes to the general error report before the thread is released: the
+    // report may hold the UI thread in a message box, and a handler that fails on every tick
+    // then brings up one box at a time rather than one per tick.
+    quillon::platform::ToolkitCall([this] { DoTimer(); });
 }
 
 void TIndFlash::DoTimer() {

@@ -13,7 +13,8 @@ class TTimerThread;
 class TIndFlash : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
-    Q_PROPERTY(quillon::widgets::TThreadPriority ThreadPriority READ ThreadPriority WRITE setThreadPriority)
+    Q_PROPERTY(quillon::widgets::TThreadPriority ThreadPriority READ ThreadPriority WRITE
+                   setThreadPriority)
 public:
     using enum quillon::widgets::TThreadPriority;
     using TThreadPriority = quillon::widgets::TThreadPriority;
@@ -38,7 +39,6 @@ public:
     void DoTimer();
 
 private:
-    friend class TTimerThread;
     void UpdateTimer();
     // Where the thread's hand-over lands on the UI thread. Invoked by name: the queued call
     // then carries no data of the thread's own, everything it shares goes under its mutex.

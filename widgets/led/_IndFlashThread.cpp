@@ -1,13 +1,7 @@
 #include "_IndFlashThread.h"
 
-#include "_IndFlash.h"
-
-#include "platform/core/ErrorReport.h"
-
-#include <QPointer>
-#include <QScopeGuard>
-
 #include <chrono>
+#include <utility>
 
 #include <pthread.h>
 #include <sched.h>
@@ -47,7 +41,7 @@ void TIndThread::Wait() {
         thread_.join();
 }
 
-TTimerThread::TTimerThread(TIndFlash* clock) : clock_(clock) {}
+TTimerThread::TTimerThread(TTickCallback onTick) : onTick_(std::move(onTick)) {}
 
 TTimerThread::~TTimerThread() {
     Stop();
@@ -103,30 +97,14 @@ void TTimerThread::Execute() {
         if (suspended_)
             continue;
         tickDone_ = false;
-        // Queued to the clock itself: if the clock goes away first, the tick goes with it.
-        QMetaObject::invokeMethod(clock_, "ThreadTick", Qt::QueuedConnection);
+        onTick_();
         wake_.wait(lock, [this] { return stop_ || tickDone_; });
         if (stop_)
             return;
     }
 }
 
-void TTimerThread::DeliverTick() {
-    const QPointer<TIndFlash> clock(clock_);
-    // The waiting thread is released however the tick ends, or it would never tick again.
-    // A clock destroyed meanwhile has already stopped and joined it, and this object is gone.
-    const auto release = qScopeGuard([this, &clock] {
-        if (clock) {
-            FinishHandOver();
-        }
-    });
-    // A failing handler goes to the general error report before the thread is released: the
-    // report may hold the UI thread in a message box, and a handler that fails on every tick
-    // then brings up one box at a time rather than one per tick.
-    quillon::platform::ToolkitCall([this] { clock_->DoTimer(); });
-}
-
-void TTimerThread::FinishHandOver() {
+void TTimerThread::TickDone() {
     {
         std::lock_guard lock(mutex_);
         tickDone_ = true;

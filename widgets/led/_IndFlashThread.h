@@ -3,10 +3,9 @@
 #include "_GClassTypes.h"
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
-
-class TIndFlash;
 
 // A plain thread with a priority, started on demand. Built on std::thread so that every
 // hand-over between it and the UI thread goes through primitives a race checker can see.
@@ -30,12 +29,15 @@ private:
     std::thread thread_;
 };
 
-// Sleeps for the interval, then hands a tick to the clock's thread and waits until it has
-// run there. Every wait also ends on a stop request, so whoever stops the thread can wait
-// for it without risk.
+// Sleeps for the interval, then calls its tick callback on its own thread and waits until
+// the owner reports the tick done. The callback is where the owner hands the tick over to
+// the thread it wants it run on; what runs there is none of this thread's business. Every
+// wait also ends on a stop request, so whoever stops the thread can wait for it without risk.
 class TTimerThread : public TIndThread {
 public:
-    explicit TTimerThread(TIndFlash* clock);
+    using TTickCallback = std::function<void()>;
+
+    explicit TTimerThread(TTickCallback onTick);
     ~TTimerThread() override;
 
     void SetInterval(int ms);
@@ -43,17 +45,14 @@ public:
     void Resume(quillon::widgets::TThreadPriority priority);
     void Stop();
     bool IsTicking() const;
-    // Runs one handed-over tick on the UI thread and releases the waiting thread; a tick
-    // handler's exception goes to the application's error report.
-    void DeliverTick();
+    // Releases the thread waiting on the tick it handed over, so that it sleeps for the next.
+    void TickDone();
 
 protected:
     void Execute() override;
 
 private:
-    void FinishHandOver();
-
-    TIndFlash* const clock_;
+    const TTickCallback onTick_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     int interval_ = 16;
