@@ -5,6 +5,7 @@
 //  - `watch` taking one-byte master writes at the line's capacity: rate and losses;
 //  - `press SW7` hold times, as the camera unit measures them and as the tool does.
 // Figures in docs/performance.md.
+#include "BenchMain.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
 
@@ -238,10 +239,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillon-cli not found (QUILLON_BIN_DIR or PATH)\n");
         return 1;
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::AddCustomContext("wire_time", "opening check 5 + 37 bytes, write 7 + 5 bytes at "
-                                             "9600 8N1 = 56.25 ms");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    quillon::bench::RunRegistered(
+        argc, argv,
+        {{"wire_time", "opening check 5 + 37 bytes, write 7 + 5 bytes at 9600 8N1 = 56.25 ms"}});
     return 0;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "tests/support/ResidentMemory.h"
+
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
 #include <QObject>
 #include <QTimer>
 #include <QWidget>
@@ -15,26 +16,13 @@ class FirstPaint final : public QObject {
 public:
     explicit FirstPaint(QWidget* window) { window->installEventFilter(this); }
 
-    static long ResidentKiB() {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly)) {
-            return -1;
-        }
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:")) {
-                return line.mid(6).trimmed().split(' ').first().toLong();
-            }
-        }
-        return -1;
-    }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
             // Once this paint pass, children included, has been flushed.
             QTimer::singleShot(0, [] {
-                std::printf("painted %ld\n", ResidentKiB());
+                std::printf("painted %ld\n", quillon::testing::ResidentKiB());
                 std::fflush(stdout);
                 QCoreApplication::quit();
             });

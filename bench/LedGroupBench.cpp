@@ -1,5 +1,6 @@
 // Cost of one StatusInt write to an 8-LED group, and what it repaints.
 
+#include "BenchMain.h"
 #include "widgets/led/IndFlashT.h"
 #include "widgets/led/IndLED.h"
 
@@ -73,8 +74,8 @@ void Report(benchmark::State& state, const Group& g) {
 }
 
 // Every write flips all eight bits, so every member changes value and state.
-void BM_StatusIntWrite_Shown(benchmark::State& state) {
-    Group g(true);
+void StatusIntWrites(benchmark::State& state, bool shown) {
+    Group g(shown);
     int value = 0xA5;
     for (auto _ : state) {
         g.leds[3]->setStatusInt(value);
@@ -82,17 +83,15 @@ void BM_StatusIntWrite_Shown(benchmark::State& state) {
     }
     Report(state, g);
 }
+
+void BM_StatusIntWrite_Shown(benchmark::State& state) {
+    StatusIntWrites(state, true);
+}
 BENCHMARK(BM_StatusIntWrite_Shown);
 
 // The group logic alone: hidden LEDs skip their lamp redraws.
 void BM_StatusIntWrite_Hidden(benchmark::State& state) {
-    Group g(false);
-    int value = 0xA5;
-    for (auto _ : state) {
-        g.leds[3]->setStatusInt(value);
-        value ^= 0xFF;
-    }
-    Report(state, g);
+    StatusIntWrites(state, false);
 }
 BENCHMARK(BM_StatusIntWrite_Hidden);
 
@@ -117,8 +116,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    quillon::bench::RunRegistered(argc, argv);
     return 0;
 }

@@ -2,8 +2,8 @@
 // from the STOP of a bus master's write to the last byte of the `i` frames it caused
 // leaving the firmware's UART, as a ratio to the wire time of those bytes. Simulated time
 // does not stretch when the host is busy, so the figures do not depend on its load.
+#include "BenchMain.h"
 #include "tests/support/PtyClient.h"
-#include "tests/support/SimProcess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -162,22 +162,16 @@ void BM_MasterWriteToFrames(benchmark::State& state) {
 // 1, 16 and 127 data bytes make one frame each (6, 21 and 132 bytes); 200 make two, 127 and
 // 73 (132 + 78 bytes), the first already on the wire when the STOP comes.
 BENCHMARK(BM_MasterWriteToFrames)
-    ->Arg(1)
-    ->Arg(16)
-    ->Arg(127)
-    ->Arg(200)
+    ->ArgsProduct({{1, 16, 127, 200}})
     ->Iterations(100)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(quillon::bench::ManualMilliseconds);
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     SimProcess sim(SimProcess::Program::Board);
-    QString error;
-    if (!sim.Start({"--fast", "--write-times"}, error)) {
-        std::fprintf(stderr, "board simulator: %s\n", qPrintable(error));
+    if (!quillon::bench::StartSimulator(sim, {"--fast", "--write-times"}, "board simulator")) {
         return 1;
     }
     PtyClient client;
@@ -187,10 +181,8 @@ int main(int argc, char** argv) {
     }
     gSim = &sim;
     gClient = &client;
-    benchmark::Initialize(&argc, argv);
-    benchmark::AddCustomContext("time", "simulated: STOP to the last byte's stop bit");
-    benchmark::AddCustomContext("wire_time", "bytes after the STOP x 10 bits / 9600 baud");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    quillon::bench::RunRegistered(argc, argv,
+                                  {{"time", "simulated: STOP to the last byte's stop bit"},
+                                   {"wire_time", "bytes after the STOP x 10 bits / 9600 baud"}});
     return 0;
 }

@@ -4,9 +4,9 @@
 //  - master-write notifications the window handles per second, with the simulator pacing
 //    at 9600 baud, against the most frames the line can carry, and whether any was lost.
 // Usage: PanelBench [presses] [master writes]
-#include "tests/support/SimProcess.h"
-#include "platform/gui/TApplication.h"
 #include "app/UnitMain.h"
+#include "platform/gui/TApplication.h"
+#include "tests/support/SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -51,11 +51,20 @@ bool OpenPort(TForm1& form, SimProcess& sim) {
     return WaitUntil([&] { return form.StatusText() == QStringLiteral("COMPort open"); }, 3000);
 }
 
+// Starts the simulator with the given options and opens the window's port on it; says why
+// not under the measurement's name.
+bool StartAndOpen(TForm1& form, SimProcess& sim, const QStringList& options, const char* what) {
+    QString error;
+    if (!sim.Start(options, error) || !OpenPort(form, sim)) {
+        std::fprintf(stderr, "%s: no simulator link %s\n", what, qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
 int KeypadTiming(TForm1& form, int presses) {
     SimProcess sim;
-    QString error;
-    if (!sim.Start({"--camera"}, error) || !OpenPort(form, sim)) {
-        std::fprintf(stderr, "keypad: no simulator link %s\n", qPrintable(error));
+    if (!StartAndOpen(form, sim, {"--camera"}, "keypad")) {
         return 1;
     }
     static const QRegularExpression released(QStringLiteral("^SW7 released after (\\d+) ms$"));
@@ -111,9 +120,7 @@ int KeypadTiming(TForm1& form, int presses) {
 
 int MasterThroughput(TForm1& form, int writes) {
     SimProcess sim;
-    QString error;
-    if (!sim.Start({"--pace"}, error) || !OpenPort(form, sim)) {
-        std::fprintf(stderr, "master: no simulator link %s\n", qPrintable(error));
+    if (!StartAndOpen(form, sim, {"--pace"}, "master")) {
         return 1;
     }
     std::vector<qint64> times;

@@ -1,7 +1,7 @@
 // Command round trip: a port write through the adapter component and the real library
 // until its confirmation event on the UI thread, against the simulator pacing its replies
 // at the line speed. Reported next to the wire time of the request and reply frames.
-#include "tests/support/SimProcess.h"
+#include "BenchMain.h"
 #include "adapter/Vantrel.h"
 
 #include <QCoreApplication>
@@ -76,20 +76,16 @@ void BM_PortWriteRoundTrip(benchmark::State& state) {
     state.counters["max_per_wire"] = samples.back() / kWireMs;
 }
 BENCHMARK(BM_PortWriteRoundTrip)
-    ->Arg(VANTREL_INT_NONE)
-    ->Arg(VANTREL_INT_LINE1)
+    ->ArgsProduct({{VANTREL_INT_NONE, VANTREL_INT_LINE1}})
     ->Iterations(300)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(quillon::bench::ManualMilliseconds);
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     SimProcess sim;
-    QString error;
-    if (!sim.Start({"--pace"}, error)) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
+    if (!quillon::bench::StartSimulator(sim, {"--pace"}, "simulator")) {
         return 1;
     }
     qputenv("VANTREL_COM1", sim.Device().toLocal8Bit());
@@ -105,10 +101,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the simulator did not answer the opening\n");
         return 1;
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::AddCustomContext("wire_time", "request 7 + reply 5 bytes at 9600 8N1 = 12.5 ms");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    quillon::bench::RunRegistered(
+        argc, argv, {{"wire_time", "request 7 + reply 5 bytes at 9600 8N1 = 12.5 ms"}});
     vantrel.Connect(false);
     return 0;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/UnitMain.h"
+#include "tests/support/VantrelRecorder.h"
 
 #include <QtTest>
+
+#include <memory>
 
 // Reading the panel back as an operator would see it.
 namespace panel {
@@ -22,6 +25,17 @@ inline int LitPortBits(TForm1& form) {
 inline int LitAddressBits(TForm1& form) {
     return (form.LEDA0->Checked() ? 2 : 0) | (form.LEDA1->Checked() ? 4 : 0) |
            (form.LEDA2->Checked() ? 8 : 0);
+}
+
+// A new panel window on the given page, shown, with a fresh recorder that has forgotten the
+// library calls of the window's start-up, so a test sees only the calls it causes.
+inline std::unique_ptr<TForm1> FreshForm(QWidget* TForm1::*page) {
+    recorder::Reset();
+    auto form = std::make_unique<TForm1>();
+    form->PageControl1->setCurrentWidget((*form).*page);
+    form->show();
+    recorder::Calls().clear();
+    return form;
 }
 
 inline void Click(QWidget* w) {

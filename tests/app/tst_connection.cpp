@@ -1,8 +1,9 @@
 #include "CaptionFit.h"
+#include "adapter/Vantrel.h"
+#include "app/UnitMain.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/ModalCloser.h"
 #include "tests/support/TestMain.h"
-#include "app/UnitMain.h"
-#include "adapter/Vantrel.h"
 #include "tests/support/VantrelRecorder.h"
 
 #include <QDir>
@@ -63,9 +64,7 @@ void TestConnection::storedSettingsReachTheLibrary() {
 }
 
 void TestConnection::upDownStopsAtItsLimits_data() {
-    QTest::addColumn<int>("ups");
-    QTest::addColumn<int>("downs");
-    QTest::addColumn<QString>("shown");
+    quillon::testing::AddColumns<int, int, QString>({"ups", "downs", "shown"});
     QTest::newRow("down at 1 stays 1") << 0 << 1 << "1";
     QTest::newRow("up once") << 1 << 0 << "2";
     QTest::newRow("up to 9") << 8 << 0 << "9";
@@ -96,9 +95,7 @@ void TestConnection::upDownStopsAtItsLimits() {
 }
 
 void TestConnection::btnComAsksAndInverts_data() {
-    QTest::addColumn<int>("connected");
-    QTest::addColumn<int>("ups");
-    QTest::addColumn<QString>("trace");
+    quillon::testing::AddColumns<int, int, QString>({"connected", "ups", "trace"});
     QTest::newRow("closed: open port 1") << 0 << 0 << "SetComPort(1) IsConnected() Connect(1)";
     QTest::newRow("closed: open port 4") << 0 << 3 << "SetComPort(4) IsConnected() Connect(1)";
     QTest::newRow("open: pass number, close") << 1 << 0 << "SetComPort(1) IsConnected() Connect(0)";

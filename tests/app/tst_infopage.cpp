@@ -1,7 +1,8 @@
-#include "widgets/link/LinkLabel.h"
 #include "PanelTest.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/VantrelRecorder.h"
+#include "widgets/link/LinkLabel.h"
 
 #include <QLabel>
 
@@ -13,7 +14,6 @@ class TestInfoPage : public QObject {
 
 private slots:
     void init() {
-        recorder::Reset();
         opened.clear();
         TLinkLabel::OpenUrl = [this](const QUrl& url) { opened << url; };
         // The layout's figures are those of a 16-pixel font whose text is 20 pixels high;
@@ -21,9 +21,7 @@ private slots:
         TLinkLabel::TextExtent = [](const QFont&, const QRect&, int, const QString& text) {
             return QSize(8 * int(text.size()), 20);
         };
-        form = std::make_unique<TForm1>();
-        form->PageControl1->setCurrentWidget(form->TabSheet3);
-        form->show();
+        form = panel::FreshForm(&TForm1::TabSheet3);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
@@ -91,8 +89,7 @@ void TestInfoPage::textsAre16PixelsHighOnAnyScreen() {
 }
 
 void TestInfoPage::clickOpensTheLink_data() {
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("url");
+    quillon::testing::AddColumns<QString, QString>({"label", "url"});
     QTest::newRow("web") << "LinkLabel1"
                          << "https://www.quillon.example/";
     QTest::newRow("e-mail") << "LinkLabel2"

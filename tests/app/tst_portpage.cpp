@@ -1,6 +1,7 @@
-#include "platform/core/EConvertError.h"
-#include "tests/support/ModalCloser.h"
 #include "PanelTest.h"
+#include "platform/core/EConvertError.h"
+#include "tests/support/DataColumns.h"
+#include "tests/support/ModalCloser.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/VantrelRecorder.h"
 
@@ -23,10 +24,8 @@ class TestPortPage : public QObject {
 
 private slots:
     void init() {
-        recorder::Reset();
-        form = std::make_unique<TForm1>();
-        form->PageControl1->setCurrentWidget(form->TabSheet1);
-        form->show();
+        form = panel::FreshForm(&TForm1::TabSheet1);
+        // The entry's focus tests need the window to hold the keyboard focus.
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         recorder::Calls().clear();
@@ -82,10 +81,8 @@ void TestPortPage::pinClickWithoutAutoSendOnlyChangesTheImage() {
 }
 
 void TestPortPage::pinClickWithAutoSendWrites_data() {
-    QTest::addColumn<QString>("radio");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("intType");
-    QTest::addColumn<QString>("text");
+    quillon::testing::AddColumns<QString, int, int, QString>(
+        {"radio", "status", "intType", "text"});
     QTest::newRow("Int2, sent") << "RBInt2" << int{VANTREL_STATUS_SENT} << int{VANTREL_INT_LINE2}
                                 << "Write_CMD";
     QTest::newRow("No, sent") << "RBNoInt" << int{VANTREL_STATUS_SENT} << int{VANTREL_INT_NONE}
@@ -128,8 +125,7 @@ void TestPortPage::autoSendSwitchWritesNothing() {
 }
 
 void TestPortPage::keyFilter_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
+    quillon::testing::AddColumns<QString, QString>({"typed", "shown"});
     QTest::newRow("a becomes A") << "a"
                                  << "A";
     QTest::newRow("f becomes F") << "f"
@@ -162,8 +158,7 @@ void TestPortPage::keyFilter() {
 }
 
 void TestPortPage::leavingTheEntryNormalises_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("after");
+    quillon::testing::AddColumns<QString, QString>({"text", "after"});
     QTest::newRow("one digit") << "7"
                                << "07";
     QTest::newRow("one letter") << "A"
@@ -188,8 +183,7 @@ enum class FocusGoes { ByTab, ByShiftTab, ByBacktab, ByClick, ToOtherWindow, ToC
 Q_DECLARE_METATYPE(FocusGoes)
 
 void TestPortPage::focusLeavingTheEntry_data() {
-    QTest::addColumn<FocusGoes>("how");
-    QTest::addColumn<bool>("leftTheEntry");
+    quillon::testing::AddColumns<FocusGoes, bool>({"how", "leftTheEntry"});
     QTest::newRow("Tab moves on") << FocusGoes::ByTab << true;
     QTest::newRow("Shift+Tab moves back") << FocusGoes::ByShiftTab << true;
     QTest::newRow("Backtab moves back") << FocusGoes::ByBacktab << true;
@@ -246,10 +240,8 @@ void TestPortPage::focusLeavingTheEntry() {
 }
 
 void TestPortPage::sendWritesTheEntry_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("radio");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("intType");
+    quillon::testing::AddColumns<QString, QString, int, int>(
+        {"typed", "radio", "value", "intType"});
     QTest::newRow("00 without interrupt") << "00"
                                           << "RBNoInt" << 0x00 << int{VANTREL_INT_NONE};
     QTest::newRow("3f with Int1") << "3f"
@@ -316,8 +308,7 @@ void TestPortPage::masterWriteTakesOverTheImage() {
 }
 
 void TestPortPage::confirmationTexts_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
+    quillon::testing::AddColumns<int, QString>({"code", "text"});
     QTest::newRow("w") << int{VANTREL_NOTIFY_WRITTEN} << "Data write without Interrupt";
     QTest::newRow("x") << int{VANTREL_NOTIFY_WRITTEN_INT1} << "Data write with Interrupt 1";
     QTest::newRow("y") << int{VANTREL_NOTIFY_WRITTEN_INT2} << "Data write with Interrupt 2";

@@ -1,4 +1,5 @@
 #include "PanelTest.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/VantrelRecorder.h"
 
@@ -13,13 +14,7 @@ class TestSlaveAddress : public QObject {
     int Image() const { return form->LEDA0->StatusInt(); }
 
 private slots:
-    void init() {
-        recorder::Reset();
-        form = std::make_unique<TForm1>();
-        form->PageControl1->setCurrentWidget(form->TabSheet1);
-        form->show();
-        recorder::Calls().clear();
-    }
+    void init() { form = panel::FreshForm(&TForm1::TabSheet1); }
     void cleanup() { form.reset(); }
 
     void startStateAgreesWithTheChoice();
@@ -86,10 +81,8 @@ void TestSlaveAddress::reselectingTheChoiceRaisesNothing() {
 }
 
 void TestSlaveAddress::commandReports_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("call");
+    quillon::testing::AddColumns<QString, int, QString, QString>(
+        {"button", "status", "text", "call"});
     const QStringList buttons{"BtnGetSlvAdr", "BtnCSlvAdr", "BtnSSlvAdr"};
     const QStringList calls{"ReadSlvAdr()", "ChangeSlvAdr(64)", "SaveSlvAdr()"};
     // A status the window has no text for leaves the line as it was.
@@ -120,10 +113,8 @@ void TestSlaveAddress::commandReports() {
 }
 
 void TestSlaveAddress::receivedAddress_data() {
-    QTest::addColumn<int>("address");
-    QTest::addColumn<bool>("chooseAFirst");
-    QTest::addColumn<int>("litBits");
-    QTest::addColumn<bool>("typeA");
+    quillon::testing::AddColumns<int, bool, int, bool>(
+        {"address", "chooseAFirst", "litBits", "typeA"});
     QTest::newRow("0x7A") << 0x7A << false << 0x0A << true;
     QTest::newRow("0x44 after PCF8574A") << 0x44 << true << 0x04 << false;
     QTest::newRow("0x50 outside both ranges") << 0x50 << true << 0x00 << false;
@@ -152,8 +143,7 @@ void TestSlaveAddress::receivedAddress() {
 }
 
 void TestSlaveAddress::confirmations_data() {
-    QTest::addColumn<int>("op");
-    QTest::addColumn<QString>("text");
+    quillon::testing::AddColumns<int, QString>({"op", "text"});
     QTest::newRow("changed") << 1 << "Slave Adress changed";
     QTest::newRow("saved") << 2 << "Slave Adress saved";
     QTest::newRow("other") << 3 << "before";

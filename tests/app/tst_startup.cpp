@@ -2,8 +2,9 @@
 // without a display, and the application icon the window and the desktop menu share.
 #include "app/PanelCommandLine.h"
 #include "app/QuillonApplication.h"
-#include "tests/support/TestMain.h"
 #include "app/UnitMain.h"
+#include "tests/support/DataColumns.h"
+#include "tests/support/TestMain.h"
 #include "tests/support/VantrelRecorder.h"
 
 #include <QProcess>
@@ -25,11 +26,8 @@ private slots:
 };
 
 void TestStartup::parse_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<Action>("action");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<Stream>("stream");
-    QTest::addColumn<QString>("textStart");
+    quillon::testing::AddColumns<QStringList, Action, int, Stream, QString>(
+        {"args", "action", "status", "stream", "textStart"});
 
     const int usage = PanelCommandLine::kStatusUsage;
     const QString version = QStringLiteral("quillon " QUILLON_VERSION "\n");
@@ -87,10 +85,8 @@ void TestStartup::parse() {
 
 // The program itself, with no display to connect to: what needs none must not try.
 void TestStartup::programWithoutDisplay_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("err");
+    quillon::testing::AddColumns<QStringList, int, QString, QString>(
+        {"args", "status", "out", "err"});
     QTest::newRow("version") << QStringList{"--version"} << 0
                              << PanelCommandLine::VersionText().c_str() << "";
     QTest::newRow("help") << QStringList{"-h"} << 0 << PanelCommandLine::HelpText().c_str() << "";

@@ -1,6 +1,7 @@
 // The panel against the real adapter library and the simulator on a pseudo-terminal.
-#include "tests/support/ModalCloser.h"
 #include "tests/app/PanelTest.h"
+#include "tests/support/DataColumns.h"
+#include "tests/support/ModalCloser.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestMain.h"
 
@@ -19,14 +20,9 @@ class TestPanelEndToEnd : public QObject {
     std::unique_ptr<TForm1> form;
 
     bool StartSimulator(const QStringList& args) {
-        sim = std::make_unique<SimProcess>();
-        QString error;
-        if (!sim->Start(args, error)) {
-            qWarning("%s", qPrintable(error));
-            return false;
-        }
-        qputenv("VANTREL_COM1", sim->Device().toLocal8Bit());
-        return true;
+        sim.reset();
+        sim = SimProcess::StartAsCom1(args);
+        return sim != nullptr;
     }
 
     void OpenWindow() {
@@ -195,8 +191,7 @@ void TestPanelEndToEnd::releaseWaitsForTheBusyLink() {
 }
 
 void TestPanelEndToEnd::closingMidPressStillReleases_data() {
-    QTest::addColumn<bool>("byCloseEvent");
-    QTest::addColumn<int>("lateReply");
+    quillon::testing::AddColumns<bool, int>({"byCloseEvent", "lateReply"});
     QTest::addColumn<int>("closeAfter"); // ms after the click
     for (bool byCloseEvent : {false, true}) {
         const char* how = byCloseEvent ? "closeEvent" : "destructor";

@@ -2,8 +2,8 @@
 // library, against the simulator: clicks on every visible control, keys and pasted text
 // in the entries, page switches, port changes, master writes from the bus side. The run is
 // seeded (QUILLON_MONKEY_SEED) and its length set by QUILLON_MONKEY_ACTIONS (default 3000).
-#include "tests/support/ModalCloser.h"
 #include "tests/app/PanelTest.h"
+#include "tests/support/ModalCloser.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestMain.h"
 
@@ -49,10 +49,8 @@ void TestMonkey::initTestCase() {
     random_.seed(ok ? seed : 1208);
     qInfo("seed %u (QUILLON_MONKEY_SEED)", ok ? seed : 1208u);
 
-    sim_ = std::make_unique<SimProcess>();
-    QString error;
-    QVERIFY2(sim_->Start({}, error), qPrintable(error));
-    qputenv("VANTREL_COM1", sim_->Device().toLocal8Bit());
+    sim_ = SimProcess::StartAsCom1({});
+    QVERIFY(sim_);
     closer_ = std::make_unique<ModalCloser>();
     form_ = std::make_unique<TForm1>();
     form_->show();

@@ -1,10 +1,11 @@
 #include "sim/AdapterModel.h"
+#include "tests/support/DataColumns.h"
 #include "vantrel32/ProtocolCodec.h"
 
 #include <QtTest>
 
-using quillon::sim::AdapterModel;
 using quillon::link::ProtocolCodec;
+using quillon::sim::AdapterModel;
 
 namespace {
 
@@ -61,13 +62,8 @@ private slots:
 };
 
 void TestAdapterModel::answersCommand_data() {
-    QTest::addColumn<int>("seq");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<int>("replyCode");
-    QTest::addColumn<QByteArray>("replyPayload");
-    QTest::addColumn<QStringList>("events");
-    QTest::addColumn<int>("portAfter");
+    quillon::testing::AddColumns<int, int, QByteArray, int, QByteArray, QStringList, int>(
+        {"seq", "code", "payload", "replyCode", "replyPayload", "events", "portAfter"});
 
     QTest::newRow("version") << 1 << int('V') << QByteArray() << int('v')
                              << QByteArray("Test Adapter 2.5") << QStringList{"version sent"}
@@ -129,9 +125,7 @@ void TestAdapterModel::answersCommand() {
 }
 
 void TestAdapterModel::refusesMalformedFrame_data() {
-    QTest::addColumn<int>("seq");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("payload");
+    quillon::testing::AddColumns<int, int, QByteArray>({"seq", "code", "payload"});
 
     QTest::newRow("unknown code") << 1 << int('Z') << QByteArray();
     QTest::newRow("a reply code sent as command") << 1 << int('v') << QByteArray();
@@ -210,8 +204,7 @@ void TestAdapterModel::addressFromStorageLosesReadWriteBit() {
 }
 
 void TestAdapterModel::masterWrite_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("event");
+    quillon::testing::AddColumns<QByteArray, QString>({"bytes", "event"});
 
     QTest::newRow("one byte") << QByteArray("\x5A") << "master wrote 5A";
     QTest::newRow("three bytes") << QByteArray("\x5A\x12\x34") << "master wrote 5A 12 34";
@@ -256,8 +249,7 @@ void TestAdapterModel::masterWriteOutOfRangeIsRefused() {
 }
 
 void TestAdapterModel::versionTextValidity_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<bool>("valid");
+    quillon::testing::AddColumns<QByteArray, bool>({"text", "valid"});
     QTest::newRow("default") << QByteArray("Quillon Adapter V1.0 (simulator)") << true;
     QTest::newRow("one character") << QByteArray("X") << true;
     QTest::newRow("64 characters") << QByteArray(64, 'a') << true;

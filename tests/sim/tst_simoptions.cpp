@@ -1,4 +1,5 @@
 #include "sim/SimOptions.h"
+#include "tests/support/DataColumns.h"
 
 #include <QtTest>
 
@@ -25,11 +26,8 @@ private slots:
 };
 
 void TestSimOptions::accepted_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("bootMs");
-    QTest::addColumn<int>("lateReplyMs");
-    QTest::addColumn<bool>("pace");
-    QTest::addColumn<int>("baud");
+    quillon::testing::AddColumns<QStringList, int, int, bool, int>(
+        {"args", "bootMs", "lateReplyMs", "pace", "baud"});
     QTest::newRow("nothing") << QStringList{} << 0 << 0 << false << 9600;
     QTest::newRow("boot") << QStringList{"--boot-ms", "800"} << 800 << 0 << false << 9600;
     QTest::newRow("boot inline, late reply")

@@ -11,11 +11,12 @@
 // the time-out.
 #include "MasterPattern.h"
 #include "OutcomeLedger.h"
+#include "tests/support/DataColumns.h"
+#include "tests/support/ResidentMemory.h"
 #include "tests/support/SimProcess.h"
 #include "vantrel32/Vantrel32.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -31,20 +32,6 @@
 #endif
 
 namespace {
-
-// Resident set size of this process in KiB.
-long ResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
-}
 
 enum class Ending { None, LineHangup, ConsoleHangup, Restart };
 
@@ -181,8 +168,7 @@ void TestSoak::cleanupTestCase() {
 }
 
 void TestSoak::patternCatchesMixing_data() {
-    QTest::addColumn<int>("damage");
-    QTest::addColumn<bool>("accepted");
+    quillon::testing::AddColumns<int, bool>({"damage", "accepted"});
     QTest::newRow("whole write") << 0 << true;
     QTest::newRow("tail of another write") << 1 << false;
     QTest::newRow("one byte short") << 2 << false;
@@ -237,13 +223,11 @@ void TestSoak::patternCatchesMixing() {
 }
 
 bool TestSoak::StartSim(const Phase& phase) {
-    sim_ = std::make_unique<SimProcess>();
-    QString error;
-    if (!sim_->Start(phase.arguments(random_), error)) {
-        qWarning("simulator: %s", qPrintable(error));
+    sim_.reset();
+    sim_ = SimProcess::StartAsCom1(phase.arguments(random_));
+    if (!sim_) {
         return false;
     }
-    qputenv("VANTREL_COM1", sim_->Device().toLocal8Bit());
     simGone_ = false;
     ++simStarts_;
     return true;
@@ -520,12 +504,12 @@ void TestSoak::faultsUnderLoad() {
                          ledger_->faults.join(QStringLiteral("\n  "))));
         }
         if (round == 0) {
-            rssStart = ResidentKiB();
+            rssStart = quillon::testing::ResidentKiB();
             commandsAtStart = commands_;
         }
         ++round;
     } while (total.elapsed() < qint64(seconds) * 1000);
-    const long rssEnd = ResidentKiB();
+    const long rssEnd = quillon::testing::ResidentKiB();
 
     qInfo("%d rounds in %lld s: %d simulator runs, %d commands (%d replies, %d time-outs, %d "
           "busy, %d closed), %d openings (%d failed, %d of them against a late answer), %d "

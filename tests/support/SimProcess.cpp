@@ -36,6 +36,17 @@ QString SimProcess::FindProgram(const QString& name) {
     return QStandardPaths::findExecutable(name);
 }
 
+std::unique_ptr<SimProcess> SimProcess::StartAsCom1(const QStringList& args) {
+    auto sim = std::make_unique<SimProcess>();
+    QString error;
+    if (!sim->Start(args, error)) {
+        qWarning("simulator: %s", qPrintable(error));
+        return nullptr;
+    }
+    qputenv("VANTREL_COM1", sim->Device().toLocal8Bit());
+    return sim;
+}
+
 bool SimProcess::Start(const QStringList& args, QString& error) {
     const QString binary = Binary(program_);
     if (binary.isEmpty()) {

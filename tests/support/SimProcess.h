@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // A simulator as a child process: started with options, its device path taken from the
 // first output line, its event lines collected as they come. Both simulators share their
 // command line, output lines and standard input commands, so a test can run against either.
@@ -30,6 +32,9 @@ public:
 
     // Waits for the "PTY ..." line; false with the reason in error.
     bool Start(const QStringList& args, QString& error);
+    // A simulator started with these options and made COM1 of the adapter library in this
+    // process (VANTREL_COM1); none, after a warning that says why, when it does not start.
+    static std::unique_ptr<SimProcess> StartAsCom1(const QStringList& args);
 
     const QString& Device() const { return device_; }
 

@@ -127,11 +127,8 @@ void TestComPortMap::numbering() {
 }
 
 void TestComPortMap::hint_data() {
-    QTest::addColumn<int>("number");
-    QTest::addColumn<Source>("source");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("hint");
+    quillon::testing::AddColumns<int, Source, QString, QString, QString>(
+        {"number", "source", "path", "device", "hint"});
 
     QTest::newRow("a board by its stable name") << 1 << Source::Numbered << kByIdA << "/dev/ttyUSB0"
                                                 << "COM1: " + kByIdA + " (/dev/ttyUSB0)";

@@ -1,4 +1,5 @@
 // What the operator reads when a device cannot be opened.
+#include "tests/support/DataColumns.h"
 #include "vantrel32/DevicePath.h"
 
 #include <QTemporaryFile>
@@ -32,13 +33,8 @@ private slots:
 };
 
 void TestDevicePath::permissionAdvice_data() {
-    QTest::addColumn<uint>("owner");
-    QTest::addColumn<uint>("group");
-    QTest::addColumn<QString>("groupName");
-    QTest::addColumn<uint>("mode");
-    QTest::addColumn<uint>("user");
-    QTest::addColumn<QList<uint>>("userGroups");
-    QTest::addColumn<QString>("advice");
+    quillon::testing::AddColumns<uint, uint, QString, uint, uint, QList<uint>, QString>(
+        {"owner", "group", "groupName", "mode", "user", "userGroups", "advice"});
 
     const QList<uint> alone{kOperatorGroup};
     const QList<uint> inDialout{kOperatorGroup, kDialout};
@@ -88,9 +84,7 @@ void TestDevicePath::permissionAdvice() {
 }
 
 void TestDevicePath::openFailureNamesDeviceAndReason_data() {
-    QTest::addColumn<int>("error");
-    QTest::addColumn<QString>("reason");
-    QTest::addColumn<int>("comNumber");
+    quillon::testing::AddColumns<int, QString, int>({"error", "reason", "comNumber"});
     QTest::addColumn<QString>("advice"); // in brackets after the reason; empty: none
 
     // The file is ours to read and write: only another program can have refused it.

@@ -1,5 +1,6 @@
 // The adapter library against quillon-adapter-sim over a real pseudo-terminal.
 #include "NotificationLog.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/SimProcess.h"
 #include "vantrel32/Vantrel32.h"
 
@@ -89,14 +90,9 @@ private:
 };
 
 bool TestVantrel32::StartSim(const QStringList& arguments) {
-    sim_ = std::make_unique<SimProcess>();
-    QString error;
-    if (!sim_->Start(arguments, error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    qputenv("VANTREL_COM1", sim_->Device().toLocal8Bit());
-    return true;
+    sim_.reset();
+    sim_ = SimProcess::StartAsCom1(arguments);
+    return sim_ != nullptr;
 }
 
 void TestVantrel32::Open() {
@@ -137,9 +133,7 @@ void TestVantrel32::cleanupTestCase() {
 }
 
 void TestVantrel32::openAndClose_data() {
-    QTest::addColumn<int>("comPort");
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("version");
+    quillon::testing::AddColumns<int, QStringList, QByteArray>({"comPort", "arguments", "version"});
     QTest::addColumn<bool>("booting"); // the first V is lost in the board's bootloader
 
     QTest::newRow("COM1, default version")
@@ -328,10 +322,8 @@ void TestVantrel32::closedLinkRefusesCommands() {
 }
 
 void TestVantrel32::commandCompletes_data() {
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("intType");
-    QTest::addColumn<uintptr_t>("code");
+    quillon::testing::AddColumns<int, QByteArray, int, uintptr_t>(
+        {"command", "data", "intType", "code"});
     QTest::addColumn<intptr_t>("arg"); // -1: not looked at
     QTest::addColumn<QStringList>("events");
 
@@ -400,9 +392,7 @@ void TestVantrel32::commandCompletes() {
 }
 
 void TestVantrel32::invalidWriteIsNotSent_data() {
-    QTest::addColumn<bool>("nullData");
-    QTest::addColumn<int>("lastIndex");
-    QTest::addColumn<int>("intType");
+    quillon::testing::AddColumns<bool, int, int>({"nullData", "lastIndex", "intType"});
 
     QTest::newRow("null data") << true << 0 << 0;
     QTest::newRow("negative last index") << false << -1 << 0;
@@ -487,8 +477,7 @@ void TestVantrel32::timeOutFreesLinkAndDropsLateReply() {
 }
 
 void TestVantrel32::garbageBeforeRepliesIsSurvived_data() {
-    QTest::addColumn<int>("garbage");
-    QTest::addColumn<int>("seed");
+    quillon::testing::AddColumns<int, int>({"garbage", "seed"});
     // Seeds whose garbage ends in a stray STX with a large LEN: only the line-idle rule
     // lets the reply behind it through.
     for (int garbage : {40, 120}) {
@@ -518,8 +507,7 @@ void TestVantrel32::garbageBeforeRepliesIsSurvived() {
 }
 
 void TestVantrel32::hangupClosesOnce_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("commandWaits");
+    quillon::testing::AddColumns<QStringList, bool>({"arguments", "commandWaits"});
 
     QTest::newRow("while a command waits") << QStringList{"--hangup-after", "2"} << true;
     QTest::newRow("while idle, from the console") << QStringList{} << false;
@@ -548,8 +536,7 @@ void TestVantrel32::hangupClosesOnce() {
 }
 
 void TestVantrel32::masterDataArrives_data() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QByteArray>("bytes");
+    quillon::testing::AddColumns<QString, QByteArray>({"command", "bytes"});
 
     QTest::newRow("one byte") << "write 5A" << QByteArray("\x5A");
     QTest::newRow("three bytes") << "write 5A 12 34" << QByteArray("\x5A\x12\x34");

@@ -1,9 +1,9 @@
 #include "QuillonDesignerPlugin.h"
 
-#include "widgets/led/IndLED.h"
-#include "widgets/link/LinkLabel.h"
 #include "widgets/controls/TPanel.h"
 #include "widgets/controls/TUpDown.h"
+#include "widgets/led/IndLED.h"
+#include "widgets/link/LinkLabel.h"
 
 QuillonWidgetFactory::QuillonWidgetFactory(QString className, QString header, QString toolTip,
                                            QString domXml, bool container,
@@ -25,27 +25,43 @@ QString DomXml(const QString& className, const QString& name, int width, int hei
         .arg(height);
 }
 
+enum class TPlacement { Leaf, Container };
+
+template <class Widget> QWidget* Create(QWidget* parent) {
+    return new Widget(parent);
+}
+
+// Our widgets as the widget box offers them: the header a generated layout includes, the
+// name and size a freshly placed one starts with, and whether others can be placed inside.
+struct TWidgetEntry {
+    const char* className;
+    const char* header;
+    const char* objectName;
+    int width;
+    int height;
+    TPlacement placement;
+    QWidget* (*create)(QWidget* parent);
+    const char* toolTip;
+};
+
+const TWidgetEntry kWidgets[] = {
+    {"TIndLED", "widgets/led/IndLED.h", "IndLED", 73, 33, TPlacement::Leaf, &Create<TIndLED>,
+     "LED indicator: one bit of a status value shared by its group"},
+    {"TLinkLabel", "widgets/link/LinkLabel.h", "LinkLabel", 65, 17, TPlacement::Leaf,
+     &Create<TLinkLabel>, "Label with 3-D text that can open a web, e-mail or news link"},
+    {"TPanel", "widgets/controls/TPanel.h", "Panel", 185, 41, TPlacement::Container,
+     &Create<TPanel>, "Panel with outer and inner bevels and a centred caption"},
+    {"TUpDown", "widgets/controls/TUpDown.h", "UpDown", 15, 21, TPlacement::Leaf, &Create<TUpDown>,
+     "Up and down arrows stepping a position shown in an edit"},
+};
+
 } // namespace
 
 QuillonDesignerPlugin::QuillonDesignerPlugin(QObject* parent) : QObject(parent) {
-    widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TIndLED"), QStringLiteral("widgets/led/IndLED.h"),
-        QStringLiteral("LED indicator: one bit of a status value shared by its group"),
-        DomXml(QStringLiteral("TIndLED"), QStringLiteral("IndLED"), 73, 33), false,
-        [](QWidget* p) { return new TIndLED(p); }, this);
-    widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TLinkLabel"), QStringLiteral("widgets/link/LinkLabel.h"),
-        QStringLiteral("Label with 3-D text that can open a web, e-mail or news link"),
-        DomXml(QStringLiteral("TLinkLabel"), QStringLiteral("LinkLabel"), 65, 17), false,
-        [](QWidget* p) { return new TLinkLabel(p); }, this);
-    widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TPanel"), QStringLiteral("widgets/controls/TPanel.h"),
-        QStringLiteral("Panel with outer and inner bevels and a centred caption"),
-        DomXml(QStringLiteral("TPanel"), QStringLiteral("Panel"), 185, 41), true,
-        [](QWidget* p) { return new TPanel(p); }, this);
-    widgets_ << new QuillonWidgetFactory(
-        QStringLiteral("TUpDown"), QStringLiteral("widgets/controls/TUpDown.h"),
-        QStringLiteral("Up and down arrows stepping a position shown in an edit"),
-        DomXml(QStringLiteral("TUpDown"), QStringLiteral("UpDown"), 15, 21), false,
-        [](QWidget* p) { return new TUpDown(p); }, this);
+    for (const TWidgetEntry& w : kWidgets) {
+        widgets_ << new QuillonWidgetFactory(
+            QLatin1String(w.className), QLatin1String(w.header), QLatin1String(w.toolTip),
+            DomXml(QLatin1String(w.className), QLatin1String(w.objectName), w.width, w.height),
+            w.placement == TPlacement::Container, w.create, this);
+    }
 }

@@ -79,20 +79,12 @@ bool TLinkLabel::Transparent() const {
     return !testAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-template <typename T> bool TLinkLabel::StoreAppearance(T& field, T value) {
-    if (presetGuard_ || field == value) {
-        return false;
-    }
-    field = value;
-    return true;
-}
-
-void TLinkLabel::AfterAppearance(bool resize, bool repaint) {
-    if (resize) {
+void TLinkLabel::AfterAppearance(TAppearanceEffect effect) {
+    if (effect == aeResize) {
         RecomputeSize();
     }
     style_ = lsCustom;
-    if (repaint) {
+    if (effect != aeNone) {
         update();
     }
 }
@@ -111,15 +103,9 @@ void TLinkLabel::setAutoSize(bool value) {
     }
 }
 
-void TLinkLabel::setBevelStyle(TLabelBevel value) {
-    if (StoreAppearance(bevelStyle_, value)) {
-        AfterAppearance(false, true);
-    }
-}
-
 void TLinkLabel::setBevelWidth(int value) {
-    if (IsWord(value) && StoreAppearance(bevelWidth_, value)) {
-        AfterAppearance(true, true);
+    if (IsWord(value)) {
+        SetAppearance(bevelWidth_, value, aeResize);
     }
 }
 
@@ -131,82 +117,22 @@ void TLinkLabel::setBorderWidth(int value) {
     }
 }
 
-void TLinkLabel::setColor(int value) {
-    if (StoreAppearance(color_, value)) {
-        AfterAppearance(false, true);
-    }
-}
-
-void TLinkLabel::setHighlightColor(int value) {
-    if (StoreAppearance(highlightColor_, value)) {
-        AfterAppearance(false, true);
-    }
-}
-
 void TLinkLabel::setHighlightOffset(int value) {
-    if (IsWord(value) && StoreAppearance(highlightOffset_, value)) {
-        AfterAppearance(showHighlight_, showHighlight_);
-    }
-}
-
-void TLinkLabel::setHighlightPos(THighLightPos value) {
-    if (StoreAppearance(highlightPos_, value)) {
-        AfterAppearance(false, true);
-    }
-}
-
-void TLinkLabel::setHoverColor(int value) {
-    if (StoreAppearance(hoverColor_, value)) {
-        AfterAppearance(false, hover_);
-    }
-}
-
-void TLinkLabel::setHoverFontColor(int value) {
-    if (StoreAppearance(hoverFontColor_, value)) {
-        AfterAppearance(false, hover_);
-    }
-}
-
-void TLinkLabel::setLayout(TTextLayout value) {
-    if (StoreAppearance(layout_, value)) {
-        AfterAppearance(false, true);
-    }
-}
-
-void TLinkLabel::setShadowColor(int value) {
-    if (StoreAppearance(shadowColor_, value)) {
-        AfterAppearance(false, true);
+    if (IsWord(value)) {
+        SetAppearance(highlightOffset_, value, showHighlight_ ? aeResize : aeNone);
     }
 }
 
 void TLinkLabel::setShadowOffset(int value) {
-    if (IsWord(value) && StoreAppearance(shadowOffset_, value)) {
-        AfterAppearance(showShadow_, showShadow_);
-    }
-}
-
-void TLinkLabel::setShortenFilenames(bool value) {
-    if (StoreAppearance(shortenFilenames_, value)) {
-        AfterAppearance(false, true);
+    if (IsWord(value)) {
+        SetAppearance(shadowOffset_, value, showShadow_ ? aeResize : aeNone);
     }
 }
 
 void TLinkLabel::setShowAccelChar(bool value) {
     if (StoreAppearance(showAccelChar_, value)) {
         UpdateAccelerator();
-        AfterAppearance(false, true);
-    }
-}
-
-void TLinkLabel::setShowHighlight(bool value) {
-    if (StoreAppearance(showHighlight_, value)) {
-        AfterAppearance(true, true);
-    }
-}
-
-void TLinkLabel::setShowShadow(bool value) {
-    if (StoreAppearance(showShadow_, value)) {
-        AfterAppearance(true, true);
+        AfterAppearance(aeRepaint);
     }
 }
 
@@ -215,13 +141,7 @@ void TLinkLabel::setTransparent(bool value) {
         return;
     }
     setAttribute(Qt::WA_OpaquePaintEvent, !value);
-    AfterAppearance(false, true);
-}
-
-void TLinkLabel::setUnderlineOnEnter(bool value) {
-    if (StoreAppearance(underlineOnEnter_, value)) {
-        AfterAppearance(false, hover_);
-    }
+    AfterAppearance(aeRepaint);
 }
 
 void TLinkLabel::setWordWrap(bool value) {

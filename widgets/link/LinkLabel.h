@@ -66,6 +66,10 @@ private:
     Q_PROPERTY(int Cursor READ Cursor WRITE setCursor)
     Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE setFocusControl)
 
+private:
+    // What a changed appearance value asks for: nothing yet, a repaint, or a new size first.
+    enum TAppearanceEffect { aeNone, aeRepaint, aeResize };
+
 public:
     using TColor = quillon::platform::TColor;
     using TNotifyEvent = std::function<void(QObject* sender)>;
@@ -124,30 +128,36 @@ public:
 
     void setAlignment(TAlignment value);
     virtual void setAutoSize(bool value);
-    void setBevelStyle(TLabelBevel value);
+    void setBevelStyle(TLabelBevel value) { SetAppearance(bevelStyle_, value, aeRepaint); }
     void setBevelWidth(int value);
     void setBorderWidth(int value);
-    void setColor(int value);
-    void setHighlightColor(int value);
+    void setColor(int value) { SetAppearance(color_, value, aeRepaint); }
+    void setHighlightColor(int value) { SetAppearance(highlightColor_, value, aeRepaint); }
     void setHighlightOffset(int value);
-    void setHighlightPos(THighLightPos value);
-    void setHoverColor(int value);
-    void setHoverFontColor(int value);
-    void setLayout(TTextLayout value);
+    void setHighlightPos(THighLightPos value) { SetAppearance(highlightPos_, value, aeRepaint); }
+    void setHoverColor(int value) {
+        SetAppearance(hoverColor_, value, hover_ ? aeRepaint : aeNone);
+    }
+    void setHoverFontColor(int value) {
+        SetAppearance(hoverFontColor_, value, hover_ ? aeRepaint : aeNone);
+    }
+    void setLayout(TTextLayout value) { SetAppearance(layout_, value, aeRepaint); }
     using QWidget::setLayout;
     void setLinkActive(bool value) { linkActive_ = value; }
     void setLinkedAdress(const QString& value) { linkedAdress_ = value; }
     void setLinkType(TLinkType value) { linkType_ = value; }
-    void setShadowColor(int value);
+    void setShadowColor(int value) { SetAppearance(shadowColor_, value, aeRepaint); }
     void setShadowOffset(int value);
-    void setShortenFilenames(bool value);
+    void setShortenFilenames(bool value) { SetAppearance(shortenFilenames_, value, aeRepaint); }
     void setShowAccelChar(bool value);
-    void setShowHighlight(bool value);
-    void setShowShadow(bool value);
+    void setShowHighlight(bool value) { SetAppearance(showHighlight_, value, aeResize); }
+    void setShowShadow(bool value) { SetAppearance(showShadow_, value, aeResize); }
     void setStyle(TLabelStyle value);
     using QWidget::setStyle;
     void setTransparent(bool value);
-    void setUnderlineOnEnter(bool value);
+    void setUnderlineOnEnter(bool value) {
+        SetAppearance(underlineOnEnter_, value, hover_ ? aeRepaint : aeNone);
+    }
     void setWordWrap(bool value);
     void setCaption(const QString& value);
     void setFontColor(int value);
@@ -191,9 +201,21 @@ protected:
 
 private:
     // Stores a value under the appearance rule; false when the rule leaves it unchanged.
-    template <typename T> bool StoreAppearance(T& field, T value);
+    template <typename T> bool StoreAppearance(T& field, T value) {
+        if (presetGuard_ || field == value) {
+            return false;
+        }
+        field = value;
+        return true;
+    }
     // The rest of the appearance rule once a value is stored.
-    void AfterAppearance(bool resize, bool repaint);
+    void AfterAppearance(TAppearanceEffect effect);
+    // Both of the above.
+    template <typename T> void SetAppearance(T& field, T value, TAppearanceEffect effect) {
+        if (StoreAppearance(field, value)) {
+            AfterAppearance(effect);
+        }
+    }
     void ApplyPreset(TLabelStyle style);
     void FontChanged();
     void RecomputeSize();

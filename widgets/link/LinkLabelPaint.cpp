@@ -157,25 +157,25 @@ void TLinkLabel::DrawLabelText(QPainter& painter, int flags) {
         t.translate(0, height() - h - borderWidth_);
         break;
     }
+    // The highlight copy stands up and to one side of the text, the shadow copy down and to
+    // the other. The text moves away from a copy on its left, from a copy on the right when
+    // it is right-aligned, and from the edge it is laid against when a copy points there.
+    const bool topLeft = highlightPos_ == hpTopLeft;
+    const QPoint highlightShift(topLeft ? -highlightOffset_ : highlightOffset_, -highlightOffset_);
+    const QPoint shadowShift(topLeft ? shadowOffset_ : -shadowOffset_, shadowOffset_);
+    auto makeRoomFor = [&](QPoint copy) {
+        if (copy.x() < 0 || alignment_ == taRightJustify) {
+            t.translate(-copy.x(), 0);
+        }
+        if ((copy.y() < 0 && layout_ == tlTop) || (copy.y() > 0 && layout_ == tlBottom)) {
+            t.translate(0, -copy.y());
+        }
+    };
     if (showHighlight_) {
-        if (highlightPos_ == hpTopLeft) {
-            t.translate(highlightOffset_, 0);
-        } else if (alignment_ == taRightJustify) {
-            t.translate(-highlightOffset_, 0);
-        }
-        if (layout_ == tlTop) {
-            t.translate(0, highlightOffset_);
-        }
+        makeRoomFor(highlightShift);
     }
     if (showShadow_) {
-        if (highlightPos_ == hpTopRight) {
-            t.translate(shadowOffset_, 0);
-        } else if (alignment_ == taRightJustify) {
-            t.translate(-shadowOffset_, 0);
-        }
-        if (layout_ == tlBottom) {
-            t.translate(0, -shadowOffset_);
-        }
+        makeRoomFor(shadowShift);
     }
 
     auto drawAt = [&](const QRect& r, TColor color) {
@@ -188,13 +188,11 @@ void TLinkLabel::DrawLabelText(QPainter& painter, int flags) {
         drawAt(t, quillon::platform::clBtnShadow);
         return;
     }
-    const bool topLeft = highlightPos_ == hpTopLeft;
     if (showHighlight_) {
-        drawAt(t.translated(topLeft ? -highlightOffset_ : highlightOffset_, -highlightOffset_),
-               highlightColor_);
+        drawAt(t.translated(highlightShift), highlightColor_);
     }
     if (showShadow_) {
-        drawAt(t.translated(topLeft ? shadowOffset_ : -shadowOffset_, shadowOffset_), shadowColor_);
+        drawAt(t.translated(shadowShift), shadowColor_);
     }
     TColor textColor = fontColor_;
     if (linkActive_ && hover_) {

@@ -1,5 +1,6 @@
 #include "platform/core/ApplicationWindow.h"
 #include "platform/core/ErrorReport.h"
+#include "tests/support/DataColumns.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -77,10 +78,8 @@ private slots:
 };
 
 void TestApplicationWindow::hooksRunInOrderUntilHandled_data() {
-    QTest::addColumn<uint32_t>("msg");
-    QTest::addColumn<QStringList>("seen");
-    QTest::addColumn<bool>("reachedDefault");
-    QTest::addColumn<qintptr>("result");
+    quillon::testing::AddColumns<uint32_t, QStringList, bool, qintptr>(
+        {"msg", "seen", "reachedDefault", "result"});
     // first handles 0xC100, second 0xC101, nobody 0xC102
     QTest::newRow("first handles") << 0xC100u << QStringList{"first"} << false << qintptr(42);
     QTest::newRow("second handles")
@@ -212,9 +211,8 @@ void TestApplicationWindow::hookFailureReachesTheSendingThread() {
 }
 
 void TestApplicationWindow::hookFailureWithAReportInstalled_data() {
-    QTest::addColumn<bool>("sentFromThread");
-    QTest::addColumn<QStringList>("reported");
-    QTest::addColumn<QString>("caughtBySender");
+    quillon::testing::AddColumns<bool, QStringList, QString>(
+        {"sentFromThread", "reported", "caughtBySender"});
     // A posted message has no sender waiting for it: the program's report gets its failure.
     QTest::newRow("posted") << false << QStringList{"hook failed"} << "";
     // A sender waiting on another thread still gets it, and the report does not.

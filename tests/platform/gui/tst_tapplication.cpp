@@ -1,4 +1,5 @@
 #include "platform/core/ApplicationWindow.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/ModalCloser.h"
 #include "tests/support/TestMain.h"
 
@@ -15,8 +16,7 @@ private slots:
 };
 
 void TestTApplication::handlerExceptionIsReported_data() {
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("shown");
+    quillon::testing::AddColumns<QString, QString>({"message", "shown"});
     QTest::newRow("full stop added") << "'$G1' is not a valid integer value"
                                      << "'$G1' is not a valid integer value.";
     QTest::newRow("no second full stop") << "Done."

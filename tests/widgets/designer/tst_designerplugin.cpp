@@ -1,3 +1,4 @@
+#include "tests/support/DataColumns.h"
 #include "widgets/led/IndLED.h"
 #include "widgets/link/LinkLabel.h"
 
@@ -14,9 +15,7 @@ private slots:
 };
 
 void TestDesignerPlugin::offersTheWidgetsAsALayoutStoresThem_data() {
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("header");
-    QTest::addColumn<QString>("property");
+    quillon::testing::AddColumns<QString, QString, QString>({"className", "header", "property"});
     QTest::newRow("LED") << "TIndLED"
                          << "widgets/led/IndLED.h"
                          << "StatusInt";

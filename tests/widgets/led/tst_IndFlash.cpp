@@ -1,3 +1,4 @@
+#include "tests/support/DataColumns.h"
 #include "widgets/led/IndFlashT.h"
 #include "widgets/led/IndLED.h"
 
@@ -67,8 +68,7 @@ void TestIndFlash::init() {
 }
 
 void TestIndFlash::phasesPerCode_data() {
-    QTest::addColumn<int>("freq");
-    QTest::addColumn<int>("halfPeriod");
+    quillon::testing::AddColumns<int, int>({"freq", "halfPeriod"});
     QTest::newRow("8 Hz") << int(TIndLED::ff8Hz) << 4;
     QTest::newRow("4 Hz") << int(TIndLED::ff4Hz) << 8;
     QTest::newRow("2 Hz") << int(TIndLED::ff2Hz) << 16;

@@ -1,4 +1,5 @@
 #include "LedTestUtil.h"
+#include "tests/support/DataColumns.h"
 
 #include <QPointer>
 #include <QTest>
@@ -128,9 +129,7 @@ void TestIndLEDGroup::radioUncheckKeepsBit() {
 }
 
 void TestIndLEDGroup::modeWriteResetsValue_data() {
-    QTest::addColumn<int>("initialMode");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("expected");
+    quillon::testing::AddColumns<int, int, int>({"initialMode", "mode", "expected"});
     QTest::newRow("button again") << int(TIndLED::mButton) << int(TIndLED::mButton) << 0;
     QTest::newRow("indicator to button") << int(TIndLED::mIndicator) << int(TIndLED::mButton) << 0;
     QTest::newRow("radio again") << int(TIndLED::mRadioButton) << int(TIndLED::mRadioButton) << 1;
@@ -239,8 +238,7 @@ void TestIndLEDGroup::statusBit31IsSignBit() {
 }
 
 void TestIndLEDGroup::outOfRangeWritesIgnored_data() {
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<int>("value");
+    quillon::testing::AddColumns<QByteArray, int>({"property", "value"});
     QTest::newRow("StatusBit 32") << QByteArray("StatusBit") << 32;
     QTest::newRow("StatusBit -1") << QByteArray("StatusBit") << -1;
     QTest::newRow("GroupIndex -1") << QByteArray("GroupIndex") << -1;
@@ -281,9 +279,7 @@ void TestIndLEDGroup::handlerExceptionPropagatesAndReleasesGuard() {
 
 void TestIndLEDGroup::handlerDeletesDuringSpread_data() {
     // The deleting handler is OnStatusIntChanged when inStatusInt is set, else OnStatusChanged.
-    QTest::addColumn<bool>("inStatusInt");
-    QTest::addColumn<int>("handlerOf");
-    QTest::addColumn<int>("victim");
+    quillon::testing::AddColumns<bool, int, int>({"inStatusInt", "handlerOf", "victim"});
     QTest::addColumn<int>("expected"); // what every surviving member holds afterwards
     // Member 1 of four is written: the spread reaches member 0 before it, 2 and 3 after it.
     QTest::newRow("writer deletes itself, state") << false << 1 << 1 << 0;
@@ -335,10 +331,8 @@ void TestIndLEDGroup::handlerDeletesDuringSpread() {
 }
 
 void TestIndLEDGroup::mouseModes_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("initial");
-    QTest::addColumn<bool>("afterPress");
-    QTest::addColumn<bool>("afterRelease");
+    quillon::testing::AddColumns<int, bool, bool, bool>(
+        {"mode", "initial", "afterPress", "afterRelease"});
     QTest::newRow("button") << int(TIndLED::mButton) << false << true << false;
     QTest::newRow("switch on") << int(TIndLED::mSwitch) << false << true << true;
     QTest::newRow("switch off") << int(TIndLED::mSwitch) << true << false << false;
@@ -381,9 +375,7 @@ void TestIndLEDGroup::mouseModes() {
 }
 
 void TestIndLEDGroup::doubleClickIsSecondPress_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("toggleInClick");
-    QTest::addColumn<bool>("expected");
+    quillon::testing::AddColumns<int, bool, bool>({"mode", "toggleInClick", "expected"});
     QTest::newRow("switch toggles twice") << int(TIndLED::mSwitch) << false << false;
     QTest::newRow("indicator toggled by program once") << int(TIndLED::mIndicator) << true << true;
 }

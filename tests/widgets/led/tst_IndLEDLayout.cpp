@@ -1,3 +1,4 @@
+#include "tests/support/DataColumns.h"
 #include "ui_LedLayoutForm.h"
 
 #include "widgets/led/IndLED.h"
@@ -16,9 +17,7 @@ private slots:
 };
 
 void TestIndLEDLayout::loadedState_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("statusInt");
-    QTest::addColumn<bool>("checked");
+    quillon::testing::AddColumns<QString, int, bool>({"name", "statusInt", "checked"});
     // Port group: the stored value reaches every member, also inside a group box.
     QTest::newRow("P0") << "LEDP0" << 5 << true;
     QTest::newRow("P1") << "LEDP1" << 5 << false;

@@ -1,4 +1,5 @@
 #include "LedTestUtil.h"
+#include "tests/support/DataColumns.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -75,8 +76,7 @@ private slots:
 };
 
 void TestIndLEDPaint::lampSizeBounds_data() {
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("expected");
+    quillon::testing::AddColumns<int, int>({"value", "expected"});
     QTest::newRow("below") << 3 << 13;
     QTest::newRow("lowest") << 4 << 4;
     QTest::newRow("highest") << 40 << 40;
@@ -97,9 +97,7 @@ void TestIndLEDPaint::lampSizeBounds() {
 }
 
 void TestIndLEDPaint::lampRectPerPosition_data() {
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QRect>("lamp");
-    QTest::addColumn<QPoint>("anchor");
+    quillon::testing::AddColumns<int, QRect, QPoint>({"position", "lamp", "anchor"});
     // 73 x 33 control, 13 x 13 lamp, spacing 5.
     QTest::newRow("left") << int(TIndLED::lpLeft) << QRect(0, 10, 13, 13) << QPoint(18, 16);
     QTest::newRow("right") << int(TIndLED::lpRight) << QRect(60, 10, 13, 13) << QPoint(55, 16);
@@ -133,8 +131,8 @@ void TestIndLEDPaint::roundLampIsSquare() {
     QVERIFY(IsColor(image.pixelColor(cx, lamp.top() + 2), quillon::platform::ColorToRGB(kOff)));
     QVERIFY(IsColor(image.pixelColor(cx, lamp.bottom() - 2), quillon::platform::ColorToRGB(kOff)));
     // Corners of the square stay outside the circle.
-    QVERIFY(
-        !IsColor(image.pixelColor(lamp.left() + 1, lamp.top() + 1), quillon::platform::ColorToRGB(kOff)));
+    QVERIFY(!IsColor(image.pixelColor(lamp.left() + 1, lamp.top() + 1),
+                     quillon::platform::ColorToRGB(kOff)));
     // Other shapes keep their own proportions.
     led.setLED_Shape(TIndLED::sRectangle);
     led.grab();
@@ -283,14 +281,14 @@ void TestIndLEDPaint::hiddenLedSkipsPartialRedraw() {
 }
 
 void TestIndLEDPaint::layoutChangesRepaintWhole_data() {
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QVariant>("value");
+    quillon::testing::AddColumns<QByteArray, QVariant>({"property", "value"});
     QTest::newRow("caption") << QByteArray("Caption") << QVariant(QStringLiteral("New|Text"));
     QTest::newRow("spacing") << QByteArray("Spacing") << QVariant(9);
     QTest::newRow("position") << QByteArray("LED_Position")
                               << QVariant::fromValue(TIndLED::lpRight);
     QTest::newRow("shape") << QByteArray("LED_Shape") << QVariant::fromValue(TIndLED::sArrowUp);
-    QTest::newRow("colour on") << QByteArray("LED_ColorOn") << QVariant(int(quillon::platform::clNavy));
+    QTest::newRow("colour on") << QByteArray("LED_ColorOn")
+                               << QVariant(int(quillon::platform::clNavy));
     QTest::newRow("lamp width") << QByteArray("LED_Width") << QVariant(20);
 }
 

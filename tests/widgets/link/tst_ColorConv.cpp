@@ -1,3 +1,4 @@
+#include "tests/support/DataColumns.h"
 #include "widgets/link/ColorConv.h"
 
 #include <QGuiApplication>
@@ -49,8 +50,7 @@ class TestColorConv : public QObject {
 
 private slots:
     void hlsToRgb_data() {
-        QTest::addColumn<THLSTriple>("hls");
-        QTest::addColumn<TRGBTriple>("rgb");
+        quillon::testing::AddColumns<THLSTriple, TRGBTriple>({"hls", "rgb"});
         QTest::newRow("red at hue 0") << THLSTriple{0, 0.5, 1} << TRGBTriple{1, 0, 0};
         QTest::newRow("red at hue 1") << THLSTriple{1, 0.5, 1} << TRGBTriple{1, 0, 0};
         QTest::newRow("green") << THLSTriple{2.0 / 6, 0.5, 1} << TRGBTriple{0, 1, 0};
@@ -69,8 +69,7 @@ private slots:
     }
 
     void rgbToHls_data() {
-        QTest::addColumn<TRGBTriple>("rgb");
-        QTest::addColumn<THLSTriple>("hls");
+        quillon::testing::AddColumns<TRGBTriple, THLSTriple>({"rgb", "hls"});
         QTest::newRow("middle grey") << TRGBTriple{0.5, 0.5, 0.5} << THLSTriple{0, 0.5, 0};
         QTest::newRow("light grey") << TRGBTriple{0.8, 0.8, 0.8} << THLSTriple{0, 0.8, 0};
         QTest::newRow("black") << TRGBTriple{0, 0, 0} << THLSTriple{0, 0, 0};
@@ -95,9 +94,7 @@ private slots:
     }
 
     void rangeErrors_data() {
-        QTest::addColumn<bool>("toRgb");
-        QTest::addColumn<THLSTriple>("input");
-        QTest::addColumn<QString>("message");
+        quillon::testing::AddColumns<bool, THLSTriple, QString>({"toRgb", "input", "message"});
         const QString hls = QStringLiteral("HLS2RGB: 0 <= %1 value <= 1 required");
         const QString rgb = QStringLiteral("RGB2HLS: 0 <= %1 value <= 1 required");
         using A = THLSTriple;
@@ -161,9 +158,7 @@ private slots:
     }
 
     void lightDark_data() {
-        QTest::addColumn<TColor>("color");
-        QTest::addColumn<TColor>("light");
-        QTest::addColumn<TColor>("dark");
+        quillon::testing::AddColumns<TColor, TColor, TColor>({"color", "light", "dark"});
         QTest::newRow("silver") << Rgb(192, 192, 192) << Rgb(223, 223, 223) << Rgb(115, 115, 115);
         QTest::newRow("blue") << Rgb(0, 0, 255) << Rgb(127, 127, 255) << Rgb(0, 0, 153);
         QTest::newRow("white") << Rgb(255, 255, 255) << Rgb(255, 255, 255) << Rgb(153, 153, 153);

@@ -1,5 +1,6 @@
-#include "widgets/link/CursorTable.h"
 #include "FixedMetric.h"
+#include "tests/support/DataColumns.h"
+#include "widgets/link/CursorTable.h"
 #include "widgets/link/LinkLabel.h"
 
 #include <QApplication>
@@ -112,8 +113,7 @@ private slots:
 
     // Every appearance write on a preset label makes the style custom and keeps the rest.
     void appearanceRule_data() {
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QVariant>("value");
+        quillon::testing::AddColumns<QString, QVariant>({"property", "value"});
         QTest::newRow("BevelStyle") << "BevelStyle" << QVariant::fromValue(TLinkLabel::bvRaised);
         QTest::newRow("BevelWidth") << "BevelWidth" << QVariant(3);
         QTest::newRow("Color") << "Color" << QVariant(int(clMaroon));
@@ -169,8 +169,7 @@ private slots:
     }
 
     void outOfRangeWordsAreIgnored_data() {
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<int>("value");
+        quillon::testing::AddColumns<QString, int>({"property", "value"});
         for (const char* name : {"BevelWidth", "BorderWidth", "HighlightOffset", "ShadowOffset"}) {
             QTest::addRow("%s negative", name) << name << -1;
             QTest::addRow("%s too large", name) << name << 65536;
@@ -189,8 +188,7 @@ private slots:
     }
 
     void presets_data() {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<QVariantMap>("fields");
+        quillon::testing::AddColumns<int, QVariantMap>({"style", "fields"});
         QTest::newRow("ls3DText") << int(TLinkLabel::ls3DText)
                                   << QVariantMap{{"BevelStyle", TLinkLabel::bvNone},
                                                  {"BevelWidth", 1},
@@ -291,9 +289,7 @@ private slots:
     }
 
     void click_data() {
-        QTest::addColumn<int>("linkType");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("target");
+        quillon::testing::AddColumns<int, QString, QString>({"linkType", "address", "target"});
         QTest::newRow("e-mail") << int(TLinkLabel::ltEMail) << "support@example.com"
                                 << "mailto:support@example.com";
         QTest::newRow("news") << int(TLinkLabel::ltNews) << "comp.lang.c"
@@ -324,9 +320,7 @@ private slots:
     }
 
     void desktopHandlerGetsOneUrl_data() {
-        QTest::addColumn<int>("linkType");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("url");
+        quillon::testing::AddColumns<int, QString, QString>({"linkType", "address", "url"});
         QTest::newRow("web") << int(TLinkLabel::ltWWW) << "https://www.example.com/a?b=1"
                              << "https://www.example.com/a?b=1";
         QTest::newRow("web without scheme") << int(TLinkLabel::ltWWW) << "www.example.com"
@@ -358,10 +352,8 @@ private slots:
     }
 
     void clickWithoutLink_data() {
-        QTest::addColumn<int>("linkType");
-        QTest::addColumn<bool>("active");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<QString>("address");
+        quillon::testing::AddColumns<int, bool, bool, QString>(
+            {"linkType", "active", "enabled", "address"});
         QTest::newRow("ltNone") << int(TLinkLabel::ltNone) << true << true << "x";
         QTest::newRow("inactive") << int(TLinkLabel::ltWWW) << false << true << "x";
         QTest::newRow("empty address") << int(TLinkLabel::ltEMail) << true << true << "";
@@ -449,8 +441,7 @@ private slots:
     }
 
     void hoverIgnoredWithoutLink_data() {
-        QTest::addColumn<bool>("active");
-        QTest::addColumn<bool>("enabled");
+        quillon::testing::AddColumns<bool, bool>({"active", "enabled"});
         QTest::newRow("link inactive") << false << true;
         QTest::newRow("disabled") << true << false;
     }
@@ -487,11 +478,8 @@ private slots:
     }
 
     void accelerator_data() {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QChar>("key");
-        QTest::addColumn<bool>("showAccel");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("handled");
+        quillon::testing::AddColumns<QString, QChar, bool, bool, bool>(
+            {"caption", "key", "showAccel", "enabled", "handled"});
         QTest::newRow("marked letter") << "&Name" << QChar('n') << true << true << true;
         QTest::newRow("upper case") << "Na&me" << QChar('M') << true << true << true;
         QTest::newRow("other letter") << "&Name" << QChar('a') << true << true << false;

@@ -1,6 +1,7 @@
 #include "FixedMetric.h"
-#include "widgets/link/LinkLabel.h"
+#include "tests/support/DataColumns.h"
 #include "ui_InfoLinks.h"
+#include "widgets/link/LinkLabel.h"
 
 #include <QFontInfo>
 #include <QTest>
@@ -19,8 +20,7 @@ private slots:
     }
 
     void labelsSizeThemselves_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("top");
+        quillon::testing::AddColumns<QString, int>({"name", "top"});
         QTest::newRow("e-mail") << "LinkLabel2" << 152;
         QTest::newRow("web") << "LinkLabel1" << 176;
     }

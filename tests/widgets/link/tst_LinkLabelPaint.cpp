@@ -1,4 +1,5 @@
 #include "FixedMetric.h"
+#include "tests/support/DataColumns.h"
 #include "widgets/link/LinkLabel.h"
 
 #include <QApplication>
@@ -69,6 +70,19 @@ struct Scene {
     }
     QImage Grab() { return host.grab().toImage().convertToFormat(QImage::Format_RGB32); }
     QRect Area() const { return label->geometry(); }
+
+    // Where the text and its two copies were drawn, each as the box of its colour.
+    struct Copies {
+        QRect text;
+        QRect light;
+        QRect shadow;
+    };
+    Copies GrabCopies() {
+        const QImage image = Grab();
+        return {BoxOf(image, Area(), label->FontColor()),
+                BoxOf(image, Area(), label->HighlightColor()),
+                BoxOf(image, Area(), label->ShadowColor())};
+    }
 };
 
 void Enter(TLinkLabel& label) {
@@ -85,10 +99,8 @@ private slots:
     void cleanup() { TLinkLabel::TextExtent = &TLinkLabel::MeasureWithFontMetrics; }
 
     void autoSize_data() {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("lineHeight");
-        QTest::addColumn<QVariantMap>("settings");
-        QTest::addColumn<QSize>("size");
+        quillon::testing::AddColumns<QString, int, QVariantMap, QSize>(
+            {"caption", "lineHeight", "settings", "size"});
         QTest::newRow("single bevel and border")
             << "0123456789" << 13
             << QVariantMap{{"BevelStyle", QVariant::fromValue(TLinkLabel::bvSingle)},
@@ -173,10 +185,7 @@ private slots:
         label.setHighlightOffset(2);
         label.setShowHighlight(true);
         label.setShowShadow(true);
-        const QImage image = scene.Grab();
-        const QRect text = BoxOf(image, scene.Area(), label.FontColor());
-        const QRect light = BoxOf(image, scene.Area(), label.HighlightColor());
-        const QRect shadow = BoxOf(image, scene.Area(), label.ShadowColor());
+        const auto [text, light, shadow] = scene.GrabCopies();
         QVERIFY(!text.isEmpty());
         QCOMPARE(light.topLeft(), text.topLeft() - QPoint(2, 2));
         QCOMPARE(shadow.bottomRight(), text.bottomRight() + QPoint(1, 1));
@@ -194,10 +203,7 @@ private slots:
         label.setShadowOffset(3);
         label.setShowHighlight(true);
         label.setShowShadow(true);
-        const QImage image = scene.Grab();
-        const QRect text = BoxOf(image, scene.Area(), label.FontColor());
-        const QRect light = BoxOf(image, scene.Area(), label.HighlightColor());
-        const QRect shadow = BoxOf(image, scene.Area(), label.ShadowColor());
+        const auto [text, light, shadow] = scene.GrabCopies();
         QCOMPARE(light.topRight(), text.topRight() + QPoint(2, -2));
         QCOMPARE(shadow.bottomLeft(), text.bottomLeft() + QPoint(-3, 3));
     }
@@ -283,11 +289,8 @@ private slots:
     }
 
     void bevels_data() {
-        QTest::addColumn<int>("bevel");
-        QTest::addColumn<TColor>("outerTopLeft");
-        QTest::addColumn<TColor>("outerBottomRight");
-        QTest::addColumn<TColor>("innerTopLeft");
-        QTest::addColumn<TColor>("innerBottomRight");
+        quillon::testing::AddColumns<int, TColor, TColor, TColor, TColor>(
+            {"bevel", "outerTopLeft", "outerBottomRight", "innerTopLeft", "innerBottomRight"});
         // Silver gives the light (223, 223, 223) and the dark (115, 115, 115).
         const TColor light = Rgb(223, 223, 223);
         const TColor dark = Rgb(115, 115, 115);

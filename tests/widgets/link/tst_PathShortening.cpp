@@ -1,3 +1,4 @@
+#include "tests/support/DataColumns.h"
 #include "widgets/link/PathShortening.h"
 
 #include <QTest>
@@ -16,9 +17,7 @@ class TestPathShortening : public QObject {
 
 private slots:
     void shortening_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("expected");
+        quillon::testing::AddColumns<QString, int, QString>({"path", "limit", "expected"});
         const QString path = QStringLiteral("C:\\Programme\\Tools\\Data\\file.txt");
         QTest::newRow("fits") << path << CharCount(path) << path;
         QTest::newRow("first cut")
