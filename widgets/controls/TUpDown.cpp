@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <algorithm>
+
 TUpDown::TUpDown(QWidget* parent)
     : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
     up_->setArrowType(Qt::UpArrow);
@@ -20,11 +22,17 @@ TUpDown::TUpDown(QWidget* parent)
 }
 
 void TUpDown::setMin(int value) {
+    if (value == min_) {
+        return;
+    }
     min_ = value;
     setPosition(position_);
 }
 
 void TUpDown::setMax(int value) {
+    if (value == max_) {
+        return;
+    }
     max_ = value;
     setPosition(position_);
 }
