@@ -90,10 +90,8 @@ void TestInfoPage::textsAre16PixelsHighOnAnyScreen() {
 
 void TestInfoPage::clickOpensTheLink_data() {
     quillon::testing::AddColumns<QString, QString>({"label", "url"});
-    QTest::newRow("web") << "LinkLabel1"
-                         << "https://www.quillon.example/";
-    QTest::newRow("e-mail") << "LinkLabel2"
-                            << "mailto:support@quillon.example";
+    QTest::newRow("web") << QStringLiteral("LinkLabel1") << "https://www.quillon.example/";
+    QTest::newRow("e-mail") << QStringLiteral("LinkLabel2") << "mailto:support@quillon.example";
 }
 
 void TestInfoPage::clickOpensTheLink() {

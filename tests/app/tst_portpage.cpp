@@ -126,26 +126,16 @@ void TestPortPage::autoSendSwitchWritesNothing() {
 
 void TestPortPage::keyFilter_data() {
     quillon::testing::AddColumns<QString, QString>({"typed", "shown"});
-    QTest::newRow("a becomes A") << "a"
-                                 << "A";
-    QTest::newRow("f becomes F") << "f"
-                                 << "F";
-    QTest::newRow("digits") << "7"
-                            << "7";
-    QTest::newRow("g ignored") << "g"
-                               << "";
-    QTest::newRow("minus ignored") << "-"
-                                   << "";
-    QTest::newRow("space ignored") << " "
-                                   << "";
-    QTest::newRow("x ignored") << "x"
-                               << "";
-    QTest::newRow("G ignored") << "G"
-                               << "";
-    QTest::newRow("mixed") << "3-e"
-                           << "3E";
-    QTest::newRow("two at most") << "abc"
-                                 << "AB";
+    QTest::newRow("a becomes A") << QStringLiteral("a") << "A";
+    QTest::newRow("f becomes F") << QStringLiteral("f") << "F";
+    QTest::newRow("digits") << QStringLiteral("7") << "7";
+    QTest::newRow("g ignored") << QStringLiteral("g") << "";
+    QTest::newRow("minus ignored") << QStringLiteral("-") << "";
+    QTest::newRow("space ignored") << QStringLiteral(" ") << "";
+    QTest::newRow("x ignored") << QStringLiteral("x") << "";
+    QTest::newRow("G ignored") << QStringLiteral("G") << "";
+    QTest::newRow("mixed") << QStringLiteral("3-e") << "3E";
+    QTest::newRow("two at most") << QStringLiteral("abc") << "AB";
 }
 
 void TestPortPage::keyFilter() {
@@ -159,14 +149,10 @@ void TestPortPage::keyFilter() {
 
 void TestPortPage::leavingTheEntryNormalises_data() {
     quillon::testing::AddColumns<QString, QString>({"text", "after"});
-    QTest::newRow("one digit") << "7"
-                               << "07";
-    QTest::newRow("one letter") << "A"
-                                << "0A";
-    QTest::newRow("empty") << ""
-                           << "00";
-    QTest::newRow("two stay") << "C5"
-                              << "C5";
+    QTest::newRow("one digit") << QStringLiteral("7") << "07";
+    QTest::newRow("one letter") << QStringLiteral("A") << "0A";
+    QTest::newRow("empty") << QStringLiteral("") << "00";
+    QTest::newRow("two stay") << QStringLiteral("C5") << "C5";
 }
 
 void TestPortPage::leavingTheEntryNormalises() {

@@ -17,10 +17,9 @@ private slots:
 
 void TestTApplication::handlerExceptionIsReported_data() {
     quillon::testing::AddColumns<QString, QString>({"message", "shown"});
-    QTest::newRow("full stop added") << "'$G1' is not a valid integer value"
-                                     << "'$G1' is not a valid integer value.";
-    QTest::newRow("no second full stop") << "Done."
-                                         << "Done.";
+    const QString invalid = QStringLiteral("'$G1' is not a valid integer value");
+    QTest::newRow("full stop added") << invalid << invalid + ".";
+    QTest::newRow("no second full stop") << QStringLiteral("Done.") << "Done.";
     QTest::newRow("not a standard exception") << QString() << "Unknown error.";
 }
 

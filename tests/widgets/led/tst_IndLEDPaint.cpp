@@ -49,6 +49,17 @@ struct ShownLed {
         top.show();
     }
     ~ShownLed() { delete spy; }
+    // Waits for the window's first paint, lets it finish and forgets it, so that a test
+    // counts only the paints it causes; false when the window never showed.
+    bool FirstPaintDone() {
+        if (!QTest::qWaitForWindowExposed(&top) ||
+            !QTest::qWaitFor([this] { return !spy->regions.isEmpty(); })) {
+            return false;
+        }
+        QCoreApplication::processEvents();
+        spy->Clear();
+        return true;
+    }
     QColor LampCentre(const QImage& screen) const {
         return screen.pixelColor(led->mapTo(&top, led->LED()->Rect().center()));
     }
@@ -223,10 +234,7 @@ void TestIndLEDPaint::captionDrawnBesideLamp() {
 
 void TestIndLEDPaint::stateChangeRepaintsOnlyLamp() {
     ShownLed s;
-    QVERIFY(QTest::qWaitForWindowExposed(&s.top));
-    QTRY_VERIFY(!s.spy->regions.isEmpty());
-    QCoreApplication::processEvents();
-    s.spy->Clear();
+    QVERIFY(s.FirstPaintDone());
     QVERIFY(!IsColor(s.LampCentre(OnScreen(&s.top)), quillon::platform::ColorToRGB(kOn)));
 
     s.led->setChecked(true);
@@ -246,10 +254,7 @@ void TestIndLEDPaint::stateChangeRepaintsOnlyLamp() {
 
 void TestIndLEDPaint::flashPhasePaintsLampOnly() {
     ShownLed s;
-    QVERIFY(QTest::qWaitForWindowExposed(&s.top));
-    QTRY_VERIFY(!s.spy->regions.isEmpty());
-    QCoreApplication::processEvents();
-    s.spy->Clear();
+    QVERIFY(s.FirstPaintDone());
     quillon::platform::TMessage msg;
     msg.Msg = TIndBinGControl::WM_INDFLASHPHASE;
     msg.LParam = 1;
@@ -296,10 +301,7 @@ void TestIndLEDPaint::layoutChangesRepaintWhole() {
     QFETCH(QByteArray, property);
     QFETCH(QVariant, value);
     ShownLed s;
-    QVERIFY(QTest::qWaitForWindowExposed(&s.top));
-    QTRY_VERIFY(!s.spy->regions.isEmpty());
-    QCoreApplication::processEvents();
-    s.spy->Clear();
+    QVERIFY(s.FirstPaintDone());
     QVERIFY(s.led->setProperty(property, value));
     QCOMPARE(s.spy->regions.size(), 0); // invalidated, painted by the event loop
     QTRY_COMPARE(s.spy->regions.size(), 1);
