@@ -191,8 +191,8 @@ void TestPanelEndToEnd::releaseWaitsForTheBusyLink() {
 }
 
 void TestPanelEndToEnd::closingMidPressStillReleases_data() {
-    quillon::testing::AddColumns<bool, int>({"byCloseEvent", "lateReply"});
-    QTest::addColumn<int>("closeAfter"); // ms after the click
+    // closeAfter: ms after the click
+    quillon::testing::AddColumns<bool, int, int>({"byCloseEvent", "lateReply", "closeAfter"});
     for (bool byCloseEvent : {false, true}) {
         const char* how = byCloseEvent ? "closeEvent" : "destructor";
         QTest::addRow("%s 10 ms after the click", how) << byCloseEvent << 0 << 10;

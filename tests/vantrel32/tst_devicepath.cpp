@@ -84,8 +84,9 @@ void TestDevicePath::permissionAdvice() {
 }
 
 void TestDevicePath::openFailureNamesDeviceAndReason_data() {
-    quillon::testing::AddColumns<int, QString, int>({"error", "reason", "comNumber"});
-    QTest::addColumn<QString>("advice"); // in brackets after the reason; empty: none
+    // advice: in brackets after the reason; empty: none
+    quillon::testing::AddColumns<int, QString, int, QString>(
+        {"error", "reason", "comNumber", "advice"});
 
     // The file is ours to read and write: only another program can have refused it.
     QTest::newRow("permission") << int(QSerialPort::PermissionError)

@@ -133,8 +133,9 @@ void TestVantrel32::cleanupTestCase() {
 }
 
 void TestVantrel32::openAndClose_data() {
-    quillon::testing::AddColumns<int, QStringList, QByteArray>({"comPort", "arguments", "version"});
-    QTest::addColumn<bool>("booting"); // the first V is lost in the board's bootloader
+    // booting: the first V is lost in the board's bootloader
+    quillon::testing::AddColumns<int, QStringList, QByteArray, bool>(
+        {"comPort", "arguments", "version", "booting"});
 
     QTest::newRow("COM1, default version")
         << 1 << QStringList{} << QByteArray("Quillon Adapter V1.0 (simulator)") << false;
@@ -180,9 +181,8 @@ void TestVantrel32::openAndClose() {
 }
 
 void TestVantrel32::openFails_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("device"); // empty: the simulator's
-    QTest::addColumn<int>("timeOut");
+    // device: empty for the simulator's own
+    quillon::testing::AddColumns<QStringList, QByteArray, int>({"arguments", "device", "timeOut"});
 
     QTest::newRow("missing device") << QStringList{} << QByteArray("/nonexistent/ttyQ9") << 300;
     QTest::newRow("not a serial device") << QStringList{} << QByteArray("/dev/null") << 300;
@@ -288,7 +288,7 @@ void TestVantrel32::comNumbersFollowBoards() {
 }
 
 void TestVantrel32::closedLinkRefusesCommands_data() {
-    QTest::addColumn<int>("command");
+    quillon::testing::AddColumns<int>({"command"});
     QTest::newRow("WriteI2CRegs") << 0;
     QTest::newRow("ReadSlvAdr") << 1;
     QTest::newRow("ChangeSlvAdr") << 2;
@@ -322,10 +322,9 @@ void TestVantrel32::closedLinkRefusesCommands() {
 }
 
 void TestVantrel32::commandCompletes_data() {
-    quillon::testing::AddColumns<int, QByteArray, int, uintptr_t>(
-        {"command", "data", "intType", "code"});
-    QTest::addColumn<intptr_t>("arg"); // -1: not looked at
-    QTest::addColumn<QStringList>("events");
+    // arg: -1 where it is not looked at
+    quillon::testing::AddColumns<int, QByteArray, int, uintptr_t, intptr_t, QStringList>(
+        {"command", "data", "intType", "code", "arg", "events"});
 
     QTest::newRow("write, no interrupt")
         << 0 << QByteArray("\x5A") << int{VANTREL_INT_NONE} << kWritten << intptr_t(-1)

@@ -37,7 +37,7 @@ private slots:
 };
 
 void TestIndLEDGroup::statusIntSpreadsToGroup_data() {
-    QTest::addColumn<int>("writer");
+    quillon::testing::AddColumns<int>({"writer"});
     QTest::newRow("first member") << 0;
     QTest::newRow("middle member") << 4;
     QTest::newRow("last member") << 7;
@@ -279,8 +279,9 @@ void TestIndLEDGroup::handlerExceptionPropagatesAndReleasesGuard() {
 
 void TestIndLEDGroup::handlerDeletesDuringSpread_data() {
     // The deleting handler is OnStatusIntChanged when inStatusInt is set, else OnStatusChanged.
-    quillon::testing::AddColumns<bool, int, int>({"inStatusInt", "handlerOf", "victim"});
-    QTest::addColumn<int>("expected"); // what every surviving member holds afterwards
+    // expected: what every surviving member holds afterwards
+    quillon::testing::AddColumns<bool, int, int, int>(
+        {"inStatusInt", "handlerOf", "victim", "expected"});
     // Member 1 of four is written: the spread reaches member 0 before it, 2 and 3 after it.
     QTest::newRow("writer deletes itself, state") << false << 1 << 1 << 0;
     QTest::newRow("writer deletes itself, value") << true << 1 << 1 << 0;
@@ -431,9 +432,8 @@ void TestIndLEDGroup::releaseOutsideRaisesNoClick() {
 }
 
 void TestIndLEDGroup::handlerDeletesClickedControl_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("deleter"); // the event whose handler deletes the clicked LED
-    QTest::addColumn<int>("peerValue");
+    // deleter: the event whose handler deletes the clicked LED
+    quillon::testing::AddColumns<int, QString, int>({"mode", "deleter", "peerValue"});
     QTest::newRow("click") << int(TIndLED::mSwitch) << "click" << 1;
     QTest::newRow("press action") << int(TIndLED::mButton) << "lit" << 1;
     QTest::newRow("release action") << int(TIndLED::mButton) << "unlit" << 0;

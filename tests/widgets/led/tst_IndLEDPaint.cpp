@@ -151,7 +151,7 @@ void TestIndLEDPaint::roundLampIsSquare() {
 }
 
 void TestIndLEDPaint::litAndUnlitColours_data() {
-    QTest::addColumn<int>("shape");
+    quillon::testing::AddColumns<int>({"shape"});
     QTest::newRow("round") << int(TIndLED::sRound);
     QTest::newRow("arrow left") << int(TIndLED::sArrowLeft);
     QTest::newRow("arrow right") << int(TIndLED::sArrowRight);

@@ -329,7 +329,7 @@ private slots:
 
     // A right-aligned label sized to its text shows all of it, like a left-aligned one.
     void rightAlignedTextIsWhole_data() {
-        QTest::addColumn<bool>("copies");
+        quillon::testing::AddColumns<bool>({"copies"});
         QTest::newRow("plain") << false;
         QTest::newRow("highlight and shadow") << true;
     }
