@@ -4,8 +4,8 @@
 
 #include <QtTest>
 
-using quillon::link::ProtocolCodec;
 using quillon::sim::AdapterModel;
+using quillon::link::ProtocolCodec;
 
 namespace {
 
