@@ -1,12 +1,12 @@
+#include "BoardDevice.h"
 #include "BoardOptions.h"
-#include "BoardSimulator.h"
 #include "FirmwareLocation.h"
-#include "sim/StandardDescriptors.h"
+#include "simkit/LineRunner.h"
+#include "simkit/ProgramStart.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 // simavr keeps a few allocations (the IRQ pool of its I/O register hooks, its core object
@@ -16,35 +16,42 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 #endif
 
+namespace {
+
+constexpr const char* kProgram = "quillon-board-sim";
+// Room for a write command of the longest master write in hex.
+constexpr std::size_t kMaxCommandLine = 16384;
+
+// The image next to the program when none is named; false after saying where it looked.
+bool FindFirmware(std::string& firmware) {
+    using quillon::boardsim::FirmwareLocation;
+    const auto programDir = FirmwareLocation::ProgramDir();
+    firmware = FirmwareLocation::Find(programDir).string();
+    if (!firmware.empty()) {
+        return true;
+    }
+    std::string places;
+    for (const auto& candidate : FirmwareLocation::Candidates(programDir)) {
+        places += (places.empty() ? "" : " or ") + candidate.string();
+    }
+    std::fprintf(stderr, "%s: no firmware image at %s; name one with --firmware ELF\n", kProgram,
+                 places.c_str());
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    quillon::sim::StandardDescriptors::Occupy();
-    using quillon::boardsim::BoardOptions;
-    BoardOptions options;
-    std::string error;
-    if (!BoardOptions::Parse(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "quillon-board-sim: %s\n%s", error.c_str(),
-                     BoardOptions::Usage().c_str());
-        return 2;
+    using namespace quillon;
+    boardsim::BoardOptions options;
+    if (const auto exit =
+            simkit::ProgramStart::Read(kProgram, argc, argv, options.Table(),
+                                       boardsim::BoardOptions::Usage(), options.line.help)) {
+        return *exit;
     }
-    if (options.help) {
-        std::fputs(BoardOptions::Usage().c_str(), stdout);
-        return 0;
+    if (options.firmware.empty() && !FindFirmware(options.firmware)) {
+        return EXIT_FAILURE;
     }
-    if (options.firmware.empty()) {
-        using quillon::boardsim::FirmwareLocation;
-        const auto programDir = FirmwareLocation::ProgramDir();
-        options.firmware = FirmwareLocation::Find(programDir).string();
-        if (options.firmware.empty()) {
-            std::string places;
-            for (const auto& candidate : FirmwareLocation::Candidates(programDir)) {
-                places += (places.empty() ? "" : " or ") + candidate.string();
-            }
-            std::fprintf(
-                stderr,
-                "quillon-board-sim: no firmware image at %s; name one with --firmware ELF\n",
-                places.c_str());
-            return EXIT_FAILURE;
-        }
-    }
-    return quillon::boardsim::BoardSimulator(std::move(options)).Run();
+    boardsim::BoardDevice device(options);
+    return simkit::LineRunner(kProgram, options.line, device, kMaxCommandLine).Run();
 }

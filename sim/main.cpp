@@ -1,24 +1,22 @@
+#include "AdapterDevice.h"
 #include "SimOptions.h"
-#include "Simulator.h"
-#include "StandardDescriptors.h"
+#include "simkit/LineRunner.h"
+#include "simkit/ProgramStart.h"
 
-#include <cstdio>
-#include <string>
-#include <vector>
+namespace {
+constexpr const char* kProgram = "quillon-adapter-sim";
+// A write command of the longest master data, in hex, fits with room to spare.
+constexpr std::size_t kMaxCommandLine = 4096;
+} // namespace
 
 int main(int argc, char* argv[]) {
-    quillon::sim::StandardDescriptors::Occupy();
-    using quillon::sim::SimOptions;
-    SimOptions options;
-    std::string error;
-    if (!SimOptions::Parse(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "quillon-adapter-sim: %s\n%s", error.c_str(),
-                     SimOptions::Usage().c_str());
-        return 2;
+    using namespace quillon;
+    sim::SimOptions options;
+    if (const auto exit = simkit::ProgramStart::Read(kProgram, argc, argv, options.Table(),
+                                                     sim::SimOptions::Usage(), options.line.help)) {
+        return *exit;
     }
-    if (options.help) {
-        std::fputs(SimOptions::Usage().c_str(), stdout);
-        return 0;
-    }
-    return quillon::sim::Simulator(std::move(options)).Run();
+    sim::AdapterDevice device(options);
+    return simkit::LineRunner(kProgram, options.line, device, kMaxCommandLine, device.BytePeriod())
+        .Run();
 }
