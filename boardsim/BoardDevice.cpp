@@ -13,8 +13,10 @@ using simkit::LineRunner;
 
 namespace {
 
-// The longest master write one stdin line may ask for, and the longest read.
+// The longest master write one stdin line may ask for, and the longest read; a line holds
+// the longest write in hex.
 constexpr std::size_t kMaxMasterWrite = 4096;
+constexpr std::size_t kMaxCommandLine = 16384;
 constexpr long kMaxMasterRead = 4096;
 // Real time: how often the loop looks at the line and stdin between slices of simulation,
 // and the most it simulates in one go when it has fallen behind the wall clock.
@@ -31,6 +33,10 @@ constexpr double kFastSliceUs = 1'000;
 BoardDevice::BoardDevice(const BoardOptions& options) : options_(options) {}
 
 BoardDevice::~BoardDevice() = default;
+
+std::size_t BoardDevice::LongestCommandLine() const {
+    return kMaxCommandLine;
+}
 
 std::optional<std::string> BoardDevice::Load() {
     if (auto problem = board_.Load(options_.firmware)) {

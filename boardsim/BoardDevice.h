@@ -28,6 +28,7 @@ public:
     explicit BoardDevice(const BoardOptions& options);
     ~BoardDevice() override;
 
+    std::size_t LongestCommandLine() const override;
     std::optional<std::string> Load() override;
     std::optional<std::string> PowerOn(simkit::LineRunner& line, Clock::time_point start) override;
     void RunUntil(Clock::time_point now) override;

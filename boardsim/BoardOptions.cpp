@@ -1,39 +1,55 @@
 #include "BoardOptions.h"
 
+#include "FirmwareLocation.h"
+
 namespace quillon::boardsim {
 
-simkit::OptionTable BoardOptions::Table() {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quillon-board-sim [--firmware ELF] [--fast] [--link PATH] [--state FILE]\n"
+    "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
+    "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
+    "                         [--write-times] [--pace]\n"
+    "stdin commands: read [N] | write XX [XX ...] | reset | hangup | quit\n";
+
+std::optional<std::string> Ignore(const std::string&, long long) {
+    return std::nullopt;
+}
+
+} // namespace
+
+BoardOptions::BoardOptions() : ProgramOptions("quillon-board-sim", kUsage) {
     using simkit::OptionTable;
     using Takes = OptionTable::Takes;
-    OptionTable table;
-    line.AddRows(table);
+    OptionTable& table = Table();
     table.Add({"--firmware", Takes::Path, 0, 0, OptionTable::Set(firmware)});
     table.Add({"--fast", Takes::Nothing, 0, 0, OptionTable::Set(fast)});
     table.Add({"--pulse-widths", Takes::Nothing, 0, 0, OptionTable::Set(pulseWidths)});
     table.Add({"--write-times", Takes::Nothing, 0, 0, OptionTable::Set(writeTimes)});
     // The firmware's UART already sends one byte per character time.
-    table.Add(
-        {"--pace", Takes::Nothing, 0, 0,
-         [](const std::string&, long long) -> std::optional<std::string> { return std::nullopt; }});
+    table.Add({"--pace", Takes::Nothing, 0, 0, Ignore});
     // A refused option is refused before its value is looked at.
     table.Add({"--version", Takes::Nothing, 0, 0, nullptr,
                "the version text is the firmware's own; the board simulator cannot change it"});
     table.Add({"--baud", Takes::Nothing, 0, 0, nullptr,
                "the line speed is the one the firmware sets (9600 baud)"});
-    return table;
 }
 
-std::optional<std::string> BoardOptions::Parse(const std::vector<std::string>& args,
-                                               BoardOptions& options) {
-    return options.Table().Parse(args);
-}
-
-std::string BoardOptions::Usage() {
-    return "usage: quillon-board-sim [--firmware ELF] [--fast] [--link PATH] [--state FILE]\n"
-           "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
-           "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
-           "                         [--write-times] [--pace]\n"
-           "stdin commands: read [N] | write XX [XX ...] | reset | hangup | quit\n";
+std::optional<std::string> BoardOptions::Complete() {
+    if (!firmware.empty()) {
+        return std::nullopt;
+    }
+    const auto programDir = FirmwareLocation::ProgramDir();
+    firmware = FirmwareLocation::Find(programDir).string();
+    if (!firmware.empty()) {
+        return std::nullopt;
+    }
+    std::string places;
+    for (const auto& candidate : FirmwareLocation::Candidates(programDir)) {
+        places += (places.empty() ? "" : " or ") + candidate.string();
+    }
+    return "no firmware image at " + places + "; name one with --firmware ELF";
 }
 
 } // namespace quillon::boardsim

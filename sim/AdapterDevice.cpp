@@ -12,6 +12,10 @@ using simkit::LineRunner;
 
 namespace {
 
+// Longer than any command the adapter simulator takes: a write of the longest master data
+// takes a few hundred characters.
+constexpr std::size_t kMaxCommandLine = 4096;
+
 uint8_t LoadAddress(const SimOptions& options, std::optional<std::string>& problem) {
     if (options.line.state.empty()) {
         return AdapterModel::kDefaultAddress;
@@ -44,6 +48,10 @@ AdapterDevice::AdapterDevice(const SimOptions& options)
     : options_(options),
       model_(options.version, LoadAddress(options, stateProblem_), MakeSaver(options.line.state)),
       booted_(options.bootMs == 0) {}
+
+std::size_t AdapterDevice::LongestCommandLine() const {
+    return kMaxCommandLine;
+}
 
 AdapterDevice::Clock::duration AdapterDevice::BytePeriod() const {
     if (!options_.pace) {

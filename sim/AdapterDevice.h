@@ -18,9 +18,9 @@ class AdapterDevice : public simkit::SimDevice {
 public:
     explicit AdapterDevice(const SimOptions& options);
 
+    std::size_t LongestCommandLine() const override;
     // The time one character takes on the line with --pace, else none.
-    Clock::duration BytePeriod() const;
-
+    Clock::duration BytePeriod() const override;
     std::optional<std::string> PowerOn(simkit::LineRunner& line, Clock::time_point start) override;
     std::optional<Clock::time_point> NextWake(Clock::time_point now) const override;
     void Woke(Clock::time_point now) override;

@@ -5,15 +5,23 @@
 namespace quillon::sim {
 
 namespace {
+
 constexpr long long kMinBaud = 50;
 constexpr long long kMaxBaud = 4'000'000;
+
+constexpr const char* kUsage =
+    "usage: quillon-adapter-sim [--link PATH] [--state FILE] [--version TEXT] [--camera]\n"
+    "                           [--no-reply] [--late-reply MS] [--boot-ms MS]\n"
+    "                           [--garbage N] [--hangup-after N] [--pace] [--baud N]\n"
+    "                           [--seed N]\n"
+    "stdin commands: read | write XX [XX ...] | hangup | quit\n";
+
 } // namespace
 
-simkit::OptionTable SimOptions::Table() {
+SimOptions::SimOptions() : ProgramOptions("quillon-adapter-sim", kUsage) {
     using simkit::OptionTable;
     using Takes = OptionTable::Takes;
-    OptionTable table;
-    line.AddRows(table);
+    OptionTable& table = Table();
     table.Add({"--version", Takes::Text, 0, 0,
                [this](const std::string& text, long long) -> std::optional<std::string> {
                    if (!AdapterModel::IsValidVersion(text)) {
@@ -32,20 +40,6 @@ simkit::OptionTable SimOptions::Table() {
                    pace = true;
                    return std::nullopt;
                }});
-    return table;
-}
-
-std::optional<std::string> SimOptions::Parse(const std::vector<std::string>& args,
-                                             SimOptions& options) {
-    return options.Table().Parse(args);
-}
-
-std::string SimOptions::Usage() {
-    return "usage: quillon-adapter-sim [--link PATH] [--state FILE] [--version TEXT] [--camera]\n"
-           "                           [--no-reply] [--late-reply MS] [--boot-ms MS]\n"
-           "                           [--garbage N] [--hangup-after N] [--pace] [--baud N]\n"
-           "                           [--seed N]\n"
-           "stdin commands: read | write XX [XX ...] | hangup | quit\n";
 }
 
 } // namespace quillon::sim

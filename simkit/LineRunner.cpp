@@ -23,11 +23,10 @@ uint32_t GarbageSeed(const LineOptions& options) {
 
 } // namespace
 
-LineRunner::LineRunner(std::string program, LineOptions options, SimDevice& device,
-                       std::size_t maxCommandLine, Clock::duration bytePeriod)
-    : program_(std::move(program)), options_(std::move(options)), device_(device),
-      log_(stdout, Clock::now()), line_(bytePeriod), garbage_(GarbageSeed(options_)),
-      input_(maxCommandLine) {}
+LineRunner::LineRunner(const ProgramOptions& options, SimDevice& device)
+    : program_(options.Program()), options_(options.line), device_(device),
+      log_(stdout, Clock::now()), line_(device.BytePeriod()), garbage_(GarbageSeed(options_)),
+      input_(device.LongestCommandLine()) {}
 
 void LineRunner::Fail(const std::string& problem) const {
     std::fprintf(stderr, "%s: %s\n", program_.c_str(), problem.c_str());

@@ -6,6 +6,7 @@
 #include "HostReceiver.h"
 #include "LineOptions.h"
 #include "LineWriter.h"
+#include "ProgramOptions.h"
 #include "PtyPort.h"
 #include "SimDevice.h"
 
@@ -33,8 +34,17 @@ public:
         Unsolicited // as it is, when it is due
     };
 
-    LineRunner(std::string program, LineOptions options, SimDevice& device,
-               std::size_t maxCommandLine, Clock::duration bytePeriod = Clock::duration::zero());
+    LineRunner(const ProgramOptions& options, SimDevice& device);
+
+    // A simulator's main(): its options read, its device made from them, the line run.
+    template <typename Options, typename Device> static int Main(int argc, char* argv[]) {
+        Options options;
+        if (const auto exit = options.Read(argc, argv)) {
+            return *exit;
+        }
+        Device device(options);
+        return LineRunner(options, device).Run();
+    }
 
     // Returns the process exit code.
     int Run();

@@ -26,6 +26,11 @@ public:
 
     virtual ~SimDevice() = default;
 
+    // The longest standard-input line the device's commands need.
+    virtual std::size_t LongestCommandLine() const = 0;
+    // How long one byte takes on the line going to the host; zero: no pacing.
+    virtual Clock::duration BytePeriod() const { return Clock::duration::zero(); }
+
     // Before the line opens; a problem ends the program.
     virtual std::optional<std::string> Load() { return std::nullopt; }
     // The line is open and time starts at start. A problem returned is logged as an error

@@ -317,7 +317,7 @@ void TestBoardParts::options() {
         list.push_back(arg.toStdString());
     }
     BoardOptions options;
-    const auto problem = BoardOptions::Parse(list, options);
+    const auto problem = options.Parse(list);
     QCOMPARE(!problem, accepted);
     if (accepted) {
         QCOMPARE(options.writeTimes, args.contains("--write-times"));

@@ -44,7 +44,7 @@ void TestSimOptions::accepted() {
     QFETCH(bool, pace);
     QFETCH(int, baud);
     SimOptions options;
-    const auto problem = SimOptions::Parse(Args(args), options);
+    const auto problem = options.Parse(Args(args));
     QVERIFY2(!problem, problem.value_or("").c_str());
     QCOMPARE(options.bootMs, bootMs);
     QCOMPARE(options.line.lateReplyMs, lateReplyMs);
@@ -74,7 +74,7 @@ void TestSimOptions::rejected_data() {
 void TestSimOptions::rejected() {
     QFETCH(QStringList, args);
     SimOptions options;
-    const auto problem = SimOptions::Parse(Args(args), options);
+    const auto problem = options.Parse(Args(args));
     QVERIFY(problem);
     QVERIFY(!problem->empty());
 }
