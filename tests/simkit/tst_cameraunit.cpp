@@ -1,4 +1,5 @@
 #include "simkit/CameraUnit.h"
+#include "tests/support/DataColumns.h"
 
 #include <QtTest>
 
@@ -22,8 +23,7 @@ private slots:
 };
 
 void TestCameraUnit::switchOfEachPin_data() {
-    QTest::addColumn<int>("mask");
-    QTest::addColumn<QString>("name");
+    quillon::testing::AddColumns<int, QString>({"mask", "name"});
     QTest::newRow("P0") << 0x01 << "SW8";
     QTest::newRow("P1") << 0x02 << "SW3";
     QTest::newRow("P2") << 0x04 << "SW2";

@@ -1,4 +1,5 @@
 #include "simkit/LineWriter.h"
+#include "tests/support/DataColumns.h"
 
 #include <QtTest>
 
@@ -57,7 +58,7 @@ void TestLineWriter::framesGoOutInDueOrder() {
 }
 
 void TestLineWriter::pacedBytesLeaveOnePerCharacterTime_data() {
-    QTest::addColumn<int>("count");
+    quillon::testing::AddColumns<int>({"count"});
     QTest::newRow("1 byte") << 1;
     QTest::newRow("5-byte reply") << 5;
     QTest::newRow("maximal frame") << 132;
