@@ -50,7 +50,6 @@ public:
     int Run();
 
     // For the device.
-    const LineOptions& Options() const { return options_; }
     void Event(const std::string& text, Clock::time_point when);
     // With --camera: the camera unit reads the port as written at when.
     void PortWritten(uint8_t port, Clock::time_point when);

@@ -49,7 +49,8 @@ public:
     // A whole frame from the host.
     virtual void HostFrame(const Frame& frame, Clock::time_point now) = 0;
 
-    // A standard-input command line, its first word taken; the device's own commands.
+    // Every standard-input command, its first word taken, before the runner looks for its
+    // own (write, hangup, quit); NotMine hands it on.
     virtual Command HandleCommand(const std::string& command, std::istream& words,
                                   Clock::time_point now) = 0;
     // "write XX ...": the bus master writes these bytes (any number, even none).
