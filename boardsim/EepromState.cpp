@@ -1,16 +1,16 @@
 #include "EepromState.h"
 
 #include "firmware/BoardLayout.h"
-#include "sim/HexText.h"
 #include "sim/StateFile.h"
+#include "simkit/HexText.h"
 
 #include <avr_eeprom.h>
 #include <sim_avr.h>
 
 namespace quillon::boardsim {
 
-using sim::HexText;
 using sim::StateFile;
+using simkit::HexText;
 
 namespace {
 constexpr uint8_t kErased = 0xFF;
@@ -30,7 +30,7 @@ std::optional<uint8_t> EepromState::AddressIn(Cells cells) {
     return cells[0];
 }
 
-EepromState::EepromState(AvrBoard& board, std::string path, Report report)
+EepromState::EepromState(SimavrBoard& board, std::string path, Report report)
     : board_(board), path_(std::move(path)), report_(std::move(report)) {
     if (path_.empty()) {
         return;
@@ -41,18 +41,18 @@ EepromState::EepromState(AvrBoard& board, std::string path, Report report)
     avr_irq_register_notify(board_.AccessIrq(eeprom->r_eecr), OnControlWritten, this);
 }
 
-std::string EepromState::Load() {
+std::optional<std::string> EepromState::Load() {
     if (path_.empty()) {
-        return {};
+        return std::nullopt;
     }
     const StateFile::LoadResult loaded = StateFile(path_).Load();
-    std::string error;
+    std::optional<std::string> problem;
     switch (loaded.status) {
     case StateFile::LoadStatus::Loaded:
         stored_ = loaded.address;
         break;
     case StateFile::LoadStatus::Malformed:
-        error = loaded.error + "; the EEPROM starts erased";
+        problem = loaded.error + "; the EEPROM starts erased";
         break;
     case StateFile::LoadStatus::Missing:
         break;
@@ -60,11 +60,12 @@ std::string EepromState::Load() {
     const Cells cells = CellsFor(stored_);
     board_.Eeprom()[firmware::kEepromAddressCell] = cells[0];
     board_.Eeprom()[firmware::kEepromCheckCell] = cells[1];
-    return error;
+    return problem;
 }
 
 EepromState::Cells EepromState::Current() const {
-    return {board_.Eeprom()[firmware::kEepromAddressCell], board_.Eeprom()[firmware::kEepromCheckCell]};
+    return {board_.Eeprom()[firmware::kEepromAddressCell],
+            board_.Eeprom()[firmware::kEepromCheckCell]};
 }
 
 void EepromState::OnControlWritten(avr_irq_t*, uint32_t, void* param) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AvrBoard.h"
+#include "SimavrBoard.h"
 
 #include <array>
 #include <cstdint>
@@ -17,7 +17,7 @@ namespace quillon::boardsim {
 // from the file, the file is replaced (atomically, see StateFile).
 class EepromState {
 public:
-    using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
+    using Report = std::function<void(const std::string& line, SimavrBoard::Cycle when)>;
     using Cells = std::array<uint8_t, 2>;
 
     // The two cells for an address, erased (FF FF) for none.
@@ -26,17 +26,17 @@ public:
     static std::optional<uint8_t> AddressIn(Cells cells);
 
     // Without a path the EEPROM simply lives as long as the process.
-    EepromState(AvrBoard& board, std::string path, Report report);
+    EepromState(SimavrBoard& board, std::string path, Report report);
 
-    // Fills the cells from the file; a text for an "error" line when the file is unusable.
-    std::string Load();
+    // Fills the cells from the file; returns why the file was unusable, if it was.
+    std::optional<std::string> Load();
 
 private:
     static void OnControlWritten(avr_irq_t* irq, uint32_t value, void* param);
     Cells Current() const;
     void CheckForChange();
 
-    AvrBoard& board_;
+    SimavrBoard& board_;
     std::string path_;
     Report report_;
     std::optional<uint8_t> stored_;

@@ -2,12 +2,12 @@
 
 #include "sim/AdapterModel.h"
 #include "sim/CommandRules.h"
-#include "sim/HexText.h"
+#include "simkit/HexText.h"
 
 namespace quillon::boardsim {
 
 using sim::CommandRules;
-using sim::HexText;
+using simkit::HexText;
 using quillon::link::ProtocolCodec;
 
 namespace {

@@ -1,6 +1,6 @@
 #include "PinWatcher.h"
 
-#include "sim/HexText.h"
+#include "simkit/HexText.h"
 
 #include <avr_ioport.h>
 #include <sim_avr.h>
@@ -9,9 +9,9 @@
 
 namespace quillon::boardsim {
 
-using sim::HexText;
+using simkit::HexText;
 
-PinWatcher::PinWatcher(AvrBoard& board, Report report, Widths widths)
+PinWatcher::PinWatcher(SimavrBoard& board, Report report, Widths widths)
     : board_(board), report_(std::move(report)), widths_(widths) {
     for (avr_io_t* io : board_.Modules("port")) {
         const auto* port = reinterpret_cast<const avr_ioport_t*>(io);
@@ -43,7 +43,7 @@ void PinWatcher::Sample() {
             registers.port[i] = board_.Register(portAddress_[i]);
         }
     }
-    const AvrBoard::Cycle now = board_.Now();
+    const SimavrBoard::Cycle now = board_.Now();
     const uint8_t image = BoardPins::PortImage(registers);
     if (image != image_) {
         image_ = image;
@@ -75,7 +75,7 @@ void PinWatcher::Sample() {
     }
 }
 
-AvrBoard::Cycle PinWatcher::OnSettled(avr_t*, AvrBoard::Cycle, void* param) {
+SimavrBoard::Cycle PinWatcher::OnSettled(avr_t*, SimavrBoard::Cycle, void* param) {
     static_cast<PinWatcher*>(param)->ReportPort();
     return 0;
 }

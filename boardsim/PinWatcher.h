@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AvrBoard.h"
 #include "BoardPins.h"
+#include "SimavrBoard.h"
 
 #include <array>
 #include <functional>
@@ -20,35 +20,35 @@ namespace quillon::boardsim {
 // port change first, so the port line always comes before the pulse that announces it.
 class PinWatcher {
 public:
-    using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
+    using Report = std::function<void(const std::string& line, SimavrBoard::Cycle when)>;
 
     static constexpr double kSettleUs = 50;
 
     // With widths, every pulse line is followed by "INT1 low for 100.1 us".
     enum class Widths { Hidden, Shown };
 
-    PinWatcher(AvrBoard& board, Report report, Widths widths = Widths::Hidden);
+    PinWatcher(SimavrBoard& board, Report report, Widths widths = Widths::Hidden);
 
     // The port as the pins show it now, settled or not.
     uint8_t Image() const { return image_; }
 
 private:
     static void OnWrite(avr_irq_t* irq, uint32_t value, void* param);
-    static AvrBoard::Cycle OnSettled(avr_t* avr, AvrBoard::Cycle when, void* param);
+    static SimavrBoard::Cycle OnSettled(avr_t* avr, SimavrBoard::Cycle when, void* param);
     void Sample();
     void ReportPort();
     void AfterReset();
 
-    AvrBoard& board_;
+    SimavrBoard& board_;
     Report report_;
     Widths widths_;
     std::array<uint16_t, 3> ddrAddress_{};
     std::array<uint16_t, 3> portAddress_{};
     uint8_t reported_ = 0xFF;
     uint8_t image_ = 0xFF;
-    AvrBoard::Cycle changedAt_ = 0;
+    SimavrBoard::Cycle changedAt_ = 0;
     std::array<bool, 2> asserted_{};
-    std::array<AvrBoard::Cycle, 2> assertedAt_{};
+    std::array<SimavrBoard::Cycle, 2> assertedAt_{};
 };
 
 } // namespace quillon::boardsim

@@ -1,6 +1,6 @@
 #include "TwiMaster.h"
 
-#include "sim/HexText.h"
+#include "simkit/HexText.h"
 
 #include <avr_twi.h>
 #include <sim_avr.h>
@@ -8,7 +8,7 @@
 
 namespace quillon::boardsim {
 
-using sim::HexText;
+using simkit::HexText;
 
 namespace {
 
@@ -26,7 +26,7 @@ enum SlaveStatus : uint8_t {
 
 } // namespace
 
-TwiMaster::TwiMaster(AvrBoard& board, Report report)
+TwiMaster::TwiMaster(SimavrBoard& board, Report report)
     : board_(board), twi_(reinterpret_cast<avr_twi_t*>(board.Module("twi"))),
       report_(std::move(report)) {
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_STATUS, OnStatus, this);
@@ -199,7 +199,7 @@ void TwiMaster::Released() {
     avr_cycle_timer_register(avr, board_.CyclesFromMicroseconds(kByteUs), OnStep, this);
 }
 
-AvrBoard::Cycle TwiMaster::OnStep(avr_t*, AvrBoard::Cycle, void* param) {
+SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
     static_cast<TwiMaster*>(param)->Step();
     return 0;
 }
@@ -229,7 +229,7 @@ void TwiMaster::Step() {
     DeliverStatus(kStopOrRestart);
 }
 
-AvrBoard::Cycle TwiMaster::OnTimeout(avr_t*, AvrBoard::Cycle, void* param) {
+SimavrBoard::Cycle TwiMaster::OnTimeout(avr_t*, SimavrBoard::Cycle, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
     const char* what = self->current_.read ? "master read" : "master write";
     if (!self->current_.read) {
@@ -250,7 +250,7 @@ void TwiMaster::Finish(const std::string& line) {
     StartNext();
 }
 
-void TwiMaster::EndWrite(std::optional<AvrBoard::Cycle> stop) {
+void TwiMaster::EndWrite(std::optional<SimavrBoard::Cycle> stop) {
     if (writeEnded_) {
         writeEnded_({current_.bytes.size(), startAt_, stop});
     }

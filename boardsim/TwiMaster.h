@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AvrBoard.h"
+#include "SimavrBoard.h"
 
 #include <cstdint>
 #include <deque>
@@ -20,7 +20,7 @@ namespace quillon::boardsim {
 class TwiMaster {
 public:
     // One line per transaction ("master wrote 5A", "master read FF", "error ...").
-    using Report = std::function<void(const std::string& line, AvrBoard::Cycle when)>;
+    using Report = std::function<void(const std::string& line, SimavrBoard::Cycle when)>;
 
     // How long the master waits for the firmware to release the bus. I2C itself sets no
     // limit, and a firmware may rightly hold the bus while a full frame (132 ms) drains to
@@ -34,12 +34,12 @@ public:
     // an error.
     struct WriteEnd {
         std::size_t bytes = 0;
-        AvrBoard::Cycle start = 0;
-        std::optional<AvrBoard::Cycle> stop;
+        SimavrBoard::Cycle start = 0;
+        std::optional<SimavrBoard::Cycle> stop;
     };
     using WriteEnded = std::function<void(const WriteEnd& end)>;
 
-    TwiMaster(AvrBoard& board, Report report);
+    TwiMaster(SimavrBoard& board, Report report);
 
     void OnWriteEnded(WriteEnded listener) { writeEnded_ = std::move(listener); }
 
@@ -61,22 +61,22 @@ private:
     static void OnStatus(avr_irq_t* irq, uint32_t value, void* param);
     static void OnOutput(avr_irq_t* irq, uint32_t value, void* param);
     static void OnControlAccess(avr_irq_t* irq, uint32_t value, void* param);
-    static AvrBoard::Cycle OnStep(avr_t* avr, AvrBoard::Cycle when, void* param);
-    static AvrBoard::Cycle OnTimeout(avr_t* avr, AvrBoard::Cycle when, void* param);
+    static SimavrBoard::Cycle OnStep(avr_t* avr, SimavrBoard::Cycle when, void* param);
+    static SimavrBoard::Cycle OnTimeout(avr_t* avr, SimavrBoard::Cycle when, void* param);
 
     void StartNext();
     void Begin();
     void Released();
     void Step();
     void Finish(const std::string& line);
-    void EndWrite(std::optional<AvrBoard::Cycle> stop);
+    void EndWrite(std::optional<SimavrBoard::Cycle> stop);
     void Await(Wait what);
     void AfterReset();
 
     void KeepPendingStatus(uint8_t status);
     void DeliverStatus(uint8_t status);
 
-    AvrBoard& board_;
+    SimavrBoard& board_;
     avr_twi_t* twi_;
     Report report_;
     WriteEnded writeEnded_;
@@ -87,8 +87,8 @@ private:
     std::size_t next_ = 0;  // next byte to write
     bool slaveAcks_ = true; // TWEA as the firmware left it at its last release
     bool flagSet_ = false;  // TWINT as a real TWI unit would have it
-    AvrBoard::Cycle startAt_ = 0;
-    AvrBoard::Cycle stopAt_ = 0;
+    SimavrBoard::Cycle startAt_ = 0;
+    SimavrBoard::Cycle stopAt_ = 0;
 };
 
 } // namespace quillon::boardsim

@@ -5,7 +5,7 @@
 
 namespace quillon::boardsim {
 
-UartBridge::UartBridge(AvrBoard& board, ByteSent sent)
+UartBridge::UartBridge(SimavrBoard& board, ByteSent sent)
     : board_(board), uart_(reinterpret_cast<avr_uart_t*>(board.Module("uart"))),
       sent_(std::move(sent)) {
     // By default simavr copies UART output to its console and naps whenever the firmware
@@ -23,7 +23,7 @@ UartBridge::UartBridge(AvrBoard& board, ByteSent sent)
     board_.OnReset([this] { AfterReset(); });
 }
 
-AvrBoard::Cycle UartBridge::ByteCycles() const {
+SimavrBoard::Cycle UartBridge::ByteCycles() const {
     return uart_->cycles_per_byte;
 }
 
@@ -52,7 +52,7 @@ void UartBridge::Feed() {
     avr_cycle_timer_register(board_.Avr(), ByteCycles(), OnNextByte, this);
 }
 
-AvrBoard::Cycle UartBridge::OnNextByte(avr_t*, AvrBoard::Cycle, void* param) {
+SimavrBoard::Cycle UartBridge::OnNextByte(avr_t*, SimavrBoard::Cycle, void* param) {
     static_cast<UartBridge*>(param)->Feed();
     return 0;
 }

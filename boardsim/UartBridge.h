@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AvrBoard.h"
+#include "SimavrBoard.h"
 
 #include <cstdint>
 #include <deque>
@@ -15,26 +15,26 @@ namespace quillon::boardsim {
 // byte the firmware sends is handed on with the simulated time its stop bit leaves the pin.
 class UartBridge {
 public:
-    using ByteSent = std::function<void(uint8_t value, AvrBoard::Cycle done)>;
+    using ByteSent = std::function<void(uint8_t value, SimavrBoard::Cycle done)>;
 
-    UartBridge(AvrBoard& board, ByteSent sent);
+    UartBridge(SimavrBoard& board, ByteSent sent);
 
     void Send(const uint8_t* data, std::size_t size);
     bool InputPending() const { return !input_.empty(); }
     // Line time of one byte at the speed the firmware set, in cycles.
-    AvrBoard::Cycle ByteCycles() const;
+    SimavrBoard::Cycle ByteCycles() const;
 
 private:
     static void OnOutput(avr_irq_t* irq, uint32_t value, void* param);
     static void OnXon(avr_irq_t* irq, uint32_t value, void* param);
     static void OnXoff(avr_irq_t* irq, uint32_t value, void* param);
     static void OnFormatWritten(avr_irq_t* irq, uint32_t value, void* param);
-    static AvrBoard::Cycle OnNextByte(avr_t* avr, AvrBoard::Cycle when, void* param);
+    static SimavrBoard::Cycle OnNextByte(avr_t* avr, SimavrBoard::Cycle when, void* param);
     void Feed();
     void FixByteTime();
     void AfterReset();
 
-    AvrBoard& board_;
+    SimavrBoard& board_;
     avr_uart_t* uart_;
     ByteSent sent_;
     std::deque<uint8_t> input_;

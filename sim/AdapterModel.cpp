@@ -1,13 +1,14 @@
 #include "AdapterModel.h"
 
 #include "CommandRules.h"
-#include "HexText.h"
+#include "simkit/HexText.h"
 
 #include <utility>
 
 namespace quillon::sim {
 
 using quillon::link::ProtocolCodec;
+using simkit::HexText;
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "CommandRules.h"
 
-#include "HexText.h"
+#include "simkit/HexText.h"
 
 namespace quillon::sim {
 
 using quillon::link::ProtocolCodec;
+using simkit::HexText;
 
 namespace {
 

@@ -1,36 +1,25 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include "simkit/ProgramOptions.h"
+
 #include <string>
-#include <vector>
 
 namespace quillon::sim {
 
-// The simulator's command line (docs/simulator.md).
-struct SimOptions {
+// The adapter simulator's command line (docs/simulator.md): the line options both
+// simulators take, and the adapter's own.
+struct SimOptions : simkit::ProgramOptions {
     static constexpr const char* kDefaultVersion = "Quillon Adapter V1.0 (simulator)";
+    static constexpr int kDefaultBaud = 9600;
 
-    std::string link;
-    std::string state;
     std::string version = kDefaultVersion;
-    bool camera = false;
-    bool noReply = false;
-    int lateReplyMs = 0;
     // Deaf this long from the first byte on, as a board in its bootloader after the
     // reset that opening its port causes; 0: answers from the start.
     int bootMs = 0;
-    int garbage = 0;
-    int hangupAfter = 0; // 0: never
     bool pace = false;
-    int baud = 9600;
-    std::optional<uint32_t> seed;
-    bool help = false;
+    int baud = kDefaultBaud;
 
-    // False with a message for anything it does not understand.
-    static bool Parse(const std::vector<std::string>& args, SimOptions& options,
-                      std::string& error);
-    static std::string Usage();
+    SimOptions();
 };
 
 } // namespace quillon::sim

@@ -1,6 +1,6 @@
 #include "StateFile.h"
 
-#include "HexText.h"
+#include "simkit/HexText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 namespace quillon::sim {
+
+using simkit::HexText;
 
 namespace {
 constexpr std::size_t kMaxFileSize = 256;

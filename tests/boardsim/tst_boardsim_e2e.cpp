@@ -2,6 +2,8 @@
 // every command, bad input, the bus master, the EEPROM across resets and restarts, the
 // line fault options, and the firmware's behaviour under load.
 #include "firmware/BoardLayout.h"
+#include "tests/support/CameraHold.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
 #include "tests/support/PtyClient.h"
 #include "tests/support/SimProcess.h"
@@ -23,10 +25,6 @@ namespace {
 constexpr int kAnyGarbage = -1;
 constexpr int kReplyMs = 3000;  // generous: the machine may be busy
 constexpr int kSilenceMs = 300; // how long "no reply" is given to show itself
-
-QByteArray Payload(const Frame& frame) {
-    return QByteArray(reinterpret_cast<const char*>(frame.begin()), frame.length);
-}
 
 QByteArray Encode(uint8_t seq, uint8_t code, const QByteArray& payload = {}) {
     std::vector<uint8_t> out;
@@ -269,10 +267,7 @@ void TestBoardSimEndToEnd::addressKeptAcrossResetAndRestart() {
 void TestBoardSimEndToEnd::malformedStateFileStartsErased() {
     QTemporaryDir dir;
     const QString state = dir.filePath("board.state");
-    QFile file(state);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("address banana\n");
-    file.close();
+    QVERIFY(SimProcess::WriteStateFile(state, "address banana\n"));
     QVERIFY(Start({"--state", state}));
     QTRY_COMPARE(sim->EventTexts().size(), 1);
     QVERIFY2(sim->EventTexts().front().startsWith("error "), qPrintable(sim->EventTexts().front()));
@@ -323,14 +318,12 @@ void TestBoardSimEndToEnd::hangUpAfterFrames() {
     QVERIFY(client.Command(1, 'V'));
     EXPECT_REPLY(frame, 1, 'v');
     QVERIFY(client.Command(2, 'A'));
-    QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::HangUp);
-    QVERIFY(sim->WaitForExit(kReplyMs));
-    QCOMPARE(sim->Process().exitCode(), 0);
+    QUILLON_EXPECT_HANGUP(client, *sim, kReplyMs);
     QCOMPARE(sim->EventTexts(), (QStringList{"version sent", "hangup"}));
 }
 
 void TestBoardSimEndToEnd::interruptPulseWidth_data() {
-    QTest::addColumn<int>("line");
+    quillon::testing::AddColumns<int>({"line"});
     QTest::newRow("INT1") << 1;
     QTest::newRow("INT2") << 2;
 }
@@ -371,18 +364,9 @@ void TestBoardSimEndToEnd::cameraHoldTimeInRealTime() {
     const double releaseReplyMs = double(clock.nsecsElapsed()) / 1e6;
 
     QTRY_VERIFY(sim->EventTexts().size() >= 6);
-    const QStringList events = sim->EventTexts();
-    QCOMPARE(events.mid(0, 3), (QStringList{"port FF -> BF", "INT1 pulse", "SW7 pressed"}));
-    QCOMPARE(events.mid(3, 2), (QStringList{"port BF -> FF", "INT1 pulse"}));
-    static const QRegularExpression released(R"(^SW7 released after (\d+) ms$)");
-    const auto match = released.match(events.at(5));
-    QVERIFY2(match.hasMatch(), qPrintable(events.at(5)));
-    const int reported = match.captured(1).toInt();
-    QVERIFY2(reported >= releaseSentMs - pressReplyMs - 1.0 && reported <= releaseReplyMs + 1.0,
-             qPrintable(QString("reported %1 ms, the gap was %2..%3 ms")
-                            .arg(reported)
-                            .arg(releaseSentMs - pressReplyMs)
-                            .arg(releaseReplyMs)));
+    const QString wrong =
+        CameraHoldProblem(sim->EventTexts(), releaseSentMs - pressReplyMs, releaseReplyMs);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 void TestBoardSimEndToEnd::masterWritesAtLineCapacityArriveInOrder() {

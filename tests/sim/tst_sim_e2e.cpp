@@ -1,3 +1,4 @@
+#include "tests/support/CameraHold.h"
 #include "tests/support/ExpectReply.h"
 #include "tests/support/PtyClient.h"
 #include "tests/support/SimProcess.h"
@@ -20,10 +21,6 @@ namespace {
 // so only a failing test pays for the length; a busy machine must not make a passing one
 // fail.
 constexpr int kReplyMs = 10000;
-
-QByteArray Payload(const Frame& frame) {
-    return QByteArray(reinterpret_cast<const char*>(frame.begin()), frame.length);
-}
 
 } // namespace
 
@@ -136,10 +133,7 @@ void TestSimEndToEnd::savedAddressSurvivesRestart() {
 void TestSimEndToEnd::malformedStateFileKeepsDefaultAddress() {
     QTemporaryDir dir;
     const QString state = dir.filePath("adapter.state");
-    QFile file(state);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("address banana\n");
-    file.close();
+    QVERIFY(SimProcess::WriteStateFile(state, "address banana\n"));
 
     START_SIM(sim, client, "--state", state);
     QTRY_COMPARE(sim.EventTexts().size(), 1);
@@ -245,12 +239,7 @@ void TestSimEndToEnd::hangUp() {
     } else {
         QVERIFY(client.Command(2, 'A'));
     }
-    QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::HangUp);
-    // Logged before the line closes, so whoever sees the hang-up can already read why.
-    QVERIFY2(sim.HasEvent("hangup"), qPrintable(sim.EventTexts().join(" | ")));
-    QVERIFY(sim.WaitForExit(kReplyMs));
-    QCOMPARE(sim.Process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(sim.Process().exitCode(), 0);
+    QUILLON_EXPECT_HANGUP(client, sim, kReplyMs);
     QCOMPARE(sim.EventTexts(), (QStringList{"version sent", "hangup"}));
 }
 
@@ -343,20 +332,9 @@ void TestSimEndToEnd::cameraReportsHoldTime() {
     const double releaseReplyMs = double(clock.nsecsElapsed()) / 1e6;
 
     QTRY_VERIFY(sim.EventTexts().size() >= 6);
-    const QStringList events = sim.EventTexts();
-    QCOMPARE(events.mid(0, 3), (QStringList{"port FF -> BF", "INT1 pulse", "SW7 pressed"}));
-    QCOMPARE(events.mid(3, 2), (QStringList{"port BF -> FF", "INT1 pulse"}));
-    static const QRegularExpression released(R"(^SW7 released after (\d+) ms$)");
-    const auto match = released.match(events.at(5));
-    QVERIFY2(match.hasMatch(), qPrintable(events.at(5)));
-    const int reported = match.captured(1).toInt();
-    const double shortest = releaseSentMs - pressReplyMs;
-    const double longest = releaseReplyMs;
-    QVERIFY2(reported >= shortest - 1.0 && reported <= longest + 1.0,
-             qPrintable(QString("reported %1 ms, the gap was %2..%3 ms")
-                            .arg(reported)
-                            .arg(shortest)
-                            .arg(longest)));
+    const QString wrong =
+        CameraHoldProblem(sim.EventTexts(), releaseSentMs - pressReplyMs, releaseReplyMs);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 void TestSimEndToEnd::pacingTakesLineTime_data() {

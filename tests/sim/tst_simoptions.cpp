@@ -42,10 +42,10 @@ void TestSimOptions::accepted() {
     QFETCH(bool, pace);
     QFETCH(int, baud);
     SimOptions options;
-    std::string error;
-    QVERIFY2(SimOptions::Parse(Args(args), options, error), error.c_str());
+    const auto problem = options.Parse(Args(args));
+    QVERIFY2(!problem, problem.value_or("").c_str());
     QCOMPARE(options.bootMs, bootMs);
-    QCOMPARE(options.lateReplyMs, lateReplyMs);
+    QCOMPARE(options.line.lateReplyMs, lateReplyMs);
     QCOMPARE(options.pace, pace);
     QCOMPARE(options.baud, baud);
 }
@@ -72,9 +72,9 @@ void TestSimOptions::rejected_data() {
 void TestSimOptions::rejected() {
     QFETCH(QStringList, args);
     SimOptions options;
-    std::string error;
-    QVERIFY(!SimOptions::Parse(Args(args), options, error));
-    QVERIFY(!error.empty());
+    const auto problem = options.Parse(Args(args));
+    QVERIFY(problem);
+    QVERIFY(!problem->empty());
 }
 
 QTEST_APPLESS_MAIN(TestSimOptions)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -142,6 +143,11 @@ bool SimProcess::Terminate() {
     process_.terminate();
     return WaitForExit(5000) && process_.exitStatus() == QProcess::NormalExit &&
            process_.exitCode() == 0;
+}
+
+bool SimProcess::WriteStateFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
 bool SimProcess::WaitForExit(int ms) {

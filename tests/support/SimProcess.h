@@ -61,6 +61,9 @@ public:
     // Ends it whatever it is doing: SIGTERM, then SIGKILL if it does not go.
     void Stop();
 
+    // Leaves a state file with this text for a simulator to find; false if it could not.
+    static bool WriteStateFile(const QString& path, const QByteArray& text);
+
     static Program DefaultProgram();
     static QString Binary(Program program);
     static QString Name(Program program);

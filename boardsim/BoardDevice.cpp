@@ -1,0 +1,226 @@
+#include "BoardDevice.h"
+
+#include "simkit/HexText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+namespace quillon::boardsim {
+
+using quillon::link::ProtocolCodec;
+using simkit::LineRunner;
+
+namespace {
+
+// The longest master write one stdin line may ask for, and the longest read; a line holds
+// the longest write in hex.
+constexpr std::size_t kMaxMasterWrite = 4096;
+constexpr std::size_t kMaxCommandLine = 16384;
+constexpr long kMaxMasterRead = 4096;
+// Real time: how often the loop looks at the line and stdin between slices of simulation,
+// and the most it simulates in one go when it has fallen behind the wall clock.
+constexpr auto kRealTimeTick = std::chrono::milliseconds(1);
+constexpr auto kLongestSlice = std::chrono::milliseconds(5);
+// Fast mode: the board runs unthrottled until this much simulated time has passed without
+// traffic, bus activity or pin changes; then it waits for the host. Long enough for the
+// firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play out.
+constexpr double kFastIdleUs = 100'000;
+constexpr double kFastSliceUs = 1'000;
+
+} // namespace
+
+BoardDevice::BoardDevice(const BoardOptions& options) : options_(options) {}
+
+BoardDevice::~BoardDevice() = default;
+
+std::size_t BoardDevice::LongestCommandLine() const {
+    return kMaxCommandLine;
+}
+
+std::optional<std::string> BoardDevice::Load() {
+    if (auto problem = board_.Load(options_.firmware)) {
+        return problem;
+    }
+    const auto report = [this](const std::string& line, SimavrBoard::Cycle when) {
+        Event(line, when);
+    };
+    uart_ = std::make_unique<UartBridge>(
+        board_, [this](uint8_t value, SimavrBoard::Cycle done) { OnBoardByte(value, done); });
+    master_ = std::make_unique<TwiMaster>(board_, report);
+    pins_ = std::make_unique<PinWatcher>(board_, report,
+                                         options_.pulseWidths ? PinWatcher::Widths::Shown
+                                                              : PinWatcher::Widths::Hidden);
+    eeprom_ = std::make_unique<EepromState>(board_, options_.line.state, report);
+    if (options_.writeTimes) {
+        const double cyclesPerUs = 1.0 / board_.Microseconds(SimavrBoard::Cycle{1});
+        writeTimes_ = std::make_unique<WriteTimes>(cyclesPerUs, report);
+        master_->OnWriteEnded([this](const TwiMaster::WriteEnd& end) {
+            if (end.stop) {
+                writeTimes_->WriteEnded(end.bytes, end.start, *end.stop);
+            } else {
+                writeTimes_->Forget();
+            }
+        });
+        // A reset empties the firmware's transmit queue: frames on their way are lost.
+        board_.OnReset([this] { writeTimes_->Forget(); });
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> BoardDevice::PowerOn(LineRunner& line, Clock::time_point start) {
+    line_ = &line;
+    start_ = start;
+    return eeprom_->Load();
+}
+
+BoardDevice::Clock::time_point BoardDevice::WallTime(SimavrBoard::Cycle cycle) const {
+    const std::chrono::duration<double, std::micro> us(board_.Microseconds(cycle));
+    return start_ + std::chrono::duration_cast<Clock::duration>(us);
+}
+
+SimavrBoard::Cycle BoardDevice::TargetCycle(Clock::time_point now) const {
+    const SimavrBoard::Cycle at = board_.Now();
+    if (options_.fast) {
+        const bool busy = uart_->InputPending() || master_->Busy() ||
+                          at < lastActivity_ + board_.CyclesFromMicroseconds(kFastIdleUs);
+        return busy ? at + board_.CyclesFromMicroseconds(kFastSliceUs) : at;
+    }
+    const std::chrono::duration<double, std::micro> elapsed = now - start_;
+    const SimavrBoard::Cycle wall = board_.CyclesFromMicroseconds(elapsed.count());
+    const std::chrono::duration<double, std::micro> longest = kLongestSlice;
+    return std::min(wall, at + board_.CyclesFromMicroseconds(longest.count()));
+}
+
+void BoardDevice::RunUntil(Clock::time_point now) {
+    if (board_.Stopped()) {
+        return;
+    }
+    if (!board_.RunUntil(TargetCycle(now)) && !stopReported_) {
+        stopReported_ = true;
+        Event("error " + board_.StopReason() + "; the board has stopped (reset restarts it)",
+              board_.Now());
+    }
+}
+
+std::optional<BoardDevice::Clock::time_point> BoardDevice::NextWake(Clock::time_point now) const {
+    if (board_.Stopped()) {
+        return std::nullopt;
+    }
+    if (options_.fast) {
+        // Busy: at once; idle: when the host has something to say.
+        return TargetCycle(now) > board_.Now() ? std::optional(now) : std::nullopt;
+    }
+    // Simulated time follows the wall clock in ticks; a board that has fallen more than a
+    // tick behind runs again at once.
+    return WallTime(board_.Now()) + kRealTimeTick;
+}
+
+BoardDevice::Clock::time_point BoardDevice::EventTime(Clock::time_point) {
+    lastActivity_ = std::max(lastActivity_, board_.Now());
+    return WallTime(board_.Now());
+}
+
+void BoardDevice::Event(const std::string& text, SimavrBoard::Cycle when) {
+    lastActivity_ = std::max(lastActivity_, board_.Now());
+    line_->Event(text, WallTime(when));
+}
+
+bool BoardDevice::HostBytes(const uint8_t* data, std::size_t size, Clock::time_point) {
+    lastActivity_ = board_.Now();
+    uart_->Send(data, size);
+    return true;
+}
+
+void BoardDevice::HostFrame(const Frame& frame, Clock::time_point) {
+    for (const std::string& line : frames_.FromHost(frame, master_->SlaveAddress())) {
+        Event(line, board_.Now());
+    }
+}
+
+void BoardDevice::OnBoardByte(uint8_t value, SimavrBoard::Cycle done) {
+    lastActivity_ = board_.Now();
+    if (writeTimes_) {
+        writeTimes_->ByteSent(done - uart_->ByteCycles(), done);
+    }
+    boardRaw_.push_back(value);
+    boardRx_.Feed(&value, 1);
+    Frame frame;
+    while (boardRx_.Next(frame)) {
+        HandleBoardFrame(frame, ProtocolCodec::kHeaderSize + frame.length + 1, done);
+    }
+}
+
+void BoardDevice::HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done) {
+    // The board's bytes go to the host frame by frame, each complete at the time its last
+    // stop bit left the board (at once in fast mode); anything before the frame that was no
+    // frame goes along unchanged, so the host sees exactly what the firmware sent.
+    const Clock::time_point due = options_.fast ? Clock::now() : WallTime(done);
+    const std::size_t stray = boardRaw_.size() - size;
+    if (stray > 0) {
+        Event("error firmware sent " + std::to_string(stray) + " bytes outside a frame", done);
+        line_->Send({boardRaw_.begin(), boardRaw_.begin() + std::ptrdiff_t(stray)}, due,
+                    LineRunner::Sending::Unsolicited);
+    }
+    std::vector<uint8_t> bytes(boardRaw_.end() - std::ptrdiff_t(size), boardRaw_.end());
+    boardRaw_.clear();
+    if (writeTimes_) {
+        writeTimes_->FrameSent(frame, size);
+    }
+
+    const FrameEvents::Result result = frames_.FromBoard(frame);
+    for (const std::string& line : result.lines) {
+        Event(line, done);
+    }
+    if (result.portWritten) {
+        line_->PortWritten(pins_->Image(), WallTime(done));
+    }
+    // Sequence 0 is the board's own master data; every other frame answers the host.
+    const bool reply = frame.seq != 0;
+    line_->Send(std::move(bytes), due,
+                reply ? LineRunner::Sending::Reply : LineRunner::Sending::Unsolicited);
+}
+
+simkit::SimDevice::Command BoardDevice::HandleCommand(const std::string& command,
+                                                      std::istream& words, Clock::time_point) {
+    lastActivity_ = board_.Now();
+    if (command == "read") {
+        MasterRead(words);
+    } else if (command == "reset") {
+        Event("board reset", board_.Now());
+        stopReported_ = false;
+        board_.Reset();
+    } else {
+        return Command::NotMine;
+    }
+    return Command::Handled;
+}
+
+void BoardDevice::MasterRead(std::istream& words) {
+    // Bytes in one read transaction, in decimal; the expander answers each with its port.
+    long count = 1;
+    std::string word;
+    if (words >> word) {
+        const char* end = word.data() + word.size();
+        const auto [ptr, ec] = std::from_chars(word.data(), end, count);
+        if (ec != std::errc() || ptr != end || count < 1 || count > kMaxMasterRead) {
+            Event("error read: '" + word + "' is not a count of 1.." +
+                      std::to_string(kMaxMasterRead),
+                  board_.Now());
+            return;
+        }
+    }
+    master_->Read(std::size_t(count));
+}
+
+void BoardDevice::MasterWrite(std::vector<uint8_t> bytes, Clock::time_point) {
+    if (bytes.empty() || bytes.size() > kMaxMasterWrite) {
+        Event("error master write of " + std::to_string(bytes.size()) + " bytes, expected 1.." +
+                  std::to_string(kMaxMasterWrite),
+              board_.Now());
+        return;
+    }
+    master_->Write(std::move(bytes));
+}
+
+} // namespace quillon::boardsim

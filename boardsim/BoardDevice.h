@@ -1,0 +1,67 @@
+#pragma once
+
+#include "BoardOptions.h"
+#include "EepromState.h"
+#include "FrameEvents.h"
+#include "PinWatcher.h"
+#include "SimavrBoard.h"
+#include "TwiMaster.h"
+#include "UartBridge.h"
+#include "WriteTimes.h"
+#include "simkit/LineRunner.h"
+#include "simkit/SimDevice.h"
+#include "vantrel32/ProtocolCodec.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::boardsim {
+
+// The simulated board behind the kit's line. Between polls it advances the board, either
+// in step with the wall clock or, with --fast, as fast as it goes while anything is
+// happening; event times are the board's simulated time since power-on.
+class BoardDevice : public simkit::SimDevice {
+public:
+    explicit BoardDevice(const BoardOptions& options);
+    ~BoardDevice() override;
+
+    std::size_t LongestCommandLine() const override;
+    std::optional<std::string> Load() override;
+    std::optional<std::string> PowerOn(simkit::LineRunner& line, Clock::time_point start) override;
+    void RunUntil(Clock::time_point now) override;
+    std::optional<Clock::time_point> NextWake(Clock::time_point now) const override;
+    bool HostBytes(const uint8_t* data, std::size_t size, Clock::time_point now) override;
+    void HostFrame(const Frame& frame, Clock::time_point now) override;
+    Command HandleCommand(const std::string& command, std::istream& words,
+                          Clock::time_point now) override;
+    void MasterWrite(std::vector<uint8_t> bytes, Clock::time_point now) override;
+    Clock::time_point EventTime(Clock::time_point now) override;
+
+private:
+    void MasterRead(std::istream& words);
+    void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
+    void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);
+    void Event(const std::string& text, SimavrBoard::Cycle when);
+    Clock::time_point WallTime(SimavrBoard::Cycle cycle) const;
+    SimavrBoard::Cycle TargetCycle(Clock::time_point now) const;
+
+    const BoardOptions& options_;
+    simkit::LineRunner* line_ = nullptr;
+    Clock::time_point start_;
+    SimavrBoard board_;
+    std::unique_ptr<UartBridge> uart_;
+    std::unique_ptr<TwiMaster> master_;
+    std::unique_ptr<PinWatcher> pins_;
+    std::unique_ptr<EepromState> eeprom_;
+    std::unique_ptr<WriteTimes> writeTimes_; // with --write-times only
+    quillon::link::ProtocolCodec boardRx_;
+    std::vector<uint8_t> boardRaw_; // what the board sent since its last whole frame
+    FrameEvents frames_;
+    SimavrBoard::Cycle lastActivity_ = 0;
+    bool stopReported_ = false;
+};
+
+} // namespace quillon::boardsim

@@ -1,0 +1,135 @@
+#include "AdapterDevice.h"
+
+#include "StateFile.h"
+#include "simkit/HexText.h"
+
+#include <utility>
+
+namespace quillon::sim {
+
+using simkit::HexText;
+using simkit::LineRunner;
+
+namespace {
+
+// Longer than any command the adapter simulator takes: a write of the longest master data
+// takes a few hundred characters.
+constexpr std::size_t kMaxCommandLine = 4096;
+
+uint8_t LoadAddress(const SimOptions& options, std::optional<std::string>& problem) {
+    if (options.line.state.empty()) {
+        return AdapterModel::kDefaultAddress;
+    }
+    const StateFile::LoadResult loaded = StateFile(options.line.state).Load();
+    switch (loaded.status) {
+    case StateFile::LoadStatus::Loaded:
+        return loaded.address;
+    case StateFile::LoadStatus::Malformed:
+        problem = loaded.error + "; using address " + HexText::Byte(AdapterModel::kDefaultAddress);
+        break;
+    case StateFile::LoadStatus::Missing:
+        break;
+    }
+    return AdapterModel::kDefaultAddress;
+}
+
+AdapterModel::SaveAddress MakeSaver(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    return [file = StateFile(path)](uint8_t address, std::string& error) {
+        return file.Save(address, error);
+    };
+}
+
+} // namespace
+
+AdapterDevice::AdapterDevice(const SimOptions& options)
+    : options_(options),
+      model_(options.version, LoadAddress(options, stateProblem_), MakeSaver(options.line.state)),
+      booted_(options.bootMs == 0) {}
+
+std::size_t AdapterDevice::LongestCommandLine() const {
+    return kMaxCommandLine;
+}
+
+AdapterDevice::Clock::duration AdapterDevice::BytePeriod() const {
+    if (!options_.pace) {
+        return Clock::duration::zero();
+    }
+    // 8N1: start bit, 8 data bits, stop bit.
+    constexpr double kBitsPerByte = 10.0;
+    const std::chrono::duration<double> period(kBitsPerByte / options_.baud);
+    return std::chrono::duration_cast<Clock::duration>(period);
+}
+
+std::optional<std::string> AdapterDevice::PowerOn(LineRunner& line, Clock::time_point) {
+    line_ = &line;
+    return stateProblem_;
+}
+
+std::optional<AdapterDevice::Clock::time_point> AdapterDevice::NextWake(Clock::time_point) const {
+    if (booted_) {
+        return std::nullopt;
+    }
+    return bootEnd_;
+}
+
+void AdapterDevice::Woke(Clock::time_point now) {
+    if (booted_ || !bootEnd_ || now < *bootEnd_) {
+        return;
+    }
+    booted_ = true;
+    line_->Event("booted, " + std::to_string(bootIgnored_) +
+                     (bootIgnored_ == 1 ? " byte" : " bytes") + " ignored",
+                 now);
+}
+
+bool AdapterDevice::HostBytes(const uint8_t*, std::size_t size, Clock::time_point now) {
+    if (booted_) {
+        return true;
+    }
+    // The board reset as its port was opened, which the first byte stands for.
+    if (!bootEnd_) {
+        bootEnd_ = now + std::chrono::milliseconds(options_.bootMs);
+    }
+    bootIgnored_ += size;
+    return false;
+}
+
+void AdapterDevice::HostFrame(const Frame& frame, Clock::time_point now) {
+    const AdapterModel::Outcome outcome = model_.Handle(frame);
+    Report(outcome, now);
+    if (!outcome.frame.empty()) {
+        line_->Send(outcome.frame, now, LineRunner::Sending::Reply);
+    }
+}
+
+void AdapterDevice::Report(const AdapterModel::Outcome& outcome, Clock::time_point now) {
+    for (const std::string& event : outcome.events) {
+        line_->Event(event, now);
+    }
+    if (outcome.portWritten) {
+        line_->PortWritten(*outcome.portWritten, now);
+    }
+}
+
+simkit::SimDevice::Command AdapterDevice::HandleCommand(const std::string& command, std::istream&,
+                                                        Clock::time_point now) {
+    if (command != "read") {
+        return Command::NotMine;
+    }
+    Report(model_.MasterRead(), now);
+    return Command::Handled;
+}
+
+void AdapterDevice::MasterWrite(std::vector<uint8_t> bytes, Clock::time_point now) {
+    const AdapterModel::Outcome outcome = model_.MasterWrite(bytes);
+    Report(outcome, now);
+    if (!outcome.frame.empty()) {
+        // The bus master's data goes to the host whatever the reply faults say.
+        line_->Send(outcome.frame, now, LineRunner::Sending::Unsolicited);
+    }
+}
+
+} // namespace quillon::sim
