@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+using quillon::app::TStatusText;
+
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     // Before the controls are made, so that those with a style sheet font (the chip
     // drawing's bold labels) build it on the window's face, too.
@@ -114,7 +116,7 @@ QString TForm1::StatusText() const {
 }
 
 void TForm1::SetStatus(TStatusText text) {
-    StatusPanel->setText(StatusCaption(text));
+    StatusPanel->setText(quillon::app::StatusCaption(text));
 }
 
 void TForm1::BtnCOMClick(QObject*) {

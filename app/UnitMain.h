@@ -82,7 +82,7 @@ private:
     void WireKeypad();
     // A click of the button runs the handler with the button as sender.
     void OnClicked(QAbstractButton* button, THandler handler);
-    void SetStatus(TStatusText text);
+    void SetStatus(quillon::app::TStatusText text);
     void ShowComPortHint();
 
     bool FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress, THandler onExit);

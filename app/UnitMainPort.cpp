@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+using quillon::app::TStatusText;
+
 void TForm1::WirePortPage() {
     for (TIndLED* led : {LEDP0, LEDP1, LEDP2, LEDP3, LEDP4, LEDP5, LEDP6, LEDP7}) {
         led->OnClick = [this](QObject* s) { LEDPortClick(s); };

@@ -67,11 +67,11 @@ void TestKeypadPress::refusedReleaseIsOwed_data() {
     const int sent = VANTREL_STATUS_SENT;
     const int closed = VANTREL_STATUS_PORT_CLOSED;
     const int none = -1;
-    QTest::newRow("a reply frees the link") << QList<int>{sent}
-                                            << QList<int>{VANTREL_NOTIFY_WRITTEN_INT1} << 3 << sent;
+    QTest::newRow("a reply frees the link")
+        << QList<int>{sent} << QList<int>{VANTREL_NOTIFY_WRITTEN_INT1} << 3 << sent;
     QTest::newRow("still busy: owed on")
-        << QList<int>{busy, sent}
-        << QList<int>{VANTREL_NOTIFY_MASTER_DATA, VANTREL_NOTIFY_TIMEOUT} << 4 << sent;
+        << QList<int>{busy, sent} << QList<int>{VANTREL_NOTIFY_MASTER_DATA, VANTREL_NOTIFY_TIMEOUT}
+        << 4 << sent;
     QTest::newRow("closed port: ends, no retry")
         << QList<int>{closed} << QList<int>{VANTREL_NOTIFY_CLOSED, VANTREL_NOTIFY_OPENED} << 3
         << closed;

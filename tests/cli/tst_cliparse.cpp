@@ -46,8 +46,8 @@ QString Shown(const CommandArgs& args) {
             return QStringLiteral("watch count %1 ms %2").arg(a.count).arg(a.durationMs);
         }
         QString operator()(const RunArgs& a) const {
-            return QStringLiteral("run %1%2").arg(
-                a.file, a.onFailure == OnFailure::KeepGoing ? " keep going" : "");
+            return QStringLiteral("run %1%2")
+                .arg(a.file, a.onFailure == OnFailure::KeepGoing ? " keep going" : "");
         }
     };
     return std::visit(Show{}, args);
@@ -77,20 +77,32 @@ private slots:
 
 void TestCliParse::goodCommand_data() {
     AddColumns<QString, QString>({"line", "parsed"});
-    QTest::newRow("version") << "version" << "version";
-    QTest::newRow("hex forms") << "write 5a 0x12 A" << "write 5A 12 0A int 0";
-    QTest::newRow("interrupt") << "write FF --int 1" << "write FF int 1";
-    QTest::newRow("option joined") << "write FF --int=2" << "write FF int 2";
-    QTest::newRow("option first") << "--int=1 write FF" << "write FF int 1";
-    QTest::newRow("address") << "address" << "address";
-    QTest::newRow("address set") << "address set 7e" << "address set 7E";
-    QTest::newRow("address set, stored") << "address set 40 --save" << "address set 40 save";
-    QTest::newRow("press, default hold") << "press sw6 SW7" << "press SW6,SW7 pattern 3F hold 250";
+    QTest::newRow("version") << "version"
+                             << "version";
+    QTest::newRow("hex forms") << "write 5a 0x12 A"
+                               << "write 5A 12 0A int 0";
+    QTest::newRow("interrupt") << "write FF --int 1"
+                               << "write FF int 1";
+    QTest::newRow("option joined") << "write FF --int=2"
+                                   << "write FF int 2";
+    QTest::newRow("option first") << "--int=1 write FF"
+                                  << "write FF int 1";
+    QTest::newRow("address") << "address"
+                             << "address";
+    QTest::newRow("address set") << "address set 7e"
+                                 << "address set 7E";
+    QTest::newRow("address set, stored") << "address set 40 --save"
+                                         << "address set 40 save";
+    QTest::newRow("press, default hold") << "press sw6 SW7"
+                                         << "press SW6,SW7 pattern 3F hold 250";
     QTest::newRow("press, hold") << "press SW1 SW4 --hold 400"
                                  << "press SW1,SW4 pattern D7 hold 400";
-    QTest::newRow("watch, no limit") << "watch" << "watch count 0 ms 0";
-    QTest::newRow("watch, limits") << "watch --count 5 --seconds 0.5" << "watch count 5 ms 500";
-    QTest::newRow("run, stdin") << "run - --keep-going" << "run - keep going";
+    QTest::newRow("watch, no limit") << "watch"
+                                     << "watch count 0 ms 0";
+    QTest::newRow("watch, limits") << "watch --count 5 --seconds 0.5"
+                                   << "watch count 5 ms 500";
+    QTest::newRow("run, stdin") << "run - --keep-going"
+                                << "run - keep going";
 }
 
 void TestCliParse::goodCommand() {
@@ -107,30 +119,40 @@ void TestCliParse::badCommand_data() {
     AddColumns<QString, QString>({"line", "problem"});
     QTest::newRow("no command") << ""
                                 << "no command given (version, write, address, press, watch, run)";
-    QTest::newRow("unknown") << "frob"
-                             << R"(unknown command "frob" (version, write, address, press, watch, run))";
-    QTest::newRow("no byte") << "write" << "write: missing the port byte (two hex digits, e.g. 5A)";
+    QTest::newRow("unknown")
+        << "frob"
+        << R"(unknown command "frob" (version, write, address, press, watch, run))";
+    QTest::newRow("no byte") << "write"
+                             << "write: missing the port byte (two hex digits, e.g. 5A)";
     QTest::newRow("17 bytes") << "write 1 2 3 4 5 6 7 8 9 A B C D E F 10 11"
                               << "write: at most 16 bytes in one write";
     QTest::newRow("interrupt 3")
         << "write 5A --int 3"
         << R"(write: --int takes 0 (no interrupt), 1 or 2 (interrupt line), not "3")";
-    QTest::newRow("value missing") << "write 5A --int" << "write: --int needs a value (0|1|2)";
-    QTest::newRow("flag with value") << "address set 40 --save=1" << "address set: --save takes no value";
+    QTest::newRow("value missing") << "write 5A --int"
+                                   << "write: --int needs a value (0|1|2)";
+    QTest::newRow("flag with value") << "address set 40 --save=1"
+                                     << "address set: --save takes no value";
     QTest::newRow("odd address")
         << "address set 41"
         << "address set: 41 is not an address of either chip type: the address is even and lies "
            "in 40..4E (PCF8574) or 70..7E (PCF8574A)";
-    QTest::newRow("two addresses") << "address set 40 42" << R"(address set: unexpected argument "42")";
-    QTest::newRow("no switch") << "press" << "press: missing the switches to press (SW1..SW8)";
+    QTest::newRow("two addresses") << "address set 40 42"
+                                   << R"(address set: unexpected argument "42")";
+    QTest::newRow("no switch") << "press"
+                               << "press: missing the switches to press (SW1..SW8)";
     QTest::newRow("hold 0") << "press SW1 --hold 0"
                             << R"(press: --hold takes milliseconds, 1..3600000, not "0")";
-    QTest::newRow("another's option") << "press SW1 --int 1" << "press: unknown option --int";
-    QTest::newRow("count 0") << "watch --count 0"
-                             << R"(watch: --count takes a number of writes, 1..1000000000, not "0")";
-    QTest::newRow("seconds 0") << "watch --seconds 0"
-                               << R"(watch: --seconds takes a time above 0 (e.g. 10 or 0.5), not "0")";
-    QTest::newRow("no script") << "run" << "run: missing the script file (or - for standard input)";
+    QTest::newRow("another's option") << "press SW1 --int 1"
+                                      << "press: unknown option --int";
+    QTest::newRow("count 0")
+        << "watch --count 0"
+        << R"(watch: --count takes a number of writes, 1..1000000000, not "0")";
+    QTest::newRow("seconds 0")
+        << "watch --seconds 0"
+        << R"(watch: --seconds takes a time above 0 (e.g. 10 or 0.5), not "0")";
+    QTest::newRow("no script") << "run"
+                               << "run: missing the script file (or - for standard input)";
 }
 
 void TestCliParse::badCommand() {
@@ -142,15 +164,24 @@ void TestCliParse::badCommand() {
 
 void TestCliParse::globalOptions_data() {
     AddColumns<QString, QString, QString>({"line", "target", "problem"});
-    QTest::newRow("port joined") << "-p3 version" << "COM3 1500" << "";
+    QTest::newRow("port joined") << "-p3 version"
+                                 << "COM3 1500"
+                                 << "";
     QTest::newRow("device, time-out joined") << "version -d /dev/ttyUSB0 --timeout=300"
-                                             << "/dev/ttyUSB0 300" << "";
-    QTest::newRow("both") << "-d /dev/ttyUSB0 -p 3" << ""
+                                             << "/dev/ttyUSB0 300"
+                                             << "";
+    QTest::newRow("both") << "-d /dev/ttyUSB0 -p 3"
+                          << ""
                           << "give either -d DEVICE or -p N, not both";
-    QTest::newRow("port 0") << "-p 0" << "" << R"(-p takes a COM port number, 1..255, not "0")";
-    QTest::newRow("time-out too long") << "--timeout 65536" << ""
+    QTest::newRow("port 0") << "-p 0"
+                            << ""
+                            << R"(-p takes a COM port number, 1..255, not "0")";
+    QTest::newRow("time-out too long") << "--timeout 65536"
+                                       << ""
                                        << R"(--timeout takes milliseconds, 1..65535, not "65536")";
-    QTest::newRow("value missing") << "version -p" << "" << "-p needs a value (N)";
+    QTest::newRow("value missing") << "version -p"
+                                   << ""
+                                   << "-p needs a value (N)";
 }
 
 void TestCliParse::globalOptions() {
@@ -161,8 +192,9 @@ void TestCliParse::globalOptions() {
     const auto found = GlobalOptions::Parse(Words(line), invocation);
     QCOMPARE(found.value_or(QString()), problem);
     if (problem.isEmpty()) {
-        QCOMPARE(QStringLiteral("%1 %2").arg(invocation.target.Describe()).arg(invocation.timeOutMs),
-                 target);
+        QCOMPARE(
+            QStringLiteral("%1 %2").arg(invocation.target.Describe()).arg(invocation.timeOutMs),
+            target);
         QCOMPARE(invocation.commandWords, QStringList{"version"});
     }
 }
@@ -171,12 +203,13 @@ void TestCliParse::script_data() {
     AddColumns<QString, QStringList, QString>({"text", "lines", "problem"});
     QTest::newRow("comments and blanks")
         << "write FF   # released\n\n  # nothing\npress SW5\n"
-        << QStringList{"rig.txt:1 write FF int 0", "rig.txt:4 press SW5 pattern EF hold 250"}
-        << "";
-    QTest::newRow("bad line") << "write 11\nwrite 1G\n" << QStringList{}
+        << QStringList{"rig.txt:1 write FF int 0", "rig.txt:4 press SW5 pattern EF hold 250"} << "";
+    QTest::newRow("bad line") << "write 11\nwrite 1G\n"
+                              << QStringList{}
                               << R"(rig.txt:2: write: "1G" is not a hex byte (00..FF))";
-    QTest::newRow("script in a script") << "version\nrun other\n" << QStringList{}
-                                        << "rig.txt:2: run: a script cannot run another script";
+    QTest::newRow("script in a script")
+        << "version\nrun other\n"
+        << QStringList{} << "rig.txt:2: run: a script cannot run another script";
 }
 
 void TestCliParse::script() {
@@ -213,9 +246,8 @@ void TestCliParse::deviceCheck_data() {
         << "permission denied (add yourself to group dialout and log in again)";
     QTest::newRow("dialout may only read")
         << root << dialout << "dialout" << (S_IFCHR | 0640u) << user << alone << ask;
-    QTest::newRow("already in dialout")
-        << root << dialout << "dialout" << (S_IFCHR | 0660u) << user << QList<uint>{user, dialout}
-        << "";
+    QTest::newRow("already in dialout") << root << dialout << "dialout" << (S_IFCHR | 0660u) << user
+                                        << QList<uint>{user, dialout} << "";
     QTest::newRow("a plain file") << user << user << "user" << (S_IFREG | 0600u) << user << alone
                                   << "not a serial device";
 }
