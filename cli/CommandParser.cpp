@@ -136,24 +136,20 @@ Problem PressArguments(const QStringList& words, PressArgs& args) {
 }
 
 Problem ApplyHold(const QString& value, PressArgs& args) {
-    const auto ms = Integer(value, 1, kMaxHoldMs);
-    if (!ms) {
-        return QStringLiteral("--hold takes milliseconds, 1..%1, not \"%2\"")
-            .arg(kMaxHoldMs)
-            .arg(value);
+    qint64 ms = 0;
+    if (auto problem = TakeCount(value, kMaxHoldMs, "--hold", "milliseconds", ms)) {
+        return problem;
     }
-    args.holdMs = static_cast<int>(*ms);
+    args.holdMs = static_cast<int>(ms);
     return std::nullopt;
 }
 
 Problem ApplyCount(const QString& value, WatchArgs& args) {
-    const auto count = Integer(value, 1, kMaxCount);
-    if (!count) {
-        return QStringLiteral("--count takes a number of writes, 1..%1, not \"%2\"")
-            .arg(kMaxCount)
-            .arg(value);
+    qint64 count = 0;
+    if (auto problem = TakeCount(value, kMaxCount, "--count", "a number of writes", count)) {
+        return problem;
     }
-    args.count = static_cast<int>(*count);
+    args.count = static_cast<int>(count);
     return std::nullopt;
 }
 

@@ -42,25 +42,21 @@ std::optional<QString> ApplyPort(const QString& value, Invocation& invocation) {
     if (invocation.target.kind == Target::Kind::Device) {
         return QStringLiteral("give either -d DEVICE or -p N, not both");
     }
-    const auto port = Integer(value, 1, kMaxComPort);
-    if (!port) {
-        return QStringLiteral("-p takes a COM port number, 1..%1, not \"%2\"")
-            .arg(kMaxComPort)
-            .arg(value);
+    qint64 port = 0;
+    if (auto problem = TakeCount(value, kMaxComPort, "-p", "a COM port number", port)) {
+        return problem;
     }
     invocation.target.kind = Target::Kind::ComPort;
-    invocation.target.comPort = static_cast<int>(*port);
+    invocation.target.comPort = static_cast<int>(port);
     return std::nullopt;
 }
 
 std::optional<QString> ApplyTimeOut(const QString& value, Invocation& invocation) {
-    const auto ms = Integer(value, 1, kMaxTimeOutMs);
-    if (!ms) {
-        return QStringLiteral("--timeout takes milliseconds, 1..%1, not \"%2\"")
-            .arg(kMaxTimeOutMs)
-            .arg(value);
+    qint64 ms = 0;
+    if (auto problem = TakeCount(value, kMaxTimeOutMs, "--timeout", "milliseconds", ms)) {
+        return problem;
     }
-    invocation.timeOutMs = static_cast<uint16_t>(*ms);
+    invocation.timeOutMs = static_cast<uint16_t>(ms);
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/ScriptReader.h"
 #include "cli/ValueText.h"
 #include "tests/support/DataColumns.h"
+#include "tests/support/DeviceAccessRows.h"
 
 #include <QtTest>
 
@@ -230,8 +231,8 @@ void TestCliParse::script() {
 }
 
 void TestCliParse::deviceCheck_data() {
-    AddColumns<uint, uint, QString, uint, uint, QList<uint>, QString>(
-        {"owner", "group", "groupName", "mode", "user", "userGroups", "problem"});
+    quillon::testing::AddDeviceAccessColumns();
+    QTest::addColumn<QString>("problem");
     constexpr uint root = 0;
     constexpr uint user = 1000;
     constexpr uint dialout = 20;
@@ -253,20 +254,8 @@ void TestCliParse::deviceCheck_data() {
 }
 
 void TestCliParse::deviceCheck() {
-    QFETCH(uint, owner);
-    QFETCH(uint, group);
-    QFETCH(QString, groupName);
-    QFETCH(uint, mode);
-    QFETCH(uint, user);
-    QFETCH(QList<uint>, userGroups);
     QFETCH(QString, problem);
-    DevicePath::Access access;
-    access.owner = owner;
-    access.group = group;
-    access.groupName = groupName;
-    access.mode = mode;
-    access.user = user;
-    access.userGroups.assign(userGroups.begin(), userGroups.end());
+    const DevicePath::Access access = quillon::testing::FetchDeviceAccess();
     QCOMPARE(DeviceCheck::Problem(access).value_or(QString()), problem);
 }
 

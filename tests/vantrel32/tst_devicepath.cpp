@@ -1,5 +1,6 @@
 // What the operator reads when a device cannot be opened.
 #include "vantrel32/DevicePath.h"
+#include "tests/support/DeviceAccessRows.h"
 
 #include <QTemporaryFile>
 #include <QTest>
@@ -32,12 +33,7 @@ private slots:
 };
 
 void TestDevicePath::permissionAdvice_data() {
-    QTest::addColumn<uint>("owner");
-    QTest::addColumn<uint>("group");
-    QTest::addColumn<QString>("groupName");
-    QTest::addColumn<uint>("mode");
-    QTest::addColumn<uint>("user");
-    QTest::addColumn<QList<uint>>("userGroups");
+    quillon::testing::AddDeviceAccessColumns();
     QTest::addColumn<QString>("advice");
 
     const QList<uint> alone{kOperatorGroup};
@@ -70,20 +66,9 @@ void TestDevicePath::permissionAdvice_data() {
 }
 
 void TestDevicePath::permissionAdvice() {
-    QFETCH(uint, owner);
-    QFETCH(uint, group);
-    QFETCH(QString, groupName);
-    QFETCH(uint, mode);
-    QFETCH(uint, user);
-    QFETCH(QList<uint>, userGroups);
     QFETCH(QString, advice);
-    DevicePath::Access access;
-    access.owner = owner;
-    access.group = group;
-    access.groupName = groupName;
-    access.mode = S_IFCHR | mode;
-    access.user = user;
-    access.userGroups.assign(userGroups.begin(), userGroups.end());
+    DevicePath::Access access = quillon::testing::FetchDeviceAccess();
+    access.mode |= S_IFCHR;
     QCOMPARE(DevicePath::PermissionAdvice(access), advice);
 }
 
