@@ -136,21 +136,11 @@ Problem PressArguments(const QStringList& words, PressArgs& args) {
 }
 
 Problem ApplyHold(const QString& value, PressArgs& args) {
-    qint64 ms = 0;
-    if (auto problem = TakeCount(value, kMaxHoldMs, "--hold", "milliseconds", ms)) {
-        return problem;
-    }
-    args.holdMs = static_cast<int>(ms);
-    return std::nullopt;
+    return TakeCount(value, kMaxHoldMs, "--hold", "milliseconds", args.holdMs);
 }
 
 Problem ApplyCount(const QString& value, WatchArgs& args) {
-    qint64 count = 0;
-    if (auto problem = TakeCount(value, kMaxCount, "--count", "a number of writes", count)) {
-        return problem;
-    }
-    args.count = static_cast<int>(count);
-    return std::nullopt;
+    return TakeCount(value, kMaxCount, "--count", "a number of writes", args.count);
 }
 
 Problem ApplySeconds(const QString& value, WatchArgs& args) {

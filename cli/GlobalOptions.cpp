@@ -52,12 +52,7 @@ std::optional<QString> ApplyPort(const QString& value, Invocation& invocation) {
 }
 
 std::optional<QString> ApplyTimeOut(const QString& value, Invocation& invocation) {
-    qint64 ms = 0;
-    if (auto problem = TakeCount(value, kMaxTimeOutMs, "--timeout", "milliseconds", ms)) {
-        return problem;
-    }
-    invocation.timeOutMs = static_cast<uint16_t>(ms);
-    return std::nullopt;
+    return TakeCount(value, kMaxTimeOutMs, "--timeout", "milliseconds", invocation.timeOutMs);
 }
 
 std::optional<QString> ApplyJson(const QString&, Invocation& invocation) {

@@ -43,17 +43,4 @@ QString Hex2(uint8_t value) {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-std::optional<QString> TakeCount(const QString& text, qint64 max, const QString& option,
-                                 const QString& what, qint64& number) {
-    const auto taken = Integer(text, 1, max);
-    if (!taken) {
-        return QStringLiteral("%1 takes %2, 1..%3, not \"%4\"")
-            .arg(option, what)
-            .arg(max)
-            .arg(text);
-    }
-    number = *taken;
-    return std::nullopt;
-}
-
 } // namespace quillon::cli
