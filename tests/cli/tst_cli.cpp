@@ -220,10 +220,14 @@ void TestCli::commands_data() {
     // busy and goes out with the confirmation, whose reply is then not taken for its own.
     QTest::newRow("press confirmed after its hold")
         << QStringList{"--camera", "--late-reply", "80"}
-        << QStringList{"-d", "%DEV%", "press", "SW7", "--hold", "1"} << QByteArray()
-        << QByteArray()
-        << QStringList{opened, "port FF -> BF", "INT1 pulse", "SW7 pressed", "port BF -> FF",
-                       "INT1 pulse", "SW7 released after <N> ms"}
+        << QStringList{"-d", "%DEV%", "press", "SW7", "--hold", "1"} << QByteArray() << QByteArray()
+        << QStringList{opened,
+                       "port FF -> BF",
+                       "INT1 pulse",
+                       "SW7 pressed",
+                       "port BF -> FF",
+                       "INT1 pulse",
+                       "SW7 released after <N> ms"}
         << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << noError << 0;
     QTest::newRow("adapter silent on opening")
         << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "200", "version"}
