@@ -1,6 +1,6 @@
 // What the operator reads when a device cannot be opened.
-#include "vantrel32/DevicePath.h"
 #include "tests/support/DeviceAccessRows.h"
+#include "vantrel32/DevicePath.h"
 
 #include <QTemporaryFile>
 #include <QTest>
