@@ -46,6 +46,9 @@ void KeypadPress::WrapNotifications() {
 }
 
 void KeypadPress::SetHold(std::chrono::milliseconds hold) {
+    if (hold_.intervalAsDuration() == hold) {
+        return;
+    }
     hold_.setInterval(hold);
 }
 

@@ -26,7 +26,7 @@ namespace quillon::adapter {
 class KeypadPress final : public QObject {
     Q_OBJECT
 public:
-    KeypadPress(TVantrel& vantrel, QObject* parent = nullptr);
+    explicit KeypadPress(TVantrel& vantrel, QObject* parent = nullptr);
 
     // The timer that ends the hold; its interval is the hold.
     QTimer& HoldTimer() { return hold_; }
