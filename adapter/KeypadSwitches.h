@@ -27,6 +27,9 @@ enum SwitchMask : uint8_t {
 // The port pattern with no switch pressed.
 constexpr uint8_t kReleased = 0xFF;
 
+// How long the camera keypad holds its switches down before it releases them, in ms.
+constexpr int kHoldMs = 250;
+
 // The port pattern that holds down the switches of the mask (e.g. SW6 | SW7) and leaves
 // the others released.
 constexpr uint8_t Pattern(unsigned pressed) {

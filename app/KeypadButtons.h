@@ -2,8 +2,8 @@
 
 #include "adapter/KeypadSwitches.h"
 
-// The keypad page's buttons and the switches each presses (names of namespace keypad). An
-// expansion that uses the switches must see those names, e.g. with `using namespace quillon::adapter`.
+// The keypad page's buttons and the switches each presses (names of quillon::adapter). An
+// expansion that uses the switches must see those names, e.g. with a using-directive.
 #define QUILLON_KEYPAD_BUTTONS(X)                                                                  \
     X(BtnSW7, SW7)                                                                                 \
     X(BtnSW67, SW6 | SW7)                                                                          \

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+namespace quillon::app {
+
 #ifndef QUILLON_VERSION
 #error "QUILLON_VERSION: the project's version, set by the build"
 #endif
@@ -134,3 +136,5 @@ std::string PanelCommandLine::VersionText() {
            "This is free software: you are free to change and redistribute it.\n"
            "There is NO WARRANTY, to the extent permitted by law.\n";
 }
+
+} // namespace quillon::app

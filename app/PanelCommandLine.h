@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon::app {
+
 // What the panel does with its command line before the toolkit starts: it answers --help
 // and --version (so both work without a display, e.g. over ssh), leaves the toolkit's own
 // options to the application object (a session manager restarts the program with -session,
@@ -32,3 +34,5 @@ public:
     static std::string HelpText();
     static std::string VersionText();
 };
+
+} // namespace quillon::app

@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+namespace quillon::app {
+
 void SetUpQuillonApplication(TApplication& app) {
     // The classic look the panel was drawn for: group titles on the frame, grey 3-D bevels.
     TApplication::setStyle(QStringLiteral("Windows"));
@@ -17,3 +19,5 @@ void SetUpQuillonApplication(TApplication& app) {
     // Lets a Wayland desktop match the window to its menu entry (and so to the same icon).
     app.setDesktopFileName(QStringLiteral("example.quillon.Quillon"));
 }
+
+} // namespace quillon::app

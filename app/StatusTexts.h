@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace quillon::app {
+
 // Everything the status line can say. Handlers report only through these names, so this
 // list is complete, and the window's fit check measures every one of them in the panel.
 #define QUILLON_STATUS_TEXTS(X)                                                                    \
@@ -44,3 +46,5 @@ inline constexpr TStatusText kAllStatusTexts[] = {
     QUILLON_STATUS_TEXTS(QUILLON_STATUS_ITEM)
 #undef QUILLON_STATUS_ITEM
 };
+
+} // namespace quillon::app

@@ -1,13 +1,15 @@
 #include "UnitMain.h"
 
-#include "vantrel32/ComPortMap.h"
+#include "adapter/Vantrel.h"
 #include "platform/gui/SystemColors.h"
 #include "platform/gui/TApplication.h"
-#include "adapter/Vantrel.h"
+#include "vantrel32/ComPortMap.h"
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+
+using quillon::app::TStatusText;
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     // Before the controls are made, so that those with a style sheet font (the chip
@@ -65,7 +67,7 @@ void TForm1::SetUpInfoPageFonts() {
 }
 
 TForm1::~TForm1() {
-    ReleasePendingSwitches();
+    Keypad->Settle();
 }
 
 // The non-visual members and their stored settings; a designer layout holds widgets
@@ -75,35 +77,20 @@ void TForm1::CreateNonVisualMembers() {
     Vantrel->setObjectName(QStringLiteral("Vantrel"));
     Vantrel->setComport(3);
     Vantrel->setTimeOut(1500);
-    // Every notification may mean the link is free again: it ends a command or tells of the
-    // port. A release still owed is tried before the handler runs, so that a handler's
-    // modal box cannot hold it up.
-    const auto heard = [this](auto handler) {
-        return [this, handler](QObject* sender, auto... args) {
-            KeypadRelease->LinkMayBeFree();
-            (this->*handler)(sender, args...);
-        };
-    };
-    Vantrel->OnOpen = heard(&TForm1::VantrelOpen);
-    Vantrel->OnClose = heard(&TForm1::VantrelClose);
-    Vantrel->OnTimeOut = heard(&TForm1::VantrelTimeOut);
-    Vantrel->OnI2CDataAvail = heard(&TForm1::VantrelI2CDataAvail);
-    Vantrel->OnWriteI2CRegs = heard(&TForm1::VantrelWriteI2CRegs);
-    Vantrel->OnSlvAdrOP = heard(&TForm1::VantrelSlvAdrOP);
-    Vantrel->OnSlvAdrRead = heard(&TForm1::VantrelSlvAdrRead);
+    Vantrel->OnOpen = [this](QObject* s, uint8_t c) { VantrelOpen(s, c); };
+    Vantrel->OnClose = [this](QObject* s) { VantrelClose(s); };
+    Vantrel->OnTimeOut = [this](QObject* s) { VantrelTimeOut(s); };
+    Vantrel->OnI2CDataAvail = [this](QObject* s, TI2CData d) { VantrelI2CDataAvail(s, d); };
+    Vantrel->OnWriteI2CRegs = [this](QObject* s, uint8_t t) { VantrelWriteI2CRegs(s, t); };
+    Vantrel->OnSlvAdrOP = [this](QObject* s, uint8_t op) { VantrelSlvAdrOP(s, op); };
+    Vantrel->OnSlvAdrRead = [this](QObject* s, uint8_t a) { VantrelSlvAdrRead(s, a); };
 
-    Timer1 = new QTimer(this);
+    // After the handlers: the press takes every notification first, to try a release the
+    // busy link still owes.
+    Keypad = new quillon::adapter::KeypadPress(*Vantrel, this);
+    Keypad->setObjectName(QStringLiteral("Keypad"));
+    Timer1 = &Keypad->HoldTimer();
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(250);
-    Timer1->setTimerType(Qt::PreciseTimer);
-
-    KeypadRelease = new TBusyRetry(
-        [this] {
-            const uint8_t release = quillon::adapter::kReleased;
-            return Vantrel->WriteI2CRegs(std::span(&release, 1), VANTREL_INT_LINE1);
-        },
-        [this](uint8_t status) { ReportWrite(status); }, this);
-    KeypadRelease->setObjectName(QStringLiteral("KeypadRelease"));
 }
 
 void TForm1::WireEvents() {
@@ -115,8 +102,9 @@ void TForm1::WireEvents() {
 }
 
 void TForm1::OnClicked(QAbstractButton* button, THandler handler) {
-    connect(button, &QAbstractButton::clicked, this,
-            [this, button, handler] { quillon::platform::ToolkitCall([&] { (this->*handler)(button); }); });
+    connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
+        quillon::platform::ToolkitCall([&] { (this->*handler)(button); });
+    });
 }
 
 QString TForm1::Hex2(int value) {
@@ -128,7 +116,7 @@ QString TForm1::StatusText() const {
 }
 
 void TForm1::SetStatus(TStatusText text) {
-    StatusPanel->setText(StatusCaption(text));
+    StatusPanel->setText(quillon::app::StatusCaption(text));
 }
 
 void TForm1::BtnCOMClick(QObject*) {
@@ -148,7 +136,8 @@ void TForm1::ShowComPortHint() {
     bool ok = false;
     const int number = InComNr->text().toInt(&ok);
     if (ok) {
-        BtnCOM->setToolTip(quillon::link::ComPortMap::Hint(quillon::link::ComPortMap::Lookup(number)));
+        BtnCOM->setToolTip(
+            quillon::link::ComPortMap::Hint(quillon::link::ComPortMap::Lookup(number)));
     }
 }
 

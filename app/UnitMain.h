@@ -1,14 +1,12 @@
 #pragma once
 
-#include "BusyRetry.h"
 #include "KeypadButtons.h"
 #include "StatusTexts.h"
+#include "adapter/KeypadPress.h"
 #include "adapter/Vantrel.h"
 #include "ui_UnitMain.h"
 
 #include <QWidget>
-
-#include <chrono>
 
 class QLabel;
 class QTimer;
@@ -24,9 +22,10 @@ public:
 
     // The only panel of the status bar: every handler reports by replacing its text.
     QLabel* StatusPanel = nullptr;
+    // The keypad's hold: it runs from a press to the release of the switches.
     QTimer* Timer1 = nullptr;
-    // A keypad release that the busy link refused, owed until the link takes it.
-    TBusyRetry* KeypadRelease = nullptr;
+    // The camera keypad's press, hold and release, with a release owed while the link is busy.
+    quillon::adapter::KeypadPress* Keypad = nullptr;
     TVantrel* Vantrel = nullptr;
 
     QString StatusText() const;
@@ -61,7 +60,6 @@ public:
 #define QUILLON_DECLARE_KEYPAD_HANDLER(name, switches) void name##Click(QObject* Sender);
     QUILLON_KEYPAD_BUTTONS(QUILLON_DECLARE_KEYPAD_HANDLER)
 #undef QUILLON_DECLARE_KEYPAD_HANDLER
-    void Timer1Timer(QObject* Sender);
 
     // Two upper-case hexadecimal digits, zero-filled.
     static QString Hex2(int value);
@@ -84,7 +82,7 @@ private:
     void WireKeypad();
     // A click of the button runs the handler with the button as sender.
     void OnClicked(QAbstractButton* button, THandler handler);
-    void SetStatus(TStatusText text);
+    void SetStatus(quillon::app::TStatusText text);
     void ShowComPortHint();
 
     bool FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress, THandler onExit);
@@ -98,8 +96,5 @@ private:
     void ShowSlaveAddress();
     void ReportAddressCommand(uint8_t status);
     void SendRPUPattern(uint8_t pattern);
-    void ReleasePendingSwitches();
-
-    // When the armed Timer1 is due to release the switches.
-    std::chrono::steady_clock::time_point releaseDue_;
+    void ShowRPUPattern(uint8_t pattern);
 };

@@ -1,11 +1,13 @@
 // The port image on page "PCF8574": the shared value of the LED group LEDP0..LEDP7, its
 // displays, the entry, and the writes to the adapter.
+#include "UnitMain.h"
 #include "platform/core/EConvertError.h"
 #include "platform/core/ErrorReport.h"
-#include "UnitMain.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+
+using quillon::app::TStatusText;
 
 void TForm1::WirePortPage() {
     for (TIndLED* led : {LEDP0, LEDP1, LEDP2, LEDP3, LEDP4, LEDP5, LEDP6, LEDP7}) {
@@ -139,7 +141,7 @@ uint8_t TForm1::WritePort(uint8_t value) {
 uint8_t TForm1::WritePortByte(uint8_t value, uint8_t intType) {
     const uint8_t status = Vantrel->WriteI2CRegs(std::span(&value, 1), intType);
     if (status != VANTREL_STATUS_BUSY) {
-        KeypadRelease->Forget();
+        Keypad->Forget();
     }
     return status;
 }

@@ -6,6 +6,8 @@
 
 #include <QSignalBlocker>
 
+using quillon::app::TStatusText;
+
 void TForm1::WireSlaveAddress() {
     for (TIndLED* led : {LEDA0, LEDA1, LEDA2}) {
         led->OnClick = [this](QObject* s) { LEDA0Click(s); };

@@ -1,11 +1,13 @@
 #include "PanelCommandLine.h"
 #include "QuillonApplication.h"
-#include "platform/gui/TApplication.h"
 #include "UnitMain.h"
+#include "platform/gui/TApplication.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+using quillon::app::PanelCommandLine;
 
 int main(int argc, char** argv) {
     // Before the application object: it needs a display, --help and --version do not.
@@ -18,7 +20,7 @@ int main(int argc, char** argv) {
     }
 
     TApplication app(argc, argv);
-    SetUpQuillonApplication(app);
+    quillon::app::SetUpQuillonApplication(app);
 
     TForm1 form;
     form.show();

@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    SetUpQuillonApplication(app);
+    quillon::app::SetUpQuillonApplication(app);
 
     TForm1 form;
     FirstPaint probe(&form);

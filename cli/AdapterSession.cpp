@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace quillon::cli {
+
 namespace {
 
 // The library reports every outcome itself within its time-out; these margins only keep
@@ -37,6 +39,7 @@ AdapterSession::AdapterSession(const Target& target, uint16_t timeOutMs)
     : target_(target), timeOutMs_(timeOutMs) {
     vantrel_ = std::make_unique<TVantrel>(nullptr);
     Wire();
+    keypad_ = std::make_unique<quillon::adapter::KeypadPress>(*vantrel_);
     vantrel_->setTimeOut(timeOutMs_);
     if (target_.kind == Target::Kind::Device) {
         const int n = FreeComPort();
@@ -62,8 +65,8 @@ void AdapterSession::Wire() {
     vantrel_->OnTimeOut = [this](QObject*) {
         if (opening_) {
             openFailed_ = true;
-        } else if (awaiting_) {
-            reply_ = Reply::TimedOut;
+        } else {
+            OnReply(Reply::TimedOut);
         }
         // The library closes a lost link before it reports the command that was waiting.
         if (!opening_ && !vantrel_->IsConnected() && open_ && !closing_) {
@@ -79,9 +82,13 @@ void AdapterSession::Wire() {
         }
         Wake();
     };
-    vantrel_->OnWriteI2CRegs = [this](QObject*, uint8_t intType) { OnReply(intType); };
-    vantrel_->OnSlvAdrRead = [this](QObject*, uint8_t address) { OnReply(address); };
-    vantrel_->OnSlvAdrOP = [this](QObject*, uint8_t op) { OnReply(op); };
+    vantrel_->OnWriteI2CRegs = [this](QObject*, uint8_t intType) {
+        OnReply(Reply::Confirmed, intType);
+    };
+    vantrel_->OnSlvAdrRead = [this](QObject*, uint8_t address) {
+        OnReply(Reply::Confirmed, address);
+    };
+    vantrel_->OnSlvAdrOP = [this](QObject*, uint8_t op) { OnReply(Reply::Confirmed, op); };
     vantrel_->OnI2CDataAvail = [this](QObject*, TI2CData data) {
         if (!watching_) {
             return;
@@ -102,22 +109,27 @@ void AdapterSession::Wire() {
     };
 }
 
-void AdapterSession::OnReply(uint8_t value) {
-    if (!awaiting_) {
-        return; // a confirmation nobody waits for (the tool never sends two at once)
+void AdapterSession::OnReply(Reply reply, uint8_t value) {
+    if (outstanding_ <= static_cast<int>(replies_.size())) {
+        return; // an answer to nothing the tool sent
     }
-    reply_ = Reply::Confirmed;
-    replyValue_ = value;
+    replies_.push_back({reply, value});
     Wake();
 }
 
-QString AdapterSession::DeviceProblem(const Target& target) {
+void AdapterSession::DropReplies() {
+    outstanding_ = 0;
+    replies_.clear();
+}
+
+std::optional<QString> AdapterSession::DeviceProblem(const Target& target) {
     if (target.kind != Target::Kind::Device) {
-        return {};
+        return std::nullopt;
     }
-    const QString problem = DeviceCheck::Problem(target.device);
-    return problem.isEmpty() ? problem
-                             : QStringLiteral("cannot open %1: %2").arg(target.device, problem);
+    if (const auto problem = DeviceCheck::Problem(target.device)) {
+        return QStringLiteral("cannot open %1: %2").arg(target.device, *problem);
+    }
+    return std::nullopt;
 }
 
 AdapterSession::Outcome AdapterSession::Open(QString& detail) {
@@ -177,8 +189,7 @@ void AdapterSession::Close() {
 AdapterSession::Outcome AdapterSession::Issued(uint8_t status) {
     switch (status) {
     case VANTREL_STATUS_SENT:
-        awaiting_ = true;
-        reply_.reset();
+        ++outstanding_;
         return Outcome::Done;
     case VANTREL_STATUS_PORT_CLOSED:
         return lost_ ? Outcome::Lost : Outcome::PortClosed;
@@ -196,21 +207,24 @@ AdapterSession::Outcome AdapterSession::IssueWrite(std::span<const uint8_t> byte
 
 AdapterSession::Outcome AdapterSession::AwaitReply(OnStop onStop) {
     const QDeadlineTimer guard(timeOutMs_ + kReplyGuardMarginMs);
-    const WaitEnd end = Await([this] { return reply_.has_value(); }, guard, onStop);
+    const WaitEnd end = Await([this] { return !replies_.empty(); }, guard, onStop);
     switch (end) {
     case WaitEnd::Ready:
         break;
     case WaitEnd::Deadline:
-        awaiting_ = false;
+        DropReplies();
         return Outcome::NoReply;
     case WaitEnd::Lost:
-        awaiting_ = false;
+        DropReplies();
         return Outcome::Lost;
     case WaitEnd::Stopped:
         return Outcome::Stopped; // still pending: a later wait may collect it
     }
-    awaiting_ = false;
-    if (*reply_ == Reply::TimedOut) {
+    const Answer answer = replies_.front();
+    replies_.pop_front();
+    --outstanding_;
+    replyValue_ = answer.value;
+    if (answer.reply == Reply::TimedOut) {
         return lost_ ? Outcome::Lost : Outcome::NoReply;
     }
     return Outcome::Done;
@@ -244,6 +258,11 @@ AdapterSession::Outcome AdapterSession::SaveAddress() {
 
 AdapterSession::Outcome AdapterSession::WaitUntil(const QDeadlineTimer& deadline, OnStop onStop) {
     return AfterWait(Await([] { return false; }, deadline, onStop));
+}
+
+AdapterSession::Outcome AdapterSession::WaitFor(const std::function<bool()>& ready,
+                                                const QDeadlineTimer& deadline, OnStop onStop) {
+    return AfterWait(Await(ready, deadline, onStop));
 }
 
 QDateTime AdapterSession::StartWatching() {
@@ -320,3 +339,5 @@ void AdapterSession::Wake() {
         loop_->quit();
     }
 }
+
+} // namespace quillon::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Invocation.h"
+#include "adapter/KeypadPress.h"
 #include "adapter/Vantrel.h"
 
 #include <QDateTime>
@@ -18,6 +19,8 @@
 #include <vector>
 
 class QEventLoop;
+
+namespace quillon::cli {
 
 // One adapter link for the tool's whole run: owns the adapter component, opens and closes
 // the port, and turns the component's events into awaited outcomes. Every command is
@@ -54,9 +57,9 @@ public:
 
     // For a device path: what keeps it from being opened, as one line ("cannot open
     // /dev/ttyUSB0: no such device (is the adapter plugged in?)"), found without opening it;
-    // empty when nothing does. Checked before a session exists, so a missing device starts
+    // none when nothing does. Checked before a session exists, so a missing device starts
     // no library instance at all.
-    static QString DeviceProblem(const Target& target);
+    static std::optional<QString> DeviceProblem(const Target& target);
 
     // On CannotOpen, detail is the line that says why.
     Outcome Open(QString& detail);
@@ -77,10 +80,21 @@ public:
     // returns Done when the command went out.
     Outcome IssueWrite(std::span<const uint8_t> bytes, uint8_t intType);
     Outcome AwaitReply(OnStop onStop);
-    bool ReplyPending() const { return awaiting_; }
+    // A command written through the component by someone else (the keypad press): its
+    // status as an outcome; on Done its reply is awaited like any other.
+    Outcome Issued(uint8_t status);
 
     // Runs the event loop until the deadline: Done when it passed, else Lost or Stopped.
     Outcome WaitUntil(const QDeadlineTimer& deadline, OnStop onStop);
+    // Runs the event loop until ready() holds or the deadline passes (Done either way),
+    // else Lost or Stopped.
+    Outcome WaitFor(const std::function<bool()>& ready, const QDeadlineTimer& deadline,
+                    OnStop onStop);
+
+    // The camera keypad's press on this session's component.
+    quillon::adapter::KeypadPress& Keypad() { return *keypad_; }
+    // Ends a wait in progress, so its caller looks again at what it waits for.
+    void Wake();
 
     // Master writes are collected from StartWatching on, each stamped when it arrived, in
     // milliseconds since then; returns the wall-clock time it started.
@@ -99,19 +113,20 @@ private:
     enum class WaitEnd { Ready, Deadline, Lost, Stopped };
 
     void Wire();
-    Outcome Issued(uint8_t status);
     // What the end of a wait means to a command: the port lost, a stop asked for, or done
     // (what it waited for came, or its time is up).
     static Outcome AfterWait(WaitEnd end);
     WaitEnd Await(const std::function<bool()>& ready, const QDeadlineTimer& deadline,
                   OnStop onStop);
     void RunLoop(const QDeadlineTimer& deadline);
-    void Wake();
-    void OnReply(uint8_t value);
+    void OnReply(Reply reply, uint8_t value = 0);
+    void DropReplies();
 
     const Target target_;
     const uint16_t timeOutMs_;
     std::unique_ptr<TVantrel> vantrel_;
+    // After the component: it wraps the component's events, and goes before it.
+    std::unique_ptr<quillon::adapter::KeypadPress> keypad_;
     QEventLoop* loop_ = nullptr;
 
     bool opening_ = false;
@@ -123,8 +138,15 @@ private:
     bool lost_ = false;
     QString version_;
 
-    bool awaiting_ = false;
-    std::optional<Reply> reply_;
+    // Commands that went out and whose reply (or time-out) has not been collected yet, and
+    // the replies that came for them, oldest first: the keypad's release may go out while
+    // the press still waits for its reply.
+    int outstanding_ = 0;
+    struct Answer {
+        Reply reply;
+        uint8_t value;
+    };
+    std::deque<Answer> replies_;
     uint8_t replyValue_ = 0;
 
     bool watching_ = false;
@@ -133,3 +155,5 @@ private:
 
     int stopStatus_ = 0;
 };
+
+} // namespace quillon::cli

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <dlfcn.h>
 
+namespace quillon::cli {
+
 CliProgram::CliProgram() {
     quillon::platform::ErrorReport::Install(this);
 }
@@ -25,11 +27,10 @@ CliProgram::~CliProgram() {
 
 int CliProgram::Run(const QStringList& args) {
     Invocation invocation;
-    QString error;
-    const bool optionsGood = GlobalOptions::Parse(args, invocation, error);
+    const std::optional<QString> badOption = GlobalOptions::Parse(args, invocation);
     reporter_ = std::make_unique<Reporter>(invocation.format);
-    if (!optionsGood) {
-        reporter_->Error(kExitUsage, error);
+    if (badOption) {
+        reporter_->Error(kExitUsage, *badOption);
         return kExitUsage;
     }
     if (invocation.action == Invocation::Action::Help) {
@@ -41,13 +42,12 @@ int CliProgram::Run(const QStringList& args) {
         return kExitDone;
     }
     Command command;
-    if (!CommandParser::Parse(invocation.commandWords, command, error)) {
-        reporter_->Error(kExitUsage, error);
-        return kExitUsage;
+    std::optional<QString> problem = CommandParser::Parse(invocation.commandWords, command);
+    if (auto* run = std::get_if<RunArgs>(&command.args); run && !problem) {
+        problem = ScriptReader::Read(run->file, run->script);
     }
-    if (command.kind == CommandKind::Run &&
-        !ScriptReader::Read(command.file, command.script, error)) {
-        reporter_->Error(kExitUsage, error);
+    if (problem) {
+        reporter_->Error(kExitUsage, *problem);
         return kExitUsage;
     }
     if (invocation.target.kind == Target::Kind::None) {
@@ -58,9 +58,8 @@ int CliProgram::Run(const QStringList& args) {
 }
 
 int CliProgram::Execute(const Invocation& invocation, const Command& command) {
-    const QString problem = AdapterSession::DeviceProblem(invocation.target);
-    if (!problem.isEmpty()) {
-        reporter_->Error(kExitPortFailure, problem);
+    if (const auto problem = AdapterSession::DeviceProblem(invocation.target)) {
+        reporter_->Error(kExitPortFailure, *problem);
         return kExitPortFailure;
     }
     // A reader that went away (`| head`) ends the run like a signal, not by killing the
@@ -139,3 +138,5 @@ QString CliProgram::VersionText() const {
     return QStringLiteral("quillon-cli %1\nadapter library %2 (linked at load time)\nQt %3\n")
         .arg(QStringLiteral(QUILLON_VERSION), library, QString::fromLatin1(qVersion()));
 }
+
+} // namespace quillon::cli

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "platform/core/ErrorReport.h"
 #include "Invocation.h"
 #include "Reporter.h"
+#include "platform/core/ErrorReport.h"
 
 #include <QStringList>
 
 #include <memory>
+
+namespace quillon::cli {
 
 class AdapterSession;
 struct Command;
@@ -32,3 +34,5 @@ private:
     AdapterSession* session_ = nullptr;
     int failure_ = 0;
 };
+
+} // namespace quillon::cli

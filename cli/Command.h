@@ -1,14 +1,16 @@
 #pragma once
 
+#include "adapter/KeypadSwitches.h"
 #include "vantrel32/Vantrel32.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <variant>
 #include <vector>
 
-enum class CommandKind { Version, Write, Address, AddressSet, Press, Watch, Run };
+namespace quillon::cli {
 
 // Whether `address set` also makes the adapter store the new address.
 enum class SaveAddress { No, Yes };
@@ -17,30 +19,43 @@ enum class OnFailure { Stop, KeepGoing };
 
 struct ScriptLine;
 
-// One command, checked and complete: running it needs no more parsing, so a whole command
-// line or script is known to be good before the port is opened.
-struct Command {
-    CommandKind kind = CommandKind::Version;
-    // The words as written, for messages about this command.
-    QString text;
-
-    // write
+// Each command's own arguments, checked and complete.
+struct VersionArgs {};
+struct WriteArgs {
     std::vector<uint8_t> bytes;
     uint8_t intType = VANTREL_INT_NONE;
-    // address set
+};
+struct AddressArgs {};
+struct AddressSetArgs {
     uint8_t address = 0;
     SaveAddress save = SaveAddress::No;
-    // press: the switches in the order given, and the port pattern that holds them down
+};
+struct PressArgs {
+    // The switches in the order given, and the port pattern that holds them down.
     QStringList switchNames;
     uint8_t pattern = 0;
-    int holdMs = 0;
-    // watch: 0 means no limit
+    int holdMs = quillon::adapter::kHoldMs;
+};
+struct WatchArgs {
+    // 0 means no limit.
     int count = 0;
     qint64 durationMs = 0;
-    // run
+};
+struct RunArgs {
     QString file;
     OnFailure onFailure = OnFailure::Stop;
     std::vector<ScriptLine> script;
+};
+
+using CommandArgs = std::variant<VersionArgs, WriteArgs, AddressArgs, AddressSetArgs, PressArgs,
+                                 WatchArgs, RunArgs>;
+
+// One command, checked and complete: running it needs no more parsing, so a whole command
+// line or script is known to be good before the port is opened.
+struct Command {
+    // The words as written, for messages about this command.
+    QString text;
+    CommandArgs args;
 };
 
 struct ScriptLine {
@@ -48,3 +63,5 @@ struct ScriptLine {
     QString origin;
     Command command;
 };
+
+} // namespace quillon::cli

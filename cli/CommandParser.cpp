@@ -1,17 +1,19 @@
 #include "CommandParser.h"
 
-#include "adapter/KeypadSwitches.h"
 #include "SlaveAddress.h"
 #include "ValueText.h"
+#include "adapter/KeypadSwitches.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <string_view>
 
+namespace quillon::cli {
+
 namespace {
 
-using quillon::cli::HexByte;
-using quillon::cli::Integer;
+using Problem = std::optional<QString>;
 
 constexpr qint64 kMaxHoldMs = 3600 * 1000;
 constexpr qint64 kMaxCount = 1000 * 1000 * 1000;
@@ -23,187 +25,175 @@ QString Q(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A command option: applied with its value (empty for a flag), false with a reason.
+// A command option: applied with its value (empty for a flag) to the command's arguments.
 struct OptionEntry {
     std::string_view name;
     std::string_view valueName; // empty: a flag without a value
-    bool (*apply)(const QString& value, Command& command, QString& error);
+    Problem (*apply)(const QString& value, CommandArgs& args);
 };
 
 struct CommandEntry {
-    std::string_view name; // one or two words
-    CommandKind kind;
+    std::string_view name;     // one or two words
+    CommandArgs (*start)();    // the command's arguments before any word is taken
     std::string_view synopsis; // of the arguments, for the help
     std::string_view help;
     std::span<const OptionEntry> options;
     // Takes the words that are not options, in order.
-    bool (*takeArguments)(const QStringList& args, Command& command, QString& error);
+    Problem (*takeArguments)(const QStringList& words, CommandArgs& args);
 };
 
-bool NoArguments(const QStringList& args, Command&, QString& error) {
-    if (!args.isEmpty()) {
-        error = QStringLiteral("unexpected argument \"%1\"").arg(args.front());
-        return false;
-    }
-    return true;
+template <class Args> CommandArgs Start() {
+    return Args{};
 }
 
-bool WriteArguments(const QStringList& args, Command& command, QString& error) {
-    if (args.isEmpty()) {
-        error = QStringLiteral("missing the port byte (two hex digits, e.g. 5A)");
-        return false;
+// A table entry's function on the command's own argument type.
+template <class Args, Problem (*apply)(const QString&, Args&)>
+Problem OnOption(const QString& value, CommandArgs& args) {
+    return apply(value, std::get<Args>(args));
+}
+template <class Args, Problem (*take)(const QStringList&, Args&)>
+Problem OnArguments(const QStringList& words, CommandArgs& args) {
+    return take(words, std::get<Args>(args));
+}
+
+Problem NoArguments(const QStringList& words, CommandArgs&) {
+    if (!words.isEmpty()) {
+        return QStringLiteral("unexpected argument \"%1\"").arg(words.front());
     }
-    if (args.size() > kMaxWriteBytes) {
-        error = QStringLiteral("at most %1 bytes in one write").arg(kMaxWriteBytes);
-        return false;
+    return std::nullopt;
+}
+
+Problem WriteArguments(const QStringList& words, WriteArgs& args) {
+    if (words.isEmpty()) {
+        return QStringLiteral("missing the port byte (two hex digits, e.g. 5A)");
     }
-    for (const QString& arg : args) {
-        const auto byte = HexByte(arg);
+    if (words.size() > kMaxWriteBytes) {
+        return QStringLiteral("at most %1 bytes in one write").arg(kMaxWriteBytes);
+    }
+    for (const QString& word : words) {
+        const auto byte = HexByte(word);
         if (!byte) {
-            error = QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(arg);
-            return false;
+            return QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(word);
         }
-        command.bytes.push_back(*byte);
+        args.bytes.push_back(*byte);
     }
-    return true;
+    return std::nullopt;
 }
 
-bool ApplyInt(const QString& value, Command& command, QString& error) {
+Problem ApplyInt(const QString& value, WriteArgs& args) {
     const auto type = Integer(value, VANTREL_INT_NONE, VANTREL_INT_LINE2);
     if (!type) {
-        error = QStringLiteral("--int takes 0 (no interrupt), 1 or 2 (interrupt line), not \"%1\"")
-                    .arg(value);
-        return false;
+        return QStringLiteral("--int takes 0 (no interrupt), 1 or 2 (interrupt line), not \"%1\"")
+            .arg(value);
     }
-    command.intType = static_cast<uint8_t>(*type);
-    return true;
+    args.intType = static_cast<uint8_t>(*type);
+    return std::nullopt;
 }
 
-bool AddressSetArguments(const QStringList& args, Command& command, QString& error) {
-    if (args.size() != 1) {
-        error = args.isEmpty() ? QStringLiteral("missing the new address (e.g. 7E)")
-                               : QStringLiteral("unexpected argument \"%1\"").arg(args.at(1));
-        return false;
+Problem AddressSetArguments(const QStringList& words, AddressSetArgs& args) {
+    if (words.size() != 1) {
+        return words.isEmpty() ? QStringLiteral("missing the new address (e.g. 7E)")
+                               : QStringLiteral("unexpected argument \"%1\"").arg(words.at(1));
     }
-    const auto address = HexByte(args.front());
+    const auto address = HexByte(words.front());
     if (!address) {
-        error = QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(args.front());
-        return false;
+        return QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(words.front());
     }
-    if (!quillon::cli::IsSettable(*address)) {
-        error = QStringLiteral("%1 is not an address of either chip type: the address is even "
-                               "and lies in 40..4E (PCF8574) or 70..7E (PCF8574A)")
-                    .arg(quillon::cli::Hex2(*address));
-        return false;
+    if (!IsSettable(*address)) {
+        return QStringLiteral("%1 is not an address of either chip type: the address is even "
+                              "and lies in 40..4E (PCF8574) or 70..7E (PCF8574A)")
+            .arg(Hex2(*address));
     }
-    command.address = *address;
-    return true;
+    args.address = *address;
+    return std::nullopt;
 }
 
-bool ApplySave(const QString&, Command& command, QString&) {
-    command.save = SaveAddress::Yes;
-    return true;
+Problem ApplySave(const QString&, AddressSetArgs& args) {
+    args.save = SaveAddress::Yes;
+    return std::nullopt;
 }
 
-bool PressArguments(const QStringList& args, Command& command, QString& error) {
-    if (args.isEmpty()) {
-        error = QStringLiteral("missing the switches to press (SW1..SW8)");
-        return false;
+Problem PressArguments(const QStringList& words, PressArgs& args) {
+    if (words.isEmpty()) {
+        return QStringLiteral("missing the switches to press (SW1..SW8)");
     }
     unsigned pressed = 0;
-    for (const QString& arg : args) {
-        const QByteArray name = arg.toLatin1();
-        const uint8_t mask = quillon::adapter::SwitchByName(std::string_view(name.data(), name.size()));
+    for (const QString& word : words) {
+        const QByteArray name = word.toLatin1();
+        const uint8_t mask =
+            quillon::adapter::SwitchByName(std::string_view(name.data(), name.size()));
         if (mask == 0) {
-            error = QStringLiteral("unknown switch \"%1\" (SW1..SW8)").arg(arg);
-            return false;
+            return QStringLiteral("unknown switch \"%1\" (SW1..SW8)").arg(word);
         }
         if ((pressed & mask) != 0) {
-            error = QStringLiteral("switch %1 named twice").arg(arg.toUpper());
-            return false;
+            return QStringLiteral("switch %1 named twice").arg(word.toUpper());
         }
         pressed |= mask;
-        command.switchNames << arg.toUpper();
+        args.switchNames << word.toUpper();
     }
-    command.pattern = quillon::adapter::Pattern(pressed);
-    return true;
+    args.pattern = quillon::adapter::Pattern(pressed);
+    return std::nullopt;
 }
 
-bool ApplyHold(const QString& value, Command& command, QString& error) {
-    const auto ms = Integer(value, 1, kMaxHoldMs);
+Problem ApplyHold(const QString& value, PressArgs& args) {
+    return TakeCount(value, kMaxHoldMs, "--hold", "milliseconds", args.holdMs);
+}
+
+Problem ApplyCount(const QString& value, WatchArgs& args) {
+    return TakeCount(value, kMaxCount, "--count", "a number of writes", args.count);
+}
+
+Problem ApplySeconds(const QString& value, WatchArgs& args) {
+    const auto ms = SecondsAsMs(value, kMaxWatchSeconds);
     if (!ms) {
-        error = QStringLiteral("--hold takes milliseconds, 1..%1, not \"%2\"")
-                    .arg(kMaxHoldMs)
-                    .arg(value);
-        return false;
+        return QStringLiteral("--seconds takes a time above 0 (e.g. 10 or 0.5), not \"%1\"")
+            .arg(value);
     }
-    command.holdMs = static_cast<int>(*ms);
-    return true;
+    args.durationMs = *ms;
+    return std::nullopt;
 }
 
-bool ApplyCount(const QString& value, Command& command, QString& error) {
-    const auto count = Integer(value, 1, kMaxCount);
-    if (!count) {
-        error = QStringLiteral("--count takes a number of writes, 1..%1, not \"%2\"")
-                    .arg(kMaxCount)
-                    .arg(value);
-        return false;
+Problem RunArguments(const QStringList& words, RunArgs& args) {
+    if (words.size() != 1) {
+        return words.isEmpty() ? QStringLiteral("missing the script file (or - for standard input)")
+                               : QStringLiteral("unexpected argument \"%1\"").arg(words.at(1));
     }
-    command.count = static_cast<int>(*count);
-    return true;
+    args.file = words.front();
+    return std::nullopt;
 }
 
-bool ApplySeconds(const QString& value, Command& command, QString& error) {
-    const auto ms = quillon::cli::SecondsAsMs(value, kMaxWatchSeconds);
-    if (!ms) {
-        error = QStringLiteral("--seconds takes a time above 0 (e.g. 10 or 0.5), not \"%1\"")
-                    .arg(value);
-        return false;
-    }
-    command.durationMs = *ms;
-    return true;
+Problem ApplyKeepGoing(const QString&, RunArgs& args) {
+    args.onFailure = OnFailure::KeepGoing;
+    return std::nullopt;
 }
 
-bool RunArguments(const QStringList& args, Command& command, QString& error) {
-    if (args.size() != 1) {
-        error = args.isEmpty() ? QStringLiteral("missing the script file (or - for standard input)")
-                               : QStringLiteral("unexpected argument \"%1\"").arg(args.at(1));
-        return false;
-    }
-    command.file = args.front();
-    return true;
-}
-
-bool ApplyKeepGoing(const QString&, Command& command, QString&) {
-    command.onFailure = OnFailure::KeepGoing;
-    return true;
-}
-
-constexpr OptionEntry kWriteOptions[] = {{"--int", "0|1|2", &ApplyInt}};
-constexpr OptionEntry kAddressSetOptions[] = {{"--save", "", &ApplySave}};
-constexpr OptionEntry kPressOptions[] = {{"--hold", "MS", &ApplyHold}};
-constexpr OptionEntry kWatchOptions[] = {{"--count", "N", &ApplyCount},
-                                         {"--seconds", "S", &ApplySeconds}};
-constexpr OptionEntry kRunOptions[] = {{"--keep-going", "", &ApplyKeepGoing}};
+constexpr OptionEntry kWriteOptions[] = {{"--int", "0|1|2", &OnOption<WriteArgs, &ApplyInt>}};
+constexpr OptionEntry kAddressSetOptions[] = {
+    {"--save", "", &OnOption<AddressSetArgs, &ApplySave>}};
+constexpr OptionEntry kPressOptions[] = {{"--hold", "MS", &OnOption<PressArgs, &ApplyHold>}};
+constexpr OptionEntry kWatchOptions[] = {{"--count", "N", &OnOption<WatchArgs, &ApplyCount>},
+                                         {"--seconds", "S", &OnOption<WatchArgs, &ApplySeconds>}};
+constexpr OptionEntry kRunOptions[] = {{"--keep-going", "", &OnOption<RunArgs, &ApplyKeepGoing>}};
 
 // Longer names first: "address set" must win over "address".
 const CommandEntry kCommands[] = {
-    {"version", CommandKind::Version, "", "print the adapter's version text", {}, &NoArguments},
-    {"write", CommandKind::Write, "HH [HH..]",
-     "write the port byte (the port takes the last of up to 16)", kWriteOptions, &WriteArguments},
-    {"address set", CommandKind::AddressSet, "HH",
+    {"version", &Start<VersionArgs>, "", "print the adapter's version text", {}, &NoArguments},
+    {"write", &Start<WriteArgs>, "HH [HH..]",
+     "write the port byte (the port takes the last of up to 16)", kWriteOptions,
+     &OnArguments<WriteArgs, &WriteArguments>},
+    {"address set", &Start<AddressSetArgs>, "HH",
      "change the slave address (even, 40..4E or 70..7E); --save stores it", kAddressSetOptions,
-     &AddressSetArguments},
-    {"address", CommandKind::Address, "", "read the slave address", {}, &NoArguments},
-    {"press", CommandKind::Press, "SW.. [SW..]",
+     &OnArguments<AddressSetArgs, &AddressSetArguments>},
+    {"address", &Start<AddressArgs>, "", "read the slave address", {}, &NoArguments},
+    {"press", &Start<PressArgs>, "SW.. [SW..]",
      "press camera switches, hold them (default 250 ms), release them", kPressOptions,
-     &PressArguments},
-    {"watch", CommandKind::Watch, "",
+     &OnArguments<PressArgs, &PressArguments>},
+    {"watch", &Start<WatchArgs>, "",
      "print every byte the bus master writes, until the count, the time or Ctrl-C", kWatchOptions,
      &NoArguments},
-    {"run", CommandKind::Run, "FILE|-",
+    {"run", &Start<RunArgs>, "FILE|-",
      "run one command per line; stops at the first failure unless --keep-going", kRunOptions,
-     &RunArguments},
+     &OnArguments<RunArgs, &RunArguments>},
 };
 
 // The table entry whose name the words start with.
@@ -240,7 +230,7 @@ void SplitOption(const QString& word, QString& name, std::optional<QString>& val
 
 } // namespace
 
-bool CommandParser::Parse(const QStringList& words, Command& command, QString& error) {
+std::optional<QString> CommandParser::Parse(const QStringList& words, Command& command) {
     command = Command{};
     command.text = words.join(QLatin1Char(' '));
     // The command is the first word that is not an option; options may stand before it.
@@ -249,28 +239,24 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
     };
     const auto first = std::find_if_not(words.begin(), words.end(), isOption);
     if (first == words.end()) {
-        error = QStringLiteral("no command given (version, write, address, press, watch, run)");
-        return false;
+        return QStringLiteral("no command given (version, write, address, press, watch, run)");
     }
     const qsizetype nameAt = first - words.begin();
     int nameWords = 0;
     const CommandEntry* entry = Find(words.mid(nameAt), nameWords);
     if (!entry) {
-        error =
-            QStringLiteral("unknown command \"%1\" (version, write, address, press, watch, run)")
-                .arg(*first);
-        return false;
+        return QStringLiteral("unknown command \"%1\" (version, write, address, press, watch, run)")
+            .arg(*first);
     }
     const QString name = Q(entry->name);
-    command.kind = entry->kind;
-    command.holdMs = kDefaultHoldMs;
+    command.args = entry->start();
     QStringList rest = words;
     rest.remove(nameAt, nameWords);
-    QStringList args;
+    QStringList arguments;
     for (qsizetype i = 0; i < rest.size(); ++i) {
         const QString& word = rest.at(i);
         if (!isOption(word)) {
-            args << word;
+            arguments << word;
             continue;
         }
         QString optionName;
@@ -278,34 +264,27 @@ bool CommandParser::Parse(const QStringList& words, Command& command, QString& e
         SplitOption(word, optionName, value);
         const OptionEntry* option = FindOption(*entry, optionName);
         if (!option) {
-            error = QStringLiteral("%1: unknown option %2").arg(name, optionName);
-            return false;
+            return QStringLiteral("%1: unknown option %2").arg(name, optionName);
         }
         const bool takesValue = !option->valueName.empty();
         if (takesValue && !value) {
             if (i + 1 >= rest.size()) {
-                error = QStringLiteral("%1: %2 needs a value (%3)")
-                            .arg(name, optionName, Q(option->valueName));
-                return false;
+                return QStringLiteral("%1: %2 needs a value (%3)")
+                    .arg(name, optionName, Q(option->valueName));
             }
             value = rest.at(++i);
         }
         if (!takesValue && value) {
-            error = QStringLiteral("%1: %2 takes no value").arg(name, optionName);
-            return false;
+            return QStringLiteral("%1: %2 takes no value").arg(name, optionName);
         }
-        QString reason;
-        if (!option->apply(value.value_or(QString()), command, reason)) {
-            error = name + QStringLiteral(": ") + reason;
-            return false;
+        if (const Problem problem = option->apply(value.value_or(QString()), command.args)) {
+            return name + QStringLiteral(": ") + *problem;
         }
     }
-    QString reason;
-    if (!entry->takeArguments(args, command, reason)) {
-        error = name + QStringLiteral(": ") + reason;
-        return false;
+    if (const Problem problem = entry->takeArguments(arguments, command.args)) {
+        return name + QStringLiteral(": ") + *problem;
     }
-    return true;
+    return std::nullopt;
 }
 
 QString CommandParser::Help() {
@@ -324,3 +303,5 @@ QString CommandParser::Help() {
     }
     return text;
 }
+
+} // namespace quillon::cli

@@ -1,29 +1,12 @@
 #include "CommandRunner.h"
 
 #include "ExitStatus.h"
-#include "OutcomeText.h"
 #include "PressAction.h"
 #include "WatchAction.h"
 
-using Outcome = AdapterSession::Outcome;
+namespace quillon::cli {
 
-int ReportFailure(AdapterSession& session, Reporter& reporter, Outcome outcome,
-                  const Command& command, const QString& origin, const QString& step) {
-    if (outcome == Outcome::Stopped) {
-        return session.StopStatus();
-    }
-    const Failure failure = Describe(outcome, session.TimeOutMs());
-    QString message = command.text;
-    if (!step.isEmpty()) {
-        message += QStringLiteral(" (%1)").arg(step);
-    }
-    message += QStringLiteral(": ") + failure.reason;
-    if (!origin.isEmpty()) {
-        message.prepend(origin + QStringLiteral(": "));
-    }
-    reporter.Error(failure.exitStatus, message);
-    return failure.exitStatus;
-}
+using Outcome = AdapterSession::Outcome;
 
 CommandRunner::CommandRunner(AdapterSession& session, Reporter& reporter)
     : session_(session), reporter_(reporter) {}
@@ -32,72 +15,64 @@ int CommandRunner::Run(const Command& command, const QString& origin) {
     if (session_.StopStatus() != 0) {
         return session_.StopStatus();
     }
-    switch (command.kind) {
-    case CommandKind::Version:
-        return Version();
-    case CommandKind::Write:
-        return Write(command, origin);
-    case CommandKind::Address:
-        return Address(command, origin);
-    case CommandKind::AddressSet:
-        return AddressSet(command, origin);
-    case CommandKind::Press:
-        return PressAction(session_, reporter_).Run(command, origin);
-    case CommandKind::Watch:
-        return WatchAction(session_, reporter_).Run(command, origin);
-    case CommandKind::Run:
-        return Script(command);
-    }
-    return kExitUsage;
+    const FailureReport failed(session_, reporter_, command.text, origin);
+    return std::visit([&](const auto& args) { return Run(args, failed); }, command.args);
 }
 
 // The adapter tells its version only in answer to the opening check, so this is the text
 // the session received when it opened the port.
-int CommandRunner::Version() {
+int CommandRunner::Run(const VersionArgs&, const FailureReport&) {
     reporter_.Version(session_.VersionText());
     return kExitDone;
 }
 
-int CommandRunner::Write(const Command& command, const QString& origin) {
-    const Outcome outcome = session_.Write(command.bytes, command.intType);
+int CommandRunner::Run(const WriteArgs& args, const FailureReport& failed) {
+    const Outcome outcome = session_.Write(args.bytes, args.intType);
     if (outcome != Outcome::Done) {
-        return ReportFailure(session_, reporter_, outcome, command, origin);
+        return failed.Report(outcome);
     }
-    reporter_.Written(command.bytes, command.intType);
+    reporter_.Written(args.bytes, args.intType);
     return kExitDone;
 }
 
-int CommandRunner::Address(const Command& command, const QString& origin) {
+int CommandRunner::Run(const AddressArgs&, const FailureReport& failed) {
     uint8_t address = 0;
     const Outcome outcome = session_.ReadAddress(address);
     if (outcome != Outcome::Done) {
-        return ReportFailure(session_, reporter_, outcome, command, origin);
+        return failed.Report(outcome);
     }
     reporter_.AddressRead(address);
     return kExitDone;
 }
 
-int CommandRunner::AddressSet(const Command& command, const QString& origin) {
-    Outcome outcome = session_.ChangeAddress(command.address);
+int CommandRunner::Run(const AddressSetArgs& args, const FailureReport& failed) {
+    Outcome outcome = session_.ChangeAddress(args.address);
     if (outcome != Outcome::Done) {
-        return ReportFailure(session_, reporter_, outcome, command, origin,
-                             QStringLiteral("change"));
+        return failed.Report(outcome, QStringLiteral("change"));
     }
-    reporter_.AddressChanged(command.address);
-    if (command.save == SaveAddress::No) {
+    reporter_.AddressChanged(args.address);
+    if (args.save == SaveAddress::No) {
         return kExitDone;
     }
     outcome = session_.SaveAddress();
     if (outcome != Outcome::Done) {
-        return ReportFailure(session_, reporter_, outcome, command, origin, QStringLiteral("save"));
+        return failed.Report(outcome, QStringLiteral("save"));
     }
-    reporter_.AddressSaved(command.address);
+    reporter_.AddressSaved(args.address);
     return kExitDone;
 }
 
-int CommandRunner::Script(const Command& command) {
+int CommandRunner::Run(const PressArgs& args, const FailureReport& failed) {
+    return PressAction(session_, reporter_).Run(args, failed);
+}
+
+int CommandRunner::Run(const WatchArgs& args, const FailureReport& failed) {
+    return WatchAction(session_, reporter_).Run(args, failed);
+}
+
+int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
     int firstFailure = kExitDone;
-    for (const ScriptLine& line : command.script) {
+    for (const ScriptLine& line : args.script) {
         const int status = Run(line.command, line.origin);
         if (status == kExitDone) {
             continue;
@@ -109,9 +84,11 @@ int CommandRunner::Script(const Command& command) {
             firstFailure = status;
         }
         // Without the port no later line can succeed, whatever --keep-going says.
-        if (command.onFailure == OnFailure::Stop || status == kExitPortFailure) {
+        if (args.onFailure == OnFailure::Stop || status == kExitPortFailure) {
             break;
         }
     }
     return firstFailure;
 }
+
+} // namespace quillon::cli

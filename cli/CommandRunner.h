@@ -2,7 +2,10 @@
 
 #include "AdapterSession.h"
 #include "Command.h"
+#include "FailureReport.h"
 #include "Reporter.h"
+
+namespace quillon::cli {
 
 // Runs checked commands on an open session and reports their results. Each run returns the
 // exit status of that command; a failure has been reported when it returns.
@@ -15,17 +18,16 @@ public:
     int Run(const Command& command, const QString& origin = {});
 
 private:
-    int Version();
-    int Write(const Command& command, const QString& origin);
-    int Address(const Command& command, const QString& origin);
-    int AddressSet(const Command& command, const QString& origin);
-    int Script(const Command& command);
+    int Run(const VersionArgs& args, const FailureReport& failed);
+    int Run(const WriteArgs& args, const FailureReport& failed);
+    int Run(const AddressArgs& args, const FailureReport& failed);
+    int Run(const AddressSetArgs& args, const FailureReport& failed);
+    int Run(const PressArgs& args, const FailureReport& failed);
+    int Run(const WatchArgs& args, const FailureReport& failed);
+    int Run(const RunArgs& args, const FailureReport& failed);
 
     AdapterSession& session_;
     Reporter& reporter_;
 };
 
-// Reports a failed outcome of the command (with what it was doing, e.g. "release") and
-// returns the exit status it stands for. A stop request ends quietly with its own status.
-int ReportFailure(AdapterSession& session, Reporter& reporter, AdapterSession::Outcome outcome,
-                  const Command& command, const QString& origin, const QString& step = {});
+} // namespace quillon::cli

@@ -1,47 +1,35 @@
 #include "DeviceCheck.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <cstring>
-#include <grp.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-namespace {
+namespace quillon::cli {
 
-QString OwningGroup(gid_t gid) {
-    group entry{};
-    group* found = nullptr;
-    char buffer[4096];
-    if (::getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) != 0 || !found) {
-        return {};
-    }
-    return QString::fromLocal8Bit(found->gr_name);
-}
+using link::DevicePath;
 
-} // namespace
-
-QString DeviceCheck::Problem(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0) {
-        if (errno == ENOENT) {
-            return QStringLiteral("no such device (is the adapter plugged in?)");
-        }
-        return QString::fromLocal8Bit(std::strerror(errno));
-    }
-    if (!S_ISCHR(info.st_mode)) {
-        return QStringLiteral("not a serial device");
-    }
-    if (::access(name.constData(), R_OK | W_OK) != 0) {
+std::optional<QString> DeviceCheck::Problem(const QString& path) {
+    DevicePath::Access access;
+    if (!DevicePath::ReadAccess(path, access)) {
         const int error = errno;
-        const QString group = OwningGroup(info.st_gid);
-        if (error == EACCES && !group.isEmpty()) {
-            return QStringLiteral("permission denied (add yourself to group %1 and log in again)")
-                .arg(group);
+        if (error == ENOENT) {
+            return QStringLiteral("no such device (is the adapter plugged in?)");
         }
         return QString::fromLocal8Bit(std::strerror(error));
     }
-    return {};
+    return Problem(access);
 }
+
+std::optional<QString> DeviceCheck::Problem(const DevicePath::Access& access) {
+    if (!S_ISCHR(access.mode)) {
+        return QStringLiteral("not a serial device");
+    }
+    // One the system lets us read and write may still be held by another program: the
+    // library's opening tells that case.
+    if (DevicePath::MayReadWrite(access)) {
+        return std::nullopt;
+    }
+    return QStringLiteral("permission denied (%1)").arg(DevicePath::PermissionAdvice(access));
+}
+
+} // namespace quillon::cli

@@ -1,13 +1,23 @@
 #pragma once
 
+#include "vantrel32/DevicePath.h"
+
 #include <QString>
+
+#include <optional>
+
+namespace quillon::cli {
 
 // A look at a device path before the adapter library opens it, without opening it: opening
 // a USB adapter resets the board, so the library's open must be the only one. Catches what
-// the user most often gets wrong, with a hint how to fix it.
+// the user most often gets wrong, with the library's advice how to fix it.
 class DeviceCheck {
 public:
-    // Empty when the path names a character device we may read and write; otherwise the
-    // reason, e.g. "no such device (is the adapter plugged in?)".
-    static QString Problem(const QString& path);
+    // What keeps the path from being a character device we may read and write, e.g. "no
+    // such device (is the adapter plugged in?)"; none when nothing does.
+    static std::optional<QString> Problem(const QString& path);
+    // The same from what the system says of the device and of us.
+    static std::optional<QString> Problem(const link::DevicePath::Access& access);
 };
+
+} // namespace quillon::cli

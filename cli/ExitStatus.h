@@ -1,5 +1,7 @@
 #pragma once
 
+namespace quillon::cli {
+
 // What the tool's exit status tells a calling script. Scripts branch on these numbers, so
 // they never change meaning.
 enum ExitStatus : int {
@@ -15,3 +17,5 @@ enum ExitStatus : int {
     // A signal ended the run: 128 plus its number, as shells report it (130 for Ctrl-C).
     kExitSignalBase = 128,
 };
+
+} // namespace quillon::cli

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+namespace quillon::cli {
+
 namespace {
 
 // COM port numbers the adapter library maps: the window offers 1 to 9, the library's
@@ -21,67 +23,53 @@ struct OptionEntry {
     std::string_view longName;
     std::string_view valueName; // empty: a flag
     std::string_view help;
-    bool (*apply)(const QString& value, Invocation& invocation, QString& error);
+    std::optional<QString> (*apply)(const QString& value, Invocation& invocation);
 };
 
-bool ApplyDevice(const QString& value, Invocation& invocation, QString& error) {
+std::optional<QString> ApplyDevice(const QString& value, Invocation& invocation) {
     if (invocation.target.kind == Target::Kind::ComPort) {
-        error = QStringLiteral("give either -d DEVICE or -p N, not both");
-        return false;
+        return QStringLiteral("give either -d DEVICE or -p N, not both");
     }
     if (value.isEmpty()) {
-        error = QStringLiteral("-d needs a device path, e.g. /dev/ttyUSB0");
-        return false;
+        return QStringLiteral("-d needs a device path, e.g. /dev/ttyUSB0");
     }
     invocation.target.kind = Target::Kind::Device;
     invocation.target.device = value;
-    return true;
+    return std::nullopt;
 }
 
-bool ApplyPort(const QString& value, Invocation& invocation, QString& error) {
+std::optional<QString> ApplyPort(const QString& value, Invocation& invocation) {
     if (invocation.target.kind == Target::Kind::Device) {
-        error = QStringLiteral("give either -d DEVICE or -p N, not both");
-        return false;
+        return QStringLiteral("give either -d DEVICE or -p N, not both");
     }
-    const auto port = quillon::cli::Integer(value, 1, kMaxComPort);
-    if (!port) {
-        error = QStringLiteral("-p takes a COM port number, 1..%1, not \"%2\"")
-                    .arg(kMaxComPort)
-                    .arg(value);
-        return false;
+    qint64 port = 0;
+    if (auto problem = TakeCount(value, kMaxComPort, "-p", "a COM port number", port)) {
+        return problem;
     }
     invocation.target.kind = Target::Kind::ComPort;
-    invocation.target.comPort = static_cast<int>(*port);
-    return true;
+    invocation.target.comPort = static_cast<int>(port);
+    return std::nullopt;
 }
 
-bool ApplyTimeOut(const QString& value, Invocation& invocation, QString& error) {
-    const auto ms = quillon::cli::Integer(value, 1, kMaxTimeOutMs);
-    if (!ms) {
-        error = QStringLiteral("--timeout takes milliseconds, 1..%1, not \"%2\"")
-                    .arg(kMaxTimeOutMs)
-                    .arg(value);
-        return false;
-    }
-    invocation.timeOutMs = static_cast<uint16_t>(*ms);
-    return true;
+std::optional<QString> ApplyTimeOut(const QString& value, Invocation& invocation) {
+    return TakeCount(value, kMaxTimeOutMs, "--timeout", "milliseconds", invocation.timeOutMs);
 }
 
-bool ApplyJson(const QString&, Invocation& invocation, QString&) {
+std::optional<QString> ApplyJson(const QString&, Invocation& invocation) {
     invocation.format = OutputFormat::Json;
-    return true;
+    return std::nullopt;
 }
 
-bool ApplyHelp(const QString&, Invocation& invocation, QString&) {
+std::optional<QString> ApplyHelp(const QString&, Invocation& invocation) {
     invocation.action = Invocation::Action::Help;
-    return true;
+    return std::nullopt;
 }
 
-bool ApplyVersion(const QString&, Invocation& invocation, QString&) {
+std::optional<QString> ApplyVersion(const QString&, Invocation& invocation) {
     if (invocation.action != Invocation::Action::Help) {
         invocation.action = Invocation::Action::ShowVersion;
     }
-    return true;
+    return std::nullopt;
 }
 
 const OptionEntry kOptions[] = {
@@ -123,7 +111,7 @@ const OptionEntry* Match(const QString& word, std::optional<QString>& attached) 
 
 } // namespace
 
-bool GlobalOptions::Parse(const QStringList& args, Invocation& invocation, QString& error) {
+std::optional<QString> GlobalOptions::Parse(const QStringList& args, Invocation& invocation) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& word = args.at(i);
         std::optional<QString> value;
@@ -134,16 +122,15 @@ bool GlobalOptions::Parse(const QStringList& args, Invocation& invocation, QStri
         }
         if (!option->valueName.empty() && !value) {
             if (i + 1 >= args.size()) {
-                error = QStringLiteral("%1 needs a value (%2)").arg(word, Q(option->valueName));
-                return false;
+                return QStringLiteral("%1 needs a value (%2)").arg(word, Q(option->valueName));
             }
             value = args.at(++i);
         }
-        if (!option->apply(value.value_or(QString()), invocation, error)) {
-            return false;
+        if (auto problem = option->apply(value.value_or(QString()), invocation)) {
+            return problem;
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 QString GlobalOptions::Help() {
@@ -159,3 +146,5 @@ QString GlobalOptions::Help() {
     }
     return text;
 }
+
+} // namespace quillon::cli

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace quillon::cli {
+
 // Which adapter to talk to: a COM port number mapped by the adapter library, or a device
 // path given directly.
 struct Target {
@@ -33,3 +35,5 @@ struct Invocation {
     // The command and its own arguments and options, in order.
     QStringList commandWords;
 };
+
+} // namespace quillon::cli

@@ -2,6 +2,8 @@
 
 #include "ExitStatus.h"
 
+namespace quillon::cli {
+
 Failure Describe(AdapterSession::Outcome outcome, uint16_t timeOutMs) {
     using Outcome = AdapterSession::Outcome;
     switch (outcome) {
@@ -28,3 +30,5 @@ Failure Describe(AdapterSession::Outcome outcome, uint16_t timeOutMs) {
     }
     return {kExitSignalBase, QStringLiteral("stopped")};
 }
+
+} // namespace quillon::cli

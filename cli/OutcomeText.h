@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace quillon::cli {
+
 // What a failed adapter operation means for the user: the exit status and the reason,
 // worded for the one stderr line.
 struct Failure {
@@ -12,3 +14,5 @@ struct Failure {
 };
 
 Failure Describe(AdapterSession::Outcome outcome, uint16_t timeOutMs);
+
+} // namespace quillon::cli

@@ -1,28 +1,42 @@
 #include "PressAction.h"
 
-#include "CommandRunner.h"
 #include "ExitStatus.h"
 #include "adapter/KeypadSwitches.h"
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
+#include <QScopeGuard>
+
+namespace quillon::cli {
 
 using Outcome = AdapterSession::Outcome;
 using OnStop = AdapterSession::OnStop;
+using quillon::adapter::KeypadPress;
 
 PressAction::PressAction(AdapterSession& session, Reporter& reporter)
     : session_(session), reporter_(reporter) {}
 
-int PressAction::Run(const Command& command, const QString& origin) {
-    const uint8_t pattern = command.pattern;
-    const Outcome issued = session_.IssueWrite(std::span(&pattern, 1), VANTREL_INT_LINE1);
-    QElapsedTimer held;
-    held.start();
+int PressAction::Run(const PressArgs& args, const FailureReport& failed) {
+    KeypadPress& keypad = session_.Keypad();
+    const QMetaObject::Connection heard =
+        QObject::connect(&keypad, &KeypadPress::released, [this](uint8_t status) {
+            // At once: its reply may be the next notification.
+            release_ = session_.Issued(status);
+            heldMs_ = double(held_.nsecsElapsed()) / 1e6;
+            session_.Wake();
+        });
+    // Whatever way the command ends, the keypad holds and owes nothing for the next one.
+    const auto done = qScopeGuard([&] {
+        QObject::disconnect(heard);
+        keypad.Abandon();
+    });
+
+    keypad.SetHold(std::chrono::milliseconds(args.holdMs));
+    const Outcome issued = session_.Issued(keypad.Press(args.pattern));
+    held_.start();
     if (issued != Outcome::Done) {
         // Nothing went out, so nothing is pressed.
-        return ReportFailure(session_, reporter_, issued, command, origin, QStringLiteral("press"));
+        return failed.Report(issued, QStringLiteral("press"));
     }
-    const QDeadlineTimer releaseAt(command.holdMs, Qt::PreciseTimer);
 
     Outcome pressed = session_.AwaitReply(OnStop::End);
     if (pressed == Outcome::Stopped) {
@@ -30,46 +44,43 @@ int PressAction::Run(const Command& command, const QString& origin) {
         pressed = session_.AwaitReply(OnStop::Continue);
     }
     if (pressed == Outcome::Lost || pressed == Outcome::PortClosed) {
-        return ReportFailure(session_, reporter_, pressed, command, origin,
-                             QStringLiteral("press"));
+        return failed.Report(pressed, QStringLiteral("press"));
     }
     if (pressed == Outcome::Done) {
-        reporter_.Pressed(command.switchNames, pattern);
-        const Outcome waited = session_.WaitUntil(releaseAt, OnStop::End);
+        reporter_.Pressed(args.switchNames, args.pattern);
+        const Outcome waited =
+            session_.WaitFor([this] { return release_.has_value(); },
+                             QDeadlineTimer(QDeadlineTimer::Forever), OnStop::End);
         if (waited == Outcome::Lost) {
-            return ReportFailure(session_, reporter_, waited, command, origin,
-                                 QStringLiteral("hold"));
+            return failed.Report(waited, QStringLiteral("hold"));
         }
     }
-    // A press without its confirmation may still have reached the adapter: release anyway.
-    double heldMs = 0;
-    const Outcome released = Release(heldMs, held);
+    // Stopped mid-hold, or a press without its confirmation, which may still have reached
+    // the adapter: release now.
+    if (keypad.IsHolding()) {
+        keypad.Release();
+    }
+    const Outcome released = AwaitRelease();
     if (released == Outcome::Done) {
-        reporter_.Released(command.switchNames, quillon::adapter::kReleased, heldMs);
+        reporter_.Released(args.switchNames, quillon::adapter::kReleased, heldMs_);
     }
     if (pressed != Outcome::Done) {
-        return ReportFailure(session_, reporter_, pressed, command, origin,
-                             QStringLiteral("press"));
+        return failed.Report(pressed, QStringLiteral("press"));
     }
     if (released != Outcome::Done) {
-        return ReportFailure(session_, reporter_, released, command, origin,
-                             QStringLiteral("release; switches may still be held"));
+        return failed.Report(released, QStringLiteral("release; switches may still be held"));
     }
     return session_.StopStatus() != 0 ? session_.StopStatus() : int{kExitDone};
 }
 
-Outcome PressAction::Release(double& heldMs, const QElapsedTimer& held) {
-    const uint8_t release = quillon::adapter::kReleased;
-    const QDeadlineTimer giveUp(session_.TimeOutMs());
-    for (;;) {
-        const Outcome issued = session_.IssueWrite(std::span(&release, 1), VANTREL_INT_LINE1);
-        if (issued == Outcome::Done) {
-            heldMs = double(held.nsecsElapsed()) / 1e6;
-            return session_.AwaitReply(OnStop::Continue);
-        }
-        if (issued != Outcome::Busy || giveUp.hasExpired()) {
-            return issued;
-        }
-        session_.WaitUntil(QDeadlineTimer(kBusyRetryMs, Qt::PreciseTimer), OnStop::Continue);
+Outcome PressAction::AwaitRelease() {
+    const Outcome waited =
+        session_.WaitFor([this] { return release_.has_value(); },
+                         QDeadlineTimer(QDeadlineTimer::Forever), OnStop::Continue);
+    if (!release_) {
+        return waited; // the port was lost
     }
+    return *release_ == Outcome::Done ? session_.AwaitReply(OnStop::Continue) : *release_;
 }
+
+} // namespace quillon::cli

@@ -2,24 +2,32 @@
 
 #include "AdapterSession.h"
 #include "Command.h"
+#include "FailureReport.h"
 #include "Reporter.h"
 
-// `press`: writes the switches' pattern with interrupt 1, holds it, writes the release
-// pattern with interrupt 1, as the camera keypad does. The hold runs from the moment the
-// library accepted the press (as the panel arms its timer at the press), on a precise
-// timer. Whatever ends the hold early (Ctrl-C) or goes wrong with the press, a release is
-// still written while the port is there: a press never leaves a switch held.
+namespace quillon::cli {
+
+// `press`: the camera keypad's press, hold and release on the session's keypad press, with
+// the hold of the command. The hold runs from the moment the library accepted the press (as
+// the panel's does), on a precise timer. Whatever ends the hold early (Ctrl-C) or goes wrong
+// with the press, a release is still written while the port is there: a press never leaves
+// a switch held.
 class PressAction {
 public:
     PressAction(AdapterSession& session, Reporter& reporter);
-    int Run(const Command& command, const QString& origin);
-
-    // How often a release the library turns away as busy is tried again.
-    static constexpr int kBusyRetryMs = 5;
+    int Run(const PressArgs& args, const FailureReport& failed);
 
 private:
-    AdapterSession::Outcome Release(double& heldMs, const QElapsedTimer& held);
+    // Waits until the release's command status is in (the keypad press settles it within
+    // the time-out) and then for its reply.
+    AdapterSession::Outcome AwaitRelease();
 
     AdapterSession& session_;
     Reporter& reporter_;
+    // The release's command status as an outcome, once the keypad press has one.
+    std::optional<AdapterSession::Outcome> release_;
+    QElapsedTimer held_;
+    double heldMs_ = 0;
 };
+
+} // namespace quillon::cli

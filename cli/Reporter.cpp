@@ -6,7 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-using quillon::cli::Hex2;
+namespace quillon::cli {
 
 namespace {
 
@@ -68,17 +68,16 @@ void Reporter::Written(std::span<const uint8_t> bytes, uint8_t intType) {
 }
 
 void Reporter::AddressEvent(const char* event, const char* verb, uint8_t address) {
-    const quillon::cli::Chip chip = quillon::cli::ChipOf(address);
+    const Chip chip = ChipOf(address);
     QJsonObject object{{"event", QLatin1String(event)}, {"address", int{address}}};
-    if (chip == quillon::cli::Chip::None) {
+    if (chip == Chip::None) {
         object.insert(QStringLiteral("chip"), QJsonValue::Null);
         object.insert(QStringLiteral("pins"), QJsonValue::Null);
     } else {
-        object.insert(QStringLiteral("chip"), quillon::cli::ChipName(chip));
-        object.insert(QStringLiteral("pins"), quillon::cli::PinText(address));
+        object.insert(QStringLiteral("chip"), ChipName(chip));
+        object.insert(QStringLiteral("pins"), PinText(address));
     }
-    Emit(QStringLiteral("%1 %2 (%3)")
-             .arg(QLatin1String(verb), Hex2(address), quillon::cli::Describe(address)),
+    Emit(QStringLiteral("%1 %2 (%3)").arg(QLatin1String(verb), Hex2(address), Describe(address)),
          object);
 }
 
@@ -142,3 +141,5 @@ void Reporter::Error(int exitStatus, const QString& message) {
 void Reporter::Plain(const QString& text) {
     Write(text.toUtf8());
 }
+
+} // namespace quillon::cli

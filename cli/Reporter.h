@@ -12,6 +12,8 @@
 #include <functional>
 #include <span>
 
+namespace quillon::cli {
+
 // Everything the tool prints. Results go to standard output, one line each: grep-able text,
 // or with --json one JSON object with fixed keys per line. Errors go to standard error as
 // one line each, and with --json also to standard output as an "error" object, so a script
@@ -49,3 +51,5 @@ private:
     std::function<void()> outputLost_;
     bool lost_ = false;
 };
+
+} // namespace quillon::cli

@@ -7,7 +7,9 @@
 
 #include <cstdio>
 
-bool ScriptReader::Read(const QString& file, std::vector<ScriptLine>& lines, QString& error) {
+namespace quillon::cli {
+
+std::optional<QString> ScriptReader::Read(const QString& file, std::vector<ScriptLine>& lines) {
     QFile input;
     QString name = file;
     bool opened = false;
@@ -19,14 +21,13 @@ bool ScriptReader::Read(const QString& file, std::vector<ScriptLine>& lines, QSt
         opened = input.open(QIODevice::ReadOnly);
     }
     if (!opened) {
-        error = QStringLiteral("run: cannot read %1: %2").arg(name, input.errorString());
-        return false;
+        return QStringLiteral("run: cannot read %1: %2").arg(name, input.errorString());
     }
-    return Parse(name, QString::fromUtf8(input.readAll()), lines, error);
+    return Parse(name, QString::fromUtf8(input.readAll()), lines);
 }
 
-bool ScriptReader::Parse(const QString& name, const QString& text, std::vector<ScriptLine>& lines,
-                         QString& error) {
+std::optional<QString> ScriptReader::Parse(const QString& name, const QString& text,
+                                           std::vector<ScriptLine>& lines) {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     lines.clear();
     const QStringList rows = text.split(QLatin1Char('\n'));
@@ -43,16 +44,15 @@ bool ScriptReader::Parse(const QString& name, const QString& text, std::vector<S
         }
         ScriptLine line;
         line.origin = origin;
-        QString reason;
-        if (!CommandParser::Parse(words, line.command, reason)) {
-            error = origin + QStringLiteral(": ") + reason;
-            return false;
+        if (const auto problem = CommandParser::Parse(words, line.command)) {
+            return origin + QStringLiteral(": ") + *problem;
         }
-        if (line.command.kind == CommandKind::Run) {
-            error = origin + QStringLiteral(": run: a script cannot run another script");
-            return false;
+        if (std::holds_alternative<RunArgs>(line.command.args)) {
+            return origin + QStringLiteral(": run: a script cannot run another script");
         }
         lines.push_back(std::move(line));
     }
-    return true;
+    return std::nullopt;
 }
+
+} // namespace quillon::cli

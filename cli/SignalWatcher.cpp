@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace quillon::cli {
+
 namespace {
 
 int gPipe[2] = {-1, -1};
@@ -60,3 +62,5 @@ void SignalWatcher::ReadPipe() {
         emit Raised(byte);
     }
 }
+
+} // namespace quillon::cli

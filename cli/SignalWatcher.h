@@ -7,6 +7,8 @@
 
 class QSocketNotifier;
 
+namespace quillon::cli {
+
 // Turns SIGINT and SIGTERM into a Qt signal on the main thread. The handler itself only
 // writes the signal's number into a pipe (all a signal handler may safely do); the event
 // loop reads it there, so a Ctrl-C ends whatever the tool waits for and the tool can still
@@ -30,3 +32,5 @@ private:
     std::vector<int> handled_;
     int caught_ = 0;
 };
+
+} // namespace quillon::cli

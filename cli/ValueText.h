@@ -16,6 +16,22 @@ std::optional<uint8_t> HexByte(const QString& text);
 // A decimal whole number within [min, max]; no sign for positive numbers, no blanks.
 std::optional<qint64> Integer(const QString& text, qint64 min, qint64 max);
 
+// Integer within [1, max] into number, for an option's value; otherwise the problem, as
+// "--hold takes milliseconds, 1..3600000, not "0"" (option "--hold", what "milliseconds").
+template <typename Number>
+std::optional<QString> TakeCount(const QString& text, qint64 max, const QString& option,
+                                 const QString& what, Number& number) {
+    const auto taken = Integer(text, 1, max);
+    if (!taken) {
+        return QStringLiteral("%1 takes %2, 1..%3, not \"%4\"")
+            .arg(option, what)
+            .arg(max)
+            .arg(text);
+    }
+    number = static_cast<Number>(*taken);
+    return std::nullopt;
+}
+
 // A decimal number of seconds, above 0 and at most max ("2", "0.5"), in milliseconds.
 std::optional<qint64> SecondsAsMs(const QString& text, double max);
 

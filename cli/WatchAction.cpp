@@ -1,31 +1,32 @@
 #include "WatchAction.h"
 
-#include "CommandRunner.h"
 #include "ExitStatus.h"
 
 #include <QDeadlineTimer>
+
+namespace quillon::cli {
 
 using Outcome = AdapterSession::Outcome;
 
 WatchAction::WatchAction(AdapterSession& session, Reporter& reporter)
     : session_(session), reporter_(reporter) {}
 
-int WatchAction::Run(const Command& command, const QString& origin) {
+int WatchAction::Run(const WatchArgs& args, const FailureReport& failed) {
     reporter_.WatchStarted(session_.StartWatching());
-    const QDeadlineTimer end = command.durationMs > 0
-                                   ? QDeadlineTimer(command.durationMs, Qt::PreciseTimer)
+    const QDeadlineTimer end = args.durationMs > 0
+                                   ? QDeadlineTimer(args.durationMs, Qt::PreciseTimer)
                                    : QDeadlineTimer(QDeadlineTimer::Forever);
     int seen = 0;
     int status = kExitDone;
     for (;;) {
-        if (PrintArrived(command.count, seen) || end.hasExpired()) {
+        if (PrintArrived(args.count, seen) || end.hasExpired()) {
             break;
         }
         const Outcome outcome = session_.WaitForMasterWrite(end);
         if (outcome != Outcome::Done) {
             // What arrived before the stop or the loss is still worth its line.
-            PrintArrived(command.count, seen);
-            status = ReportFailure(session_, reporter_, outcome, command, origin);
+            PrintArrived(args.count, seen);
+            status = failed.Report(outcome);
             break;
         }
     }
@@ -46,3 +47,5 @@ bool WatchAction::PrintArrived(int count, int& seen) {
     }
     return count > 0 && seen >= count;
 }
+
+} // namespace quillon::cli

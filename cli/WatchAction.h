@@ -2,7 +2,10 @@
 
 #include "AdapterSession.h"
 #include "Command.h"
+#include "FailureReport.h"
 #include "Reporter.h"
+
+namespace quillon::cli {
 
 // `watch`: prints every master write as it arrives, stamped with the local wall-clock time
 // and the milliseconds since the watch started, until the count is reached, the time is up,
@@ -10,7 +13,7 @@
 class WatchAction {
 public:
     WatchAction(AdapterSession& session, Reporter& reporter);
-    int Run(const Command& command, const QString& origin);
+    int Run(const WatchArgs& args, const FailureReport& failed);
 
 private:
     // Prints what has arrived; true once the count is reached.
@@ -19,3 +22,5 @@ private:
     AdapterSession& session_;
     Reporter& reporter_;
 };
+
+} // namespace quillon::cli

@@ -6,6 +6,6 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-cli"));
-    CliProgram program;
+    quillon::cli::CliProgram program;
     return program.Run(QCoreApplication::arguments().mid(1));
 }

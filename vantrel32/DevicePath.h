@@ -34,9 +34,10 @@ public:
     // group 0, which nobody should join for a serial port.
     static QString PermissionAdvice(const Access& access);
 
-private:
     // Whether the user may read and write a file with these owner, group and mode bits.
     static bool MayReadWrite(const Access& access);
+    // Who may do what with the file, without opening it; false, with errno as stat() left
+    // it, when the file cannot be looked at.
     static bool ReadAccess(const QString& path, Access& access);
 };
 

@@ -23,7 +23,7 @@ constexpr int kGiveUpMs = 15000;
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    SetUpQuillonApplication(app);
+    quillon::app::SetUpQuillonApplication(app);
     if (argc != 2) {
         std::fputs("usage: quillon-screenshot OUTPUT.png\n", stderr);
         return kUsageStatus;

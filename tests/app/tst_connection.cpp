@@ -185,8 +185,8 @@ void TestConnection::destroyingTheWindowEndsTheLibraryInstance() {
 void TestConnection::everyTextFitsItsControl() {
     // The texts that change at run time, each display with every value it can take.
     QHash<QWidget*, QStringList> shown;
-    for (TStatusText status : kAllStatusTexts) {
-        shown[form->StatusPanel] << StatusCaption(status);
+    for (quillon::app::TStatusText status : quillon::app::kAllStatusTexts) {
+        shown[form->StatusPanel] << quillon::app::StatusCaption(status);
     }
     for (int port = 1; port <= 9; ++port) {
         recorder::State().comPort = static_cast<uint16_t>(port);
@@ -221,7 +221,8 @@ void TestConnection::everyTextFitsItsControl() {
         }
         QVERIFY2(measured >= 10, qPrintable(QString::number(measured)));
         if (!pictures.isEmpty()) {
-            form->StatusPanel->setText(StatusCaption(TStatusText::WritePortClosed));
+            form->StatusPanel->setText(
+                quillon::app::StatusCaption(quillon::app::TStatusText::WritePortClosed));
             const QString file =
                 QDir(pictures).filePath(QStringLiteral("page%1.png").arg(page + 1));
             QVERIFY(form->grab().save(file));

@@ -1,5 +1,5 @@
-#include "tests/support/ModalCloser.h"
 #include "PanelTest.h"
+#include "tests/support/ModalCloser.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/VantrelRecorder.h"
 
@@ -291,7 +291,7 @@ void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree() {
     const recorder::Call tick = Writes().back();
     QCOMPARE(form->StatusText(), QString("between")); // not reported while owed
     ExpectDisplays(0xFF);
-    QVERIFY(form->KeypadRelease->IsOwed());
+    QVERIFY(form->Keypad->ReleaseOwed());
 
     ModalCloser closer;
     std::size_t writesAtBox = 0;
@@ -300,7 +300,7 @@ void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree() {
         if (event == kSendOnPortPage) {
             Click(form->BtnWData);
         } else if (event == kWaitForTheBound) {
-            QTRY_VERIFY_WITH_TIMEOUT(!form->KeypadRelease->IsOwed(), 5 * kTimeOut);
+            QTRY_VERIFY_WITH_TIMEOUT(!form->Keypad->ReleaseOwed(), 5 * kTimeOut);
             QVERIFY(Between(tick, Writes().back()) >= milliseconds(kTimeOut));
         } else {
             recorder::Notify(static_cast<uintptr_t>(event));
@@ -316,7 +316,7 @@ void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree() {
         // Also the port page's "Send", with the entry showing FF and "Int1" selected.
         QCOMPARE(all[i].args[1], int64_t{VANTREL_INT_LINE1});
     }
-    QVERIFY(!form->KeypadRelease->IsOwed());
+    QVERIFY(!form->Keypad->ReleaseOwed());
     QCOMPARE(form->StatusText(), finalStatus);
 }
 

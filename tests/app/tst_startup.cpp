@@ -9,6 +9,7 @@
 
 #include <QProcess>
 
+using quillon::app::PanelCommandLine;
 using Action = PanelCommandLine::Action;
 using Stream = PanelCommandLine::Stream;
 Q_DECLARE_METATYPE(Action)
@@ -116,7 +117,7 @@ void TestStartup::programWithoutDisplay() {
 }
 
 void TestStartup::applicationIcon() {
-    SetUpQuillonApplication(*qobject_cast<TApplication*>(qApp));
+    quillon::app::SetUpQuillonApplication(*qobject_cast<TApplication*>(qApp));
     const QIcon icon = QApplication::windowIcon();
     const QList<QSize> sizes = icon.availableSizes();
     QVERIFY2(sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)),

@@ -216,6 +216,19 @@ void TestCli::commands_data() {
                        "SW4 released after <N> ms"}
         << QStringList{"pressed SW1 SW4 pattern D7", "released SW1 SW4 after <N> ms"} << noError
         << 0;
+    // The hold is over before the press is confirmed: the release is owed while the link is
+    // busy and goes out with the confirmation, whose reply is then not taken for its own.
+    QTest::newRow("press confirmed after its hold")
+        << QStringList{"--camera", "--late-reply", "80"}
+        << QStringList{"-d", "%DEV%", "press", "SW7", "--hold", "1"} << QByteArray() << QByteArray()
+        << QStringList{opened,
+                       "port FF -> BF",
+                       "INT1 pulse",
+                       "SW7 pressed",
+                       "port BF -> FF",
+                       "INT1 pulse",
+                       "SW7 released after <N> ms"}
+        << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << noError << 0;
     QTest::newRow("adapter silent on opening")
         << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "200", "version"}
         << QByteArray() << QByteArray() << QStringList{opened} << none

@@ -1,5 +1,5 @@
 // What the operator reads when a device cannot be opened.
-#include "tests/support/DataColumns.h"
+#include "tests/support/DeviceAccessRows.h"
 #include "vantrel32/DevicePath.h"
 
 #include <QTemporaryFile>
@@ -33,8 +33,8 @@ private slots:
 };
 
 void TestDevicePath::permissionAdvice_data() {
-    quillon::testing::AddColumns<uint, uint, QString, uint, uint, QList<uint>, QString>(
-        {"owner", "group", "groupName", "mode", "user", "userGroups", "advice"});
+    quillon::testing::AddDeviceAccessColumns();
+    QTest::addColumn<QString>("advice");
 
     const QList<uint> alone{kOperatorGroup};
     const QList<uint> inDialout{kOperatorGroup, kDialout};
@@ -66,20 +66,9 @@ void TestDevicePath::permissionAdvice_data() {
 }
 
 void TestDevicePath::permissionAdvice() {
-    QFETCH(uint, owner);
-    QFETCH(uint, group);
-    QFETCH(QString, groupName);
-    QFETCH(uint, mode);
-    QFETCH(uint, user);
-    QFETCH(QList<uint>, userGroups);
     QFETCH(QString, advice);
-    DevicePath::Access access;
-    access.owner = owner;
-    access.group = group;
-    access.groupName = groupName;
-    access.mode = S_IFCHR | mode;
-    access.user = user;
-    access.userGroups.assign(userGroups.begin(), userGroups.end());
+    DevicePath::Access access = quillon::testing::FetchDeviceAccess();
+    access.mode |= S_IFCHR;
     QCOMPARE(DevicePath::PermissionAdvice(access), advice);
 }
 

@@ -1,0 +1,215 @@
+// The tool's command line, script and device check without a process: what each good line
+// parses to, the exact reason for each bad one.
+#include "cli/CommandParser.h"
+#include "cli/DeviceCheck.h"
+#include "cli/GlobalOptions.h"
+#include "cli/ScriptReader.h"
+#include "cli/ValueText.h"
+#include "tests/support/DataColumns.h"
+#include "tests/support/DeviceAccessRows.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace quillon::cli;
+using quillon::link::DevicePath;
+using quillon::testing::AddColumns;
+
+namespace {
+
+QString Bytes(const std::vector<uint8_t>& bytes) {
+    QStringList hex;
+    for (uint8_t b : bytes) {
+        hex << Hex2(b);
+    }
+    return hex.join(QLatin1Char(' '));
+}
+
+// One command's arguments as one line, so a table can say what a line parses to.
+QString Shown(const CommandArgs& args) {
+    struct Show {
+        QString operator()(const VersionArgs&) const { return QStringLiteral("version"); }
+        QString operator()(const WriteArgs& a) const {
+            return QStringLiteral("write %1 int %2").arg(Bytes(a.bytes)).arg(a.intType);
+        }
+        QString operator()(const AddressArgs&) const { return QStringLiteral("address"); }
+        QString operator()(const AddressSetArgs& a) const {
+            return QStringLiteral("address set %1%2")
+                .arg(Hex2(a.address), a.save == SaveAddress::Yes ? " save" : "");
+        }
+        QString operator()(const PressArgs& a) const {
+            return QStringLiteral("press %1 pattern %2 hold %3")
+                .arg(a.switchNames.join(QLatin1Char(',')), Hex2(a.pattern))
+                .arg(a.holdMs);
+        }
+        QString operator()(const WatchArgs& a) const {
+            return QStringLiteral("watch count %1 ms %2").arg(a.count).arg(a.durationMs);
+        }
+        QString operator()(const RunArgs& a) const {
+            return QStringLiteral("run %1%2")
+                .arg(a.file, a.onFailure == OnFailure::KeepGoing ? " keep going" : "");
+        }
+    };
+    return std::visit(Show{}, args);
+}
+
+QStringList Words(const QString& line) {
+    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestCliParse : public QObject {
+    Q_OBJECT
+
+private slots:
+    void command_data();
+    void command();
+    void script_data();
+    void script();
+    void deviceCheck_data();
+    void deviceCheck();
+};
+
+// Each good line parses to its command's own arguments (shown as one line, after the
+// adapter and time-out when the line names them); each bad one gives its exact reason.
+void TestCliParse::command_data() {
+    AddColumns<QString, QString, QString>({"line", "parsed", "problem"});
+    const auto good = [](const char* line, const char* parsed) {
+        QTest::newRow(line) << QString(line) << QString(parsed) << QString();
+    };
+    const auto bad = [](const char* name, const char* line, const QString& problem) {
+        QTest::newRow(name) << QString(line) << QString() << problem;
+    };
+    good("version", "version");
+    good("write 5a 0x12 A", "write 5A 12 0A int 0");
+    good("write FF --int 1", "write FF int 1");
+    good("write FF --int=2", "write FF int 2");
+    good("--int=1 write FF", "write FF int 1");
+    good("address", "address");
+    good("address set 7e", "address set 7E");
+    good("address set 40 --save", "address set 40 save");
+    good("press sw6 SW7", "press SW6,SW7 pattern 3F hold 250");
+    good("press SW1 SW4 --hold 400", "press SW1,SW4 pattern D7 hold 400");
+    good("watch", "watch count 0 ms 0");
+    good("watch --count 5 --seconds 0.5", "watch count 5 ms 500");
+    good("run - --keep-going", "run - keep going");
+    bad("no command", "", "no command given (version, write, address, press, watch, run)");
+    bad("unknown", "frob",
+        R"(unknown command "frob" (version, write, address, press, watch, run))");
+    bad("no byte", "write", "write: missing the port byte (two hex digits, e.g. 5A)");
+    bad("17 bytes", "write 1 2 3 4 5 6 7 8 9 A B C D E F 10 11",
+        "write: at most 16 bytes in one write");
+    bad("interrupt 3", "write 5A --int 3",
+        R"(write: --int takes 0 (no interrupt), 1 or 2 (interrupt line), not "3")");
+    bad("value missing", "write 5A --int", "write: --int needs a value (0|1|2)");
+    bad("flag with value", "address set 40 --save=1", "address set: --save takes no value");
+    bad("odd address", "address set 41",
+        "address set: 41 is not an address of either chip type: the address is even and lies "
+        "in 40..4E (PCF8574) or 70..7E (PCF8574A)");
+    bad("two addresses", "address set 40 42", R"(address set: unexpected argument "42")");
+    bad("no switch", "press", "press: missing the switches to press (SW1..SW8)");
+    bad("hold 0", "press SW1 --hold 0", R"(press: --hold takes milliseconds, 1..3600000, not "0")");
+    bad("another's option", "press SW1 --int 1", "press: unknown option --int");
+    bad("count 0", "watch --count 0",
+        R"(watch: --count takes a number of writes, 1..1000000000, not "0")");
+    bad("seconds 0", "watch --seconds 0",
+        R"(watch: --seconds takes a time above 0 (e.g. 10 or 0.5), not "0")");
+    bad("no script", "run", "run: missing the script file (or - for standard input)");
+    // The tool's own options, anywhere on the line.
+    good("-p3 version", "COM3 version");
+    good("address -d /dev/ttyUSB0 --timeout=300", "/dev/ttyUSB0 timeout 300 address");
+    bad("device and port", "-d /dev/ttyUSB0 -p 3 version",
+        "give either -d DEVICE or -p N, not both");
+    bad("port 0", "-p 0 version", R"(-p takes a COM port number, 1..255, not "0")");
+    bad("time-out too long", "--timeout 65536 version",
+        R"(--timeout takes milliseconds, 1..65535, not "65536")");
+    bad("value missing", "version -p", "-p needs a value (N)");
+}
+
+void TestCliParse::command() {
+    QFETCH(QString, line);
+    QFETCH(QString, parsed);
+    QFETCH(QString, problem);
+    // As the tool reads its command line: its own options first, the command from the rest.
+    Invocation invocation;
+    std::optional<QString> found = GlobalOptions::Parse(Words(line), invocation);
+    Command command;
+    if (!found) {
+        found = CommandParser::Parse(invocation.commandWords, command);
+    }
+    QCOMPARE(found.value_or(QString()), problem);
+    if (!found) {
+        QString shown = Shown(command.args);
+        if (invocation.timeOutMs != Invocation{}.timeOutMs) {
+            shown.prepend(QStringLiteral("timeout %1 ").arg(invocation.timeOutMs));
+        }
+        if (invocation.target.kind != Target::Kind::None) {
+            shown.prepend(invocation.target.Describe() + QLatin1Char(' '));
+        }
+        QCOMPARE(shown, parsed);
+    }
+}
+
+void TestCliParse::script_data() {
+    AddColumns<QString, QStringList, QString>({"text", "lines", "problem"});
+    QTest::newRow("comments and blanks")
+        << "write FF   # released\n\n  # nothing\npress SW5\n"
+        << QStringList{"rig.txt:1 write FF int 0", "rig.txt:4 press SW5 pattern EF hold 250"} << "";
+    QTest::newRow("bad line") << "write 11\nwrite 1G\n"
+                              << QStringList{}
+                              << R"(rig.txt:2: write: "1G" is not a hex byte (00..FF))";
+    QTest::newRow("script in a script")
+        << "version\nrun other\n"
+        << QStringList{} << "rig.txt:2: run: a script cannot run another script";
+}
+
+void TestCliParse::script() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, problem);
+    std::vector<ScriptLine> parsed;
+    const auto found = ScriptReader::Parse(QStringLiteral("rig.txt"), text, parsed);
+    QCOMPARE(found.value_or(QString()), problem);
+    if (found) {
+        return; // nothing of the script runs
+    }
+    QStringList shown;
+    for (const ScriptLine& line : parsed) {
+        shown << line.origin + QLatin1Char(' ') + Shown(line.command.args);
+    }
+    QCOMPARE(shown, lines);
+}
+
+void TestCliParse::deviceCheck_data() {
+    quillon::testing::AddDeviceAccessColumns();
+    QTest::addColumn<QString>("problem");
+    constexpr uint root = 0;
+    constexpr uint user = 1000;
+    constexpr uint dialout = 20;
+    const QList<uint> alone{user};
+    const QString ask = "permission denied (ask for read and write access to the device)";
+    QTest::newRow("root's own device: group root is no advice")
+        << root << root << "root" << (S_IFCHR | 0600u) << user << alone << ask;
+    QTest::newRow("group root may: still not a group to join")
+        << root << root << "root" << (S_IFCHR | 0660u) << user << alone << ask;
+    QTest::newRow("dialout may")
+        << root << dialout << "dialout" << (S_IFCHR | 0660u) << user << alone
+        << "permission denied (add yourself to group dialout and log in again)";
+    QTest::newRow("dialout may only read")
+        << root << dialout << "dialout" << (S_IFCHR | 0640u) << user << alone << ask;
+    QTest::newRow("already in dialout") << root << dialout << "dialout" << (S_IFCHR | 0660u) << user
+                                        << QList<uint>{user, dialout} << "";
+    QTest::newRow("a plain file") << user << user << "user" << (S_IFREG | 0600u) << user << alone
+                                  << "not a serial device";
+}
+
+void TestCliParse::deviceCheck() {
+    QFETCH(QString, problem);
+    const DevicePath::Access access = quillon::testing::FetchDeviceAccess();
+    QCOMPARE(DeviceCheck::Problem(access).value_or(QString()), problem);
+}
+
+QTEST_GUILESS_MAIN(TestCliParse)
+#include "tst_cliparse.moc"
