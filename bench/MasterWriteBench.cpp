@@ -90,7 +90,7 @@ std::optional<Timing> NextTiming() {
 // The frames the write caused, as the host receives them.
 bool FramesCarry(const QByteArray& written) {
     QByteArray notified;
-    quillon::link::ProtocolCodec::Frame frame;
+    quillon::protocol::ProtocolCodec::Frame frame;
     while (notified.size() < written.size()) {
         if (gClient->Receive(frame, kLineWaitMs) != PtyClient::Result::Frame || frame.code != 'i') {
             return false;

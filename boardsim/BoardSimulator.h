@@ -2,19 +2,19 @@
 
 #include "AvrBoard.h"
 #include "BoardOptions.h"
-#include "sim/CameraUnit.h"
-#include "sim/CommandInput.h"
 #include "EepromState.h"
-#include "sim/EventLog.h"
 #include "FrameEvents.h"
-#include "sim/HostReceiver.h"
-#include "sim/LineWriter.h"
 #include "PinWatcher.h"
-#include "vantrel32/ProtocolCodec.h"
-#include "sim/PtyPort.h"
 #include "TwiMaster.h"
 #include "UartBridge.h"
 #include "WriteTimes.h"
+#include "protocol/ProtocolCodec.h"
+#include "sim/CameraUnit.h"
+#include "sim/CommandInput.h"
+#include "sim/EventLog.h"
+#include "sim/HostReceiver.h"
+#include "sim/LineWriter.h"
+#include "sim/PtyPort.h"
 
 #include <chrono>
 #include <memory>
@@ -48,7 +48,7 @@ private:
     void ReportDiscarded();
     void HandleCommandLine(const std::string& line);
     void OnBoardByte(uint8_t value, AvrBoard::Cycle done);
-    void HandleBoardFrame(const quillon::link::ProtocolCodec::Frame& frame, std::size_t size,
+    void HandleBoardFrame(const quillon::protocol::ProtocolCodec::Frame& frame, std::size_t size,
                           AvrBoard::Cycle done);
     void FlushLine(Clock::time_point now);
     void Event(const std::string& text, AvrBoard::Cycle when);
@@ -71,7 +71,7 @@ private:
     sim::PtyPort pty_;
     sim::LineWriter line_;
     sim::HostReceiver hostRx_;
-    quillon::link::ProtocolCodec boardRx_;
+    quillon::protocol::ProtocolCodec boardRx_;
     std::vector<uint8_t> boardRaw_; // what the board sent since its last whole frame
     FrameEvents frames_;
     std::vector<uint8_t> unwritten_;

@@ -1,8 +1,9 @@
 #include "CommandParser.h"
 
-#include "adapter/KeypadSwitches.h"
 #include "SlaveAddress.h"
 #include "ValueText.h"
+#include "adapter/KeypadSwitches.h"
+#include "protocol/CommandTable.h"
 
 #include <algorithm>
 #include <span>
@@ -16,8 +17,8 @@ using quillon::cli::Integer;
 constexpr qint64 kMaxHoldMs = 3600 * 1000;
 constexpr qint64 kMaxCount = 1000 * 1000 * 1000;
 constexpr double kMaxWatchSeconds = 1e6;
-// The adapter library takes up to 16 data bytes in one port write.
-constexpr int kMaxWriteBytes = 16;
+// The adapter library takes as many data bytes in one port write as the protocol's write.
+constexpr int kMaxWriteBytes = quillon::protocol::kMaxWriteData;
 
 QString Q(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -113,7 +114,8 @@ bool PressArguments(const QStringList& args, Command& command, QString& error) {
     unsigned pressed = 0;
     for (const QString& arg : args) {
         const QByteArray name = arg.toLatin1();
-        const uint8_t mask = quillon::adapter::SwitchByName(std::string_view(name.data(), name.size()));
+        const uint8_t mask =
+            quillon::adapter::SwitchByName(std::string_view(name.data(), name.size()));
         if (mask == 0) {
             error = QStringLiteral("unknown switch \"%1\" (SW1..SW8)").arg(arg);
             return false;

@@ -1,7 +1,7 @@
 // Writes the seed corpus of CodecFuzzer into the directory given as its argument: valid
 // frames of every code, frames behind garbage, split and truncated frames, broken CRCs,
 // a stray STX with a large LEN. Each file uses the fuzzer's chunk format (CodecFuzzer.cpp).
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,7 +11,7 @@
 
 namespace {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint8_t kIdle = 0xFF;

@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include "AdapterModel.h"
+#include "protocol/CommandTable.h"
 
 #include <charconv>
 #include <limits>
@@ -45,7 +46,9 @@ const OptionRow kOptions[] = {
     {"--version", Takes::Text, 0, 0,
      [](SimOptions& o, const std::string& text, long long, std::string& error) {
          if (!AdapterModel::IsValidVersion(text)) {
-             error = "--version: the text must be 1..64 printable ASCII characters";
+             error = "--version: the text must be 1.." +
+                     std::to_string(quillon::protocol::kMaxVersionLength) +
+                     " printable ASCII characters";
              return false;
          }
          o.version = text;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/LineFormat.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,7 +25,7 @@ struct SimOptions {
     int garbage = 0;
     int hangupAfter = 0; // 0: never
     bool pace = false;
-    int baud = 9600;
+    int baud = quillon::protocol::LineFormat::kBaud;
     std::optional<uint32_t> seed;
     bool help = false;
 

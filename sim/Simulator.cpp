@@ -13,7 +13,7 @@
 
 namespace quillon::sim {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 
 namespace {
 

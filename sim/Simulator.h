@@ -6,9 +6,9 @@
 #include "EventLog.h"
 #include "HostReceiver.h"
 #include "LineWriter.h"
-#include "vantrel32/ProtocolCodec.h"
 #include "PtyPort.h"
 #include "SimOptions.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <optional>
@@ -36,7 +36,7 @@ private:
     void CheckLineIdle(Clock::time_point now);
     void TakeFrames(Clock::time_point now);
     void ReportDiscarded(Clock::time_point now);
-    void HandleFrame(const quillon::link::ProtocolCodec::Frame& frame, Clock::time_point now);
+    void HandleFrame(const quillon::protocol::ProtocolCodec::Frame& frame, Clock::time_point now);
     void HandleCommandLine(const std::string& line, Clock::time_point now);
     void Report(const AdapterModel::Outcome& outcome, Clock::time_point now);
     void SendReply(const std::vector<uint8_t>& frame, Clock::time_point now);

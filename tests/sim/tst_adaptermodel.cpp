@@ -1,10 +1,10 @@
+#include "protocol/ProtocolCodec.h"
 #include "sim/AdapterModel.h"
-#include "vantrel32/ProtocolCodec.h"
 
 #include <QtTest>
 
+using quillon::protocol::ProtocolCodec;
 using quillon::sim::AdapterModel;
-using quillon::link::ProtocolCodec;
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <poll.h>
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using Frame = ProtocolCodec::Frame;
 
 namespace {
