@@ -13,8 +13,8 @@
 
 namespace quillon::boardsim {
 
-using quillon::protocol::ProtocolCodec;
 using sim::HexText;
+using quillon::protocol::ProtocolCodec;
 
 namespace {
 

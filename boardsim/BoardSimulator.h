@@ -2,19 +2,19 @@
 
 #include "AvrBoard.h"
 #include "BoardOptions.h"
+#include "sim/CameraUnit.h"
+#include "sim/CommandInput.h"
 #include "EepromState.h"
+#include "sim/EventLog.h"
 #include "FrameEvents.h"
+#include "sim/HostReceiver.h"
+#include "sim/LineWriter.h"
 #include "PinWatcher.h"
+#include "protocol/ProtocolCodec.h"
+#include "sim/PtyPort.h"
 #include "TwiMaster.h"
 #include "UartBridge.h"
 #include "WriteTimes.h"
-#include "protocol/ProtocolCodec.h"
-#include "sim/CameraUnit.h"
-#include "sim/CommandInput.h"
-#include "sim/EventLog.h"
-#include "sim/HostReceiver.h"
-#include "sim/LineWriter.h"
-#include "sim/PtyPort.h"
 
 #include <chrono>
 #include <memory>

@@ -6,9 +6,9 @@
 #include "EventLog.h"
 #include "HostReceiver.h"
 #include "LineWriter.h"
+#include "protocol/ProtocolCodec.h"
 #include "PtyPort.h"
 #include "SimOptions.h"
-#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <optional>
