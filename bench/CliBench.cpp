@@ -6,6 +6,7 @@
 //  - `press SW7` hold times, as the camera unit measures them and as the tool does.
 // Figures in docs/performance.md.
 #include "BenchMain.h"
+#include "protocol/LineFormat.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
 
@@ -24,7 +25,8 @@
 
 namespace {
 
-constexpr double kByteMs = 10.0 / 9600.0 * 1000.0; // 8N1: start, 8 data, stop
+constexpr double kByteMs = double{quillon::protocol::LineFormat::kBitsPerByte} /
+                           quillon::protocol::LineFormat::kBaud * 1000.0;
 // Opening check: V (5 bytes) and its reply, header and CRC around the simulator's
 // 32-character version text; the write: W with interrupt type and one byte (7) and its
 // reply (5).

@@ -3,6 +3,7 @@
 // leaving the firmware's UART, as a ratio to the wire time of those bytes. Simulated time
 // does not stretch when the host is busy, so the figures do not depend on its load.
 #include "BenchMain.h"
+#include "protocol/LineFormat.h"
 #include "tests/support/PtyClient.h"
 
 #include <QCoreApplication>
@@ -18,9 +19,8 @@
 
 namespace {
 
-constexpr double kBaud = 9600.0;
-constexpr double kBitsPerByte = 10.0; // 8N1: start, 8 data, stop
-constexpr double kByteMs = kBitsPerByte / kBaud * 1000.0;
+using quillon::protocol::LineFormat;
+constexpr double kByteMs = double{LineFormat::kBitsPerByte} / LineFormat::kBaud * 1000.0;
 constexpr int kLineWaitMs = 10000; // wall clock, generous: the machine may be busy
 // The UART must be idle when a write's STOP comes, or the figure would include the wait
 // for it. Idle here means two byte times after the last byte: for one byte time after a
@@ -90,9 +90,10 @@ std::optional<Timing> NextTiming() {
 // The frames the write caused, as the host receives them.
 bool FramesCarry(const QByteArray& written) {
     QByteArray notified;
-    quillon::link::ProtocolCodec::Frame frame;
+    quillon::protocol::ProtocolCodec::Frame frame;
     while (notified.size() < written.size()) {
-        if (gClient->Receive(frame, kLineWaitMs) != PtyClient::Result::Frame || frame.code != 'i') {
+        if (gClient->Receive(frame, kLineWaitMs) != PtyClient::Result::Frame ||
+            frame.code != quillon::protocol::FrameFormat::MasterData) {
             return false;
         }
         notified.append(reinterpret_cast<const char*>(frame.begin()), frame.length);

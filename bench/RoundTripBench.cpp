@@ -3,6 +3,8 @@
 // at the line speed. Reported next to the wire time of the request and reply frames.
 #include "BenchMain.h"
 #include "adapter/Vantrel.h"
+#include "protocol/LineFormat.h"
+#include "tests/support/SimProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,8 +19,9 @@
 
 namespace {
 
-constexpr double kBaud = 9600.0;
-constexpr double kBitsPerByte = 10.0; // 8N1: start, 8 data, stop
+using quillon::protocol::LineFormat;
+constexpr double kBaud = LineFormat::kBaud;
+constexpr double kBitsPerByte = LineFormat::kBitsPerByte;
 // W frame: STX LEN SEQ CODE, interrupt type and one data byte, CRC; reply: 5 bytes.
 constexpr int kRequestBytes = 4 + 2 + 1;
 constexpr int kReplyBytes = 4 + 0 + 1;

@@ -8,7 +8,7 @@
 
 namespace quillon::boardsim {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using simkit::LineRunner;
 
 namespace {

@@ -10,7 +10,7 @@
 #include "WriteTimes.h"
 #include "simkit/LineRunner.h"
 #include "simkit/SimDevice.h"
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -57,7 +57,7 @@ private:
     std::unique_ptr<PinWatcher> pins_;
     std::unique_ptr<EepromState> eeprom_;
     std::unique_ptr<WriteTimes> writeTimes_; // with --write-times only
-    quillon::link::ProtocolCodec boardRx_;
+    quillon::protocol::ProtocolCodec boardRx_;
     std::vector<uint8_t> boardRaw_; // what the board sent since its last whole frame
     FrameEvents frames_;
     SimavrBoard::Cycle lastActivity_ = 0;

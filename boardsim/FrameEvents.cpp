@@ -1,32 +1,25 @@
 #include "FrameEvents.h"
 
-#include "sim/AdapterModel.h"
+#include "protocol/CommandTable.h"
 #include "sim/CommandRules.h"
 #include "simkit/HexText.h"
 
 namespace quillon::boardsim {
 
+using quillon::protocol::ProtocolCodec;
 using sim::CommandRules;
 using simkit::HexText;
-using quillon::link::ProtocolCodec;
 
 namespace {
 
-uint8_t ExpectedReply(const ProtocolCodec::Frame& command) {
-    switch (command.code) {
-    case ProtocolCodec::CmdVersion:
-        return ProtocolCodec::RepVersion;
-    case ProtocolCodec::CmdWrite:
-        return uint8_t(ProtocolCodec::RepWrite + command.payload[0]);
-    case ProtocolCodec::CmdReadAddress:
-        return ProtocolCodec::RepAddress;
-    case ProtocolCodec::CmdChangeAddress:
-        return ProtocolCodec::RepChanged;
-    case ProtocolCodec::CmdSaveAddress:
-        return ProtocolCodec::RepSaved;
-    default:
-        return 0;
+// A reply the protocol allows for its code: the size the table gives, and a version text
+// that can be one.
+bool ReplyFits(const ProtocolCodec::Frame& frame) {
+    if (!quillon::protocol::ReplySizeFits(frame.code, frame.length)) {
+        return false;
     }
+    return frame.code != ProtocolCodec::RepVersion ||
+           quillon::protocol::IsVersionText(frame.payload.data(), frame.length);
 }
 
 std::string Describe(const ProtocolCodec::Frame& frame) {
@@ -43,7 +36,8 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
     if (auto why = CommandRules::Problem(frame)) {
         lines.push_back(CommandRules::Refusal(frame, *why));
     } else {
-        command.expectedReply = ExpectedReply(frame);
+        command.expectedReply = quillon::protocol::ReplyTo(
+            *quillon::protocol::FindCommand(frame.code), frame.payload.data());
     }
     pending_[frame.seq] = command;
     return lines;
@@ -51,7 +45,7 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
 
 FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
     Result result;
-    if (frame.seq == 0) {
+    if (frame.seq == ProtocolCodec::kUnsolicitedSeq) {
         if (frame.code != ProtocolCodec::MasterData) {
             result.lines.push_back("error firmware sent unsolicited frame " +
                                    CommandRules::CodeName(frame.code));
@@ -74,44 +68,32 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
                                CommandRules::CodeName(command->code));
         return result;
     }
-    const bool oneByte = frame.length == 1;
-    const std::string address = oneByte ? HexText::Byte(frame.payload[0]) : std::string();
+    if (!ReplyFits(frame)) {
+        result.lines.push_back("error firmware " + Describe(frame) + " has payload length " +
+                               std::to_string(frame.length));
+        return result;
+    }
+    // The address replies carry the address as their one byte.
+    const std::string address = frame.length > 0 ? HexText::Byte(frame.payload[0]) : std::string();
     switch (frame.code) {
     case ProtocolCodec::RepVersion:
-        if (sim::AdapterModel::IsValidVersion(std::string(frame.begin(), frame.end()))) {
-            result.lines.push_back("version sent");
-            return result;
-        }
+        result.lines.push_back("version sent");
         break;
     case ProtocolCodec::RepAddress:
-        if (oneByte) {
-            result.lines.push_back("address read " + address);
-            return result;
-        }
+        result.lines.push_back("address read " + address);
         break;
     case ProtocolCodec::RepChanged:
-        if (oneByte) {
-            result.lines.push_back("address " + HexText::Byte(command->addressBefore) + " -> " +
-                                   address);
-            return result;
-        }
+        result.lines.push_back("address " + HexText::Byte(command->addressBefore) + " -> " +
+                               address);
         break;
     case ProtocolCodec::RepSaved:
-        if (oneByte) {
-            result.lines.push_back("address saved " + address);
-            return result;
-        }
+        result.lines.push_back("address saved " + address);
         break;
     default:
         // w, x, y: the pins tell what the write did.
-        if (frame.length == 0) {
-            result.portWritten = true;
-            return result;
-        }
+        result.portWritten = true;
         break;
     }
-    result.lines.push_back("error firmware " + Describe(frame) + " has payload length " +
-                           std::to_string(frame.length));
     return result;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <array>
 #include <cstdint>
@@ -17,7 +17,7 @@ namespace quillon::boardsim {
 // Pure: the caller feeds whole frames.
 class FrameEvents {
 public:
-    using Frame = quillon::link::ProtocolCodec::Frame;
+    using Frame = quillon::protocol::ProtocolCodec::Frame;
 
     struct Result {
         std::vector<std::string> lines;

@@ -1,13 +1,13 @@
 #include "WriteTimes.h"
 
-#include "vantrel32/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace quillon::boardsim {
 
-using quillon::link::FrameFormat;
+using quillon::protocol::FrameFormat;
 
 WriteTimes::WriteTimes(double cyclesPerMicrosecond, Report report)
     : cyclesPerUs_(cyclesPerMicrosecond), report_(std::move(report)) {}
@@ -16,7 +16,7 @@ void WriteTimes::ByteSent(Cycle start, Cycle done) {
     unframed_.push_back({start, done});
 }
 
-void WriteTimes::FrameSent(const quillon::link::ProtocolCodec::Frame& frame, std::size_t size) {
+void WriteTimes::FrameSent(const quillon::protocol::ProtocolCodec::Frame& frame, std::size_t size) {
     const bool masterData =
         frame.seq == FrameFormat::kUnsolicitedSeq && frame.code == FrameFormat::MasterData;
     if (masterData) {

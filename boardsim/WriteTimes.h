@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstdint>
 #include <deque>
@@ -36,7 +36,7 @@ public:
     // A byte left the UART: its start bit began at `start`, its stop bit ended at `done`.
     void ByteSent(Cycle start, Cycle done);
     // The last `size` bytes sent made this frame; anything before them was no frame.
-    void FrameSent(const quillon::link::ProtocolCodec::Frame& frame, std::size_t size);
+    void FrameSent(const quillon::protocol::ProtocolCodec::Frame& frame, std::size_t size);
     // A write the board took whole: START at `start`, `bytes` data bytes, STOP at `stop`.
     void WriteEnded(std::size_t bytes, Cycle start, Cycle stop);
     // A write failed or the board was reset: the writes so far may never see their frames,

@@ -1,6 +1,7 @@
 #include "AdapterSession.h"
 
 #include "DeviceCheck.h"
+#include "protocol/MasterRecord.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -96,13 +97,14 @@ void AdapterSession::Wire() {
         MasterWrite write;
         write.at = QDateTime::currentDateTime();
         write.msSinceStart = watchClock_.elapsed();
-        write.port = data[0];
-        // Byte 1 counts the transaction's bytes, which follow from byte 2 on.
-        const std::size_t count = data[1];
-        if (count >= 1 && count + 2 <= data.size()) {
-            write.bytes.assign(data.begin() + 2, data.begin() + 2 + count);
+        using quillon::protocol::MasterRecord;
+        write.port = data[MasterRecord::kPortOffset];
+        const std::size_t count = MasterRecord::Count(data.data());
+        if (count > 0) {
+            const auto bytes = data.begin() + MasterRecord::kBytesOffset;
+            write.bytes.assign(bytes, bytes + static_cast<std::ptrdiff_t>(count));
         } else {
-            write.bytes.assign(1, data[0]);
+            write.bytes.assign(1, write.port);
         }
         masterWrites_.push_back(std::move(write));
         Wake();

@@ -3,6 +3,7 @@
 #include "SlaveAddress.h"
 #include "ValueText.h"
 #include "adapter/KeypadSwitches.h"
+#include "protocol/CommandTable.h"
 
 #include <algorithm>
 #include <optional>
@@ -18,8 +19,8 @@ using Problem = std::optional<QString>;
 constexpr qint64 kMaxHoldMs = 3600 * 1000;
 constexpr qint64 kMaxCount = 1000 * 1000 * 1000;
 constexpr double kMaxWatchSeconds = 1e6;
-// The adapter library takes up to 16 data bytes in one port write.
-constexpr int kMaxWriteBytes = 16;
+// The adapter library takes as many data bytes in one port write as the protocol's write.
+constexpr int kMaxWriteBytes = quillon::protocol::kMaxWriteData;
 
 QString Q(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

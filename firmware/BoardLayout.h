@@ -6,13 +6,14 @@
 // Plain C++14 with no target headers, so the firmware (avr-g++) and the host programs can
 // both include it.
 
+#include "protocol/SlaveAddress.h"
+
 #include <stdint.h>
 
 namespace quillon {
 namespace firmware {
 
 constexpr uint32_t kCpuHz = 16000000UL;
-constexpr uint32_t kBaud = 9600;
 
 // A pin by its I/O port letter and bit, e.g. {'D', 2} is PD2 (Arduino D2).
 struct Pin {
@@ -44,7 +45,7 @@ constexpr Pin kSclPin = {'C', 5};
 // that does not match (an erased EEPROM reads 0xFF 0xFF) means nothing valid is stored.
 constexpr uint16_t kEepromAddressCell = 0;
 constexpr uint16_t kEepromCheckCell = 1;
-constexpr uint8_t kDefaultSlaveAddress = 0x40;
+constexpr uint8_t kDefaultSlaveAddress = protocol::SlaveAddress::kDefault;
 
 } // namespace firmware
 } // namespace quillon

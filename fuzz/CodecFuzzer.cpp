@@ -4,7 +4,7 @@
 // Control 0xFF means "the line went idle" (LineIdle); otherwise the low six bits give the
 // chunk length minus one, and bit 6 multiplies it by 8, so one chunk can exceed a maximal
 // frame. The fuzzer thereby controls how the line splits the bytes as well as the bytes.
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 
 void Require(bool condition) {
     if (!condition) {
@@ -29,7 +29,7 @@ void CheckRoundTrip(const ProtocolCodec::Frame& frame) {
     std::vector<uint8_t> bytes;
     Require(
         ProtocolCodec::Encode(frame.seq, frame.code, frame.payload.data(), frame.length, bytes));
-    Require(bytes.size() == ProtocolCodec::kHeaderSize + frame.length + 1);
+    Require(bytes.size() == ProtocolCodec::kHeaderSize + frame.length + ProtocolCodec::kCrcSize);
     ProtocolCodec again;
     again.Feed(bytes.data(), bytes.size());
     ProtocolCodec::Frame decoded;
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         while (codec.Next(frame)) {
             CheckRoundTrip(frame);
-            framed += ProtocolCodec::kHeaderSize + frame.length + 1;
+            framed += ProtocolCodec::kHeaderSize + frame.length + ProtocolCodec::kCrcSize;
         }
         // Drained: what is left is one partial frame at most, starting with its STX.
         Require(codec.Buffered() < ProtocolCodec::kMaxFrame);

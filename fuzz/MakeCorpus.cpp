@@ -1,7 +1,7 @@
 // Writes the seed corpus of CodecFuzzer into the directory given as its argument: valid
 // frames of every code, frames behind garbage, split and truncated frames, broken CRCs,
 // a stray STX with a large LEN. Each file uses the fuzzer's chunk format (CodecFuzzer.cpp).
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,8 +11,9 @@
 
 namespace {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using Bytes = std::vector<uint8_t>;
+using C = ProtocolCodec;
 
 constexpr uint8_t kIdle = 0xFF;
 
@@ -34,9 +35,9 @@ Bytes Chunks(const Bytes& bytes, std::size_t chunk = 64) {
     return out;
 }
 
-Bytes Frame(uint8_t seq, uint8_t code, const Bytes& payload) {
+Bytes Frame(uint8_t seq, int code, const Bytes& payload) {
     Bytes out;
-    ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
+    ProtocolCodec::Encode(seq, uint8_t(code), payload.data(), payload.size(), out);
     return out;
 }
 
@@ -63,39 +64,45 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
     const Bytes version(32, 'Q');
-    Bytes master(127);
+    Bytes master(C::kMaxPayload);
     for (std::size_t i = 0; i < master.size(); ++i) {
         master[i] = uint8_t(i * 7);
     }
-    const Bytes write = Frame(5, 'W', {1, 0x5A});
-    const Bytes reply = Frame(5, 'x', {});
+    const Bytes write = Frame(5, C::CmdWrite, {1, 0x5A});
+    const Bytes reply = Frame(5, C::RepWrite + 1, {});
     Bytes badCrc = reply;
     badCrc.back() ^= 0x01;
-    const Bytes bigMaster = Frame(0, 'i', master);
+    const Bytes bigMaster = Frame(C::kUnsolicitedSeq, C::MasterData, master);
 
     struct Seed {
         const char* name;
         Bytes bytes;
     };
     const Seed seeds[] = {
-        {"command-version", Chunks(Frame(1, 'V', {}))},
+        {"command-version", Chunks(Frame(1, C::CmdVersion, {}))},
         {"command-write", Chunks(write)},
         {"command-address",
-         Chunks(Join({Frame(2, 'A', {}), Frame(3, 'C', {0x7E}), Frame(4, 'S', {})}))},
-        {"reply-version", Chunks(Frame(1, 'v', version))},
-        {"reply-write", Chunks(Join({Frame(6, 'w', {}), reply, Frame(7, 'y', {})}))},
+         Chunks(Join({Frame(2, C::CmdReadAddress, {}), Frame(3, C::CmdChangeAddress, {0x7E}),
+                      Frame(4, C::CmdSaveAddress, {})}))},
+        {"reply-version", Chunks(Frame(1, C::RepVersion, version))},
+        {"reply-write",
+         Chunks(Join({Frame(6, C::RepWrite, {}), reply, Frame(7, C::RepWrite + 2, {})}))},
         {"reply-address",
-         Chunks(Join({Frame(2, 'a', {0x40}), Frame(3, 'c', {0x7E}), Frame(4, 's', {0x7E})}))},
+         Chunks(Join({Frame(2, C::RepAddress, {0x40}), Frame(3, C::RepChanged, {0x7E}),
+                      Frame(4, C::RepSaved, {0x7E})}))},
         {"master-max", Chunks(bigMaster)},
         {"master-one-chunk", Chunks(Join({bigMaster, bigMaster}), 512)},
         {"garbage-then-reply", Chunks(Join({{0x13, 0x37, 0x00, 0xFE, 0x02, 0x01}, reply}))},
         {"bad-crc-then-reply", Chunks(Join({badCrc, reply}))},
-        {"stray-stx-large-len", Join({Chunks({0x02, 0x7F, 0x01}), Bytes{kIdle}, Chunks(reply)})},
-        {"len-above-max", Chunks(Join({{0x02, 0x80, 0x01, 0x76}, reply}))},
+        {"stray-stx-large-len",
+         Join({Chunks({C::kStx, C::kMaxPayload, 0x01}), Bytes{kIdle}, Chunks(reply)})},
+        {"len-above-max",
+         Chunks(Join({{C::kStx, C::kMaxPayload + 1, 0x01, C::RepVersion}, reply}))},
         {"truncated-then-idle", Join({Chunks(Bytes(bigMaster.begin(), bigMaster.begin() + 40)),
                                       Bytes{kIdle}, Chunks(write)})},
         {"byte-by-byte", Chunks(Join({reply, write}), 1)},
-        {"frame-inside-broken-frame", Chunks(Join({{0x02, 0x06, 0x09, 0x69}, reply, {0x00}}))},
+        {"frame-inside-broken-frame",
+         Chunks(Join({{C::kStx, 0x06, 0x09, C::MasterData}, reply, {0x00}}))},
         {"empty", {}},
     };
     for (const Seed& seed : seeds) {

@@ -1,6 +1,7 @@
 #include "AdapterDevice.h"
 
 #include "StateFile.h"
+#include "protocol/LineFormat.h"
 #include "simkit/HexText.h"
 
 #include <utility>
@@ -57,9 +58,8 @@ AdapterDevice::Clock::duration AdapterDevice::BytePeriod() const {
     if (!options_.pace) {
         return Clock::duration::zero();
     }
-    // 8N1: start bit, 8 data bits, stop bit.
-    constexpr double kBitsPerByte = 10.0;
-    const std::chrono::duration<double> period(kBitsPerByte / options_.baud);
+    const std::chrono::duration<double> period(double(protocol::LineFormat::kBitsPerByte) /
+                                               options_.baud);
     return std::chrono::duration_cast<Clock::duration>(period);
 }
 

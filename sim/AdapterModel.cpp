@@ -1,13 +1,14 @@
 #include "AdapterModel.h"
 
 #include "CommandRules.h"
+#include "protocol/CommandTable.h"
 #include "simkit/HexText.h"
 
 #include <utility>
 
 namespace quillon::sim {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using simkit::HexText;
 
 namespace {
@@ -21,19 +22,13 @@ AdapterModel::Outcome Refuse(const ProtocolCodec::Frame& frame, const std::strin
 } // namespace
 
 AdapterModel::AdapterModel(std::string version, uint8_t address, SaveAddress save)
-    : version_(std::move(version)), address_(static_cast<uint8_t>(address & 0xFE)),
+    : version_(std::move(version)),
+      address_(quillon::protocol::SlaveAddress::WithoutReadWriteBit(address)),
       save_(std::move(save)) {}
 
 bool AdapterModel::IsValidVersion(const std::string& text) {
-    if (text.empty() || text.size() > kMaxVersionLength) {
-        return false;
-    }
-    for (const char c : text) {
-        if (c < 0x20 || c > 0x7E) {
-            return false;
-        }
-    }
-    return true;
+    return quillon::protocol::IsVersionText(reinterpret_cast<const uint8_t*>(text.data()),
+                                            text.size());
 }
 
 AdapterModel::Outcome AdapterModel::Handle(const ProtocolCodec::Frame& frame) {
@@ -75,9 +70,8 @@ AdapterModel::Outcome AdapterModel::Write(const ProtocolCodec::Frame& frame) {
 }
 
 AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& frame) {
-    // Bit 0 is the bus's read/write bit, not part of the address.
     const uint8_t before = address_;
-    address_ = static_cast<uint8_t>(frame.payload[0] & 0xFE);
+    address_ = quillon::protocol::SlaveAddress::WithoutReadWriteBit(frame.payload[0]);
     return Reply(frame.seq, ProtocolCodec::RepChanged, {address_},
                  {"address " + HexText::Byte(before) + " -> " + HexText::Byte(address_)});
 }

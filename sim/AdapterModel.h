@@ -1,7 +1,8 @@
 #pragma once
 
 #include "CommandRules.h"
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
+#include "protocol/SlaveAddress.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,9 +18,7 @@ namespace quillon::sim {
 class AdapterModel {
 public:
     static constexpr uint8_t kPowerOnPort = 0xFF;
-    static constexpr uint8_t kDefaultAddress = 0x40;
-    static constexpr std::size_t kMaxVersionLength = 64;
-    static constexpr std::size_t kMaxWriteData = CommandRules::kMaxWriteData;
+    static constexpr uint8_t kDefaultAddress = quillon::protocol::SlaveAddress::kDefault;
 
     struct Outcome {
         // Encoded frame to send (a reply, or an unsolicited 'i' frame); empty = nothing.
@@ -35,7 +34,7 @@ public:
 
     AdapterModel(std::string version, uint8_t address, SaveAddress save = {});
 
-    Outcome Handle(const quillon::link::ProtocolCodec::Frame& frame);
+    Outcome Handle(const quillon::protocol::ProtocolCodec::Frame& frame);
 
     // The bus master's side of the expander.
     Outcome MasterRead() const;
@@ -50,9 +49,9 @@ public:
 private:
     Outcome Reply(uint8_t seq, uint8_t code, std::vector<uint8_t> payload,
                   std::vector<std::string> events) const;
-    Outcome Write(const quillon::link::ProtocolCodec::Frame& frame);
-    Outcome ChangeAddress(const quillon::link::ProtocolCodec::Frame& frame);
-    Outcome SaveAddressNow(const quillon::link::ProtocolCodec::Frame& frame);
+    Outcome Write(const quillon::protocol::ProtocolCodec::Frame& frame);
+    Outcome ChangeAddress(const quillon::protocol::ProtocolCodec::Frame& frame);
+    Outcome SaveAddressNow(const quillon::protocol::ProtocolCodec::Frame& frame);
 
     std::string version_;
     uint8_t port_ = kPowerOnPort;

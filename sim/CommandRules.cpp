@@ -1,25 +1,12 @@
 #include "CommandRules.h"
 
+#include "protocol/CommandTable.h"
 #include "simkit/HexText.h"
 
 namespace quillon::sim {
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using simkit::HexText;
-
-namespace {
-
-constexpr uint8_t kMaxInterruptType = 2;
-
-std::optional<std::string> CheckLength(const ProtocolCodec::Frame& frame, std::size_t expected) {
-    if (frame.length == expected) {
-        return std::nullopt;
-    }
-    return "payload length " + std::to_string(frame.length) + ", expected " +
-           std::to_string(expected);
-}
-
-} // namespace
 
 std::string CommandRules::CodeName(uint8_t code) {
     if (code >= 0x21 && code <= 0x7E) {
@@ -34,29 +21,27 @@ std::string CommandRules::Refusal(const ProtocolCodec::Frame& frame, const std::
 }
 
 std::optional<std::string> CommandRules::Problem(const ProtocolCodec::Frame& frame) {
-    if (frame.seq == 0) {
-        // SEQ 0 marks unsolicited frames; a command carrying it cannot be matched to a reply.
-        return "command with SEQ 0";
-    }
-    switch (frame.code) {
-    case ProtocolCodec::CmdVersion:
-    case ProtocolCodec::CmdReadAddress:
-    case ProtocolCodec::CmdSaveAddress:
-        return CheckLength(frame, 0);
-    case ProtocolCodec::CmdChangeAddress:
-        return CheckLength(frame, 1);
-    case ProtocolCodec::CmdWrite:
-        if (frame.length < 2 || frame.length > 1 + kMaxWriteData) {
-            return "write payload length " + std::to_string(frame.length) + ", expected 2.." +
-                   std::to_string(1 + kMaxWriteData);
-        }
-        if (frame.payload[0] > kMaxInterruptType) {
-            return "write with interrupt type " + std::to_string(frame.payload[0]);
-        }
+    using protocol::CommandFault;
+    switch (protocol::CheckCommand(frame.seq, frame.code, frame.payload.data(), frame.length)) {
+    case CommandFault::None:
         return std::nullopt;
-    default:
+    case CommandFault::UnsolicitedSeq:
+        return "command with SEQ " + std::to_string(frame.seq);
+    case CommandFault::UnknownCode:
         return "unknown code";
+    case CommandFault::PayloadSize: {
+        const protocol::CommandRule& rule = *protocol::FindCommand(frame.code);
+        if (rule.lead == protocol::PayloadLead::InterruptType) {
+            return "write payload length " + std::to_string(frame.length) + ", expected " +
+                   std::to_string(rule.minPayload) + ".." + std::to_string(rule.maxPayload);
+        }
+        return "payload length " + std::to_string(frame.length) + ", expected " +
+               std::to_string(rule.minPayload);
     }
+    case CommandFault::InterruptType:
+        return "write with interrupt type " + std::to_string(frame.payload[0]);
+    }
+    return "unknown code";
 }
 
 } // namespace quillon::sim

@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include "AdapterModel.h"
+#include "protocol/CommandTable.h"
 
 namespace quillon::sim {
 
@@ -25,7 +26,9 @@ SimOptions::SimOptions() : ProgramOptions("quillon-adapter-sim", kUsage) {
     table.Add({"--version", Takes::Text, 0, 0,
                [this](const std::string& text, long long) -> std::optional<std::string> {
                    if (!AdapterModel::IsValidVersion(text)) {
-                       return "--version: the text must be 1..64 printable ASCII characters";
+                       return "--version: the text must be 1.." +
+                              std::to_string(protocol::kMaxVersionLength) +
+                              " printable ASCII characters";
                    }
                    version = text;
                    return std::nullopt;

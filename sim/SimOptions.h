@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/LineFormat.h"
 #include "simkit/ProgramOptions.h"
 
 #include <string>
@@ -10,7 +11,7 @@ namespace quillon::sim {
 // simulators take, and the adapter's own.
 struct SimOptions : simkit::ProgramOptions {
     static constexpr const char* kDefaultVersion = "Quillon Adapter V1.0 (simulator)";
-    static constexpr int kDefaultBaud = 9600;
+    static constexpr int kDefaultBaud = protocol::LineFormat::kBaud;
 
     std::string version = kDefaultVersion;
     // Deaf this long from the first byte on, as a board in its bootloader after the

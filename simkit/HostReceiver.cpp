@@ -1,11 +1,12 @@
 #include "HostReceiver.h"
 
+#include "protocol/LineFormat.h"
+
 namespace quillon::simkit {
 
 namespace {
 
-// A sender writes a frame in one go, so a frame that stalls this long is broken.
-constexpr auto kLineIdle = std::chrono::milliseconds(20);
+constexpr auto kLineIdle = std::chrono::milliseconds(quillon::protocol::LineFormat::kLineIdleMs);
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <cstddef>
@@ -17,7 +17,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     void Feed(const uint8_t* data, std::size_t size, Clock::time_point now);
-    bool Next(quillon::link::ProtocolCodec::Frame& frame) { return codec_.Next(frame); }
+    bool Next(quillon::protocol::ProtocolCodec::Frame& frame) { return codec_.Next(frame); }
 
     // The log line for bytes dropped since the last call, if any were.
     std::optional<std::string> TakeGarbageLine();
@@ -30,7 +30,7 @@ public:
     void LineIdle() { codec_.LineIdle(); }
 
 private:
-    quillon::link::ProtocolCodec codec_;
+    quillon::protocol::ProtocolCodec codec_;
     Clock::time_point lastByte_{};
     std::size_t garbageReported_ = 0;
 };

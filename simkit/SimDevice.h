@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <cstddef>
@@ -20,7 +20,7 @@ class LineRunner;
 class SimDevice {
 public:
     using Clock = std::chrono::steady_clock;
-    using Frame = quillon::link::ProtocolCodec::Frame;
+    using Frame = quillon::protocol::ProtocolCodec::Frame;
 
     enum class Command { Handled, NotMine };
 

@@ -10,7 +10,7 @@ class QSettings;
 
 namespace quillon::link {
 
-// COM port numbers for serial devices, given the way the original platform gives them: a
+// COM port numbers for serial devices. Serial devices get COM numbers by these rules: a
 // device gets the lowest free number the first time it is seen among the machine's ports
 // and keeps it, so a laptop's only board is COM1 and stays COM1. Devices are known by
 // their stable name in /dev/serial/by-id where they have one, so a board keeps its number
@@ -21,7 +21,7 @@ namespace quillon::link {
 // device numbered n (an unplugged one keeps its number, and opening it fails naming it);
 // the on-board port /dev/ttyS<n-1>. An on-board port that the system lists as present
 // holds its number by birth: new devices skip it, so with a real ttyS0 the first USB
-// board is COM2, as on the original platform.
+// board is COM2.
 class ComPortMap {
 public:
     enum class Source { Environment, Numbered, OnBoard };

@@ -1,9 +1,11 @@
 #include "LinkLibrary.h"
 
-#include "platform/core/ApplicationWindow.h"
 #include "LinkTrace.h"
-#include "ProtocolCodec.h"
 #include "SerialLink.h"
+#include "platform/core/ApplicationWindow.h"
+#include "protocol/CommandTable.h"
+#include "protocol/MasterRecord.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -14,8 +16,9 @@
 
 namespace quillon::link {
 
+using protocol::ProtocolCodec;
+
 namespace {
-constexpr int32_t kMaxLastIndex = 15;
 
 // The adapter's reply to a command is passed on as its notification code, and the write's
 // reply code counts up with the interrupt type: the two sets of numbers must agree.
@@ -26,6 +29,8 @@ static_assert(int{ProtocolCodec::RepAddress} == VANTREL_NOTIFY_ADDRESS_READ);
 static_assert(int{ProtocolCodec::RepChanged} == VANTREL_NOTIFY_ADDRESS_CHANGED);
 static_assert(int{ProtocolCodec::RepSaved} == VANTREL_NOTIFY_ADDRESS_SAVED);
 static_assert(int{ProtocolCodec::MasterData} == VANTREL_NOTIFY_MASTER_DATA);
+static_assert(VANTREL_INT_LINE2 == protocol::kMaxInterruptType);
+static_assert(VANTREL_I2C_DATA_SIZE == protocol::MasterRecord::kSize);
 } // namespace
 
 LinkLibrary& LinkLibrary::Instance() {
@@ -133,8 +138,8 @@ bool LinkLibrary::IsConnected() const {
 }
 
 uint8_t LinkLibrary::WriteRegs(const uint8_t* data, int32_t lastIndex, uint8_t intType) {
-    if (data == nullptr || lastIndex < 0 || lastIndex > kMaxLastIndex ||
-        intType > VANTREL_INT_LINE2) {
+    if (data == nullptr || lastIndex < 0 || lastIndex >= protocol::kMaxWriteData ||
+        intType > protocol::kMaxInterruptType) {
         return VANTREL_STATUS_INVALID;
     }
     // The caller's area is valid only during this call: copy it now.
@@ -142,23 +147,23 @@ uint8_t LinkLibrary::WriteRegs(const uint8_t* data, int32_t lastIndex, uint8_t i
     payload.reserve(static_cast<std::size_t>(lastIndex) + 2);
     payload.push_back(intType);
     payload.insert(payload.end(), data, data + lastIndex + 1);
-    return Command(ProtocolCodec::CmdWrite, payload,
-                   static_cast<uint8_t>(ProtocolCodec::RepWrite + intType));
+    return Command(ProtocolCodec::CmdWrite, payload);
 }
 
 uint8_t LinkLibrary::ReadAddress() {
-    return Command(ProtocolCodec::CmdReadAddress, {}, ProtocolCodec::RepAddress);
+    return Command(ProtocolCodec::CmdReadAddress, {});
 }
 
 uint8_t LinkLibrary::ChangeAddress(uint8_t address) {
-    return Command(ProtocolCodec::CmdChangeAddress, {address}, ProtocolCodec::RepChanged);
+    return Command(ProtocolCodec::CmdChangeAddress, {address});
 }
 
 uint8_t LinkLibrary::SaveAddress() {
-    return Command(ProtocolCodec::CmdSaveAddress, {}, ProtocolCodec::RepSaved);
+    return Command(ProtocolCodec::CmdSaveAddress, {});
 }
 
-uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload, uint8_t reply) {
+uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload) {
+    const uint8_t reply = protocol::ReplyTo(*protocol::FindCommand(code), payload.data());
     std::lock_guard lock(mutex_);
     if (!link_) {
         return VANTREL_STATUS_PORT_CLOSED;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkState.h"
+#include "protocol/CommandTable.h"
 
 #include <array>
 #include <atomic>
@@ -46,7 +47,9 @@ public:
 private:
     LinkLibrary() = default;
     void StartLinkThread();
-    uint8_t Command(uint8_t code, const std::vector<uint8_t>& payload, uint8_t reply);
+    // Sends a command the callers have built by the protocol's rules; the reply it waits for
+    // comes from the command table.
+    uint8_t Command(uint8_t code, const std::vector<uint8_t>& payload);
 
     // Guards the instance fields; the exports may be entered from more than one thread.
     mutable std::mutex mutex_;
@@ -58,7 +61,7 @@ private:
     std::atomic<int32_t> comPort_{1};
     std::atomic<uint16_t> timeOut_{1500};
     // GetVersion's text stays valid until the next GetVersion, whatever the link does.
-    std::array<char, 65> version_{};
+    std::array<char, protocol::kMaxVersionLength + 1> version_{};
 };
 
 } // namespace quillon::link

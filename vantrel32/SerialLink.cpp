@@ -3,30 +3,23 @@
 #include "ComPortMap.h"
 #include "DevicePath.h"
 #include "LinkTrace.h"
+#include "protocol/CommandTable.h"
+#include "protocol/LineFormat.h"
+#include "protocol/MasterRecord.h"
 
 #include <algorithm>
 #include <string>
 
 namespace quillon::link {
 
+using protocol::LineFormat;
+using protocol::ProtocolCodec;
+
 namespace {
 
-// A sender writes each frame in one go: a partial frame that stays this long is broken.
-constexpr int kLineIdleMs = 20;
-constexpr std::size_t kMaxVersion = 64;
-
-bool PayloadFits(uint8_t code, std::size_t length) {
-    switch (code) {
-    case ProtocolCodec::RepVersion:
-        return length >= 1 && length <= kMaxVersion;
-    case ProtocolCodec::RepAddress:
-    case ProtocolCodec::RepChanged:
-    case ProtocolCodec::RepSaved:
-        return length == 1;
-    default:
-        return length == 0; // 'w', 'x', 'y'
-    }
-}
+// The port names data and stop bits by their count.
+static_assert(QSerialPort::Data8 == int{LineFormat::kDataBits});
+static_assert(QSerialPort::OneStop == int{LineFormat::kStopBits});
 
 } // namespace
 
@@ -39,7 +32,7 @@ SerialLink::SerialLink(std::shared_ptr<LinkState> state)
     idleTimer_.setTimerType(Qt::PreciseTimer);
     replyTimer_.setSingleShot(true);
     idleTimer_.setSingleShot(true);
-    idleTimer_.setInterval(kLineIdleMs);
+    idleTimer_.setInterval(LineFormat::kLineIdleMs);
     repeatTimer_.setInterval(kOpeningRepeatMs);
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::OnReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::OnError);
@@ -81,10 +74,10 @@ void SerialLink::Open(uint64_t generation, int32_t comPort, uint16_t timeOut) {
     LinkTrace::Note(ComPortMap::Hint(target));
     path_ = path;
     port_.setPortName(path);
-    port_.setBaudRate(QSerialPort::Baud9600);
-    port_.setDataBits(QSerialPort::Data8);
+    port_.setBaudRate(static_cast<qint32>(LineFormat::kBaud));
+    port_.setDataBits(QSerialPort::DataBits(LineFormat::kDataBits));
     port_.setParity(QSerialPort::NoParity);
-    port_.setStopBits(QSerialPort::OneStop);
+    port_.setStopBits(QSerialPort::StopBits(LineFormat::kStopBits));
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         const int numbered = target.source == ComPortMap::Source::Numbered ? comPort : 0;
@@ -204,7 +197,7 @@ void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
         ProtocolCodec::Encode(frame.seq, frame.code, frame.payload.data(), frame.length, raw);
         LinkTrace::Frame("RX", raw.data(), raw.size());
     }
-    if (frame.seq == 0) {
+    if (frame.seq == ProtocolCodec::kUnsolicitedSeq) {
         HandleMasterData(frame);
     } else {
         HandleReply(frame);
@@ -214,7 +207,7 @@ void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
 void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
     const bool awaited = opening_ ? openingSeqs_.test(frame.seq) : frame.seq == awaitSeq_;
     if (!awaiting_ || !awaited || frame.code != awaitCode_ ||
-        !PayloadFits(frame.code, frame.length)) {
+        !protocol::ReplySizeFits(frame.code, frame.length)) {
         LinkTrace::Note(QStringLiteral("RX frame dropped: no command waits for it"));
         return;
     }
@@ -232,14 +225,12 @@ void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
 }
 
 void SerialLink::HandleMasterData(const ProtocolCodec::Frame& frame) {
-    if (frame.code != ProtocolCodec::MasterData || frame.length == 0) {
+    if (frame.code != ProtocolCodec::MasterData || frame.length < protocol::kMinMasterData) {
         LinkTrace::Note(QStringLiteral("RX unsolicited frame dropped"));
         return;
     }
     LinkState::Record record{};
-    record[0] = frame.payload[frame.length - 1];
-    record[1] = frame.length;
-    std::copy(frame.begin(), frame.end(), record.begin() + 2);
+    protocol::MasterRecord::Fill(frame.payload.data(), frame.length, record.data());
     state_->PushRecord(generation_, record);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LinkState.h"
-#include "ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -59,9 +59,9 @@ private:
     void OnLineIdle();
     void DrainFrames();
     void TraceGarbage();
-    void HandleFrame(const ProtocolCodec::Frame& frame);
-    void HandleReply(const ProtocolCodec::Frame& frame);
-    void HandleMasterData(const ProtocolCodec::Frame& frame);
+    void HandleFrame(const protocol::ProtocolCodec::Frame& frame);
+    void HandleReply(const protocol::ProtocolCodec::Frame& frame);
+    void HandleMasterData(const protocol::ProtocolCodec::Frame& frame);
     bool Transmit(const std::vector<uint8_t>& frame);
     void Await(uint8_t seq, uint8_t expectedReply, uint16_t timeOut);
     void LoseDevice();
@@ -76,7 +76,7 @@ private:
     QTimer idleTimer_;
     QTimer repeatTimer_;
     QString path_;
-    ProtocolCodec codec_;
+    protocol::ProtocolCodec codec_;
     std::size_t discardedSeen_ = 0;
     // The generation of the UI's opening that the port belongs to.
     uint64_t generation_ = 0;

@@ -2,6 +2,7 @@
 
 #include "firmware/BoardLayout.h"
 #include "firmware/core/ByteRing.h"
+#include "protocol/LineFormat.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
@@ -13,8 +14,8 @@ namespace {
 
 // Normal speed (16 samples a bit), divisor rounded to nearest: 103 gives 9615 baud, 0.2 %
 // off.
-constexpr uint16_t kDivisor =
-    static_cast<uint16_t>((firmware::kCpuHz + 8 * firmware::kBaud) / (16 * firmware::kBaud) - 1);
+constexpr uint32_t kBaud = protocol::LineFormat::kBaud;
+constexpr uint16_t kDivisor = static_cast<uint16_t>((kCpuHz + 8 * kBaud) / (16 * kBaud) - 1);
 
 // The main loop takes bytes within microseconds; the ring covers the few milliseconds an
 // EEPROM write or a long resynchronisation keeps it busy.

@@ -1,16 +1,16 @@
 // The adapter firmware: an ATmega328P board (Arduino Uno, Nano and their clones) that
 // answers the serial protocol of docs/protocol.md and plays the expander on the I2C bus.
 
-#include "firmware/core/AdapterLoop.h"
 #include "AddressStore.h"
 #include "AvrBoard.h"
-#include "firmware/BoardLayout.h"
-#include "vantrel32/FrameFormat.h"
 #include "MilliClock.h"
 #include "PortPins.h"
 #include "StatusLed.h"
 #include "TwiSlave.h"
 #include "Uart.h"
+#include "firmware/BoardLayout.h"
+#include "firmware/core/AdapterLoop.h"
+#include "protocol/CommandTable.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
@@ -24,8 +24,8 @@ using namespace quillon::firmware;
 
 constexpr char kVersion[] = "Quillon adapter firmware " QUILLON_FIRMWARE_VERSION;
 constexpr uint8_t kVersionLength = sizeof kVersion - 1;
-static_assert(kVersionLength >= 1 && kVersionLength <= quillon::link::FrameFormat::kMaxVersionLength,
-              "the version reply carries 1..64 characters");
+static_assert(kVersionLength >= 1 && kVersionLength <= quillon::protocol::kMaxVersionLength,
+              "the version text must fit the version reply");
 
 AvrBoard gBoard;
 

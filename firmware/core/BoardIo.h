@@ -1,17 +1,14 @@
 #pragma once
 
+#include "protocol/CommandTable.h"
+
 #include <stdint.h>
 
 namespace quillon {
 namespace firmware {
 
-// The interrupt line a port write pulses, as the write command's first payload byte
-// names it.
-enum class InterruptLine : uint8_t {
-    None = 0,
-    Line1 = 1,
-    Line2 = 2,
-};
+// The interrupt line a port write pulses: the protocol's interrupt type.
+using InterruptLine = protocol::InterruptType;
 
 // What the portable core asks of the board. The microcontroller build implements it with
 // registers; the host tests implement it with a recorder.

@@ -9,8 +9,8 @@ namespace quillon {
 namespace firmware {
 
 // Carries out the library's commands and queues their replies, exactly as
-// docs/protocol.md lays them down: a command with SEQ 0, an unknown code or a payload
-// that does not fit its code gets no reply at all.
+// docs/protocol.md lays them down: a command the protocol's command table refuses (SEQ 0,
+// an unknown code, a payload that does not fit its code) gets no reply at all.
 class CommandHandler {
 public:
     // The version text must be 1..64 printable characters and outlive the handler.
@@ -24,7 +24,7 @@ public:
     uint8_t Address() const { return address_; }
 
 private:
-    void Write(uint8_t seq, const uint8_t* payload, uint8_t length, TxQueue& tx);
+    void Write(uint8_t seq, uint8_t reply, const uint8_t* payload, uint8_t length, TxQueue& tx);
 
     BoardIo& board_;
     const char* version_;

@@ -5,7 +5,7 @@
 namespace quillon {
 namespace firmware {
 
-using quillon::link::FrameFormat;
+using protocol::FrameFormat;
 
 bool FrameReceiver::Push(uint8_t byte, uint16_t nowMs) {
     // Scan() leaves either no frame start, an incomplete frame (shorter than a whole
@@ -23,7 +23,8 @@ bool FrameReceiver::Push(uint8_t byte, uint16_t nowMs) {
 }
 
 void FrameReceiver::CheckIdle(uint16_t nowMs) {
-    if (!HasPartial() || static_cast<uint16_t>(nowMs - lastByteMs_) <= kLineIdleMs) {
+    if (!HasPartial() ||
+        static_cast<uint16_t>(nowMs - lastByteMs_) <= protocol::LineFormat::kLineIdleMs) {
         return;
     }
     DropFront(1);

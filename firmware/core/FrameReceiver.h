@@ -1,6 +1,7 @@
 #pragma once
 
-#include "vantrel32/FrameFormat.h"
+#include "protocol/FrameFormat.h"
+#include "protocol/LineFormat.h"
 
 #include <stdint.h>
 
@@ -10,14 +11,11 @@ namespace firmware {
 // Finds frames in the bytes the serial line brings, by the protocol's resynchronisation
 // rules: garbage before a start byte is dropped; a start byte whose length cannot be, or
 // whose frame fails its CRC, is dropped and the search goes on right behind it; and a
-// partial frame left alone by the line for more than 20 ms loses its start byte. The
+// partial frame left alone by the line for more than the idle time loses its start byte
+// ("more than" because the clock counts whole milliseconds). The
 // buffer holds one frame at most: it is checked as soon as its last byte arrives.
 class FrameReceiver {
 public:
-    // A sender writes each frame in one go, so a frame that pauses this long is broken.
-    // "More than" because the clock counts whole milliseconds.
-    static constexpr uint16_t kLineIdleMs = 20;
-
     // Takes one byte that arrived at nowMs; false (byte not taken) while a frame waits to
     // be consumed.
     bool Push(uint8_t byte, uint16_t nowMs);
@@ -30,10 +28,10 @@ public:
     bool HasPartial() const { return size_ > 0 && !ready_; }
 
     // The ready frame's fields; valid until Consume().
-    uint8_t Seq() const { return buffer_[quillon::link::FrameFormat::kSeqOffset]; }
-    uint8_t Code() const { return buffer_[quillon::link::FrameFormat::kCodeOffset]; }
-    uint8_t Length() const { return buffer_[quillon::link::FrameFormat::kLengthOffset]; }
-    const uint8_t* Payload() const { return buffer_ + quillon::link::FrameFormat::kHeaderSize; }
+    uint8_t Seq() const { return buffer_[protocol::FrameFormat::kSeqOffset]; }
+    uint8_t Code() const { return buffer_[protocol::FrameFormat::kCodeOffset]; }
+    uint8_t Length() const { return buffer_[protocol::FrameFormat::kLengthOffset]; }
+    const uint8_t* Payload() const { return buffer_ + protocol::FrameFormat::kHeaderSize; }
 
     // Done with the ready frame; the bytes behind it are searched next.
     void Consume();
@@ -42,7 +40,7 @@ private:
     void DropFront(uint8_t count);
     void Scan();
 
-    uint8_t buffer_[quillon::link::FrameFormat::kMaxFrame] = {};
+    uint8_t buffer_[protocol::FrameFormat::kMaxFrame] = {};
     uint8_t size_ = 0;
     bool ready_ = false;
     uint16_t lastByteMs_ = 0;

@@ -3,7 +3,7 @@
 namespace quillon {
 namespace firmware {
 
-using quillon::link::FrameFormat;
+using protocol::FrameFormat;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "vantrel32/FrameFormat.h"
 #include "TxQueue.h"
+#include "protocol/FrameFormat.h"
 
 #include <stdint.h>
 
@@ -30,7 +30,7 @@ public:
     bool FlushTo(TxQueue& tx);
 
 private:
-    uint8_t bytes_[quillon::link::FrameFormat::kMaxPayload] = {};
+    uint8_t bytes_[protocol::FrameFormat::kMaxPayload] = {};
     volatile uint8_t count_ = 0;
     // Set by the bus side when the chunk is complete, cleared by the serial side once it
     // is queued; whoever does not own the chunk at the moment leaves it alone.

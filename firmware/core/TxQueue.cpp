@@ -1,11 +1,11 @@
 #include "TxQueue.h"
 
-#include "vantrel32/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace quillon {
 namespace firmware {
 
-using quillon::link::FrameFormat;
+using protocol::FrameFormat;
 
 uint8_t TxQueue::FrameSize(uint8_t payloadSize) {
     return static_cast<uint8_t>(FrameFormat::kHeaderSize + payloadSize + FrameFormat::kCrcSize);

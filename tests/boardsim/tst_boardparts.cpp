@@ -19,7 +19,7 @@ using quillon::boardsim::EepromState;
 using quillon::boardsim::FirmwareLocation;
 using quillon::boardsim::FrameEvents;
 using quillon::boardsim::WriteTimes;
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 
 Q_DECLARE_METATYPE(BoardPins::Registers)
 Q_DECLARE_METATYPE(ProtocolCodec::Frame)

@@ -2,6 +2,7 @@
 // every command, bad input, the bus master, the EEPROM across resets and restarts, the
 // line fault options, and the firmware's behaviour under load.
 #include "firmware/BoardLayout.h"
+#include "protocol/LineFormat.h"
 #include "tests/support/CameraHold.h"
 #include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
@@ -17,7 +18,7 @@
 
 #include <memory>
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using Frame = ProtocolCodec::Frame;
 
 namespace {
@@ -453,8 +454,8 @@ void TestBoardSimEndToEnd::writeTimesFollowTheFrames() {
     const double afterStop = m.captured(6).toDouble();
     // The frames cannot cross the wire faster than the line's speed allows (the UART's
     // divisor may make it a little faster than nominal).
-    constexpr double kBitsPerByte = 10; // 8N1
-    const double byteMs = kBitsPerByte * 1000.0 / quillon::firmware::kBaud;
+    using quillon::protocol::LineFormat;
+    const double byteMs = LineFormat::kBitsPerByte * 1000.0 / LineFormat::kBaud;
     QVERIFY2(last - first >= 0.99 * wireBytes * byteMs, qPrintable(m.captured(0)));
     QVERIFY2(last - stop >= 0.99 * afterStop * byteMs, qPrintable(m.captured(0)));
     if (frames.contains('+')) {

@@ -4,6 +4,7 @@
 #include "firmware/core/BoardIo.h"
 #include "firmware/core/MasterChunk.h"
 #include "firmware/core/TxQueue.h"
+#include "protocol/SlaveAddress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@
 // that takes queued bytes either at once or at a set number of bytes per millisecond.
 class CoreRig : public quillon::firmware::BoardIo {
 public:
-    static constexpr uint8_t kDefaultAddress = 0x40;
+    static constexpr uint8_t kDefaultAddress = quillon::protocol::SlaveAddress::kDefault;
     static constexpr const char* kVersion = "Quillon adapter firmware 1.0";
     // The serial line takes every queued byte at once.
     static constexpr std::size_t kInstantLine = SIZE_MAX;

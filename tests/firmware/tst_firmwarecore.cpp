@@ -1,11 +1,12 @@
 // The firmware's portable core against the simulator's adapter model and the host's frame
 // codec: the same answers byte for byte, the same frames found in any input, and master
 // data that is never dropped however far the serial line is behind.
-#include "sim/AdapterModel.h"
 #include "CoreRig.h"
-#include "tests/support/FrameBytes.h"
 #include "firmware/core/FrameReceiver.h"
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/LineFormat.h"
+#include "protocol/ProtocolCodec.h"
+#include "sim/AdapterModel.h"
+#include "tests/support/FrameBytes.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -17,8 +18,9 @@ using framebytes::Bytes;
 using framebytes::Concat;
 using framebytes::Frame;
 using quillon::firmware::FrameReceiver;
+using quillon::protocol::LineFormat;
+using quillon::protocol::ProtocolCodec;
 using quillon::sim::AdapterModel;
-using quillon::link::ProtocolCodec;
 
 namespace {
 
@@ -191,7 +193,7 @@ void TestFirmwareCore::garbageIsNeverAnswered_data() {
     Bytes badCrcStxInside = write;
     badCrcStxInside.back() ^= 0x01;
     const Bytes truncated(write.begin(), write.end() - 1);
-    const unsigned idle = FrameReceiver::kLineIdleMs;
+    const unsigned idle = LineFormat::kLineIdleMs;
 
     QTest::newRow("noise without a start byte")
         << Bytes{0x00, 0xFF, 0x55, 0xAA, 0x56} << 0u << Bytes{} << Answer::AtOnce;
@@ -234,7 +236,7 @@ void TestFirmwareCore::garbageIsNeverAnswered() {
     rig.Feed(Concat({command, after}));
     if (answer == Answer::AfterIdle) {
         // The idle rule needs more than 20 ms of silence.
-        rig.Advance(FrameReceiver::kLineIdleMs);
+        rig.Advance(LineFormat::kLineIdleMs);
         QVERIFY(rig.TakeSent().empty());
         rig.Advance(1);
     }
@@ -286,12 +288,12 @@ void TestFirmwareCore::findsTheFramesTheCodecFinds() {
                 const unsigned pause =
                     random.bounded(2) ? random.bounded(1u, 15u) : random.bounded(25u, 40u);
                 rig.Advance(pause);
-                if (pause > FrameReceiver::kLineIdleMs) {
+                if (pause > LineFormat::kLineIdleMs) {
                     reference.Idle();
                 }
             }
         }
-        rig.Advance(FrameReceiver::kLineIdleMs + 1);
+        rig.Advance(LineFormat::kLineIdleMs + 1);
         reference.Idle();
         QVERIFY2(rig.TakeSent() == reference.sent, qPrintable(QString::number(stream)));
         QVERIFY(rig.loop.WantsByte());

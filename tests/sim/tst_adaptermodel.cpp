@@ -1,11 +1,12 @@
+#include "protocol/ProtocolCodec.h"
 #include "sim/AdapterModel.h"
 #include "tests/support/DataColumns.h"
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <QtTest>
 
+using quillon::protocol::ProtocolCodec;
 using quillon::sim::AdapterModel;
-using quillon::link::ProtocolCodec;
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include <poll.h>
 
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 using Frame = ProtocolCodec::Frame;
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QTest>
 
-inline QByteArray Payload(const quillon::link::ProtocolCodec::Frame& frame) {
+inline QByteArray Payload(const quillon::protocol::ProtocolCodec::Frame& frame) {
     return QByteArray(reinterpret_cast<const char*>(frame.begin()), frame.length);
 }
 
@@ -24,7 +24,7 @@ inline QByteArray Payload(const quillon::link::ProtocolCodec::Frame& frame) {
 // already in the log, and the simulator ends cleanly by itself.
 #define QUILLON_EXPECT_HANGUP(cl, sim, timeoutMs)                                                  \
     do {                                                                                           \
-        quillon::link::ProtocolCodec::Frame hangUpFrame;                                           \
+        quillon::protocol::ProtocolCodec::Frame hangUpFrame;                                           \
         QCOMPARE((cl).Receive(hangUpFrame, timeoutMs), PtyClient::Result::HangUp);                 \
         QVERIFY2((sim).HasEvent("hangup"), qPrintable((sim).EventTexts().join(" | ")));            \
         QVERIFY((sim).WaitForExit(timeoutMs));                                                     \

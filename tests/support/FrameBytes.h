@@ -1,7 +1,7 @@
 #pragma once
 
 // Frames and streams of line bytes as the codec suites build them.
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -13,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline Bytes Frame(uint8_t seq, uint8_t code, const Bytes& payload = {}) {
     Bytes out;
-    quillon::link::ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
+    quillon::protocol::ProtocolCodec::Encode(seq, code, payload.data(), payload.size(), out);
     return out;
 }
 

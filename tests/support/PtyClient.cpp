@@ -1,5 +1,7 @@
 #include "PtyClient.h"
 
+#include "protocol/LineFormat.h"
+
 #include <QElapsedTimer>
 
 #include <cerrno>
@@ -31,7 +33,7 @@ void PtyClient::Close() {
         ::close(fd_);
         fd_ = -1;
     }
-    codec_ = quillon::link::ProtocolCodec();
+    codec_ = quillon::protocol::ProtocolCodec();
 }
 
 bool PtyClient::Send(const std::vector<uint8_t>& bytes) {
@@ -49,13 +51,13 @@ bool PtyClient::Send(const std::vector<uint8_t>& bytes) {
 }
 
 bool PtyClient::Command(uint8_t seq, uint8_t code, std::initializer_list<uint8_t> payload) {
-    return Send(quillon::link::ProtocolCodec::Encode(seq, code, payload));
+    return Send(quillon::protocol::ProtocolCodec::Encode(seq, code, payload));
 }
 
-PtyClient::Result PtyClient::Receive(quillon::link::ProtocolCodec::Frame& frame, int timeoutMs,
+PtyClient::Result PtyClient::Receive(quillon::protocol::ProtocolCodec::Frame& frame, int timeoutMs,
                                      Partial partial) {
     const bool idleRule = partial == Partial::GiveUpWhenIdle;
-    constexpr int kIdleMs = 20;
+    constexpr int kIdleMs = quillon::protocol::LineFormat::kLineIdleMs;
     QElapsedTimer clock;
     clock.start();
     QElapsedTimer sinceByte;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrel32/ProtocolCodec.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <QString>
 
@@ -29,12 +29,12 @@ public:
     bool Command(uint8_t seq, uint8_t code, std::initializer_list<uint8_t> payload = {});
 
     // Waits up to timeoutMs for the next good frame.
-    Result Receive(quillon::link::ProtocolCodec::Frame& frame, int timeoutMs,
+    Result Receive(quillon::protocol::ProtocolCodec::Frame& frame, int timeoutMs,
                    Partial partial = Partial::GiveUpWhenIdle);
 
     std::size_t Discarded() const { return codec_.Discarded(); }
 
 private:
     int fd_ = -1;
-    quillon::link::ProtocolCodec codec_;
+    quillon::protocol::ProtocolCodec codec_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vantrel32/Vantrel32.h"
+
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -24,7 +26,7 @@ struct Script {
     uint8_t connected = 0;            // what IsConnected answers
     uint8_t status = 0;               // command status of the four commands
     std::deque<uint8_t> nextStatuses; // answered first, one per command, before `status`
-    uint8_t i2cData[129] = {};
+    uint8_t i2cData[VANTREL_I2C_DATA_SIZE] = {};
     std::string version = "Recorder 1.0";
 };
 

@@ -1,7 +1,7 @@
 // The frame codec on its own: round trips, and resynchronisation after anything the line
 // can bring.
+#include "protocol/ProtocolCodec.h"
 #include "tests/support/FrameBytes.h"
-#include "vantrel32/ProtocolCodec.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -11,7 +11,7 @@
 using framebytes::Bytes;
 using framebytes::Concat;
 using framebytes::Frame;
-using quillon::link::ProtocolCodec;
+using quillon::protocol::ProtocolCodec;
 
 Q_DECLARE_METATYPE(Bytes)
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quillon::link {
+namespace quillon::protocol {
 
 uint8_t ProtocolCodec::Crc8(const uint8_t* data, std::size_t size) {
     uint8_t crc = kCrcInitial;
@@ -23,7 +23,8 @@ bool ProtocolCodec::Encode(uint8_t seq, uint8_t code, const uint8_t* payload, st
     out.push_back(seq);
     out.push_back(code);
     out.insert(out.end(), payload, payload + size);
-    out.push_back(Crc8(out.data() + start + 1, size + 3));
+    // The CRC covers everything between the start byte and itself.
+    out.push_back(Crc8(out.data() + start + kLengthOffset, kHeaderSize - kLengthOffset + size));
     return true;
 }
 
@@ -44,21 +45,22 @@ void ProtocolCodec::Feed(const uint8_t* data, std::size_t size) {
 
 bool ProtocolCodec::Next(Frame& frame) {
     while (buffer_.size() >= kHeaderSize) {
-        const std::size_t length = buffer_[1];
+        const std::size_t length = buffer_[kLengthOffset];
         if (length > kMaxPayload) {
             DropFront(1);
             continue;
         }
-        const std::size_t total = kHeaderSize + length + 1;
+        const std::size_t total = kHeaderSize + length + kCrcSize;
         if (buffer_.size() < total) {
             return false;
         }
-        if (Crc8(buffer_.data() + 1, length + 3) != buffer_[total - 1]) {
+        if (Crc8(buffer_.data() + kLengthOffset, total - kCrcSize - kLengthOffset) !=
+            buffer_[total - kCrcSize]) {
             DropFront(1);
             continue;
         }
-        frame.seq = buffer_[2];
-        frame.code = buffer_[3];
+        frame.seq = buffer_[kSeqOffset];
+        frame.code = buffer_[kCodeOffset];
         frame.length = static_cast<uint8_t>(length);
         std::copy_n(buffer_.begin() + kHeaderSize, length, frame.payload.begin());
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(total));
@@ -90,4 +92,4 @@ void ProtocolCodec::DropGarbage() {
     }
 }
 
-} // namespace quillon::link
+} // namespace quillon::protocol

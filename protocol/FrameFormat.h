@@ -1,7 +1,8 @@
 #pragma once
 
-// The numbers of the adapter's frame format (docs/protocol.md) in one place: the host's
-// codec and the adapter firmware both take them from here, so the two cannot disagree.
+// The adapter's frame format (docs/protocol.md): layout, codes and CRC. The host's codec and
+// the adapter firmware both take them from here, so the two cannot disagree; what each
+// command carries and how it is answered is in CommandTable.h.
 // Plain C++14 with nothing beyond <stdint.h> and <stddef.h>, because avr-g++ has no
 // standard library to offer.
 
@@ -9,7 +10,7 @@
 #include <stdint.h>
 
 namespace quillon {
-namespace link {
+namespace protocol {
 
 struct FrameFormat {
     static constexpr uint8_t kStx = 0x02;
@@ -25,11 +26,6 @@ struct FrameFormat {
 
     // SEQ of a frame the adapter sends on its own; a command never carries it.
     static constexpr uint8_t kUnsolicitedSeq = 0;
-
-    // Payload limits of the commands.
-    static constexpr size_t kMaxWriteData = 16;
-    static constexpr uint8_t kMaxInterruptType = 2;
-    static constexpr size_t kMaxVersionLength = 64;
 
     // CRC-8: polynomial x^8 + x^2 + x + 1, initial value 0, no reflection, no final XOR.
     static constexpr uint8_t kCrcInitial = 0x00;
@@ -62,5 +58,5 @@ struct FrameFormat {
     }
 };
 
-} // namespace link
+} // namespace protocol
 } // namespace quillon

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace quillon::link {
+namespace quillon::protocol {
 
 // The adapter's frame format (docs/protocol.md; its numbers and codes come from
 // FrameFormat). Pure: no I/O, no clocks, so it can be tested and fuzzed on its own.
@@ -52,4 +52,4 @@ private:
     std::size_t discarded_ = 0;
 };
 
-} // namespace quillon::link
+} // namespace quillon::protocol

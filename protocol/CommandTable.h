@@ -1,0 +1,148 @@
+#pragma once
+
+// What each command carries and how the adapter answers it (docs/protocol.md, "Codes"), as
+// data: the library, the simulators and the firmware all read the same table, so which
+// reply answers which command, and with what, is written down once. Plain C++14 with
+// nothing beyond <stdint.h> and <stddef.h>, because avr-g++ has no standard library.
+
+#include "FrameFormat.h"
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace quillon {
+namespace protocol {
+
+// The interrupt line a port write pulses, as the write command's first payload byte names
+// it.
+enum class InterruptType : uint8_t {
+    None = 0,
+    Line1 = 1,
+    Line2 = 2,
+};
+constexpr uint8_t kMaxInterruptType = static_cast<uint8_t>(InterruptType::Line2);
+
+// A port write carries 1..16 data bytes behind its interrupt type; the port takes the last.
+constexpr uint8_t kMaxWriteData = 16;
+// The version reply: 1..64 printable ASCII bytes, no terminator.
+constexpr uint8_t kMaxVersionLength = 64;
+constexpr uint8_t kFirstPrintable = 0x20;
+constexpr uint8_t kLastPrintable = 0x7E;
+// An address travels as one byte, in its 8-bit form (SlaveAddress.h).
+constexpr uint8_t kAddressSize = 1;
+// An 'i' frame carries at least one byte of a master write, and a full frame at most.
+constexpr uint8_t kMinMasterData = 1;
+
+// What comes first in a command's payload.
+enum class PayloadLead : uint8_t {
+    Nothing,
+    // The interrupt type; the reply code then counts up from the rule's reply by it.
+    InterruptType,
+};
+
+struct CommandRule {
+    uint8_t code;
+    PayloadLead lead;
+    uint8_t minPayload;
+    uint8_t maxPayload;
+    uint8_t reply;
+    uint8_t minReply;
+    uint8_t maxReply;
+};
+
+constexpr CommandRule kCommandTable[] = {
+    {FrameFormat::CmdVersion, PayloadLead::Nothing, 0, 0, FrameFormat::RepVersion, 1,
+     kMaxVersionLength},
+    {FrameFormat::CmdWrite, PayloadLead::InterruptType, 1 + 1, 1 + kMaxWriteData,
+     FrameFormat::RepWrite, 0, 0},
+    {FrameFormat::CmdReadAddress, PayloadLead::Nothing, 0, 0, FrameFormat::RepAddress, kAddressSize,
+     kAddressSize},
+    {FrameFormat::CmdChangeAddress, PayloadLead::Nothing, kAddressSize, kAddressSize,
+     FrameFormat::RepChanged, kAddressSize, kAddressSize},
+    {FrameFormat::CmdSaveAddress, PayloadLead::Nothing, 0, 0, FrameFormat::RepSaved, kAddressSize,
+     kAddressSize},
+};
+constexpr size_t kCommandCount = sizeof(kCommandTable) / sizeof(kCommandTable[0]);
+
+// The rule of a command code; null for a code that is no command.
+constexpr const CommandRule* FindCommand(uint8_t code) {
+    for (size_t i = 0; i < kCommandCount; ++i) {
+        if (kCommandTable[i].code == code) {
+            return &kCommandTable[i];
+        }
+    }
+    return nullptr;
+}
+
+// The reply codes of a rule: one, or one per interrupt type.
+constexpr uint8_t LastReply(const CommandRule& rule) {
+    return rule.lead == PayloadLead::InterruptType
+               ? static_cast<uint8_t>(rule.reply + kMaxInterruptType)
+               : rule.reply;
+}
+
+// The rule whose command a reply code answers; null for a code that answers none.
+constexpr const CommandRule* FindByReply(uint8_t reply) {
+    for (size_t i = 0; i < kCommandCount; ++i) {
+        if (reply >= kCommandTable[i].reply && reply <= LastReply(kCommandTable[i])) {
+            return &kCommandTable[i];
+        }
+    }
+    return nullptr;
+}
+
+// The reply code answering a command that CheckCommand() accepted.
+constexpr uint8_t ReplyTo(const CommandRule& rule, const uint8_t* payload) {
+    return rule.lead == PayloadLead::InterruptType ? static_cast<uint8_t>(rule.reply + payload[0])
+                                                   : rule.reply;
+}
+
+// Whether a reply with this code may carry this many payload bytes.
+constexpr bool ReplySizeFits(uint8_t reply, size_t length) {
+    const CommandRule* rule = FindByReply(reply);
+    return rule != nullptr && length >= rule->minReply && length <= rule->maxReply;
+}
+
+// Whether the bytes can be a version reply's text.
+constexpr bool IsVersionText(const uint8_t* text, size_t length) {
+    if (length < 1 || length > kMaxVersionLength) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] < kFirstPrintable || text[i] > kLastPrintable) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Why an adapter leaves a command frame unanswered; None for one it answers.
+enum class CommandFault : uint8_t {
+    None,
+    // SEQ 0 marks unsolicited frames: a reply carrying it could never be matched.
+    UnsolicitedSeq,
+    UnknownCode,
+    PayloadSize,
+    InterruptType,
+};
+
+constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* payload,
+                                    size_t length) {
+    if (seq == FrameFormat::kUnsolicitedSeq) {
+        return CommandFault::UnsolicitedSeq;
+    }
+    const CommandRule* rule = FindCommand(code);
+    if (rule == nullptr) {
+        return CommandFault::UnknownCode;
+    }
+    if (length < rule->minPayload || length > rule->maxPayload) {
+        return CommandFault::PayloadSize;
+    }
+    if (rule->lead == PayloadLead::InterruptType && payload[0] > kMaxInterruptType) {
+        return CommandFault::InterruptType;
+    }
+    return CommandFault::None;
+}
+
+} // namespace protocol
+} // namespace quillon
