@@ -11,11 +11,14 @@ namespace {
 constexpr std::chrono::milliseconds kSettleStep{1};
 } // namespace
 
-KeypadPress::KeypadPress(TVantrel& vantrel, QObject* parent) : QObject(parent), vantrel_(vantrel) {
+KeypadPress::KeypadPress(TVantrel& vantrel, QObject* parent, HoldEnd holdEnd)
+    : QObject(parent), vantrel_(vantrel) {
     hold_.setSingleShot(true);
     hold_.setTimerType(Qt::PreciseTimer);
     hold_.setInterval(kHoldMs);
-    connect(&hold_, &QTimer::timeout, this, &KeypadPress::Release);
+    if (holdEnd == HoldEnd::ReleasesItself) {
+        connect(&hold_, &QTimer::timeout, this, &KeypadPress::Release);
+    }
     lastTry_.setSingleShot(true);
     lastTry_.setTimerType(Qt::PreciseTimer);
     connect(&lastTry_, &QTimer::timeout, this, [this] {

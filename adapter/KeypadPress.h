@@ -26,7 +26,12 @@ namespace quillon::adapter {
 class KeypadPress final : public QObject {
     Q_OBJECT
 public:
-    explicit KeypadPress(TVantrel& vantrel, QObject* parent = nullptr);
+    // Who ends the hold when the hold timer fires: the press itself, or an owner that has a
+    // handler of its own on the timer and calls Release() from it.
+    enum class HoldEnd { ReleasesItself, OwnerReleases };
+
+    explicit KeypadPress(TVantrel& vantrel, QObject* parent = nullptr,
+                         HoldEnd holdEnd = HoldEnd::ReleasesItself);
 
     // The timer that ends the hold; its interval is the hold.
     QTimer& HoldTimer() { return hold_; }

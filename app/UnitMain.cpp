@@ -87,7 +87,9 @@ void TForm1::CreateNonVisualMembers() {
 
     // After the handlers: the press takes every notification first, to try a release the
     // busy link still owes.
-    Keypad = new quillon::adapter::KeypadPress(*Vantrel, this);
+    // The window's own Timer1Timer ends the hold, as the timer's bound handler.
+    Keypad = new quillon::adapter::KeypadPress(
+        *Vantrel, this, quillon::adapter::KeypadPress::HoldEnd::OwnerReleases);
     Keypad->setObjectName(QStringLiteral("Keypad"));
     Timer1 = &Keypad->HoldTimer();
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -60,6 +60,7 @@ public:
 #define QUILLON_DECLARE_KEYPAD_HANDLER(name, switches) void name##Click(QObject* Sender);
     QUILLON_KEYPAD_BUTTONS(QUILLON_DECLARE_KEYPAD_HANDLER)
 #undef QUILLON_DECLARE_KEYPAD_HANDLER
+    void Timer1Timer(QObject* Sender);
 
     // Two upper-case hexadecimal digits, zero-filled.
     static QString Hex2(int value);

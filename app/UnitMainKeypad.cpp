@@ -18,6 +18,9 @@ void TForm1::WireKeypad() {
 #define QUILLON_WIRE_KEYPAD_BUTTON(name, switches) OnClicked(name, &TForm1::name##Click);
     QUILLON_KEYPAD_BUTTONS(QUILLON_WIRE_KEYPAD_BUTTON)
 #undef QUILLON_WIRE_KEYPAD_BUTTON
+    // A tick is an ordinary window event: a handler that throws reaches the general report.
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { quillon::platform::ToolkitCall([this] { Timer1Timer(Timer1); }); });
     connect(Keypad, &quillon::adapter::KeypadPress::writing, this,
             [this](uint8_t pattern) { ShowRPUPattern(pattern); });
     connect(Keypad, &quillon::adapter::KeypadPress::released, this, [this](uint8_t status) {
@@ -28,6 +31,11 @@ void TForm1::WireKeypad() {
 
 void TForm1::SendRPUPattern(uint8_t pattern) {
     ReportWrite(Keypad->Press(pattern));
+}
+
+// The hold is over: the release is written (and owed while the link is busy).
+void TForm1::Timer1Timer(QObject*) {
+    Keypad->Release();
 }
 
 // The image, both port captions and the entry show what the keypad writes.

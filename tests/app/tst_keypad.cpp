@@ -1,4 +1,5 @@
 #include "PanelTest.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/ModalCloser.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/VantrelRecorder.h"
@@ -38,6 +39,7 @@ private slots:
     void everyButtonPressesItsSwitches_data();
     void everyButtonPressesItsSwitches();
     void releaseWritesFFWithInterrupt1();
+    void tickHandlerWritesTheRelease();
     void secondPressDoesNotMoveTheRelease();
     void releaseDoesNotRestoreThePreviousImage();
     void closedPortIsReportedAtPressAndRelease();
@@ -61,11 +63,8 @@ milliseconds Between(const recorder::Call& a, const recorder::Call& b) {
 } // namespace
 
 void TestKeypad::everyButtonPressesItsSwitches_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("hint");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QStringList>("switches");
+    quillon::testing::AddColumns<QString, QString, QString, QString, QStringList>(
+        {"button", "caption", "hint", "box", "switches"});
     // The camera unit's switches on the port pins, active low.
     QTest::newRow("SW7") << "BtnSW7"
                          << "SW7"
@@ -209,6 +208,20 @@ void TestKeypad::releaseWritesFFWithInterrupt1() {
     QVERIFY(!form->Timer1->isActive()); // the release does not arm again
 }
 
+// Timer1's bound handler is what ends the hold: called early, it releases at once and the
+// timer does not tick again.
+void TestKeypad::tickHandlerWritesTheRelease() {
+    Click(form->BtnSW7);
+    QVERIFY(form->Timer1->isActive());
+    form->Timer1Timer(form->Timer1);
+    QCOMPARE(Writes().size(), std::size_t(2));
+    QCOMPARE(Writes()[1].data, std::vector<uint8_t>{0xFF});
+    ExpectDisplays(0xFF);
+    QVERIFY(!form->Timer1->isActive());
+    QTest::qWait(300);
+    QCOMPARE(Writes().size(), std::size_t(2));
+}
+
 void TestKeypad::secondPressDoesNotMoveTheRelease() {
     Click(form->BtnSW5);
     QTest::qWait(100);
@@ -246,10 +259,10 @@ void TestKeypad::closedPortIsReportedAtPressAndRelease() {
 }
 
 void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree_data() {
-    QTest::addColumn<QList<int>>("retries"); // the statuses the tries after the tick get
-    QTest::addColumn<QList<int>>("events");
-    QTest::addColumn<int>("writes"); // with the press and the tick's refused release
-    QTest::addColumn<QString>("finalStatus");
+    // retries: the statuses the tries after the tick get
+    // writes: with the press and the tick's refused release
+    quillon::testing::AddColumns<QList<int>, QList<int>, int, QString>(
+        {"retries", "events", "writes", "finalStatus"});
     const int sent = VANTREL_STATUS_SENT;
     const int busy = VANTREL_STATUS_BUSY;
     QTest::newRow("the busy command's reply frees the link")
@@ -321,10 +334,11 @@ void TestKeypad::refusedReleaseIsOwedUntilTheLinkIsFree() {
 }
 
 void TestKeypad::closingMidPressReleasesTheSwitches_data() {
-    QTest::addColumn<bool>("byCloseEvent");
-    QTest::addColumn<int>("closeAfter");      // ms after the press
-    QTest::addColumn<QList<int>>("statuses"); // of the writes after the press
-    QTest::addColumn<int>("releases");        // -1: as many as the bound allows
+    // closeAfter: ms after the press
+    // statuses: of the writes after the press
+    // releases: -1: as many as the bound allows
+    quillon::testing::AddColumns<bool, int, QList<int>, int>(
+        {"byCloseEvent", "closeAfter", "statuses", "releases"});
     const int sent = VANTREL_STATUS_SENT;
     const int busy = VANTREL_STATUS_BUSY;
     for (bool byCloseEvent : {false, true}) {
