@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace quillon::app {
 
 // Everything the status line can say. Handlers report only through these names, so this
@@ -28,6 +30,12 @@ enum class TStatusText {
 #define QUILLON_STATUS_NAME(name, text) name,
     QUILLON_STATUS_TEXTS(QUILLON_STATUS_NAME)
 #undef QUILLON_STATUS_NAME
+};
+
+// The text a report shows for one value it knows (a command status, an interrupt type).
+struct StatusFor {
+    uint8_t value;
+    TStatusText text;
 };
 
 inline QString StatusCaption(TStatusText status) {

@@ -121,6 +121,15 @@ void TForm1::SetStatus(TStatusText text) {
     StatusPanel->setText(quillon::app::StatusCaption(text));
 }
 
+void TForm1::SetStatusFor(uint8_t value, std::initializer_list<quillon::app::StatusFor> texts) {
+    for (const quillon::app::StatusFor& entry : texts) {
+        if (entry.value == value) {
+            SetStatus(entry.text);
+            return;
+        }
+    }
+}
+
 void TForm1::BtnCOMClick(QObject*) {
     if (!InComNr->text().isEmpty()) {
         Vantrel->setComport(InComNr->text().toInt());

@@ -8,6 +8,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <initializer_list>
+
 class QLabel;
 class QTimer;
 
@@ -84,6 +87,8 @@ private:
     // A click of the button runs the handler with the button as sender.
     void OnClicked(QAbstractButton* button, THandler handler);
     void SetStatus(quillon::app::TStatusText text);
+    // Shows the text listed for the value; a value not listed leaves the status line as it is.
+    void SetStatusFor(uint8_t value, std::initializer_list<quillon::app::StatusFor> texts);
     void ShowComPortHint();
 
     bool FilterEntry(QLineEdit* entry, QEvent* event, TKeyPressHandler onKeyPress, THandler onExit);

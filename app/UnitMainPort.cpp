@@ -109,19 +109,9 @@ void TForm1::RefreshPortDisplay(bool withEntry) {
 }
 
 void TForm1::ReportWrite(uint8_t status) {
-    switch (status) {
-    case VANTREL_STATUS_SENT:
-        SetStatus(TStatusText::WriteSent);
-        break;
-    case VANTREL_STATUS_PORT_CLOSED:
-        SetStatus(TStatusText::WritePortClosed);
-        break;
-    case VANTREL_STATUS_BUSY:
-        SetStatus(TStatusText::WriteBusy);
-        break;
-    default:
-        break;
-    }
+    SetStatusFor(status, {{VANTREL_STATUS_SENT, TStatusText::WriteSent},
+                          {VANTREL_STATUS_PORT_CLOSED, TStatusText::WritePortClosed},
+                          {VANTREL_STATUS_BUSY, TStatusText::WriteBusy}});
 }
 
 uint8_t TForm1::WritePort(uint8_t value) {
@@ -173,19 +163,9 @@ void TForm1::LEDAutoSendClick(QObject* Sender) {
 }
 
 void TForm1::VantrelWriteI2CRegs(QObject*, uint8_t IntType) {
-    switch (IntType) {
-    case VANTREL_INT_NONE:
-        SetStatus(TStatusText::WrittenNoInterrupt);
-        break;
-    case VANTREL_INT_LINE1:
-        SetStatus(TStatusText::WrittenInterrupt1);
-        break;
-    case VANTREL_INT_LINE2:
-        SetStatus(TStatusText::WrittenInterrupt2);
-        break;
-    default:
-        break;
-    }
+    SetStatusFor(IntType, {{VANTREL_INT_NONE, TStatusText::WrittenNoInterrupt},
+                           {VANTREL_INT_LINE1, TStatusText::WrittenInterrupt1},
+                           {VANTREL_INT_LINE2, TStatusText::WrittenInterrupt2}});
 }
 
 void TForm1::VantrelI2CDataAvail(QObject*, TI2CData I2CData) {

@@ -30,19 +30,9 @@ void TForm1::ShowSlaveAddress() {
 }
 
 void TForm1::ReportAddressCommand(uint8_t status) {
-    switch (status) {
-    case VANTREL_STATUS_SENT:
-        SetStatus(TStatusText::AddressSent);
-        break;
-    case VANTREL_STATUS_PORT_CLOSED:
-        SetStatus(TStatusText::AddressPortClosed);
-        break;
-    case VANTREL_STATUS_BUSY:
-        SetStatus(TStatusText::AddressBusy);
-        break;
-    default:
-        break;
-    }
+    SetStatusFor(status, {{VANTREL_STATUS_SENT, TStatusText::AddressSent},
+                          {VANTREL_STATUS_PORT_CLOSED, TStatusText::AddressPortClosed},
+                          {VANTREL_STATUS_BUSY, TStatusText::AddressBusy}});
 }
 
 void TForm1::LEDA0Click(QObject* Sender) {

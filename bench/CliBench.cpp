@@ -6,7 +6,7 @@
 //  - `press SW7` hold times, as the camera unit measures them and as the tool does.
 // Figures in docs/performance.md.
 #include "BenchMain.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
 

@@ -3,7 +3,7 @@
 // leaving the firmware's UART, as a ratio to the wire time of those bytes. Simulated time
 // does not stretch when the host is busy, so the figures do not depend on its load.
 #include "BenchMain.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "tests/support/PtyClient.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 // at the line speed. Reported next to the wire time of the request and reply frames.
 #include "BenchMain.h"
 #include "adapter/Vantrel.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "tests/support/SimProcess.h"
 
 #include <QCoreApplication>

@@ -75,21 +75,17 @@ void AdapterSession::Wire() {
         }
         Wake();
     };
+    // A close we did not ask for is a lost port.
     vantrel_->OnClose = [this](QObject*) {
-        if (closing_) {
-            closed_ = true;
-        } else {
-            lost_ = true;
-        }
+        (closing_ ? closed_ : lost_) = true;
         Wake();
     };
-    vantrel_->OnWriteI2CRegs = [this](QObject*, uint8_t intType) {
-        OnReply(Reply::Confirmed, intType);
-    };
-    vantrel_->OnSlvAdrRead = [this](QObject*, uint8_t address) {
-        OnReply(Reply::Confirmed, address);
-    };
-    vantrel_->OnSlvAdrOP = [this](QObject*, uint8_t op) { OnReply(Reply::Confirmed, op); };
+    // A port write's interrupt type, the address read, changed or saved: each confirms the
+    // command that waits, with the byte the adapter answered.
+    const auto confirmed = [this](QObject*, uint8_t value) { OnReply(Reply::Confirmed, value); };
+    vantrel_->OnWriteI2CRegs = confirmed;
+    vantrel_->OnSlvAdrRead = confirmed;
+    vantrel_->OnSlvAdrOP = confirmed;
     vantrel_->OnI2CDataAvail = [this](QObject*, TI2CData data) {
         if (!watching_) {
             return;

@@ -6,7 +6,7 @@
 // Plain C++14 with no target headers, so the firmware (avr-g++) and the host programs can
 // both include it.
 
-#include "protocol/SlaveAddress.h"
+#include "protocol/CommandTable.h"
 
 #include <stdint.h>
 

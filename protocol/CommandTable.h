@@ -13,6 +13,20 @@
 namespace quillon {
 namespace protocol {
 
+// The adapter's slave address on the bus master's side, in the 8-bit form the address
+// commands carry it in.
+struct SlaveAddress {
+    // What an adapter answers on until another address is saved.
+    static constexpr uint8_t kDefault = 0x40;
+    // Bit 0 of the 8-bit form is the bus's read/write bit, not part of the address.
+    static constexpr uint8_t kReadWriteBit = 0x01;
+
+    // The address as the adapter keeps and reports it, whatever bit 0 was given.
+    static constexpr uint8_t WithoutReadWriteBit(uint8_t address) {
+        return static_cast<uint8_t>(address & ~kReadWriteBit);
+    }
+};
+
 // The interrupt line a port write pulses, as the write command's first payload byte names
 // it.
 enum class InterruptType : uint8_t {
@@ -28,7 +42,7 @@ constexpr uint8_t kMaxWriteData = 16;
 constexpr uint8_t kMaxVersionLength = 64;
 constexpr uint8_t kFirstPrintable = 0x20;
 constexpr uint8_t kLastPrintable = 0x7E;
-// An address travels as one byte, in its 8-bit form (SlaveAddress.h).
+// An address travels as one byte, in its 8-bit form (SlaveAddress above).
 constexpr uint8_t kAddressSize = 1;
 // An 'i' frame carries at least one byte of a master write, and a full frame at most.
 constexpr uint8_t kMinMasterData = 1;

@@ -1,7 +1,7 @@
 #include "AdapterDevice.h"
 
 #include "StateFile.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "simkit/HexText.h"
 
 #include <utility>

@@ -2,7 +2,7 @@
 
 #include "CommandRules.h"
 #include "protocol/ProtocolCodec.h"
-#include "protocol/SlaveAddress.h"
+#include "protocol/CommandTable.h"
 
 #include <cstdint>
 #include <functional>

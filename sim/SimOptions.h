@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "simkit/ProgramOptions.h"
 
 #include <string>

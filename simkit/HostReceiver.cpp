@@ -1,6 +1,6 @@
 #include "HostReceiver.h"
 
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace quillon::simkit {
 

@@ -4,7 +4,7 @@
 #include "DevicePath.h"
 #include "LinkTrace.h"
 #include "protocol/CommandTable.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "protocol/MasterRecord.h"
 
 #include <algorithm>

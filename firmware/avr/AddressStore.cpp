@@ -1,7 +1,7 @@
 #include "AddressStore.h"
 
 #include "firmware/BoardLayout.h"
-#include "protocol/SlaveAddress.h"
+#include "protocol/CommandTable.h"
 
 #include <avr/eeprom.h>
 

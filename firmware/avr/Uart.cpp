@@ -2,7 +2,7 @@
 
 #include "firmware/BoardLayout.h"
 #include "firmware/core/ByteRing.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>

@@ -2,7 +2,6 @@
 
 #include "protocol/CommandTable.h"
 #include "protocol/FrameFormat.h"
-#include "protocol/SlaveAddress.h"
 
 namespace quillon {
 namespace firmware {

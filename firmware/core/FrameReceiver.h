@@ -1,7 +1,6 @@
 #pragma once
 
 #include "protocol/FrameFormat.h"
-#include "protocol/LineFormat.h"
 
 #include <stdint.h>
 

@@ -1,4 +1,5 @@
 #include "adapter/KeypadSwitches.h"
+#include "tests/support/DataColumns.h"
 
 #include <QtTest>
 
@@ -14,8 +15,7 @@ private slots:
 };
 
 void TestKeypadSwitches::switchByName_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("mask");
+    quillon::testing::AddColumns<QString, int>({"name", "mask"});
     QTest::newRow("SW1") << "SW1" << 0x08;
     QTest::newRow("SW2") << "SW2" << 0x04;
     QTest::newRow("SW3") << "SW3" << 0x02;
@@ -36,7 +36,8 @@ void TestKeypadSwitches::switchByName() {
     QFETCH(QString, name);
     QFETCH(int, mask);
     const QByteArray latin = name.toLatin1();
-    QCOMPARE(int(quillon::adapter::SwitchByName(std::string_view(latin.constData(), latin.size()))), mask);
+    QCOMPARE(int(quillon::adapter::SwitchByName(std::string_view(latin.constData(), latin.size()))),
+             mask);
 }
 
 QTEST_GUILESS_MAIN(TestKeypadSwitches)

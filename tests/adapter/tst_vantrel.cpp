@@ -1,4 +1,5 @@
 #include "adapter/Vantrel.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/VantrelRecorder.h"
 
 #include <QtTest>
@@ -78,10 +79,9 @@ private slots:
 };
 
 void TestVantrel::codeTable_data() {
-    QTest::addColumn<qulonglong>("code");
-    QTest::addColumn<qlonglong>("arg");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("libraryCall"); // asked of the library while dispatching
+    // libraryCall: asked of the library while dispatching
+    quillon::testing::AddColumns<qulonglong, qlonglong, QStringList, QString>(
+        {"code", "arg", "expected", "libraryCall"});
 
     QTest::newRow("2 time-out") << qulonglong(VANTREL_NOTIFY_TIMEOUT) << 0ll
                                 << QStringList{"timeout"} << "";
@@ -226,9 +226,7 @@ void TestVantrel::propertiesAlwaysGoToTheLibrary() {
 }
 
 void TestVantrel::commandsForwardArgumentsAndStatus_data() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("trace");
+    quillon::testing::AddColumns<QString, int, QString>({"command", "status", "trace"});
     // Statuses the library has no name for go back unchanged as well.
     for (int status : std::initializer_list<int>{VANTREL_STATUS_SENT, VANTREL_STATUS_PORT_CLOSED,
                                                  VANTREL_STATUS_BUSY, VANTREL_STATUS_INVALID, 7}) {

@@ -7,6 +7,7 @@
 #include "boardsim/FirmwareLocation.h"
 #include "boardsim/FrameEvents.h"
 #include "boardsim/WriteTimes.h"
+#include "tests/support/DataColumns.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -82,10 +83,8 @@ void TestBoardParts::pinLevels_data() {
     using quillon::firmware::kInt1Pin;
     using quillon::firmware::kInt2Pin;
     using quillon::firmware::kPortPins;
-    QTest::addColumn<BoardPins::Registers>("registers");
-    QTest::addColumn<int>("image");
-    QTest::addColumn<bool>("int1");
-    QTest::addColumn<bool>("int2");
+    quillon::testing::AddColumns<BoardPins::Registers, int, bool, bool>(
+        {"registers", "image", "int1", "int2"});
     QTest::newRow("after reset: inputs without pull-up read high")
         << BoardPins::Registers{} << 0xFF << false << false;
     QTest::newRow("all released") << DriveLow({}) << 0xFF << false << false;
@@ -114,9 +113,8 @@ void TestBoardParts::pinLevels() {
 }
 
 void TestBoardParts::eepromCells_data() {
-    QTest::addColumn<int>("cell0");
-    QTest::addColumn<int>("cell1");
-    QTest::addColumn<int>("address"); // -1: no valid address
+    // address: -1: no valid address
+    quillon::testing::AddColumns<int, int, int>({"cell0", "cell1", "address"});
     QTest::newRow("erased") << 0xFF << 0xFF << -1;
     QTest::newRow("7E saved") << 0x7E << 0x81 << 0x7E;
     QTest::newRow("40 saved") << 0x40 << 0xBF << 0x40;
@@ -142,11 +140,9 @@ void TestBoardParts::eepromCells() {
 }
 
 void TestBoardParts::lineTraffic_data() {
-    QTest::addColumn<ProtocolCodec::Frame>("command");
-    QTest::addColumn<QStringList>("commandLines");
-    QTest::addColumn<ProtocolCodec::Frame>("reply");
-    QTest::addColumn<QStringList>("replyLines");
-    QTest::addColumn<bool>("portWritten");
+    quillon::testing::AddColumns<ProtocolCodec::Frame, QStringList, ProtocolCodec::Frame,
+                                 QStringList, bool>(
+        {"command", "commandLines", "reply", "replyLines", "portWritten"});
     const auto none = QStringList{};
     QTest::newRow("version") << MakeFrame(1, 'V') << none << MakeFrame(1, 'v', "Board 1.0")
                              << QStringList{"version sent"} << false;
@@ -205,8 +201,7 @@ void TestBoardParts::lineTraffic() {
 //   "noise N AT"          N bytes that make no frame
 //   "forget"              a write failed
 void TestBoardParts::writeTimes_data() {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("lines");
+    quillon::testing::AddColumns<QStringList, QStringList>({"steps", "lines"});
     QTest::newRow("one frame, all of it after the STOP")
         << QStringList{"write 1 0 300", "i 1 350"}
         << QStringList{"6.3500: master write 1 bytes: STOP 0.3000 ms, i frames 6 bytes from "
@@ -290,8 +285,7 @@ void TestBoardParts::writeTimes() {
 }
 
 void TestBoardParts::options_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<bool>("accepted");
+    quillon::testing::AddColumns<QStringList, bool>({"args", "accepted"});
     QTest::newRow("firmware, fast, state")
         << QStringList{"--firmware", "fw.elf", "--fast", "--state=s.txt"} << true;
     QTest::newRow("adapter faults")
@@ -341,9 +335,7 @@ void TestBoardParts::options() {
 // data folder relative to it. Columns: which of the two places hold an image (or a folder
 // of that name), and which one is found (-1: none).
 void TestBoardParts::firmwareLocation_data() {
-    QTest::addColumn<QString>("nextToProgram");
-    QTest::addColumn<QString>("installed");
-    QTest::addColumn<int>("found");
+    quillon::testing::AddColumns<QString, QString, int>({"nextToProgram", "installed", "found"});
     QTest::newRow("build tree") << "file"
                                 << "" << 0;
     QTest::newRow("installed") << ""

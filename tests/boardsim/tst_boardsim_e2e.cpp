@@ -2,7 +2,7 @@
 // every command, bad input, the bus master, the EEPROM across resets and restarts, the
 // line fault options, and the firmware's behaviour under load.
 #include "firmware/BoardLayout.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "tests/support/CameraHold.h"
 #include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
@@ -94,11 +94,9 @@ private slots:
 };
 
 void TestBoardSimEndToEnd::everyCommandIsAnswered_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<int>("replyCode");
-    QTest::addColumn<QByteArray>("replyPayload"); // null: any valid version text
-    QTest::addColumn<QStringList>("events");
+    // replyPayload: null: any valid version text
+    quillon::testing::AddColumns<int, QByteArray, int, QByteArray, QStringList>(
+        {"code", "payload", "replyCode", "replyPayload", "events"});
     QTest::newRow("version") << int('V') << QByteArray() << int('v') << QByteArray()
                              << QStringList{"version sent"};
     QTest::newRow("write, no interrupt") << int('W') << QByteArray("\x00\xBF", 2) << int('w')
@@ -192,10 +190,10 @@ void TestBoardSimEndToEnd::badInputIsIgnored() {
 }
 
 void TestBoardSimEndToEnd::masterTransactions_data() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QByteArray>("notified"); // payload of the 'i' frame; empty for a read
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("ports"); // the port lines, in order
+    // notified: payload of the 'i' frame; empty for a read
+    // ports: the port lines, in order
+    quillon::testing::AddColumns<QString, QByteArray, QString, QStringList>(
+        {"command", "notified", "line", "ports"});
     QTest::newRow("write one byte")
         << "write 5A" << QByteArray("\x5A") << "master wrote 5A" << QStringList{"port FF -> 5A"};
     // As on a PCF8574, the port takes each byte as it arrives.
@@ -412,8 +410,7 @@ void TestBoardSimEndToEnd::longMasterWriteArrivesWholeAcrossFrames() {
 }
 
 void TestBoardSimEndToEnd::writeTimesFollowTheFrames_data() {
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("frames");
+    quillon::testing::AddColumns<int, QString>({"length", "frames"});
     QTest::newRow("one byte, one frame") << 1 << "6";
     QTest::newRow("130 bytes, two frames") << 130 << "132+8";
 }

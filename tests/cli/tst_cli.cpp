@@ -2,6 +2,8 @@
 // against the simulator. Each case checks what the adapter saw (the simulator's event
 // lines), what the tool printed and its exit status.
 #include "tests/support/CliProcess.h"
+#include "tests/support/DataColumns.h"
+#include "tests/support/NoDisplay.h"
 #include "tests/support/SimProcess.h"
 
 #include <QJsonArray>
@@ -125,9 +127,7 @@ private slots:
 
 void TestCli::initTestCase() {
     // As on a rig without a desktop: nothing tells the toolkit of a display.
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        QVERIFY2(!qEnvironmentVariableIsSet(name), name);
-    }
+    QCOMPARE(quillon::testing::DisplayVariablesSet(), QStringList());
     QVERIFY(dir.isValid());
     QVERIFY2(!CliProcess::Binary().isEmpty(), "quillon-cli not built");
 }
@@ -137,14 +137,12 @@ void TestCli::cleanup() {
 }
 
 void TestCli::commands_data() {
-    QTest::addColumn<QStringList>("simArgs");
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("script"); // to %SCRIPT%
-    QTest::addColumn<QByteArray>("input");  // standard input
-    QTest::addColumn<QStringList>("simEvents");
-    QTest::addColumn<QStringList>("out");
-    QTest::addColumn<QString>("err"); // the lines on standard error, or none
-    QTest::addColumn<int>("exitCode");
+    // script: to %SCRIPT%
+    // input: standard input
+    // err: the lines on standard error, or none
+    quillon::testing::AddColumns<QStringList, QStringList, QByteArray, QByteArray, QStringList,
+                                 QStringList, QString, int>(
+        {"simArgs", "args", "script", "input", "simEvents", "out", "err", "exitCode"});
 
     const QStringList none;
     const QString noError;
@@ -312,10 +310,8 @@ void TestCli::commands() {
 }
 
 void TestCli::badInputSendsNothing_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QString>("err");
-    QTest::addColumn<QStringList>("out");
+    quillon::testing::AddColumns<QStringList, QByteArray, QString, QStringList>(
+        {"args", "script", "err", "out"});
 
     const QStringList none;
     const auto row = [&](const char* name, const QStringList& words, const QString& err) {
@@ -387,8 +383,7 @@ void TestCli::badInputSendsNothing() {
 }
 
 void TestCli::pressHoldsAsAsked_data() {
-    QTest::addColumn<QStringList>("holdArgs");
-    QTest::addColumn<int>("holdMs");
+    quillon::testing::AddColumns<QStringList, int>({"holdArgs", "holdMs"});
     QTest::newRow("30 ms") << QStringList{"--hold", "30"} << 30;
     QTest::newRow("default 250 ms") << QStringList() << 250;
     QTest::newRow("700 ms") << QStringList{"--hold=700"} << 700;
@@ -468,13 +463,9 @@ void TestCli::deviceInUseIsNotAnAdapterSilence() {
 }
 
 void TestCli::signalsEndCleanly_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QString>("waitForEvent");
-    QTest::addColumn<int>("signalNumber");
-    QTest::addColumn<QStringList>("simEvents");
-    QTest::addColumn<QStringList>("out");
-    QTest::addColumn<int>("exitCode");
+    quillon::testing::AddColumns<QStringList, QByteArray, QString, int, QStringList, QStringList,
+                                 int>(
+        {"args", "script", "waitForEvent", "signalNumber", "simEvents", "out", "exitCode"});
 
     const QStringList pressAndRelease{"version sent",
                                       "port FF -> BF",

@@ -4,7 +4,7 @@
 #include "firmware/core/BoardIo.h"
 #include "firmware/core/MasterChunk.h"
 #include "firmware/core/TxQueue.h"
-#include "protocol/SlaveAddress.h"
+#include "protocol/CommandTable.h"
 
 #include <cstddef>
 #include <cstdint>

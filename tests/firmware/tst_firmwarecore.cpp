@@ -3,9 +3,10 @@
 // data that is never dropped however far the serial line is behind.
 #include "CoreRig.h"
 #include "firmware/core/FrameReceiver.h"
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 #include "protocol/ProtocolCodec.h"
 #include "sim/AdapterModel.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/FrameBytes.h"
 
 #include <QRandomGenerator>
@@ -111,8 +112,7 @@ private slots:
 };
 
 void TestFirmwareCore::answersAsTheSimulator_data() {
-    QTest::addColumn<Commands>("commands");
-    QTest::addColumn<Save>("save");
+    quillon::testing::AddColumns<Commands, Save>({"commands", "save"});
 
     const Bytes sixteen = Concat({{0x00}, Bytes(15, 0x11), {0x3C}});
     QTest::newRow("version") << Commands{{1, 'V', {}}} << Save::Works;
@@ -181,10 +181,8 @@ void TestFirmwareCore::answersAsTheSimulator() {
 }
 
 void TestFirmwareCore::garbageIsNeverAnswered_data() {
-    QTest::addColumn<Bytes>("before");
-    QTest::addColumn<unsigned>("pauseMs");
-    QTest::addColumn<Bytes>("after");
-    QTest::addColumn<Answer>("answer");
+    quillon::testing::AddColumns<Bytes, unsigned, Bytes, Answer>(
+        {"before", "pauseMs", "after", "answer"});
 
     const Bytes write = Frame(9, 'W', {0, 0x12});
     Bytes badCrc = Frame(9, 'A');
@@ -301,8 +299,7 @@ void TestFirmwareCore::findsTheFramesTheCodecFinds() {
 }
 
 void TestFirmwareCore::masterWriteGoesOutInFrames_data() {
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QList<int>>("frames");
+    quillon::testing::AddColumns<int, QList<int>>({"length", "frames"});
 
     QTest::newRow("1 byte") << 1 << QList<int>{1};
     QTest::newRow("126 bytes") << 126 << QList<int>{126};

@@ -1,6 +1,7 @@
 // The frame codec on its own: round trips, and resynchronisation after anything the line
 // can bring.
 #include "protocol/ProtocolCodec.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/FrameBytes.h"
 
 #include <QRandomGenerator>
@@ -83,9 +84,7 @@ void TestProtocolCodec::crcMatchesTheStandardCheckValue() {
 }
 
 void TestProtocolCodec::roundTrip_data() {
-    QTest::addColumn<uint8_t>("seq");
-    QTest::addColumn<uint8_t>("code");
-    QTest::addColumn<Bytes>("payload");
+    quillon::testing::AddColumns<uint8_t, uint8_t, Bytes>({"seq", "code", "payload"});
 
     QTest::newRow("V") << uint8_t{1} << uint8_t{'V'} << Bytes{};
     QTest::newRow("W one byte, line 1") << uint8_t{2} << uint8_t{'W'} << Bytes{1, 0x5A};
@@ -139,10 +138,9 @@ void TestProtocolCodec::oversizedPayloadIsNotEncoded() {
 }
 
 void TestProtocolCodec::resync_data() {
-    QTest::addColumn<Bytes>("input");
-    QTest::addColumn<bool>("lineIdle"); // the line goes quiet after the input
-    QTest::addColumn<int>("framesBeforeIdle");
-    QTest::addColumn<int>("framesAfterIdle");
+    // lineIdle: the line goes quiet after the input
+    quillon::testing::AddColumns<Bytes, bool, int, int>(
+        {"input", "lineIdle", "framesBeforeIdle", "framesAfterIdle"});
 
     const Bytes good = Frame(7, 'a', {0x40});
     const Bytes other = Frame(8, 'w');
@@ -197,9 +195,7 @@ void TestProtocolCodec::resync() {
 }
 
 void TestProtocolCodec::randomLineNeverLosesCleanFrames_data() {
-    QTest::addColumn<quint32>("seed");
-    QTest::addColumn<bool>("stxInGarbage");
-    QTest::addColumn<int>("chunk");
+    quillon::testing::AddColumns<quint32, bool, int>({"seed", "stxInGarbage", "chunk"});
     for (quint32 seed : {1u, 2u, 3u}) {
         QTest::addRow("seed %u, clean garbage, chunks of 7", seed) << seed << false << 7;
         QTest::addRow("seed %u, clean garbage, single bytes", seed) << seed << false << 1;

@@ -1,4 +1,5 @@
 #include "tests/support/CameraHold.h"
+#include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
 #include "tests/support/PtyClient.h"
 #include "tests/support/SimProcess.h"
@@ -76,9 +77,7 @@ void TestSimEndToEnd::firstLineAndEventFormat() {
 }
 
 void TestSimEndToEnd::writeReportsPortAndInterrupt_data() {
-    QTest::addColumn<int>("interrupt");
-    QTest::addColumn<int>("replyCode");
-    QTest::addColumn<QStringList>("events");
+    quillon::testing::AddColumns<int, int, QStringList>({"interrupt", "replyCode", "events"});
     QTest::newRow("no interrupt") << 0 << int('w') << QStringList{"port FF -> BF"};
     QTest::newRow("INT1") << 1 << int('x') << QStringList{"port FF -> BF", "INT1 pulse"};
     QTest::newRow("INT2") << 2 << int('y') << QStringList{"port FF -> BF", "INT2 pulse"};
@@ -191,9 +190,7 @@ void TestSimEndToEnd::malformedFrameIsNotAnswered() {
 }
 
 void TestSimEndToEnd::masterWriteSendsDataFrame_data() {
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QString>("event");
+    quillon::testing::AddColumns<QByteArray, QByteArray, QString>({"command", "payload", "event"});
     QTest::newRow("one byte") << QByteArray("write 5A") << QByteArray("\x5A") << "master wrote 5A";
     QTest::newRow("three bytes") << QByteArray("write 5a 12 34") << QByteArray("\x5A\x12\x34")
                                  << "master wrote 5A 12 34";
@@ -216,8 +213,7 @@ void TestSimEndToEnd::masterWriteSendsDataFrame() {
 }
 
 void TestSimEndToEnd::hangUp_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<bool>("byCommand");
+    quillon::testing::AddColumns<QStringList, bool>({"args", "byCommand"});
     QTest::newRow("--hangup-after 2") << QStringList{"--hangup-after", "2"} << false;
     QTest::newRow("stdin hangup") << QStringList{} << true;
 }
@@ -338,8 +334,7 @@ void TestSimEndToEnd::cameraReportsHoldTime() {
 }
 
 void TestSimEndToEnd::pacingTakesLineTime_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<double>("byteMs");
+    quillon::testing::AddColumns<QStringList, double>({"args", "byteMs"});
     QTest::newRow("9600 baud") << QStringList{"--pace"} << 10.0 / 9600 * 1000;
     QTest::newRow("2400 baud") << QStringList{"--baud", "2400"} << 10.0 / 2400 * 1000;
 }

@@ -1,4 +1,5 @@
 #include "sim/StateFile.h"
+#include "tests/support/DataColumns.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +30,8 @@ void StateFileWrite(const QString& path, const QByteArray& content) {
 }
 
 void TestStateFile::parse_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("address"); // -1: rejected
+    // address: -1: rejected
+    quillon::testing::AddColumns<QByteArray, int>({"text", "address"});
 
     QTest::newRow("as written") << QByteArray("address 7E\n") << 0x7E;
     QTest::newRow("no newline") << QByteArray("address 40") << 0x40;

@@ -46,8 +46,7 @@ void TestCameraUnit::switchOfEachPin() {
 }
 
 void TestCameraUnit::pressSequence_data() {
-    QTest::addColumn<QList<PortWrite>>("writes");
-    QTest::addColumn<QStringList>("lines");
+    quillon::testing::AddColumns<QList<PortWrite>, QStringList>({"writes", "lines"});
 
     QTest::newRow("SW7 held 250 ms") << QList<PortWrite>{{0, 0xBF}, {250, 0xFF}}
                                      << QStringList{"SW7 pressed", "SW7 released after 250 ms"};

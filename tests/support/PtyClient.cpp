@@ -1,6 +1,6 @@
 #include "PtyClient.h"
 
-#include "protocol/LineFormat.h"
+#include "protocol/FrameFormat.h"
 
 #include <QElapsedTimer>
 

@@ -1,4 +1,5 @@
 #include "tests/support/DataColumns.h"
+#include "tests/support/LoadedForm.h"
 #include "ui_LedLayoutForm.h"
 
 #include "widgets/led/IndLED.h"
@@ -37,19 +38,16 @@ void TestIndLEDLayout::loadedState() {
     QFETCH(QString, name);
     QFETCH(int, statusInt);
     QFETCH(bool, checked);
-    QWidget form;
-    Ui::LedLayoutForm ui;
-    ui.setupUi(&form);
-    auto* led = form.findChild<TIndLED*>(name);
+    quillon::testing::LoadedForm<Ui::LedLayoutForm> form;
+    auto* led = form.Find<TIndLED>(name);
     QVERIFY(led);
     QCOMPARE(led->StatusInt(), statusInt);
     QCOMPARE(led->Checked(), checked);
 }
 
 void TestIndLEDLayout::lampPropertiesLoaded() {
-    QWidget form;
-    Ui::LedLayoutForm ui;
-    ui.setupUi(&form);
+    quillon::testing::LoadedForm<Ui::LedLayoutForm> form;
+    const Ui::LedLayoutForm& ui = form.ui;
     TIndLED* led = ui.LEDAutoSend;
     QCOMPARE(led->LED_Shape(), TIndLED::sRectangle);
     QCOMPARE(led->LED_ColorOn(), 255);
@@ -64,9 +62,8 @@ void TestIndLEDLayout::lampPropertiesLoaded() {
 }
 
 void TestIndLEDLayout::captionFollowsName() {
-    QWidget form;
-    Ui::LedLayoutForm ui;
-    ui.setupUi(&form);
+    quillon::testing::LoadedForm<Ui::LedLayoutForm> form;
+    const Ui::LedLayoutForm& ui = form.ui;
     QCOMPARE(ui.LEDP2->Caption(), QStringLiteral("LEDP2"));
     ui.LEDP2->setObjectName(QStringLiteral("Renamed"));
     QCOMPARE(ui.LEDP2->Caption(), QStringLiteral("Renamed"));

@@ -1,5 +1,6 @@
 #include "FixedMetric.h"
 #include "tests/support/DataColumns.h"
+#include "tests/support/LoadedForm.h"
 #include "ui_InfoLinks.h"
 #include "widgets/link/LinkLabel.h"
 
@@ -27,10 +28,8 @@ private slots:
     void labelsSizeThemselves() {
         QFETCH(QString, name);
         QFETCH(int, top);
-        QWidget form;
-        Ui::InfoLinks ui;
-        ui.setupUi(&form);
-        auto* label = form.findChild<TLinkLabel*>(name);
+        quillon::testing::LoadedForm<Ui::InfoLinks> form;
+        auto* label = form.Find<TLinkLabel>(name);
         QVERIFY(label != nullptr);
         QCOMPARE(QFontInfo(label->font()).pixelSize(), 16);
         // 20 for the text line, 2 for the highlight and 1 for the shadow, whatever the form
@@ -38,14 +37,13 @@ private slots:
         QCOMPARE(label->height(), 23);
         QCOMPARE(label->width(), 8 * static_cast<int>(label->Caption().size()) + 3);
         QCOMPARE(label->pos(), QPoint(24, top));
-        form.show();
+        form.widget.show();
         QCOMPARE(label->height(), 23);
     }
 
     void settingsArrive() {
-        QWidget form;
-        Ui::InfoLinks ui;
-        ui.setupUi(&form);
+        quillon::testing::LoadedForm<Ui::InfoLinks> form;
+        const Ui::InfoLinks& ui = form.ui;
         for (TLinkLabel* label : {ui.LinkLabel1, ui.LinkLabel2}) {
             QCOMPARE(label->Style(), TLinkLabel::lsCustom);
             QCOMPARE(label->Color(), int(clActiveBorder));
@@ -63,9 +61,8 @@ private slots:
     void linksOpenTheirTargets() {
         QList<QUrl> opened;
         TLinkLabel::OpenUrl = [&](const QUrl& url) { opened << url; };
-        QWidget form;
-        Ui::InfoLinks ui;
-        ui.setupUi(&form);
+        quillon::testing::LoadedForm<Ui::InfoLinks> form;
+        const Ui::InfoLinks& ui = form.ui;
         QTest::mouseClick(ui.LinkLabel2, Qt::LeftButton);
         QTest::mouseClick(ui.LinkLabel1, Qt::LeftButton);
         QCOMPARE(opened, (QList<QUrl>{QUrl(QStringLiteral("mailto:support@quillon.example")),
