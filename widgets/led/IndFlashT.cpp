@@ -1,7 +1,5 @@
 #include "IndFlashT.h"
 
-#include "_GClassIndBinGControl.h"
-
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -11,7 +9,7 @@
 namespace {
 
 struct TFlashEntry {
-    TIndBinGControl* control;
+    TIndFlashReceiver* control;
     int code;
     bool lastPhase;
 };
@@ -79,7 +77,7 @@ void TIndFlashTimer::SetMessageBox(TMessageBox box) {
     messageBox = std::move(box);
 }
 
-void IndFlashRegister(TIndBinGControl* control, int code) {
+void IndFlashRegister(TIndFlashReceiver* control, int code) {
     if (!control)
         return;
     TFlashState& s = State();
@@ -107,7 +105,7 @@ void IndFlashRegister(TIndBinGControl* control, int code) {
     }
 }
 
-void IndFlashUnregister(TIndBinGControl* control) {
+void IndFlashUnregister(TIndFlashReceiver* control) {
     TFlashState& s = State();
     for (auto it = s.registry.begin(); it != s.registry.end(); ++it) {
         if ((*it)->control == control) {
@@ -126,16 +124,18 @@ void IndFlashTick() {
     ++s.tickCount; // unsigned: wraps from 0xFFFFFFFF to 0
     const int16_t count = static_cast<int16_t>(s.registry.size());
     for (int16_t i = 0; i < count; ++i) {
-        if (s.appDestroying || static_cast<size_t>(i) >= s.registry.size())
+        if (s.appDestroying || static_cast<size_t>(i) >= s.registry.size()) {
             return;
+        }
         try {
             TFlashEntry& entry = *s.registry[static_cast<size_t>(i)];
             const bool phase = ((s.tickCount >> entry.code) & 1u) != 0;
-            if (phase == entry.lastPhase)
+            if (phase == entry.lastPhase) {
                 continue;
+            }
             entry.lastPhase = phase;
             quillon::platform::TMessage msg;
-            msg.Msg = TIndBinGControl::WM_INDFLASHPHASE;
+            msg.Msg = kIndFlashPhaseMessage;
             msg.WParam = s.tickCount;
             msg.LParam = phase ? 1 : 0;
             entry.control->Dispatch(msg);
@@ -157,10 +157,11 @@ int IndFlashCount() {
     return static_cast<int>(State().registry.size());
 }
 
-int IndFlashCodeOf(const TIndBinGControl* control) {
+int IndFlashCodeOf(const TIndFlashReceiver* control) {
     for (const auto& entry : State().registry) {
-        if (entry->control == control)
+        if (entry->control == control) {
             return entry->code;
+        }
     }
     return -1;
 }

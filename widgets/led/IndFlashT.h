@@ -1,13 +1,27 @@
 #pragma once
 
 #include "_IndFlash.h"
+#include "platform/core/ApplicationWindow.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 
-class TIndBinGControl;
+// The flash-phase message the clock sends: WParam = tick counter, LParam = phase (0 off,
+// else on).
+constexpr uint32_t kIndFlashPhaseMessage = 0x0400 + 100;
+
+// What the flash clock drives: anything that takes its phase message. The clock knows its
+// receivers by this alone, so the controls it drives can depend on it and not the reverse.
+class TIndFlashReceiver {
+public:
+    // Called directly on the UI thread.
+    virtual void Dispatch(quillon::platform::TMessage& msg) = 0;
+
+protected:
+    ~TIndFlashReceiver() = default;
+};
 
 // The application-wide flash clock. Only the first live instance ticks; any other one
 // reports itself and stays inert.
@@ -32,9 +46,9 @@ public:
 // The flash registry. All of it runs on the UI thread.
 // Adds the control (or gives its entry the new frequency code 2..6); creates the clock on
 // the first registration.
-void IndFlashRegister(TIndBinGControl* control, int code);
+void IndFlashRegister(TIndFlashReceiver* control, int code);
 // Removes the control's entry, if it has one.
-void IndFlashUnregister(TIndBinGControl* control);
+void IndFlashUnregister(TIndFlashReceiver* control);
 // One tick: advances the counter and tells every entry whose phase bit changed.
 void IndFlashTick();
 
@@ -43,6 +57,6 @@ uint32_t IndFlashTickCount();
 void IndFlashSetTickCount(uint32_t value);
 int IndFlashCount();
 // The entry's frequency code, or -1 when the control is not registered.
-int IndFlashCodeOf(const TIndBinGControl* control);
+int IndFlashCodeOf(const TIndFlashReceiver* control);
 // The shared clock, or none before the first registration.
 TIndFlashTimer* IndFlashClock();

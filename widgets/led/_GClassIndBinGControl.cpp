@@ -1,8 +1,6 @@
 #include "_GClassIndBinGControl.h"
 #include "platform/core/ErrorReport.h"
 
-#include "IndFlashT.h"
-
 #include <QMouseEvent>
 #include <QPointer>
 
@@ -113,7 +111,8 @@ void TIndBinGControl::setChecked(bool value) {
     const QPointer<TIndBinGControl> self(this); // the value's handlers may delete this control
     const uint32_t current = static_cast<uint32_t>(statusInt_);
     if (checked_) {
-        setStatusInt(static_cast<int>(mode_ == quillon::widgets::mRadioButton ? OwnBit() : current | OwnBit()));
+        setStatusInt(static_cast<int>(
+            mode_ == quillon::widgets::mRadioButton ? OwnBit() : current | OwnBit()));
     } else if (mode_ != quillon::widgets::mRadioButton) {
         setStatusInt(static_cast<int>(current & ~OwnBit()));
     }

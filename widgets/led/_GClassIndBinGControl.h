@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IndFlashT.h"
 #include "_GClassTypes.h"
 
 #include "platform/core/ApplicationWindow.h"
@@ -10,7 +11,7 @@
 
 // On/off state of one indicator and its place in a group: LEDs with the same non-zero
 // GroupIndex under the same top-level window share one StatusInt, each showing one bit.
-class TIndBinGControl : public QWidget {
+class TIndBinGControl : public QWidget, public TIndFlashReceiver {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(bool Checked READ Checked WRITE setChecked)
@@ -32,7 +33,7 @@ public:
     using TFlashFreq = quillon::widgets::TFlashFreq;
 
     // The flash-phase message: WParam = tick counter, LParam = phase (0 off, else on).
-    static constexpr uint32_t WM_INDFLASHPHASE = 0x0400 + 100;
+    static constexpr uint32_t WM_INDFLASHPHASE = kIndFlashPhaseMessage;
 
     explicit TIndBinGControl(QWidget* parent = nullptr);
     ~TIndBinGControl() override;
@@ -59,7 +60,7 @@ public:
     static int FlashCode(TFlashFreq value) { return static_cast<int>(value) + 2; }
 
     // Message entry point; the flash clock calls it directly on the UI thread.
-    virtual void Dispatch(quillon::platform::TMessage& msg);
+    void Dispatch(quillon::platform::TMessage& msg) override;
 
     // Members of this control's group (itself included) in creation order; only itself
     // when it has no group or no owner window.
