@@ -1,16 +1,16 @@
 #include "EepromState.h"
 
 #include "firmware/BoardLayout.h"
-#include "sim/StateFile.h"
 #include "simkit/HexText.h"
+#include "simkit/StateFile.h"
 
 #include <avr_eeprom.h>
 #include <sim_avr.h>
 
 namespace quillon::boardsim {
 
-using sim::StateFile;
 using simkit::HexText;
+using simkit::StateFile;
 
 namespace {
 constexpr uint8_t kErased = 0xFF;

@@ -1,8 +1,8 @@
 #include "AdapterDevice.h"
 
-#include "StateFile.h"
 #include "protocol/FrameFormat.h"
 #include "simkit/HexText.h"
+#include "simkit/StateFile.h"
 
 #include <utility>
 
@@ -10,6 +10,7 @@ namespace quillon::sim {
 
 using simkit::HexText;
 using simkit::LineRunner;
+using simkit::StateFile;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "AdapterModel.h"
 
-#include "CommandRules.h"
 #include "protocol/CommandTable.h"
+#include "simkit/CommandRules.h"
 #include "simkit/HexText.h"
 
 #include <utility>
@@ -9,6 +9,7 @@
 namespace quillon::sim {
 
 using quillon::protocol::ProtocolCodec;
+using simkit::CommandRules;
 using simkit::HexText;
 
 namespace {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "CommandRules.h"
-#include "protocol/ProtocolCodec.h"
 #include "protocol/CommandTable.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstdint>
 #include <functional>

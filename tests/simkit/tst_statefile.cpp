@@ -1,4 +1,4 @@
-#include "sim/StateFile.h"
+#include "simkit/StateFile.h"
 #include "tests/support/DataColumns.h"
 
 #include <QDir>
@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using quillon::sim::StateFile;
+using quillon::simkit::StateFile;
 
 class TestStateFile : public QObject {
     Q_OBJECT

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace quillon::sim {
+namespace quillon::simkit {
 
 // The adapter's non-volatile memory: the saved slave address in a small text file
 // ("address 7E"), so it survives a restart of the simulator.
@@ -35,4 +35,4 @@ private:
     std::string path_;
 };
 
-} // namespace quillon::sim
+} // namespace quillon::simkit

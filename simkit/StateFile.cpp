@@ -1,15 +1,13 @@
 #include "StateFile.h"
 
-#include "simkit/HexText.h"
+#include "HexText.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace quillon::sim {
-
-using simkit::HexText;
+namespace quillon::simkit {
 
 namespace {
 constexpr std::size_t kMaxFileSize = 256;
@@ -110,4 +108,4 @@ bool StateFile::Save(uint8_t address, std::string& error) const {
     return true;
 }
 
-} // namespace quillon::sim
+} // namespace quillon::simkit
