@@ -78,10 +78,9 @@ void EepromState::CheckForChange() {
     if (!address || address == stored_) {
         return;
     }
-    std::string error;
-    if (!StateFile(path_).Save(*address, error)) {
+    if (const auto error = StateFile(path_).Save(*address)) {
         report_("error EEPROM address " + HexText::Byte(*address) +
-                    " not kept in the state file: " + error,
+                    " not kept in the state file: " + *error,
                 board_.Now());
         return;
     }

@@ -39,9 +39,7 @@ AdapterModel::SaveAddress MakeSaver(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    return [file = StateFile(path)](uint8_t address, std::string& error) {
-        return file.Save(address, error);
-    };
+    return [file = StateFile(path)](uint8_t address) { return file.Save(address); };
 }
 
 } // namespace

@@ -24,8 +24,8 @@ public:
     LoadResult Load() const;
 
     // Replaces the file in one step (temporary file, then rename), so a crash never
-    // leaves a half-written address behind.
-    bool Save(uint8_t address, std::string& error) const;
+    // leaves a half-written address behind. Returns why it could not, if it could not.
+    std::optional<std::string> Save(uint8_t address) const;
 
     // The file's text for an address, and the address a text holds.
     static std::string Format(uint8_t address);
