@@ -53,9 +53,8 @@ class TestBoardSimEndToEnd : public QObject {
     bool Start(const QStringList& args, bool fast = true) {
         client.Close();
         sim = std::make_unique<SimProcess>(SimProcess::Program::Board);
-        QString error;
-        if (!sim->Start(fast ? args + QStringList{"--fast"} : args, error)) {
-            qWarning("%s", qPrintable(error));
+        if (const auto error = sim->Start(fast ? args + QStringList{"--fast"} : args)) {
+            qWarning("%s", qPrintable(*error));
             return false;
         }
         return client.Open(sim->Device());
