@@ -39,9 +39,8 @@ inline void ManualMilliseconds(benchmark::internal::Benchmark* b) {
 // Starts the simulator a benchmark measures against; when it will not start, says why on
 // standard error under the given name.
 inline bool StartSimulator(SimProcess& sim, const QStringList& options, const char* what) {
-    QString error;
-    if (!sim.Start(options, error)) {
-        std::fprintf(stderr, "%s: %s\n", what, qPrintable(error));
+    if (const auto error = sim.Start(options)) {
+        std::fprintf(stderr, "%s: %s\n", what, qPrintable(*error));
         return false;
     }
     return true;

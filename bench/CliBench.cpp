@@ -42,9 +42,8 @@ constexpr double kLineCapacity = 1000.0 / (kMasterFrameBytes * kByteMs);
 
 std::unique_ptr<SimProcess> StartSim(const QStringList& args, benchmark::State& state) {
     auto sim = std::make_unique<SimProcess>();
-    QString error;
-    if (!sim->Start(args, error)) {
-        state.SkipWithError(qPrintable("simulator: " + error));
+    if (const auto error = sim->Start(args)) {
+        state.SkipWithError(qPrintable("simulator: " + *error));
         return nullptr;
     }
     return sim;

@@ -54,9 +54,10 @@ bool OpenPort(TForm1& form, SimProcess& sim) {
 // Starts the simulator with the given options and opens the window's port on it; says why
 // not under the measurement's name.
 bool StartAndOpen(TForm1& form, SimProcess& sim, const QStringList& options, const char* what) {
-    QString error;
-    if (!sim.Start(options, error) || !OpenPort(form, sim)) {
-        std::fprintf(stderr, "%s: no simulator link %s\n", what, qPrintable(error));
+    const std::optional<QString> error = sim.Start(options);
+    if (error || !OpenPort(form, sim)) {
+        std::fprintf(stderr, "%s: no simulator link %s\n", what,
+                     qPrintable(error.value_or(QString())));
         return false;
     }
     return true;

@@ -1,16 +1,16 @@
 #include "EepromState.h"
 
 #include "firmware/BoardLayout.h"
-#include "sim/StateFile.h"
 #include "simkit/HexText.h"
+#include "simkit/StateFile.h"
 
 #include <avr_eeprom.h>
 #include <sim_avr.h>
 
 namespace quillon::boardsim {
 
-using sim::StateFile;
 using simkit::HexText;
+using simkit::StateFile;
 
 namespace {
 constexpr uint8_t kErased = 0xFF;
@@ -78,10 +78,9 @@ void EepromState::CheckForChange() {
     if (!address || address == stored_) {
         return;
     }
-    std::string error;
-    if (!StateFile(path_).Save(*address, error)) {
+    if (const auto error = StateFile(path_).Save(*address)) {
         report_("error EEPROM address " + HexText::Byte(*address) +
-                    " not kept in the state file: " + error,
+                    " not kept in the state file: " + *error,
                 board_.Now());
         return;
     }

@@ -1,13 +1,13 @@
 #include "FrameEvents.h"
 
 #include "protocol/CommandTable.h"
-#include "sim/CommandRules.h"
+#include "simkit/CommandRules.h"
 #include "simkit/HexText.h"
 
 namespace quillon::boardsim {
 
 using quillon::protocol::ProtocolCodec;
-using sim::CommandRules;
+using simkit::CommandRules;
 using simkit::HexText;
 
 namespace {

@@ -1,8 +1,8 @@
 #include "AdapterDevice.h"
 
-#include "StateFile.h"
 #include "protocol/FrameFormat.h"
 #include "simkit/HexText.h"
+#include "simkit/StateFile.h"
 
 #include <utility>
 
@@ -10,6 +10,7 @@ namespace quillon::sim {
 
 using simkit::HexText;
 using simkit::LineRunner;
+using simkit::StateFile;
 
 namespace {
 
@@ -38,9 +39,7 @@ AdapterModel::SaveAddress MakeSaver(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    return [file = StateFile(path)](uint8_t address, std::string& error) {
-        return file.Save(address, error);
-    };
+    return [file = StateFile(path)](uint8_t address) { return file.Save(address); };
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "AdapterModel.h"
 
-#include "CommandRules.h"
 #include "protocol/CommandTable.h"
+#include "simkit/CommandRules.h"
 #include "simkit/HexText.h"
 
 #include <utility>
@@ -9,6 +9,7 @@
 namespace quillon::sim {
 
 using quillon::protocol::ProtocolCodec;
+using simkit::CommandRules;
 using simkit::HexText;
 
 namespace {
@@ -77,11 +78,10 @@ AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& fr
 }
 
 AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& frame) {
-    std::string why;
-    if (save_ && !save_(address_, why)) {
+    if (const auto why = save_ ? save_(address_) : std::nullopt) {
         // Confirming a save that did not happen would make the panel report a stored
         // address that is lost at the next power-up; staying silent shows up as a time-out.
-        return Refuse(frame, "address " + HexText::Byte(address_) + " not saved: " + why);
+        return Refuse(frame, "address " + HexText::Byte(address_) + " not saved: " + *why);
     }
     return Reply(frame.seq, ProtocolCodec::RepSaved, {address_},
                  {"address saved " + HexText::Byte(address_)});

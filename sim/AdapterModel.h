@@ -1,8 +1,7 @@
 #pragma once
 
-#include "CommandRules.h"
-#include "protocol/ProtocolCodec.h"
 #include "protocol/CommandTable.h"
+#include "protocol/ProtocolCodec.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,8 +28,8 @@ public:
         std::optional<uint8_t> portWritten;
     };
 
-    // Makes the address permanent; false with a reason when it could not.
-    using SaveAddress = std::function<bool(uint8_t address, std::string& error)>;
+    // Makes the address permanent; returns why it could not, if it could not.
+    using SaveAddress = std::function<std::optional<std::string>(uint8_t address)>;
 
     AdapterModel(std::string version, uint8_t address, SaveAddress save = {});
 

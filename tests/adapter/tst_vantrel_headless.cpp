@@ -48,8 +48,8 @@ void TestVantrelHeadless::cleanup() {
 
 void TestVantrelHeadless::commandsAndEventsRoundTrip() {
     sim = std::make_unique<SimProcess>();
-    QString error;
-    QVERIFY2(sim->Start({"--camera"}, error), qPrintable(error));
+    const auto error = sim->Start({"--camera"});
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
     qputenv("VANTREL_COM1", sim->Device().toLocal8Bit());
 
     vantrel = std::make_unique<TVantrel>(nullptr);

@@ -53,9 +53,8 @@ class TestBoardSimEndToEnd : public QObject {
     bool Start(const QStringList& args, bool fast = true) {
         client.Close();
         sim = std::make_unique<SimProcess>(SimProcess::Program::Board);
-        QString error;
-        if (!sim->Start(fast ? args + QStringList{"--fast"} : args, error)) {
-            qWarning("%s", qPrintable(error));
+        if (const auto error = sim->Start(fast ? args + QStringList{"--fast"} : args)) {
+            qWarning("%s", qPrintable(*error));
             return false;
         }
         return client.Open(sim->Device());
@@ -78,6 +77,7 @@ private slots:
     void masterTransactions();
     void addressKeptAcrossResetAndRestart();
     void malformedStateFileStartsErased();
+    void unwritableStateFileIsReportedButSaveAnswered();
     void noReplyStillSendsMasterData();
     void lateReply();
     void garbageBeforeReplies();
@@ -261,6 +261,22 @@ void TestBoardSimEndToEnd::addressKeptAcrossResetAndRestart() {
     EXPECT_REPLY(frame, 5, 'a');
     QCOMPARE(Payload(frame), QByteArray("\x7E"));
     QTRY_COMPARE(sim->EventTexts(), QStringList{"address read 7E"});
+}
+
+void TestBoardSimEndToEnd::unwritableStateFileIsReportedButSaveAnswered() {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("no/such/dir/board.state");
+    Frame frame;
+    QVERIFY(Start({"--state", state}));
+    QVERIFY(client.Command(1, 'C', {0x7E}));
+    EXPECT_REPLY(frame, 1, 'c');
+    QVERIFY(client.Command(2, 'S'));
+    // The board itself did save, so its reply stands; only the file lags behind.
+    EXPECT_REPLY(frame, 2, 's');
+    QTRY_VERIFY(!sim->EventTexts()
+                     .filter("error EEPROM address 7E not kept in the state file: cannot create ")
+                     .isEmpty());
+    QVERIFY(!QFile::exists(state));
 }
 
 void TestBoardSimEndToEnd::malformedStateFileStartsErased() {

@@ -76,9 +76,8 @@ class TestCli : public QObject {
             expanded << QString(arg).replace(QLatin1String("%DIR%"), dir.path());
         }
         sim = std::make_unique<SimProcess>();
-        QString error;
-        if (!sim->Start(expanded, error)) {
-            qWarning("%s", qPrintable(error));
+        if (const auto error = sim->Start(expanded)) {
+            qWarning("%s", qPrintable(*error));
             return false;
         }
         return true;

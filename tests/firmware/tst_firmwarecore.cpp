@@ -63,7 +63,7 @@ class ReferenceAdapter {
 public:
     ReferenceAdapter()
         : model_(CoreRig::kVersion, CoreRig::kDefaultAddress,
-                 [](uint8_t, std::string&) { return true; }) {}
+                 [](uint8_t) { return std::optional<std::string>(); }) {}
 
     void Feed(const Bytes& bytes) {
         codec_.Feed(bytes.data(), bytes.size());
@@ -151,9 +151,9 @@ void TestFirmwareCore::answersAsTheSimulator() {
 
     CoreRig rig;
     rig.saveSucceeds = save == Save::Works;
-    AdapterModel model(CoreRig::kVersion, CoreRig::kDefaultAddress, [&](uint8_t, std::string& why) {
-        why = "refused by the test";
-        return save == Save::Works;
+    AdapterModel model(CoreRig::kVersion, CoreRig::kDefaultAddress, [&](uint8_t) {
+        return save == Save::Works ? std::optional<std::string>()
+                                   : std::optional<std::string>("refused by the test");
     });
     std::vector<uint8_t> ports;
     std::vector<int> pulses;

@@ -1,7 +1,6 @@
 #include "protocol/ProtocolCodec.h"
 #include "sim/AdapterModel.h"
 #include "tests/support/DataColumns.h"
-#include "protocol/ProtocolCodec.h"
 
 #include <QtTest>
 
@@ -108,9 +107,9 @@ void TestAdapterModel::answersCommand() {
     QFETCH(int, portAfter);
 
     std::vector<uint8_t> saved;
-    AdapterModel model("Test Adapter 2.5", 0x40, [&](uint8_t address, std::string&) {
+    AdapterModel model("Test Adapter 2.5", 0x40, [&](uint8_t address) {
         saved.push_back(address);
-        return true;
+        return std::optional<std::string>();
     });
     const auto outcome = model.Handle(MakeFrame(uint8_t(seq), uint8_t(code), payload));
 
@@ -152,9 +151,9 @@ void TestAdapterModel::refusesMalformedFrame() {
     QFETCH(QByteArray, payload);
 
     bool saveCalled = false;
-    AdapterModel model("V", 0x40, [&](uint8_t, std::string&) {
+    AdapterModel model("V", 0x40, [&](uint8_t) {
         saveCalled = true;
-        return true;
+        return std::optional<std::string>();
     });
     const auto outcome = model.Handle(MakeFrame(uint8_t(seq), uint8_t(code), payload));
 
@@ -169,9 +168,9 @@ void TestAdapterModel::refusesMalformedFrame() {
 
 void TestAdapterModel::changedAddressIsReadBackAndSaved() {
     std::vector<uint8_t> saved;
-    AdapterModel model("V", 0x40, [&](uint8_t address, std::string&) {
+    AdapterModel model("V", 0x40, [&](uint8_t address) {
         saved.push_back(address);
-        return true;
+        return std::optional<std::string>();
     });
     model.Handle(MakeFrame(1, 'C', QByteArray("\x4B")));
 
@@ -184,10 +183,7 @@ void TestAdapterModel::changedAddressIsReadBackAndSaved() {
 }
 
 void TestAdapterModel::failedSaveIsNotConfirmed() {
-    AdapterModel model("V", 0x40, [](uint8_t, std::string& error) {
-        error = "disk full";
-        return false;
-    });
+    AdapterModel model("V", 0x40, [](uint8_t) { return std::optional<std::string>("disk full"); });
     model.Handle(MakeFrame(1, 'C', QByteArray("\x7E")));
     const auto outcome = model.Handle(MakeFrame(2, 'S', {}));
 

@@ -30,8 +30,8 @@ constexpr int kReplyMs = 10000;
     SimProcess sim;                                                                                \
     PtyClient client;                                                                              \
     do {                                                                                           \
-        QString startError;                                                                        \
-        QVERIFY2(sim.Start(QStringList{__VA_ARGS__}, startError), qPrintable(startError));         \
+        const auto startError = sim.Start(QStringList{__VA_ARGS__});                               \
+        QVERIFY2(!startError, qPrintable(startError.value_or(QString())));                         \
         QVERIFY2(client.Open(sim.Device()), qPrintable(sim.Device()));                             \
     } while (false)
 
@@ -223,8 +223,8 @@ void TestSimEndToEnd::hangUp() {
     QFETCH(bool, byCommand);
     SimProcess sim;
     PtyClient client;
-    QString error;
-    QVERIFY2(sim.Start(args, error), qPrintable(error));
+    const auto error = sim.Start(args);
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
     QVERIFY(client.Open(sim.Device()));
 
     Frame frame;
@@ -345,8 +345,8 @@ void TestSimEndToEnd::pacingTakesLineTime() {
     const QString version(60, 'P');
     SimProcess sim;
     PtyClient client;
-    QString error;
-    QVERIFY2(sim.Start(args + QStringList{"--version", version}, error), qPrintable(error));
+    const auto error = sim.Start(args + QStringList{"--version", version});
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
     QVERIFY(client.Open(sim.Device()));
 
     Frame frame;
@@ -368,8 +368,8 @@ void TestSimEndToEnd::linkServesSuccessiveClientsAndGoesOnTerm() {
     QTemporaryDir dir;
     const QString link = dir.filePath("ttyADAPTER");
     SimProcess sim;
-    QString error;
-    QVERIFY2(sim.Start({"--link", link}, error), qPrintable(error));
+    const auto error = sim.Start({"--link", link});
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
     QCOMPARE(QFileInfo(link).symLinkTarget(), sim.Device());
     sim.Process().closeWriteChannel(); // end of input must not end the simulator
 

@@ -39,35 +39,31 @@ QString SimProcess::FindProgram(const QString& name) {
 
 std::unique_ptr<SimProcess> SimProcess::StartAsCom1(const QStringList& args) {
     auto sim = std::make_unique<SimProcess>();
-    QString error;
-    if (!sim->Start(args, error)) {
-        qWarning("simulator: %s", qPrintable(error));
+    if (const auto error = sim->Start(args)) {
+        qWarning("simulator: %s", qPrintable(*error));
         return nullptr;
     }
     qputenv("VANTREL_COM1", sim->Device().toLocal8Bit());
     return sim;
 }
 
-bool SimProcess::Start(const QStringList& args, QString& error) {
+std::optional<QString> SimProcess::Start(const QStringList& args) {
     const QString binary = Binary(program_);
     if (binary.isEmpty()) {
-        error = Name(program_) + " not found (QUILLON_BIN_DIR or PATH)";
-        return false;
+        return Name(program_) + " not found (QUILLON_BIN_DIR or PATH)";
     }
     process_.setProgram(binary);
     process_.setArguments(args);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start();
     if (!process_.waitForStarted(5000)) {
-        error = "cannot start " + binary + ": " + process_.errorString();
-        return false;
+        return "cannot start " + binary + ": " + process_.errorString();
     }
     const QDeadlineTimer deadline(5000);
     while (!pending_.contains('\n')) {
         if (deadline.hasExpired() || !process_.waitForReadyRead(int(deadline.remainingTime()))) {
-            error =
-                "no PTY line; stderr: " + QString::fromLocal8Bit(process_.readAllStandardError());
-            return false;
+            return "no PTY line; stderr: " +
+                   QString::fromLocal8Bit(process_.readAllStandardError());
         }
         pending_ += process_.readAllStandardOutput();
     }
@@ -75,12 +71,11 @@ bool SimProcess::Start(const QStringList& args, QString& error) {
     const QString first = QString::fromUtf8(pending_.left(end));
     pending_.remove(0, end + 1);
     if (!first.startsWith("PTY /")) {
-        error = "first line is not the PTY line: " + first;
-        return false;
+        return "first line is not the PTY line: " + first;
     }
     device_ = first.mid(4);
     ready_.start();
-    return true;
+    return std::nullopt;
 }
 
 void SimProcess::Command(const QString& line) {

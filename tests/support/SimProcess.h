@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // A simulator as a child process: started with options, its device path taken from the
 // first output line, its event lines collected as they come. Both simulators share their
@@ -30,8 +31,8 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    // Waits for the "PTY ..." line; false with the reason in error.
-    bool Start(const QStringList& args, QString& error);
+    // Waits for the "PTY ..." line; returns why the simulator did not start, if it did not.
+    std::optional<QString> Start(const QStringList& args);
     // A simulator started with these options and made COM1 of the adapter library in this
     // process (VANTREL_COM1); none, after a warning that says why, when it does not start.
     static std::unique_ptr<SimProcess> StartAsCom1(const QStringList& args);

@@ -248,9 +248,10 @@ void TestVantrel32::comNumbersFollowBoards() {
     qunsetenv("VANTREL_COM2");
     SimProcess boardA;
     SimProcess boardB;
-    QString error;
-    QVERIFY2(boardA.Start({"--version", "Board A"}, error), qPrintable(error));
-    QVERIFY2(boardB.Start({"--version", "Board B"}, error), qPrintable(error));
+    const auto errorA = boardA.Start({"--version", "Board A"});
+    QVERIFY2(!errorA, qPrintable(errorA.value_or(QString())));
+    const auto errorB = boardB.Start({"--version", "Board B"});
+    QVERIFY2(!errorB, qPrintable(errorB.value_or(QString())));
     const QString linkA = byId.filePath("usb-Quillon_Board_A-if00-port0");
     QVERIFY(QFile::link(boardA.Device(), linkA));
     // A link left behind by a board that is gone is no port.

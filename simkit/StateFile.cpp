@@ -1,15 +1,13 @@
 #include "StateFile.h"
 
-#include "simkit/HexText.h"
+#include "HexText.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace quillon::sim {
-
-using simkit::HexText;
+namespace quillon::simkit {
 
 namespace {
 constexpr std::size_t kMaxFileSize = 256;
@@ -80,34 +78,32 @@ StateFile::LoadResult StateFile::Load() const {
     return result;
 }
 
-bool StateFile::Save(uint8_t address, std::string& error) const {
+std::optional<std::string> StateFile::Save(uint8_t address) const {
     const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error = SystemError("cannot create " + temp);
-        return false;
+        return SystemError("cannot create " + temp);
     }
     const std::string text = Format(address);
-    std::string failure;
+    std::optional<std::string> failure;
     if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
         failure = SystemError("cannot write " + temp);
     } else if (::fsync(fd) != 0) {
         failure = SystemError("cannot sync " + temp);
     }
-    if (::close(fd) != 0 && failure.empty()) {
+    if (::close(fd) != 0 && !failure) {
         failure = SystemError("cannot close " + temp);
     }
-    if (!failure.empty()) {
-        error = failure;
+    if (failure) {
         ::unlink(temp.c_str());
-        return false;
+        return failure;
     }
     if (::rename(temp.c_str(), path_.c_str()) != 0) {
-        error = SystemError("cannot replace " + path_);
+        failure = SystemError("cannot replace " + path_);
         ::unlink(temp.c_str());
-        return false;
+        return failure;
     }
-    return true;
+    return std::nullopt;
 }
 
-} // namespace quillon::sim
+} // namespace quillon::simkit

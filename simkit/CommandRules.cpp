@@ -1,12 +1,11 @@
 #include "CommandRules.h"
 
+#include "HexText.h"
 #include "protocol/CommandTable.h"
-#include "simkit/HexText.h"
 
-namespace quillon::sim {
+namespace quillon::simkit {
 
 using quillon::protocol::ProtocolCodec;
-using simkit::HexText;
 
 std::string CommandRules::CodeName(uint8_t code) {
     if (code >= 0x21 && code <= 0x7E) {
@@ -44,4 +43,4 @@ std::optional<std::string> CommandRules::Problem(const ProtocolCodec::Frame& fra
     return "unknown code";
 }
 
-} // namespace quillon::sim
+} // namespace quillon::simkit

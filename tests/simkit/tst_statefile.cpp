@@ -1,4 +1,4 @@
-#include "sim/StateFile.h"
+#include "simkit/StateFile.h"
 #include "tests/support/DataColumns.h"
 
 #include <QDir>
@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using quillon::sim::StateFile;
+using quillon::simkit::StateFile;
 
 class TestStateFile : public QObject {
     Q_OBJECT
@@ -66,8 +66,8 @@ void TestStateFile::saveThenLoad() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const StateFile file(dir.filePath("adapter.state").toStdString());
-    std::string error;
-    QVERIFY2(file.Save(uint8_t(address), error), error.c_str());
+    const auto error = file.Save(uint8_t(address));
+    QVERIFY2(!error, error.value_or("").c_str());
     const auto loaded = StateFile(file.Path()).Load();
     QCOMPARE(loaded.status, StateFile::LoadStatus::Loaded);
     QCOMPARE(int(loaded.address), address);
@@ -102,8 +102,8 @@ void TestStateFile::saveReplacesOldContentAndLeavesNoTemporary() {
     QTemporaryDir dir;
     const QString path = dir.filePath("adapter.state");
     StateFileWrite(path, QByteArray(500, 'x'));
-    std::string error;
-    QVERIFY(StateFile(path.toStdString()).Save(0x72, error));
+    const auto error = StateFile(path.toStdString()).Save(0x72);
+    QVERIFY2(!error, error.value_or("").c_str());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("address 72\n"));
@@ -113,9 +113,9 @@ void TestStateFile::saveReplacesOldContentAndLeavesNoTemporary() {
 void TestStateFile::saveIntoMissingDirectoryFails() {
     QTemporaryDir dir;
     const StateFile file(dir.filePath("no/such/dir/adapter.state").toStdString());
-    std::string error;
-    QVERIFY(!file.Save(0x40, error));
-    QVERIFY(!error.empty());
+    const auto error = file.Save(0x40);
+    QVERIFY(error);
+    QVERIFY(!error->empty());
 }
 
 QTEST_APPLESS_MAIN(TestStateFile)

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace quillon::sim {
+namespace quillon::simkit {
 
 // The adapter's non-volatile memory: the saved slave address in a small text file
 // ("address 7E"), so it survives a restart of the simulator.
@@ -24,8 +24,8 @@ public:
     LoadResult Load() const;
 
     // Replaces the file in one step (temporary file, then rename), so a crash never
-    // leaves a half-written address behind.
-    bool Save(uint8_t address, std::string& error) const;
+    // leaves a half-written address behind. Returns why it could not, if it could not.
+    std::optional<std::string> Save(uint8_t address) const;
 
     // The file's text for an address, and the address a text holds.
     static std::string Format(uint8_t address);
@@ -35,4 +35,4 @@ private:
     std::string path_;
 };
 
-} // namespace quillon::sim
+} // namespace quillon::simkit

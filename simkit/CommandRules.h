@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace quillon::sim {
+namespace quillon::simkit {
 
 // How the simulators name the command frames an adapter leaves unanswered (the rule itself
 // is the protocol's CheckCommand) in their "error" lines. Shared, so that the adapter
@@ -23,4 +23,4 @@ public:
     static std::string CodeName(uint8_t code);
 };
 
-} // namespace quillon::sim
+} // namespace quillon::simkit
