@@ -25,7 +25,48 @@ struct SlaveAddress {
     static constexpr uint8_t WithoutReadWriteBit(uint8_t address) {
         return static_cast<uint8_t>(address & ~kReadWriteBit);
     }
+
+    // I2C keeps the 7-bit addresses 0x00..0x07 (general call, START byte, CBUS, other bus
+    // formats, high-speed masters) and 0x78..0x7F (10-bit addressing, device ID) for
+    // itself; in the 8-bit form these are 0x00..0x0F and 0xF0..0xFF. An adapter on one of
+    // them would answer every general call, or be mistaken for a 10-bit address.
+    static constexpr uint8_t kLastLowReserved = 0x0F;
+    static constexpr uint8_t kFirstHighReserved = 0xF0;
+    static constexpr bool IsReserved(uint8_t address) {
+        return address <= kLastLowReserved || address >= kFirstHighReserved;
+    }
 };
+
+// When the serial line is behind the bus master: whether the adapter holds the bus clock
+// until the line has room (nothing lost, but the master waits), or keeps the bus at full
+// speed and forwards the newest write, counting those it could not forward. Kept by the
+// adapter across resets; an adapter that has never been told releases.
+enum class Pacing : uint8_t {
+    Release = 0x00,
+    Hold = 0x01,
+};
+// The pacing command's payload that changes nothing and only asks.
+constexpr uint8_t kPacingAsk = 0xFF;
+constexpr uint8_t kPacingSize = 1;
+constexpr bool IsPacingPayload(uint8_t value) {
+    return value == static_cast<uint8_t>(Pacing::Release) ||
+           value == static_cast<uint8_t>(Pacing::Hold) || value == kPacingAsk;
+}
+
+// The counters reply: five unsigned 32-bit numbers, least significant byte first, in this
+// order. They count from the adapter's last reset and wrap at 2^32.
+enum class Counter : uint8_t {
+    MasterWrites = 0,     // write transactions with at least one data byte
+    MasterReads = 1,      // read transactions
+    AddressOnly = 2,      // START, address, STOP and nothing else (a bus scan's probe)
+    NotForwarded = 3,     // master writes the serial line could not carry
+    LongestHoldUs = 4,    // the longest time the adapter held the bus clock, microseconds
+};
+constexpr uint8_t kCounterCount = 5;
+constexpr uint8_t kCounterSize = 4;
+constexpr uint8_t kCountersSize = kCounterCount * kCounterSize;
+// The unsolicited not-forwarded report: the NotForwarded counter alone, same encoding.
+constexpr uint8_t kNotForwardedSize = kCounterSize;
 
 // The interrupt line a port write pulses, as the write command's first payload byte names
 // it.
@@ -52,6 +93,8 @@ enum class PayloadLead : uint8_t {
     Nothing,
     // The interrupt type; the reply code then counts up from the rule's reply by it.
     InterruptType,
+    // One byte: a Pacing value or kPacingAsk.
+    Pacing,
 };
 
 struct CommandRule {
@@ -75,6 +118,10 @@ constexpr CommandRule kCommandTable[] = {
      FrameFormat::RepChanged, kAddressSize, kAddressSize},
     {FrameFormat::CmdSaveAddress, PayloadLead::Nothing, 0, 0, FrameFormat::RepSaved, kAddressSize,
      kAddressSize},
+    {FrameFormat::CmdPacing, PayloadLead::Pacing, kPacingSize, kPacingSize, FrameFormat::RepPacing,
+     kPacingSize, kPacingSize},
+    {FrameFormat::CmdCounters, PayloadLead::Nothing, 0, 0, FrameFormat::RepCounters,
+     kCountersSize, kCountersSize},
 };
 constexpr size_t kCommandCount = sizeof(kCommandTable) / sizeof(kCommandTable[0]);
 
@@ -138,6 +185,7 @@ enum class CommandFault : uint8_t {
     UnknownCode,
     PayloadSize,
     InterruptType,
+    PacingValue,
 };
 
 constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* payload,
@@ -154,6 +202,9 @@ constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* pa
     }
     if (rule->lead == PayloadLead::InterruptType && payload[0] > kMaxInterruptType) {
         return CommandFault::InterruptType;
+    }
+    if (rule->lead == PayloadLead::Pacing && !IsPacingPayload(payload[0])) {
+        return CommandFault::PacingValue;
     }
     return CommandFault::None;
 }

@@ -38,12 +38,18 @@ struct FrameFormat {
         CmdReadAddress = 'A',
         CmdChangeAddress = 'C',
         CmdSaveAddress = 'S',
+        CmdPacing = 'P',
+        CmdCounters = 'Q',
         RepVersion = 'v',
         RepWrite = 'w', // 'x' and 'y' follow for interrupt lines 1 and 2
         RepAddress = 'a',
         RepChanged = 'c',
         RepSaved = 's',
+        RepPacing = 'p',
+        RepCounters = 'q',
         MasterData = 'i',
+        // Unsolicited: how many master writes the adapter could not forward so far.
+        NotForwarded = 'd',
     };
 
     // Folds one byte into a running CRC; start from kCrcInitial and feed LEN, SEQ, CODE and

@@ -39,6 +39,8 @@ std::optional<std::string> CommandRules::Problem(const ProtocolCodec::Frame& fra
     }
     case CommandFault::InterruptType:
         return "write with interrupt type " + std::to_string(frame.payload[0]);
+    case CommandFault::PacingValue:
+        return "pacing value " + std::to_string(frame.payload[0]);
     }
     return "unknown code";
 }

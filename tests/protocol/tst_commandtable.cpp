@@ -29,6 +29,8 @@ void TestCommandTable::commandsAsDocumented_data() {
     QTest::newRow("A read address") << 'A' << 0 << 0 << QByteArray("a") << 1 << 1;
     QTest::newRow("C change address") << 'C' << 1 << 1 << QByteArray("c") << 1 << 1;
     QTest::newRow("S save address") << 'S' << 0 << 0 << QByteArray("s") << 1 << 1;
+    QTest::newRow("P pacing") << 'P' << 1 << 1 << QByteArray("p") << 1 << 1;
+    QTest::newRow("Q counters") << 'Q' << 0 << 0 << QByteArray("q") << 20 << 20;
 }
 
 void TestCommandTable::commandsAsDocumented() {
@@ -75,8 +77,8 @@ void TestCommandTable::commandsAsDocumented() {
 }
 
 void TestCommandTable::noOtherFrameIsAnswered() {
-    // The five commands of the document and nothing else.
-    QCOMPARE(kCommandCount, std::size_t{5});
+    // The seven commands of the document and nothing else.
+    QCOMPARE(kCommandCount, std::size_t{7});
     const uint8_t none[1] = {};
     for (int code = 0; code <= 0xFF; ++code) {
         if (FindCommand(static_cast<uint8_t>(code)) == nullptr) {
@@ -87,6 +89,14 @@ void TestCommandTable::noOtherFrameIsAnswered() {
     // SEQ 0 belongs to the adapter's unsolicited frames, and 'i' answers no command.
     QCOMPARE(CheckCommand(0, 'V', none, 0), CommandFault::UnsolicitedSeq);
     QVERIFY(FindByReply('i') == nullptr);
+    QVERIFY(FindByReply('d') == nullptr);
+    // Pacing takes release, hold, or the ask-only value, nothing else.
+    for (int value = 0; value <= 0xFF; ++value) {
+        const uint8_t payload[1] = {static_cast<uint8_t>(value)};
+        const bool known = value == 0x00 || value == 0x01 || value == 0xFF;
+        QCOMPARE(CheckCommand(1, 'P', payload, 1),
+                 known ? CommandFault::None : CommandFault::PacingValue);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandTable)
