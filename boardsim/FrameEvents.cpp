@@ -26,6 +26,42 @@ std::string Describe(const ProtocolCodec::Frame& frame) {
     return "reply " + CommandRules::CodeName(frame.code) + " seq " + std::to_string(frame.seq);
 }
 
+// A counter as the protocol carries it: four bytes, least significant first.
+uint32_t Counter(const ProtocolCodec::Frame& frame) {
+    uint32_t value = 0;
+    for (int i = quillon::protocol::kCounterSize - 1; i >= 0; --i) {
+        value = (value << 8) | frame.payload[std::size_t(i)];
+    }
+    return value;
+}
+
+// The frames the board sends on its own: master data speaks through the bus lines, the
+// not-forwarded report by its count.
+std::vector<std::string> Unsolicited(const ProtocolCodec::Frame& frame) {
+    if (frame.code == ProtocolCodec::MasterData) {
+        return {};
+    }
+    if (frame.code != ProtocolCodec::NotForwarded) {
+        return {"error firmware sent unsolicited frame " + CommandRules::CodeName(frame.code)};
+    }
+    if (frame.length != quillon::protocol::kNotForwardedSize) {
+        return {"error firmware unsolicited frame " + CommandRules::CodeName(frame.code) +
+                " has payload length " + std::to_string(frame.length)};
+    }
+    return {"writes not forwarded " + std::to_string(Counter(frame))};
+}
+
+std::string PacingLine(const ProtocolCodec::Frame& frame) {
+    const uint8_t value = frame.payload[0];
+    switch (static_cast<quillon::protocol::Pacing>(value)) {
+    case quillon::protocol::Pacing::Release:
+        return "pacing release";
+    case quillon::protocol::Pacing::Hold:
+        return "pacing hold";
+    }
+    return "error firmware " + Describe(frame) + " has pacing value " + std::to_string(value);
+}
+
 } // namespace
 
 std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t address) {
@@ -46,10 +82,7 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
 FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
     Result result;
     if (frame.seq == ProtocolCodec::kUnsolicitedSeq) {
-        if (frame.code != ProtocolCodec::MasterData) {
-            result.lines.push_back("error firmware sent unsolicited frame " +
-                                   CommandRules::CodeName(frame.code));
-        }
+        result.lines = Unsolicited(frame);
         return result;
     }
     const std::optional<Command> command = pending_[frame.seq];
@@ -88,6 +121,12 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
         break;
     case ProtocolCodec::RepSaved:
         result.lines.push_back("address saved " + address);
+        break;
+    case ProtocolCodec::RepPacing:
+        result.lines.push_back(PacingLine(frame));
+        break;
+    case ProtocolCodec::RepCounters:
+        result.lines.push_back("counters sent");
         break;
     default:
         // w, x, y: the pins tell what the write did.

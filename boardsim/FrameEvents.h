@@ -11,9 +11,11 @@
 namespace quillon::boardsim {
 
 // Reads the traffic on the serial line and names it in the adapter simulator's words: the
-// board's replies become "version sent", "address read 40", "address 40 -> 7E" and
-// "address saved 7E"; a command the adapter must not answer becomes the same "error" line
-// the adapter simulator prints, and a reply the firmware should not have sent an error too.
+// board's replies become "version sent", "address read 40", "address 40 -> 7E",
+// "address saved 7E", "pacing hold" or "pacing release" and "counters sent", its
+// not-forwarded report "writes not forwarded 3"; a command the adapter must not answer
+// becomes the same "error" line the adapter simulator prints, and a reply the firmware
+// should not have sent an error too.
 // Pure: the caller feeds whole frames.
 class FrameEvents {
 public:

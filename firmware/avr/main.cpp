@@ -51,7 +51,7 @@ int main() {
     for (;;) {
         const uint16_t now = MilliClock::Now();
         uint8_t byte;
-        if (loop.WantsByte() && Uart::TakeReceived(byte)) {
+        if (Uart::TakeReceived(byte)) {
             loop.Receive(byte, now);
         } else {
             loop.Step(now);

@@ -9,25 +9,31 @@ AdapterLoop::AdapterLoop(BoardIo& board, TxQueue& tx, MasterChunk& master, const
 
 void AdapterLoop::Receive(uint8_t byte, uint16_t nowMs) {
     receiver_.Push(byte, nowMs);
+    TakeFrames();
 }
 
 void AdapterLoop::Step(uint16_t nowMs) {
-    if (!receiver_.FrameReady()) {
-        receiver_.CheckIdle(nowMs);
-    }
-    if (receiver_.FrameReady()) {
+    receiver_.CheckIdle(nowMs);
+    TakeFrames();
+    if (!replies_.Empty()) {
         // The transmit interrupt keeps draining the queue, so room comes by itself.
-        if (tx_.Room() < handler_.ReplyRoom()) {
-            return;
-        }
-        handler_.Handle(receiver_.Seq(), receiver_.Code(), receiver_.Payload(), receiver_.Length(),
-                        tx_);
-        receiver_.Consume();
-        board_.Traffic();
+        handler_.SendNext(replies_, tx_);
         return;
     }
     if (master_.FlushTo(tx_)) {
         board_.ReleaseClock();
+        board_.Traffic();
+    }
+}
+
+void AdapterLoop::TakeFrames() {
+    // The bytes behind a frame that failed its check can hold more than one frame.
+    while (receiver_.FrameReady()) {
+        if (!replies_.Full()) {
+            handler_.Handle(receiver_.Seq(), receiver_.Code(), receiver_.Payload(),
+                            receiver_.Length(), replies_);
+        }
+        receiver_.Consume();
         board_.Traffic();
     }
 }

@@ -4,6 +4,7 @@
 #include "CommandHandler.h"
 #include "FrameReceiver.h"
 #include "MasterChunk.h"
+#include "ReplyQueue.h"
 #include "TxQueue.h"
 
 #include <stdint.h>
@@ -15,34 +16,40 @@ namespace firmware {
 // commands are carried out, replies and master data go out through the transmit queue.
 // Nothing here waits; the caller runs it over and over:
 //
-//     if (loop.WantsByte() && <a received byte is waiting>) loop.Receive(byte, now);
+//     if (<a received byte is waiting>) loop.Receive(byte, now);
 //     else loop.Step(now);
 //
-// Order of the serial line: a received command is answered before more master data is
-// queued, so a master writing at line capacity cannot starve the library's commands, and
-// the library sends only one command at a time, so the master is held up for one reply
-// at most.
+// Every byte is taken at once: a command is carried out as soon as its frame is whole and
+// its reply waits in the reply queue, so a pipeline of commands whose replies are longer
+// than the commands (a version reply is 33 bytes for a 5-byte `V`) never backs up into the
+// receive ring. Order of the serial line: replies go out in command order, and all replies
+// owed go out before more master data is queued, so a master writing at line capacity
+// cannot starve the library's commands.
 class AdapterLoop {
 public:
     AdapterLoop(BoardIo& board, TxQueue& tx, MasterChunk& master, const char* version,
                 uint8_t versionLength, uint8_t address);
 
-    // Whether a received byte can be taken now (not while a command waits for room).
-    bool WantsByte() const { return !receiver_.FrameReady(); }
     void Receive(uint8_t byte, uint16_t nowMs);
 
-    // Everything else between bytes: answers a waiting command when its reply fits,
-    // applies the idle rule, queues waiting master data.
+    // Everything else between bytes: applies the idle rule, queues the next reply owed
+    // when it fits, else waiting master data.
     void Step(uint16_t nowMs);
 
     uint8_t Address() const { return handler_.Address(); }
 
 private:
+    // Carries out the frames the receiver has found. With every run of the reply queue
+    // taken (a long pipeline of mixed commands), a command is dropped whole, neither
+    // carried out nor answered: the library sees a time-out, never a wrong reply.
+    void TakeFrames();
+
     BoardIo& board_;
     TxQueue& tx_;
     MasterChunk& master_;
     FrameReceiver receiver_;
     CommandHandler handler_;
+    ReplyQueue replies_;
 };
 
 } // namespace firmware

@@ -14,47 +14,66 @@ CommandHandler::CommandHandler(BoardIo& board, const char* version, uint8_t vers
     : board_(board), version_(version), versionLength_(versionLength),
       address_(SlaveAddress::WithoutReadWriteBit(address)) {}
 
-uint8_t CommandHandler::ReplyRoom() const {
-    // The version reply is the longest; the others carry one byte at most.
-    return TxQueue::FrameSize(versionLength_ > protocol::kAddressSize ? versionLength_
-                                                                      : protocol::kAddressSize);
-}
-
 void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_t length,
-                            TxQueue& tx) {
+                            ReplyQueue& replies) {
     if (protocol::CheckCommand(seq, code, payload, length) != protocol::CommandFault::None) {
         return;
     }
-    const uint8_t reply = protocol::ReplyTo(*protocol::FindCommand(code), payload);
+    // Each case carries the command out and leaves the reply's one payload byte, where the
+    // reply has one; a reply of several bytes gets them in SendNext(). A command without a
+    // case here is not answered.
+    uint8_t value = 0;
     switch (code) {
     case FrameFormat::CmdVersion:
-        tx.PutFrame(seq, reply, reinterpret_cast<const uint8_t*>(version_), versionLength_);
         break;
     case FrameFormat::CmdWrite:
-        Write(seq, reply, payload, length, tx);
+        Write(payload, length);
         break;
     case FrameFormat::CmdReadAddress:
-        tx.PutFrame(seq, reply, &address_, protocol::kAddressSize);
+        value = address_;
         break;
     case FrameFormat::CmdChangeAddress:
         address_ = SlaveAddress::WithoutReadWriteBit(payload[0]);
         board_.UseAddress(address_);
-        tx.PutFrame(seq, reply, &address_, protocol::kAddressSize);
+        value = address_;
         break;
     case FrameFormat::CmdSaveAddress:
         // Confirming a save that did not happen would make the panel show an address
         // that is gone after the next reset; silence shows up as a time-out instead.
-        if (board_.SaveAddress(address_)) {
-            tx.PutFrame(seq, reply, &address_, protocol::kAddressSize);
+        if (!board_.SaveAddress(address_)) {
+            return;
         }
+        value = address_;
+        break;
+    default:
+        return;
+    }
+    replies.Add(seq, protocol::ReplyTo(*protocol::FindCommand(code), payload), value);
+}
+
+bool CommandHandler::SendNext(ReplyQueue& replies, TxQueue& tx) const {
+    const ReplyQueue::Run& run = replies.Front();
+    const uint8_t* payload = &run.value;
+    // The write replies (w, x, y) carry nothing, the others of one byte the run's byte; a
+    // longer reply gets its case below.
+    const uint8_t afterWrite = static_cast<uint8_t>(run.code - FrameFormat::RepWrite);
+    uint8_t size = afterWrite <= protocol::kMaxInterruptType ? 0 : sizeof run.value;
+    switch (run.code) {
+    case FrameFormat::RepVersion:
+        payload = reinterpret_cast<const uint8_t*>(version_);
+        size = versionLength_;
         break;
     default:
         break;
     }
+    if (!tx.PutFrame(run.first, run.code, payload, size)) {
+        return false;
+    }
+    replies.PopFront();
+    return true;
 }
 
-void CommandHandler::Write(uint8_t seq, uint8_t reply, const uint8_t* payload, uint8_t length,
-                           TxQueue& tx) {
+void CommandHandler::Write(const uint8_t* payload, uint8_t length) {
     const InterruptLine interrupt = static_cast<InterruptLine>(payload[0]);
     // The port takes the last data byte; the master sees the change before the
     // interrupt pulse tells it to look, and the library hears of it last.
@@ -62,7 +81,6 @@ void CommandHandler::Write(uint8_t seq, uint8_t reply, const uint8_t* payload, u
     if (interrupt != InterruptLine::None) {
         board_.PulseInterrupt(interrupt);
     }
-    tx.PutFrame(seq, reply, nullptr, 0);
 }
 
 } // namespace firmware

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BoardIo.h"
+#include "ReplyQueue.h"
 #include "TxQueue.h"
 
 #include <stdint.h>
@@ -8,23 +9,27 @@
 namespace quillon {
 namespace firmware {
 
-// Carries out the library's commands and queues their replies, exactly as
+// Carries out the library's commands as they arrive and owes their replies, exactly as
 // docs/protocol.md lays them down: a command the protocol's command table refuses (SEQ 0,
-// an unknown code, a payload that does not fit its code) gets no reply at all.
+// an unknown code, a payload that does not fit its code) gets no reply at all. The replies
+// wait in a ReplyQueue and become frames once the transmit queue has room for them.
 class CommandHandler {
 public:
     // The version text must be 1..64 printable characters and outlive the handler.
     CommandHandler(BoardIo& board, const char* version, uint8_t versionLength, uint8_t address);
 
-    // Queue room a reply may need; Handle() expects at least this much.
-    uint8_t ReplyRoom() const;
+    // Expects !replies.Full().
+    void Handle(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_t length,
+                ReplyQueue& replies);
 
-    void Handle(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_t length, TxQueue& tx);
+    // Queues the frame of the oldest reply owed; false when the transmit queue has no room
+    // for it yet. Expects !replies.Empty().
+    bool SendNext(ReplyQueue& replies, TxQueue& tx) const;
 
     uint8_t Address() const { return address_; }
 
 private:
-    void Write(uint8_t seq, uint8_t reply, const uint8_t* payload, uint8_t length, TxQueue& tx);
+    void Write(const uint8_t* payload, uint8_t length);
 
     BoardIo& board_;
     const char* version_;

@@ -8,5 +8,6 @@ set(QUILLON_FIRMWARE_CORE_SOURCES
     CommandHandler.cpp CommandHandler.h
     FrameReceiver.cpp FrameReceiver.h
     MasterChunk.cpp MasterChunk.h
+    ReplyQueue.cpp ReplyQueue.h
     TxQueue.cpp TxQueue.h)
 list(TRANSFORM QUILLON_FIRMWARE_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

@@ -175,6 +175,26 @@ void TestBoardParts::lineTraffic_data() {
         << QStringList{"error firmware reply 'a' (0x61) seq 10 has payload length 0"} << false;
     QTest::newRow("master data is no reply")
         << MakeFrame(11, 'A') << none << MakeFrame(0, 'i', "\x5A") << none << false;
+    QTest::newRow("pacing hold") << MakeFrame(12, 'P', "\x01") << none << MakeFrame(12, 'p', "\x01")
+                                 << QStringList{"pacing hold"} << false;
+    QTest::newRow("pacing asked: release")
+        << MakeFrame(13, 'P', "\xFF") << none << MakeFrame(13, 'p', QByteArray(1, '\0'))
+        << QStringList{"pacing release"} << false;
+    QTest::newRow("pacing reply of no pacing")
+        << MakeFrame(14, 'P', "\xFF") << none << MakeFrame(14, 'p', "\x02")
+        << QStringList{"error firmware reply 'p' (0x70) seq 14 has pacing value 2"} << false;
+    QTest::newRow("counters") << MakeFrame(15, 'Q') << none
+                              << MakeFrame(15, 'q', QByteArray(20, 'x'))
+                              << QStringList{"counters sent"} << false;
+    QTest::newRow("not-forwarded report, least significant byte first")
+        << MakeFrame(16, 'A') << none << MakeFrame(0, 'd', QByteArray("\x02\x01\x00\x01", 4))
+        << QStringList{"writes not forwarded 16777474"} << false;
+    QTest::newRow("not-forwarded report of the wrong size")
+        << MakeFrame(17, 'A') << none << MakeFrame(0, 'd', "\x02")
+        << QStringList{"error firmware unsolicited frame 'd' (0x64) has payload length 1"} << false;
+    QTest::newRow("unsolicited frame of another code")
+        << MakeFrame(18, 'A') << none << MakeFrame(0, 'a', "\x40")
+        << QStringList{"error firmware sent unsolicited frame 'a' (0x61)"} << false;
 }
 
 void TestBoardParts::lineTraffic() {

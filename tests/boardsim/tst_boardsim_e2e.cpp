@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using quillon::protocol::ProtocolCodec;
@@ -102,6 +103,8 @@ private slots:
     void writeTimesFollowTheFrames();
     void optionsOnlyTheFirmwareCanSet_data();
     void optionsOnlyTheFirmwareCanSet();
+    void pipelinedCommandsAreAllAnswered_data();
+    void pipelinedCommandsAreAllAnswered();
 };
 
 void TestBoardSimEndToEnd::everyCommandIsAnswered_data() {
@@ -496,6 +499,73 @@ void TestBoardSimEndToEnd::optionsOnlyTheFirmwareCanSet() {
     QCOMPARE(process.exitCode(), 2);
     QVERIFY2(process.readAllStandardError().contains("firmware"), "no reason given");
     QVERIFY(process.readAllStandardOutput().isEmpty());
+}
+
+namespace {
+
+// A command of a pipeline and the reply it must get; a null reply payload stands for the
+// version text.
+struct Piped {
+    char code;
+    QByteArray payload;
+    char replyCode;
+    QByteArray replyPayload;
+};
+using Pipeline = QList<Piped>;
+
+Pipeline Versions(int count) {
+    return Pipeline(count, Piped{'V', {}, 'v', {}});
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Pipeline)
+
+void TestBoardSimEndToEnd::pipelinedCommandsAreAllAnswered_data() {
+    quillon::testing::AddColumns<Pipeline>({"pipeline"});
+    QTest::newRow("40 V") << Versions(40);
+    QTest::newRow("200 V") << Versions(200);
+    // A script's mix; every command is carried out in order, so each address reply shows
+    // the address as the commands before it left it.
+    const Pipeline round = {{'V', {}, 'v', {}},
+                            {'A', {}, 'a', "\x40"},
+                            {'W', QByteArray("\x00\x12", 2), 'w', ""},
+                            {'C', "\x7F", 'c', "\x7E"},
+                            {'A', {}, 'a', "\x7E"},
+                            {'W', QByteArray("\x01\x34", 2), 'x', ""},
+                            {'V', {}, 'v', {}},
+                            {'S', {}, 's', "\x7E"},
+                            {'C', "\x40", 'c', "\x40"},
+                            {'W', QByteArray("\x02\x56", 2), 'y', ""}};
+    QTest::newRow("30 mixed") << round + round + round;
+}
+
+void TestBoardSimEndToEnd::pipelinedCommandsAreAllAnswered() {
+    QFETCH(Pipeline, pipeline);
+    QVERIFY(Start({}));
+    // All in one write, as a script or a rig session sends them.
+    QByteArray bytes;
+    for (int i = 0; i < pipeline.size(); ++i) {
+        bytes += Encode(uint8_t(1 + i), uint8_t(pipeline[i].code), pipeline[i].payload);
+    }
+    QVERIFY(client.Send(Bytes(bytes)));
+    Frame frame;
+    QByteArray version;
+    for (int i = 0; i < pipeline.size(); ++i) {
+        EXPECT_REPLY(frame, 1 + i, pipeline[i].replyCode);
+        if (pipeline[i].replyPayload.isNull()) {
+            QVERIFY(frame.length > 0);
+            QVERIFY(version.isEmpty() || Payload(frame) == version);
+            version = Payload(frame);
+        } else {
+            QCOMPARE(Payload(frame), pipeline[i].replyPayload);
+        }
+    }
+    QCOMPARE(client.Receive(frame, kSilenceMs), PtyClient::Result::Timeout);
+    const int versions = int(std::count_if(pipeline.begin(), pipeline.end(),
+                                           [](const Piped& piped) { return piped.code == 'V'; }));
+    QTRY_COMPARE(sim->CountEvents("version sent"), versions);
+    QCOMPARE(sim->EventTexts().filter(QRegularExpression("^error")), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestBoardSimEndToEnd)

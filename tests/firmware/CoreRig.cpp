@@ -17,15 +17,17 @@ CoreRig::CoreRig(uint8_t address)
 
 void CoreRig::Feed(const std::vector<uint8_t>& bytes) {
     for (const uint8_t byte : bytes) {
-        // A byte that arrives while a command waits for queue room waits in the UART's
-        // ring; the loop keeps turning (and the line keeps sending) until it is taken.
-        while (!loop.WantsByte()) {
-            Advance(1);
-        }
         loop.Receive(byte, now_);
         Spin(0);
     }
     Spin(0);
+}
+
+void CoreRig::Stream(const std::vector<uint8_t>& bytes) {
+    for (const uint8_t byte : bytes) {
+        loop.Receive(byte, now_);
+        Advance(1);
+    }
 }
 
 void CoreRig::Advance(unsigned ms) {

@@ -24,6 +24,9 @@ public:
 
     // Bytes arriving back to back at the current time.
     void Feed(const std::vector<uint8_t>& bytes);
+    // Bytes arriving back to back off the wire, one a millisecond (the line's speed both
+    // ways, as lineBytesPerMs = 1 sends), the clock running meanwhile.
+    void Stream(const std::vector<uint8_t>& bytes);
     // Lets the clock run, the main loop turning many times in each millisecond.
     void Advance(unsigned ms);
     // The bus master writes one transaction; a byte refused while the serial line is
