@@ -15,6 +15,9 @@ void AdapterLoop::Receive(uint8_t byte, uint16_t nowMs) {
 void AdapterLoop::Step(uint16_t nowMs) {
     receiver_.CheckIdle(nowMs);
     TakeFrames();
+    if (cut_ && receiver_.LineIdle(nowMs)) {
+        cut_ = false;
+    }
     if (!replies_.Empty()) {
         // The transmit interrupt keeps draining the queue, so room comes by itself.
         handler_.SendNext(replies_, tx_);
@@ -29,7 +32,10 @@ void AdapterLoop::Step(uint16_t nowMs) {
 void AdapterLoop::TakeFrames() {
     // The bytes behind a frame that failed its check can hold more than one frame.
     while (receiver_.FrameReady()) {
-        if (!replies_.Full()) {
+        if (replies_.Full()) {
+            cut_ = true;
+        }
+        if (!cut_) {
             handler_.Handle(receiver_.Seq(), receiver_.Code(), receiver_.Payload(),
                             receiver_.Length(), replies_);
         }

@@ -39,9 +39,11 @@ public:
     uint8_t Address() const { return handler_.Address(); }
 
 private:
-    // Carries out the frames the receiver has found. With every run of the reply queue
-    // taken (a long pipeline of mixed commands), a command is dropped whole, neither
-    // carried out nor answered: the library sees a time-out, never a wrong reply.
+    // Carries out the frames the receiver has found. A command that finds every run of
+    // the reply queue taken (a long pipeline of mixed commands) cuts the pipeline: it and
+    // every command behind it until the line next rests are dropped whole, neither carried
+    // out nor answered. The sender sees time-outs from that command on, never a wrong
+    // reply, and no later command of the same burst takes effect without the ones before.
     void TakeFrames();
 
     BoardIo& board_;
@@ -50,6 +52,7 @@ private:
     FrameReceiver receiver_;
     CommandHandler handler_;
     ReplyQueue replies_;
+    bool cut_ = false;
 };
 
 } // namespace firmware

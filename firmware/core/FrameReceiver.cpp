@@ -23,8 +23,7 @@ bool FrameReceiver::Push(uint8_t byte, uint16_t nowMs) {
 }
 
 void FrameReceiver::CheckIdle(uint16_t nowMs) {
-    if (!HasPartial() ||
-        static_cast<uint16_t>(nowMs - lastByteMs_) <= protocol::LineFormat::kLineIdleMs) {
+    if (!HasPartial() || !LineIdle(nowMs)) {
         return;
     }
     DropFront(1);

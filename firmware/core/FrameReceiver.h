@@ -25,6 +25,10 @@ public:
 
     bool FrameReady() const { return ready_; }
     bool HasPartial() const { return size_ > 0 && !ready_; }
+    // No byte for longer than the idle time: a sender has finished what it wrote in one go.
+    bool LineIdle(uint16_t nowMs) const {
+        return static_cast<uint16_t>(nowMs - lastByteMs_) > protocol::LineFormat::kLineIdleMs;
+    }
 
     // The ready frame's fields; valid until Consume().
     uint8_t Seq() const { return buffer_[protocol::FrameFormat::kSeqOffset]; }
