@@ -14,6 +14,8 @@ uint64_t LinkState::BeginOpen() {
         return 0;
     }
     port_ = Port::Opening;
+    counters_ = {};
+    notForwarded_ = 0;
     return ++generation_;
 }
 
@@ -55,6 +57,16 @@ void LinkState::TakeRecord(uint8_t* out) {
 std::string LinkState::Version() const {
     std::lock_guard lock(mutex_);
     return version_;
+}
+
+LinkState::Counters LinkState::LastCounters() const {
+    std::lock_guard lock(mutex_);
+    return counters_;
+}
+
+uint32_t LinkState::NotForwarded() const {
+    std::lock_guard lock(mutex_);
+    return notForwarded_;
 }
 
 void LinkState::Detach() {
@@ -135,6 +147,25 @@ void LinkState::PushRecord(uint64_t generation, const Record& record) {
     }
     records_.push_back(record);
     Post(VANTREL_NOTIFY_MASTER_DATA);
+}
+
+bool LinkState::ResolveCounters(uint8_t seq, const Counters& counters) {
+    std::lock_guard lock(mutex_);
+    if (!waiting_ || waitingSeq_ != seq) {
+        return false;
+    }
+    waiting_ = false;
+    counters_ = counters;
+    Post(VANTREL_NOTIFY_COUNTERS);
+    return true;
+}
+
+void LinkState::NotForwardedReported(uint64_t generation, uint32_t count) {
+    std::lock_guard lock(mutex_);
+    if (generation != generation_ || port_ == Port::Closed) {
+        return;
+    }
+    notForwarded_ = count;
 }
 
 void LinkState::Post(uintptr_t code, intptr_t arg) {
