@@ -207,8 +207,9 @@ const CommandEntry kCommands[] = {
      "press camera switches, hold them (default 250 ms), release them", kPressOptions,
      &OnArguments<PressArgs, &PressArguments>},
     {"watch", &Start<WatchArgs>, "",
-     "print every byte the bus master writes, until the count, the time or Ctrl-C", kWatchOptions,
-     &NoArguments},
+     "print every byte the bus master writes, and writes not forwarded, until the count, the "
+     "time or Ctrl-C",
+     kWatchOptions, &NoArguments},
     {"stats", &Start<StatsArgs>, "", "print the adapter's bus counters", {}, &NoArguments},
     {"pacing",
      &Start<PacingArgs>,

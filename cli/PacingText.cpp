@@ -37,7 +37,7 @@ QString PacingName(uint8_t pacing) {
         }
     }
     // The library passes on only the two settings; anything else would be a fault there.
-    return QStringLiteral("unknown (%1)").arg(pacing);
+    return QStringLiteral("unknown (%1)").arg(int{pacing});
 }
 
 } // namespace quillon::cli

@@ -210,7 +210,8 @@ void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
     const bool awaited = opening_ ? openingSeqs_.test(frame.seq) : frame.seq == awaitSeq_;
     if (!awaiting_ || !awaited || frame.code != awaitCode_ ||
         !protocol::ReplySizeFits(frame.code, frame.length) || !ReplyValueFits(frame)) {
-        LinkTrace::Note(QStringLiteral("RX frame dropped: no command waits for it"));
+        LinkTrace::Note(
+            QStringLiteral("RX frame dropped: no command waits for it, or it does not fit"));
         return;
     }
     awaiting_ = false;
