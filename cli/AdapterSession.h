@@ -54,7 +54,8 @@ public:
         std::vector<uint8_t> bytes;
         uint8_t port = 0;
         // The adapter's count of writes it could not forward, as it stood when this write
-        // arrived: the adapter reports a grown count before the write after the gap.
+        // arrived (the library keeps it with each record): the adapter reports a grown
+        // count before the write after the gap.
         uint32_t notForwarded = 0;
     };
 
@@ -87,7 +88,7 @@ public:
     // the pacing in effect; the adapter's bus counters.
     Outcome Pacing(uint8_t request, uint8_t& inEffect);
     Outcome ReadCounters(Counters& counters);
-    // The not-forwarded count the adapter last reported on this link.
+    // The not-forwarded count as it stood when the last master write fetched arrived.
     static uint32_t NotForwarded();
 
     // The two halves of a command, for callers that do something between them. Issue

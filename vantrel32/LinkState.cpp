@@ -16,6 +16,7 @@ uint64_t LinkState::BeginOpen() {
     port_ = Port::Opening;
     counters_ = {};
     notForwarded_ = 0;
+    fetchedNotForwarded_ = 0;
     return ++generation_;
 }
 
@@ -48,7 +49,8 @@ bool LinkState::IsOpen() const {
 void LinkState::TakeRecord(uint8_t* out) {
     std::lock_guard lock(mutex_);
     if (!records_.empty()) {
-        lastRecord_ = records_.front();
+        lastRecord_ = records_.front().record;
+        fetchedNotForwarded_ = records_.front().notForwarded;
         records_.pop_front();
     }
     std::copy(lastRecord_.begin(), lastRecord_.end(), out);
@@ -66,7 +68,7 @@ LinkState::Counters LinkState::LastCounters() const {
 
 uint32_t LinkState::NotForwarded() const {
     std::lock_guard lock(mutex_);
-    return notForwarded_;
+    return fetchedNotForwarded_;
 }
 
 void LinkState::Detach() {
@@ -145,7 +147,7 @@ void LinkState::PushRecord(uint64_t generation, const Record& record) {
     if (generation != generation_ || port_ == Port::Closed || records_.size() >= kMaxRecords) {
         return;
     }
-    records_.push_back(record);
+    records_.push_back({record, notForwarded_});
     Post(VANTREL_NOTIFY_MASTER_DATA);
 }
 

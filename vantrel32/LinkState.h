@@ -44,6 +44,7 @@ public:
     void TakeRecord(uint8_t* out);
     std::string Version() const;
     Counters LastCounters() const;
+    // The not-forwarded count as it stood when the record TakeRecord last gave came.
     uint32_t NotForwarded() const;
     // The instance is going away: nothing is posted any more.
     void Detach();
@@ -83,11 +84,19 @@ private:
     bool waiting_ = false;
     uint8_t waitingSeq_ = 0;
     std::string version_;
-    std::deque<Record> records_;
+    // Each record with the not-forwarded count as it stood when the record came: the count
+    // a program reads belongs to the record it last fetched, however far the link thread
+    // has read ahead.
+    struct Queued {
+        Record record;
+        uint32_t notForwarded;
+    };
+    std::deque<Queued> records_;
     Record lastRecord_{};
     // Both belong to one opened link and start again at zero with the next.
     Counters counters_{};
     uint32_t notForwarded_ = 0;
+    uint32_t fetchedNotForwarded_ = 0;
 };
 
 } // namespace quillon::link

@@ -52,10 +52,11 @@ VANTREL_API uint8_t VantrelAskCounters(void);
  * counters[0 .. VANTREL_COUNTER_COUNT-1]; zeros before the first. */
 VANTREL_API void VantrelGetCounters(uint32_t* counters);
 
-/* The count of master writes the adapter could not forward, as it last reported it on its
- * own (it does so before the master data that follows the gap); 0 until it has reported
- * one on this link. No notification tells that it changed: look after each
- * VANTREL_NOTIFY_MASTER_DATA. */
+/* The count of master writes the adapter could not forward, as the adapter had reported it
+ * when the master data last fetched with GetI2CData arrived; 0 before any on this link.
+ * The adapter reports a grown count before the master data that follows the gap, so the
+ * record that shows a new count is the first write after it. No notification tells that
+ * the count changed: look after each GetI2CData. */
 VANTREL_API uint32_t VantrelGetNotForwarded(void);
 
 #ifdef __cplusplus
