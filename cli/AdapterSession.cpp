@@ -37,7 +37,9 @@ int FreeComPort() {
 } // namespace
 
 AdapterSession::AdapterSession(const Target& target, uint16_t timeOutMs)
-    : target_(target), timeOutMs_(timeOutMs) {
+    : target_(target), timeOutMs_(timeOutMs), extraReplies_([this](uintptr_t, intptr_t arg) {
+          OnReply(Reply::Confirmed, static_cast<uint8_t>(arg));
+      }) {
     vantrel_ = std::make_unique<TVantrel>(nullptr);
     Wire();
     keypad_ = std::make_unique<quillon::adapter::KeypadPress>(*vantrel_);
@@ -102,6 +104,7 @@ void AdapterSession::Wire() {
         } else {
             write.bytes.assign(1, write.port);
         }
+        write.notForwarded = NotForwarded();
         masterWrites_.push_back(std::move(write));
         Wake();
     };
@@ -252,6 +255,34 @@ AdapterSession::Outcome AdapterSession::ChangeAddress(uint8_t address) {
 AdapterSession::Outcome AdapterSession::SaveAddress() {
     const Outcome issued = Issued(vantrel_->SaveSlvAdr());
     return issued == Outcome::Done ? AwaitReply(OnStop::End) : issued;
+}
+
+AdapterSession::Outcome AdapterSession::Pacing(uint8_t request, uint8_t& inEffect) {
+    Outcome outcome = Issued(VantrelSetPacing(request));
+    if (outcome == Outcome::Done) {
+        outcome = AwaitReply(OnStop::End);
+    }
+    if (outcome == Outcome::Done) {
+        inEffect = replyValue_;
+    }
+    return outcome;
+}
+
+AdapterSession::Outcome AdapterSession::ReadCounters(Counters& counters) {
+    Outcome outcome = Issued(VantrelAskCounters());
+    if (outcome == Outcome::Done) {
+        outcome = AwaitReply(OnStop::End);
+    }
+    if (outcome == Outcome::Done) {
+        // The library keeps the counters of the last reply, which is this command's: one
+        // command at a time.
+        VantrelGetCounters(counters.data());
+    }
+    return outcome;
+}
+
+uint32_t AdapterSession::NotForwarded() {
+    return VantrelGetNotForwarded();
 }
 
 AdapterSession::Outcome AdapterSession::WaitUntil(const QDeadlineTimer& deadline, OnStop onStop) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ExtraReplies.h"
 #include "Invocation.h"
 #include "adapter/KeypadPress.h"
 #include "adapter/Vantrel.h"
+#include "vantrel32/VantrelExtras.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -10,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -50,7 +53,13 @@ public:
         qint64 msSinceStart = 0;
         std::vector<uint8_t> bytes;
         uint8_t port = 0;
+        // The adapter's count of writes it could not forward, as it stood when this write
+        // arrived (the library keeps it with each record): the adapter reports a grown
+        // count before the write after the gap.
+        uint32_t notForwarded = 0;
     };
+
+    using Counters = std::array<uint32_t, VANTREL_COUNTER_COUNT>;
 
     AdapterSession(const Target& target, uint16_t timeOutMs);
     ~AdapterSession() override;
@@ -75,6 +84,12 @@ public:
     Outcome ReadAddress(uint8_t& address);
     Outcome ChangeAddress(uint8_t address);
     Outcome SaveAddress();
+    // The library's extras: sets the pacing (or only asks, VANTREL_PACING_ASK) and gives
+    // the pacing in effect; the adapter's bus counters.
+    Outcome Pacing(uint8_t request, uint8_t& inEffect);
+    Outcome ReadCounters(Counters& counters);
+    // The not-forwarded count as it stood when the last master write fetched arrived.
+    static uint32_t NotForwarded();
 
     // The two halves of a command, for callers that do something between them. Issue
     // returns Done when the command went out.
@@ -124,6 +139,8 @@ private:
 
     const Target target_;
     const uint16_t timeOutMs_;
+    // Before the component: it must see the library's notifications first.
+    ExtraReplies extraReplies_;
     std::unique_ptr<TVantrel> vantrel_;
     // After the component: it wraps the component's events, and goes before it.
     std::unique_ptr<quillon::adapter::KeypadPress> keypad_;

@@ -2,6 +2,7 @@
 
 #include "adapter/KeypadSwitches.h"
 #include "vantrel32/Vantrel32.h"
+#include "vantrel32/VantrelExtras.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,6 +42,11 @@ struct WatchArgs {
     int count = 0;
     qint64 durationMs = 0;
 };
+struct StatsArgs {};
+struct PacingArgs {
+    // VANTREL_PACING_HOLD or _RELEASE to set, VANTREL_PACING_ASK to only ask.
+    uint8_t request = VANTREL_PACING_ASK;
+};
 struct RunArgs {
     QString file;
     OnFailure onFailure = OnFailure::Stop;
@@ -48,7 +54,7 @@ struct RunArgs {
 };
 
 using CommandArgs = std::variant<VersionArgs, WriteArgs, AddressArgs, AddressSetArgs, PressArgs,
-                                 WatchArgs, RunArgs>;
+                                 WatchArgs, StatsArgs, PacingArgs, RunArgs>;
 
 // One command, checked and complete: running it needs no more parsing, so a whole command
 // line or script is known to be good before the port is opened.

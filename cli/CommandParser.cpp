@@ -1,5 +1,6 @@
 #include "CommandParser.h"
 
+#include "PacingText.h"
 #include "SlaveAddress.h"
 #include "ValueText.h"
 #include "adapter/KeypadSwitches.h"
@@ -154,6 +155,22 @@ Problem ApplySeconds(const QString& value, WatchArgs& args) {
     return std::nullopt;
 }
 
+Problem PacingArguments(const QStringList& words, PacingArgs& args) {
+    if (words.size() > 1) {
+        return QStringLiteral("unexpected argument \"%1\"").arg(words.at(1));
+    }
+    if (words.isEmpty()) {
+        args.request = VANTREL_PACING_ASK;
+        return std::nullopt;
+    }
+    const auto pacing = PacingByName(words.front());
+    if (!pacing) {
+        return QStringLiteral("\"%1\" is no pacing (hold or release)").arg(words.front());
+    }
+    args.request = *pacing;
+    return std::nullopt;
+}
+
 Problem RunArguments(const QStringList& words, RunArgs& args) {
     if (words.size() != 1) {
         return words.isEmpty() ? QStringLiteral("missing the script file (or - for standard input)")
@@ -190,12 +207,32 @@ const CommandEntry kCommands[] = {
      "press camera switches, hold them (default 250 ms), release them", kPressOptions,
      &OnArguments<PressArgs, &PressArguments>},
     {"watch", &Start<WatchArgs>, "",
-     "print every byte the bus master writes, until the count, the time or Ctrl-C", kWatchOptions,
-     &NoArguments},
+     "print every byte the bus master writes, and writes not forwarded, until the count, the "
+     "time or Ctrl-C",
+     kWatchOptions, &NoArguments},
+    {"stats", &Start<StatsArgs>, "", "print the adapter's bus counters", {}, &NoArguments},
+    {"pacing",
+     &Start<PacingArgs>,
+     "[hold|release]",
+     "set what the adapter does when the serial line is behind, or ask",
+     {},
+     &OnArguments<PacingArgs, &PacingArguments>},
     {"run", &Start<RunArgs>, "FILE|-",
      "run one command per line; stops at the first failure unless --keep-going", kRunOptions,
      &OnArguments<RunArgs, &RunArguments>},
 };
+
+// The commands' first words, each once, in the table's order.
+QString CommandNames() {
+    QStringList names;
+    for (const CommandEntry& entry : kCommands) {
+        const QString first = Q(entry.name).section(QLatin1Char(' '), 0, 0);
+        if (!names.contains(first)) {
+            names << first;
+        }
+    }
+    return names.join(QStringLiteral(", "));
+}
 
 // The table entry whose name the words start with.
 const CommandEntry* Find(const QStringList& words, int& nameWords) {
@@ -240,14 +277,13 @@ std::optional<QString> CommandParser::Parse(const QStringList& words, Command& c
     };
     const auto first = std::find_if_not(words.begin(), words.end(), isOption);
     if (first == words.end()) {
-        return QStringLiteral("no command given (version, write, address, press, watch, run)");
+        return QStringLiteral("no command given (%1)").arg(CommandNames());
     }
     const qsizetype nameAt = first - words.begin();
     int nameWords = 0;
     const CommandEntry* entry = Find(words.mid(nameAt), nameWords);
     if (!entry) {
-        return QStringLiteral("unknown command \"%1\" (version, write, address, press, watch, run)")
-            .arg(*first);
+        return QStringLiteral("unknown command \"%1\" (%2)").arg(*first, CommandNames());
     }
     const QString name = Q(entry->name);
     command.args = entry->start();

@@ -70,6 +70,26 @@ int CommandRunner::Run(const WatchArgs& args, const FailureReport& failed) {
     return WatchAction(session_, reporter_).Run(args, failed);
 }
 
+int CommandRunner::Run(const StatsArgs&, const FailureReport& failed) {
+    AdapterSession::Counters counters{};
+    const Outcome outcome = session_.ReadCounters(counters);
+    if (outcome != Outcome::Done) {
+        return failed.Report(outcome);
+    }
+    reporter_.Counters(counters);
+    return kExitDone;
+}
+
+int CommandRunner::Run(const PacingArgs& args, const FailureReport& failed) {
+    uint8_t inEffect = 0;
+    const Outcome outcome = session_.Pacing(args.request, inEffect);
+    if (outcome != Outcome::Done) {
+        return failed.Report(outcome);
+    }
+    reporter_.Pacing(inEffect);
+    return kExitDone;
+}
+
 int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
     int firstFailure = kExitDone;
     for (const ScriptLine& line : args.script) {

@@ -24,6 +24,8 @@ private:
     int Run(const AddressSetArgs& args, const FailureReport& failed);
     int Run(const PressArgs& args, const FailureReport& failed);
     int Run(const WatchArgs& args, const FailureReport& failed);
+    int Run(const StatsArgs& args, const FailureReport& failed);
+    int Run(const PacingArgs& args, const FailureReport& failed);
     int Run(const RunArgs& args, const FailureReport& failed);
 
     AdapterSession& session_;

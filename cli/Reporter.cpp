@@ -1,10 +1,15 @@
 #include "Reporter.h"
 
+#include "PacingText.h"
 #include "SlaveAddress.h"
 #include "ValueText.h"
+#include "vantrel32/VantrelExtras.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+
+#include <iterator>
+#include <string_view>
 
 namespace quillon::cli {
 
@@ -25,6 +30,17 @@ QJsonArray NumberList(std::span<const uint8_t> bytes) {
     }
     return list;
 }
+
+// Each counter's words in the text line and its JSON key, in the library's order.
+struct CounterName {
+    std::string_view text;
+    std::string_view key;
+};
+constexpr CounterName kCounterNames[VANTREL_COUNTER_COUNT] = {
+    {"master writes", "master_writes"},     {"master reads", "master_reads"},
+    {"address-only", "address_only"},       {"not forwarded", "not_forwarded"},
+    {"longest hold us", "longest_hold_us"},
+};
 
 // Local time with its UTC offset, to the millisecond: a log line can be matched against
 // other logs of the rig whatever their time zone.
@@ -127,6 +143,29 @@ void Reporter::MasterWrite(const QDateTime& at, qint64 msSinceStart, std::span<c
           {"ms", msSinceStart},
           {"bytes", NumberList(bytes)},
           {"port", int{port}}});
+}
+
+void Reporter::Counters(std::span<const uint32_t> counters) {
+    QStringList parts;
+    QJsonObject object{{"event", "counters"}};
+    for (std::size_t i = 0; i < counters.size() && i < std::size(kCounterNames); ++i) {
+        const CounterName& name = kCounterNames[i];
+        parts << QStringLiteral("%1 %2")
+                     .arg(QLatin1String(name.text.data(), name.text.size()))
+                     .arg(counters[i]);
+        object.insert(QLatin1String(name.key.data(), name.key.size()), qint64{counters[i]});
+    }
+    Emit(QStringLiteral("counters ") + parts.join(QStringLiteral(", ")), object);
+}
+
+void Reporter::Pacing(uint8_t pacing) {
+    Emit(QStringLiteral("pacing ") + PacingName(pacing),
+         {{"event", "pacing"}, {"pacing", PacingName(pacing)}});
+}
+
+void Reporter::NotForwarded(uint32_t count) {
+    Emit(QStringLiteral("master writes not forwarded: %1 in all").arg(count),
+         {{"event", "not_forwarded"}, {"count", qint64{count}}});
 }
 
 void Reporter::Error(int exitStatus, const QString& message) {

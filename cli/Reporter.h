@@ -32,6 +32,11 @@ public:
     void WatchStarted(const QDateTime& at);
     void MasterWrite(const QDateTime& at, qint64 msSinceStart, std::span<const uint8_t> bytes,
                      uint8_t port);
+    // The adapter's bus counters, in the library's order (VantrelCounter).
+    void Counters(std::span<const uint32_t> counters);
+    void Pacing(uint8_t pacing);
+    // The adapter's count of master writes it could not forward has grown to count.
+    void NotForwarded(uint32_t count);
     void Error(int exitStatus, const QString& message);
 
     // Plain text on standard output whatever the format: help and --version.

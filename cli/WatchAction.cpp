@@ -12,6 +12,7 @@ WatchAction::WatchAction(AdapterSession& session, Reporter& reporter)
     : session_(session), reporter_(reporter) {}
 
 int WatchAction::Run(const WatchArgs& args, const FailureReport& failed) {
+    notForwarded_ = AdapterSession::NotForwarded();
     reporter_.WatchStarted(session_.StartWatching());
     const QDeadlineTimer end = args.durationMs > 0
                                    ? QDeadlineTimer(args.durationMs, Qt::PreciseTimer)
@@ -41,6 +42,10 @@ bool WatchAction::PrintArrived(int count, int& seen) {
             return true;
         }
         const AdapterSession::MasterWrite& write = writes.front();
+        if (write.notForwarded != notForwarded_) {
+            notForwarded_ = write.notForwarded;
+            reporter_.NotForwarded(notForwarded_);
+        }
         reporter_.MasterWrite(write.at, write.msSinceStart, write.bytes, write.port);
         writes.pop_front();
         ++seen;

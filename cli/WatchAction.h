@@ -9,7 +9,8 @@ namespace quillon::cli {
 
 // `watch`: prints every master write as it arrives, stamped with the local wall-clock time
 // and the milliseconds since the watch started, until the count is reached, the time is up,
-// Ctrl-C, or the port closes under us.
+// Ctrl-C, or the port closes under us. Before a write after which the adapter's count of
+// writes it could not forward has grown, it says so: the gap lies just before that write.
 class WatchAction {
 public:
     WatchAction(AdapterSession& session, Reporter& reporter);
@@ -21,6 +22,8 @@ private:
 
     AdapterSession& session_;
     Reporter& reporter_;
+    // The not-forwarded count last printed, or found when the watch started.
+    uint32_t notForwarded_ = 0;
 };
 
 } // namespace quillon::cli

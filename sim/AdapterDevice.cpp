@@ -113,13 +113,45 @@ void AdapterDevice::Report(const AdapterModel::Outcome& outcome, Clock::time_poi
     }
 }
 
-simkit::SimDevice::Command AdapterDevice::HandleCommand(const std::string& command, std::istream&,
+simkit::SimDevice::Command AdapterDevice::HandleCommand(const std::string& command,
+                                                        std::istream& words,
                                                         Clock::time_point now) {
-    if (command != "read") {
+    if (command == "read") {
+        Report(model_.MasterRead(), now);
+    } else if (command == "probe") {
+        Report(model_.MasterProbe(), now);
+    } else if (command == "frame") {
+        SendFrame(words, now);
+    } else {
         return Command::NotMine;
     }
-    Report(model_.MasterRead(), now);
     return Command::Handled;
+}
+
+void AdapterDevice::SendFrame(std::istream& words, Clock::time_point now) {
+    std::vector<uint8_t> bytes;
+    std::string word;
+    while (words >> word) {
+        const auto value = HexText::ParseByte(word);
+        if (!value) {
+            line_->Event("error frame: '" + word + "' is not a hex byte", now);
+            return;
+        }
+        bytes.push_back(*value);
+    }
+    // SEQ and code, then a payload that fits one frame.
+    constexpr std::size_t kHead = 2;
+    if (bytes.size() < kHead || bytes.size() > kHead + protocol::FrameFormat::kMaxPayload) {
+        line_->Event("error frame: expected SEQ, code and 0.." +
+                         std::to_string(protocol::FrameFormat::kMaxPayload) + " payload bytes",
+                     now);
+        return;
+    }
+    std::vector<uint8_t> frame;
+    protocol::ProtocolCodec::Encode(bytes[0], bytes[1], bytes.data() + kHead, bytes.size() - kHead,
+                                    frame);
+    line_->Event("frame sent " + HexText::Bytes(bytes), now);
+    line_->Send(std::move(frame), now, LineRunner::Sending::Unsolicited);
 }
 
 void AdapterDevice::MasterWrite(std::vector<uint8_t> bytes, Clock::time_point now) {

@@ -32,6 +32,9 @@ public:
 
 private:
     void Report(const AdapterModel::Outcome& outcome, Clock::time_point now);
+    // "frame SS CC [XX ..]": a frame of any SEQ, code and payload, as it is, so a test can
+    // show a host frames it must drop (codes it does not know, replies nobody waits for).
+    void SendFrame(std::istream& words, Clock::time_point now);
 
     const SimOptions& options_;
     std::optional<std::string> stateProblem_;

@@ -1,6 +1,7 @@
 #include "AdapterModel.h"
 
 #include "protocol/CommandTable.h"
+#include "protocol/CounterBytes.h"
 #include "simkit/CommandRules.h"
 #include "simkit/HexText.h"
 
@@ -49,6 +50,10 @@ AdapterModel::Outcome AdapterModel::Handle(const ProtocolCodec::Frame& frame) {
         return ChangeAddress(frame);
     case ProtocolCodec::CmdSaveAddress:
         return SaveAddressNow(frame);
+    case ProtocolCodec::CmdPacing:
+        return SetPacing(frame);
+    case ProtocolCodec::CmdCounters:
+        return SendCounters(frame);
     default:
         // CommandRules has refused every other code already.
         return Refuse(frame, "unknown code");
@@ -87,7 +92,38 @@ AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& f
                  {"address saved " + HexText::Byte(address_)});
 }
 
-AdapterModel::Outcome AdapterModel::MasterRead() const {
+AdapterModel::Outcome AdapterModel::SetPacing(const ProtocolCodec::Frame& frame) {
+    using quillon::protocol::Pacing;
+    if (frame.payload[0] != quillon::protocol::kPacingAsk) {
+        pacing_ = static_cast<Pacing>(frame.payload[0]);
+    }
+    return Reply(frame.seq, ProtocolCodec::RepPacing, {static_cast<uint8_t>(pacing_)},
+                 {pacing_ == Pacing::Hold ? "pacing hold" : "pacing release"});
+}
+
+AdapterModel::Outcome AdapterModel::SendCounters(const ProtocolCodec::Frame& frame) const {
+    using quillon::protocol::Counter;
+    using quillon::protocol::CounterBytes;
+    using quillon::protocol::kCounterSize;
+    std::vector<uint8_t> payload(quillon::protocol::kCountersSize, 0);
+    const auto put = [&payload](Counter counter, uint32_t value) {
+        CounterBytes::Write(value, payload.data() + static_cast<uint8_t>(counter) * kCounterSize);
+    };
+    put(Counter::MasterWrites, masterWrites_);
+    put(Counter::MasterReads, masterReads_);
+    put(Counter::AddressOnly, addressOnly_);
+    return Reply(frame.seq, ProtocolCodec::RepCounters, std::move(payload), {"counters sent"});
+}
+
+AdapterModel::Outcome AdapterModel::MasterProbe() {
+    ++addressOnly_;
+    Outcome outcome;
+    outcome.events.push_back("master probe");
+    return outcome;
+}
+
+AdapterModel::Outcome AdapterModel::MasterRead() {
+    ++masterReads_;
     Outcome outcome;
     outcome.events.push_back("master read " + HexText::Byte(port_));
     return outcome;
@@ -102,6 +138,7 @@ AdapterModel::Outcome AdapterModel::MasterWrite(const std::vector<uint8_t>& byte
         return outcome;
     }
     port_ = bytes.back();
+    ++masterWrites_;
     ProtocolCodec::Encode(0, ProtocolCodec::MasterData, bytes.data(), bytes.size(), outcome.frame);
     outcome.events.push_back("master wrote " + HexText::Bytes(bytes));
     return outcome;

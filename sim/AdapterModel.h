@@ -36,11 +36,14 @@ public:
     Outcome Handle(const quillon::protocol::ProtocolCodec::Frame& frame);
 
     // The bus master's side of the expander.
-    Outcome MasterRead() const;
+    Outcome MasterRead();
     Outcome MasterWrite(const std::vector<uint8_t>& bytes);
+    // START, the adapter's address, STOP: how a bus scan asks whether anyone is there.
+    Outcome MasterProbe();
 
     uint8_t Port() const { return port_; }
     uint8_t Address() const { return address_; }
+    quillon::protocol::Pacing PacingSetting() const { return pacing_; }
 
     // 1..64 printable ASCII characters: what the reply frame may carry.
     static bool IsValidVersion(const std::string& text);
@@ -51,11 +54,20 @@ private:
     Outcome Write(const quillon::protocol::ProtocolCodec::Frame& frame);
     Outcome ChangeAddress(const quillon::protocol::ProtocolCodec::Frame& frame);
     Outcome SaveAddressNow(const quillon::protocol::ProtocolCodec::Frame& frame);
+    Outcome SetPacing(const quillon::protocol::ProtocolCodec::Frame& frame);
+    Outcome SendCounters(const quillon::protocol::ProtocolCodec::Frame& frame) const;
 
     std::string version_;
     uint8_t port_ = kPowerOnPort;
     uint8_t address_;
     SaveAddress save_;
+    // The model's line never falls behind (it answers at once), so it never holds the bus
+    // and forwards every write: the pacing is only kept and reported, and of the counters
+    // only the three that count the bus master's transactions ever grow.
+    quillon::protocol::Pacing pacing_ = quillon::protocol::Pacing::Release;
+    uint32_t masterWrites_ = 0;
+    uint32_t masterReads_ = 0;
+    uint32_t addressOnly_ = 0;
 };
 
 } // namespace quillon::sim

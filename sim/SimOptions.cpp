@@ -15,7 +15,8 @@ constexpr const char* kUsage =
     "                           [--no-reply] [--late-reply MS] [--boot-ms MS]\n"
     "                           [--garbage N] [--hangup-after N] [--pace] [--baud N]\n"
     "                           [--seed N]\n"
-    "stdin commands: read | write XX [XX ...] | hangup | quit\n";
+    "stdin commands: read | probe | write XX [XX ...] | frame SS CC [XX ...] | hangup\n"
+    "                | quit\n";
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "LinkTrace.h"
 #include "SerialLink.h"
+#include "VantrelExtras.h"
 #include "platform/core/ApplicationWindow.h"
 #include "protocol/CommandTable.h"
 #include "protocol/MasterRecord.h"
@@ -31,6 +32,15 @@ static_assert(int{ProtocolCodec::RepSaved} == VANTREL_NOTIFY_ADDRESS_SAVED);
 static_assert(int{ProtocolCodec::MasterData} == VANTREL_NOTIFY_MASTER_DATA);
 static_assert(VANTREL_INT_LINE2 == protocol::kMaxInterruptType);
 static_assert(VANTREL_I2C_DATA_SIZE == protocol::MasterRecord::kSize);
+static_assert(int{ProtocolCodec::RepPacing} == VANTREL_NOTIFY_PACING);
+static_assert(int{ProtocolCodec::RepCounters} == VANTREL_NOTIFY_COUNTERS);
+static_assert(VANTREL_PACING_RELEASE == static_cast<int>(protocol::Pacing::Release));
+static_assert(VANTREL_PACING_HOLD == static_cast<int>(protocol::Pacing::Hold));
+static_assert(VANTREL_PACING_ASK == protocol::kPacingAsk);
+static_assert(VANTREL_COUNTER_COUNT == protocol::kCounterCount);
+static_assert(VANTREL_COUNTER_NOT_FORWARDED == static_cast<int>(protocol::Counter::NotForwarded));
+static_assert(VANTREL_COUNTER_LONGEST_HOLD_US ==
+              static_cast<int>(protocol::Counter::LongestHoldUs));
 } // namespace
 
 LinkLibrary& LinkLibrary::Instance() {
@@ -162,6 +172,17 @@ uint8_t LinkLibrary::SaveAddress() {
     return Command(ProtocolCodec::CmdSaveAddress, {});
 }
 
+uint8_t LinkLibrary::Pacing(uint8_t pacing) {
+    if (!protocol::IsPacingPayload(pacing)) {
+        return VANTREL_STATUS_INVALID;
+    }
+    return Command(ProtocolCodec::CmdPacing, {pacing});
+}
+
+uint8_t LinkLibrary::AskCounters() {
+    return Command(ProtocolCodec::CmdCounters, {});
+}
+
 uint8_t LinkLibrary::Command(uint8_t code, const std::vector<uint8_t>& payload) {
     const uint8_t reply = protocol::ReplyTo(*protocol::FindCommand(code), payload.data());
     std::lock_guard lock(mutex_);
@@ -190,6 +211,17 @@ void LinkLibrary::TakeMasterData(uint8_t* out) {
     } else {
         std::fill_n(out, VANTREL_I2C_DATA_SIZE, uint8_t{0});
     }
+}
+
+void LinkLibrary::TakeCounters(uint32_t* out) {
+    std::lock_guard lock(mutex_);
+    const LinkState::Counters counters = state_ ? state_->LastCounters() : LinkState::Counters{};
+    std::copy(counters.begin(), counters.end(), out);
+}
+
+uint32_t LinkLibrary::NotForwarded() {
+    std::lock_guard lock(mutex_);
+    return state_ ? state_->NotForwarded() : 0;
 }
 
 const char* LinkLibrary::Version() {

@@ -39,6 +39,12 @@ public:
     void TakeMasterData(uint8_t* out);
     const char* Version();
 
+    // The extras of VantrelExtras.h.
+    uint8_t Pacing(uint8_t pacing);
+    uint8_t AskCounters();
+    void TakeCounters(uint32_t* out);
+    uint32_t NotForwarded();
+
     // How long VantrelDestroy waits for the link thread before leaving it behind.
     static constexpr unsigned long kThreadStopMs = 3000;
     // How long VantrelCreate waits for the link thread to come up (it takes far less).

@@ -14,6 +14,9 @@ uint64_t LinkState::BeginOpen() {
         return 0;
     }
     port_ = Port::Opening;
+    counters_ = {};
+    notForwarded_ = 0;
+    fetchedNotForwarded_ = 0;
     return ++generation_;
 }
 
@@ -46,7 +49,8 @@ bool LinkState::IsOpen() const {
 void LinkState::TakeRecord(uint8_t* out) {
     std::lock_guard lock(mutex_);
     if (!records_.empty()) {
-        lastRecord_ = records_.front();
+        lastRecord_ = records_.front().record;
+        fetchedNotForwarded_ = records_.front().notForwarded;
         records_.pop_front();
     }
     std::copy(lastRecord_.begin(), lastRecord_.end(), out);
@@ -55,6 +59,16 @@ void LinkState::TakeRecord(uint8_t* out) {
 std::string LinkState::Version() const {
     std::lock_guard lock(mutex_);
     return version_;
+}
+
+LinkState::Counters LinkState::LastCounters() const {
+    std::lock_guard lock(mutex_);
+    return counters_;
+}
+
+uint32_t LinkState::NotForwarded() const {
+    std::lock_guard lock(mutex_);
+    return fetchedNotForwarded_;
 }
 
 void LinkState::Detach() {
@@ -133,8 +147,27 @@ void LinkState::PushRecord(uint64_t generation, const Record& record) {
     if (generation != generation_ || port_ == Port::Closed || records_.size() >= kMaxRecords) {
         return;
     }
-    records_.push_back(record);
+    records_.push_back({record, notForwarded_});
     Post(VANTREL_NOTIFY_MASTER_DATA);
+}
+
+bool LinkState::ResolveCounters(uint8_t seq, const Counters& counters) {
+    std::lock_guard lock(mutex_);
+    if (!waiting_ || waitingSeq_ != seq) {
+        return false;
+    }
+    waiting_ = false;
+    counters_ = counters;
+    Post(VANTREL_NOTIFY_COUNTERS);
+    return true;
+}
+
+void LinkState::NotForwardedReported(uint64_t generation, uint32_t count) {
+    std::lock_guard lock(mutex_);
+    if (generation != generation_ || port_ == Port::Closed) {
+        return;
+    }
+    notForwarded_ = count;
 }
 
 void LinkState::Post(uintptr_t code, intptr_t arg) {

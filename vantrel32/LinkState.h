@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Vantrel32.h"
+#include "VantrelExtras.h"
 
 #include <array>
 #include <cstddef>
@@ -18,6 +19,7 @@ namespace quillon::link {
 class LinkState {
 public:
     using Record = std::array<uint8_t, VANTREL_I2C_DATA_SIZE>;
+    using Counters = std::array<uint32_t, VANTREL_COUNTER_COUNT>;
 
     enum class Port { Closed, Opening, Open };
 
@@ -41,6 +43,9 @@ public:
     // fetched, the last one again (zeros before any).
     void TakeRecord(uint8_t* out);
     std::string Version() const;
+    Counters LastCounters() const;
+    // The not-forwarded count as it stood when the record TakeRecord last gave came.
+    uint32_t NotForwarded() const;
     // The instance is going away: nothing is posted any more.
     void Detach();
 
@@ -60,6 +65,11 @@ public:
     // The port was closed on the UI's request.
     void Closed();
     void PushRecord(uint64_t generation, const Record& record);
+    // The counters reply of the waiting command: kept before its notification is posted,
+    // so the handler that fetches them gets these.
+    bool ResolveCounters(uint8_t seq, const Counters& counters);
+    // The adapter reported its not-forwarded count; nothing is posted.
+    void NotForwardedReported(uint64_t generation, uint32_t count);
 
 private:
     void Post(uintptr_t code, intptr_t arg = 0);
@@ -74,8 +84,19 @@ private:
     bool waiting_ = false;
     uint8_t waitingSeq_ = 0;
     std::string version_;
-    std::deque<Record> records_;
+    // Each record with the not-forwarded count as it stood when the record came: the count
+    // a program reads belongs to the record it last fetched, however far the link thread
+    // has read ahead.
+    struct Queued {
+        Record record;
+        uint32_t notForwarded;
+    };
+    std::deque<Queued> records_;
     Record lastRecord_{};
+    // Both belong to one opened link and start again at zero with the next.
+    Counters counters_{};
+    uint32_t notForwarded_ = 0;
+    uint32_t fetchedNotForwarded_ = 0;
 };
 
 } // namespace quillon::link

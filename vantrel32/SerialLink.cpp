@@ -4,6 +4,7 @@
 #include "DevicePath.h"
 #include "LinkTrace.h"
 #include "protocol/CommandTable.h"
+#include "protocol/CounterBytes.h"
 #include "protocol/FrameFormat.h"
 #include "protocol/MasterRecord.h"
 
@@ -196,9 +197,10 @@ void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
         std::vector<uint8_t> raw;
         ProtocolCodec::Encode(frame.seq, frame.code, frame.payload.data(), frame.length, raw);
         LinkTrace::Frame("RX", raw.data(), raw.size());
+        LinkTrace::Describe("RX", frame.code, frame.payload.data(), frame.length);
     }
     if (frame.seq == ProtocolCodec::kUnsolicitedSeq) {
-        HandleMasterData(frame);
+        HandleUnsolicited(frame);
     } else {
         HandleReply(frame);
     }
@@ -207,8 +209,9 @@ void SerialLink::HandleFrame(const ProtocolCodec::Frame& frame) {
 void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
     const bool awaited = opening_ ? openingSeqs_.test(frame.seq) : frame.seq == awaitSeq_;
     if (!awaiting_ || !awaited || frame.code != awaitCode_ ||
-        !protocol::ReplySizeFits(frame.code, frame.length)) {
-        LinkTrace::Note(QStringLiteral("RX frame dropped: no command waits for it"));
+        !protocol::ReplySizeFits(frame.code, frame.length) || !ReplyValueFits(frame)) {
+        LinkTrace::Note(
+            QStringLiteral("RX frame dropped: no command waits for it, or it does not fit"));
         return;
     }
     awaiting_ = false;
@@ -220,11 +223,36 @@ void SerialLink::HandleReply(const ProtocolCodec::Frame& frame) {
         state_->OpeningAnswered(generation_, version);
         return;
     }
+    if (frame.code == ProtocolCodec::RepCounters) {
+        LinkState::Counters counters{};
+        for (std::size_t i = 0; i < counters.size(); ++i) {
+            counters[i] =
+                protocol::CounterBytes::Read(frame.payload.data() + i * protocol::kCounterSize);
+        }
+        state_->ResolveCounters(frame.seq, counters);
+        return;
+    }
     const intptr_t arg = frame.length > 0 ? frame.payload[0] : 0;
     state_->Resolve(frame.seq, frame.code, arg);
 }
 
-void SerialLink::HandleMasterData(const ProtocolCodec::Frame& frame) {
+bool SerialLink::ReplyValueFits(const ProtocolCodec::Frame& frame) {
+    // The pacing in effect is one of the two settings; "ask" is no setting.
+    if (frame.code == ProtocolCodec::RepPacing) {
+        return frame.payload[0] != protocol::kPacingAsk &&
+               protocol::IsPacingPayload(frame.payload[0]);
+    }
+    return true;
+}
+
+void SerialLink::HandleUnsolicited(const ProtocolCodec::Frame& frame) {
+    // An adapter newer than this library may send codes it does not know: they are dropped,
+    // and the link works on as before.
+    if (frame.code == ProtocolCodec::NotForwarded && frame.length == protocol::kNotForwardedSize) {
+        state_->NotForwardedReported(generation_,
+                                     protocol::CounterBytes::Read(frame.payload.data()));
+        return;
+    }
     if (frame.code != ProtocolCodec::MasterData || frame.length < protocol::kMinMasterData) {
         LinkTrace::Note(QStringLiteral("RX unsolicited frame dropped"));
         return;
@@ -236,6 +264,11 @@ void SerialLink::HandleMasterData(const ProtocolCodec::Frame& frame) {
 
 bool SerialLink::Transmit(const std::vector<uint8_t>& frame) {
     LinkTrace::Frame("TX", frame.data(), frame.size());
+    if (LinkTrace::Enabled()) {
+        LinkTrace::Describe("TX", frame[ProtocolCodec::kCodeOffset],
+                            frame.data() + ProtocolCodec::kHeaderSize,
+                            frame.size() - ProtocolCodec::kHeaderSize - ProtocolCodec::kCrcSize);
+    }
     const qint64 written =
         port_.write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
     if (written != static_cast<qint64>(frame.size())) {

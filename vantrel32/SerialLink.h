@@ -61,7 +61,9 @@ private:
     void TraceGarbage();
     void HandleFrame(const protocol::ProtocolCodec::Frame& frame);
     void HandleReply(const protocol::ProtocolCodec::Frame& frame);
-    void HandleMasterData(const protocol::ProtocolCodec::Frame& frame);
+    void HandleUnsolicited(const protocol::ProtocolCodec::Frame& frame);
+    // Whether a reply's payload holds values its command can answer with.
+    static bool ReplyValueFits(const protocol::ProtocolCodec::Frame& frame);
     bool Transmit(const std::vector<uint8_t>& frame);
     void Await(uint8_t seq, uint8_t expectedReply, uint16_t timeOut);
     void LoseDevice();

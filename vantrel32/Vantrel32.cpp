@@ -1,29 +1,16 @@
 #include "Vantrel32.h"
 
+#include "ExportGuard.h"
 #include "LinkLibrary.h"
 
 #include <cstring>
 
-// Each export catches everything: an exception must never unwind into a C caller.
 namespace {
+
+using quillon::link::Guarded;
 
 quillon::link::LinkLibrary& Lib() {
     return quillon::link::LinkLibrary::Instance();
-}
-
-template <typename Result, typename Body> Result Guarded(Result onFailure, Body body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return onFailure;
-    }
-}
-
-template <typename Body> void Guarded(Body body) noexcept {
-    try {
-        body();
-    } catch (...) {
-    }
 }
 
 } // namespace

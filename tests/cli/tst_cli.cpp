@@ -119,6 +119,7 @@ private slots:
     void pressHoldsAsAsked_data();
     void pressHoldsAsAsked();
     void watchPrintsEveryMasterWriteInOrder();
+    void busCountersAndWritesNotForwarded();
     void deviceInUseIsNotAnAdapterSilence();
     void signalsEndCleanly_data();
     void signalsEndCleanly();
@@ -226,6 +227,19 @@ void TestCli::commands_data() {
                        "INT1 pulse",
                        "SW7 released after <N> ms"}
         << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << noError << 0;
+    QTest::newRow("pacing asked") << none << QStringList{"-d", "%DEV%", "pacing"} << QByteArray()
+                                  << QByteArray() << QStringList{opened, "pacing release"}
+                                  << QStringList{"pacing release"} << noError << 0;
+    QTest::newRow("pacing hold, json")
+        << none << QStringList{"--json", "-d", "%DEV%", "pacing", "hold"} << QByteArray()
+        << QByteArray() << QStringList{opened, "pacing hold"}
+        << QStringList{R"({"event":"pacing","pacing":"hold"})"} << noError << 0;
+    QTest::newRow("stats, json")
+        << none << QStringList{"--json", "-d", "%DEV%", "stats"} << QByteArray() << QByteArray()
+        << QStringList{opened, "counters sent"}
+        << QStringList{R"({"address_only":0,"event":"counters","longest_hold_us":0,)"
+                       R"("master_reads":0,"master_writes":0,"not_forwarded":0})"}
+        << noError << 0;
     QTest::newRow("adapter silent on opening")
         << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "200", "version"}
         << QByteArray() << QByteArray() << QStringList{opened} << none
@@ -437,6 +451,41 @@ void TestCli::watchPrintsEveryMasterWriteInOrder() {
         QVERIFY(QDateTime::fromString(write.value("time").toString(), Qt::ISODateWithMs).isValid());
     }
     QVERIFY(cli.ErrLines().isEmpty());
+}
+
+// The counters as the adapter counted the bus master's transactions, in their order; a
+// watch names the gap the adapter reports before the write that follows it; the library's
+// trace puts both reports in words.
+void TestCli::busCountersAndWritesNotForwarded() {
+    QVERIFY(StartSim({}));
+    for (const char* command : {"write 11", "write 12", "write 13", "read", "probe", "probe"}) {
+        sim->Command(command);
+    }
+    QVERIFY(QTest::qWaitFor([&] { return sim->CountEvents("master probe") == 2; }, kEventWaitMs));
+    CliProcess stats;
+    QVERIFY(stats.Run(Args({"-d", "%DEV%", "stats"})));
+    QCOMPARE(stats.ExitCode(), 0);
+    QCOMPARE(stats.OutLines(), QStringList{"counters master writes 3, master reads 1, "
+                                           "address-only 2, not forwarded 0, longest hold us 0"});
+
+    qputenv("VANTREL_TRACE", "1");
+    CliProcess watch;
+    const bool started = watch.Start(Args({"-d", "%DEV%", "watch", "--count", "3"}));
+    qunsetenv("VANTREL_TRACE");
+    QVERIFY(started);
+    QVERIFY(watch.WaitForOutput("^watch started ", kEventWaitMs));
+    sim->Command("write 21");
+    sim->Command("frame 00 64 03 00 00 00");
+    sim->Command("write 22");
+    sim->Command("write 23");
+    QVERIFY(watch.Finish(kEventWaitMs));
+    QCOMPARE(watch.ExitCode(), 0);
+    const QStringList expected{"watch started <*>", "<*> master wrote 21 port 21",
+                               "master writes not forwarded: 3 in all",
+                               "<*> master wrote 22 port 22", "<*> master wrote 23 port 23"};
+    const QString outDiff = Mismatch(watch.OutLines(), expected);
+    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
+    QCOMPARE(watch.ErrLines().filter(" RX d: 3 master writes not forwarded in all").size(), 1);
 }
 
 // Another program (here a second tool watching) holds the port: the opening fails at once,

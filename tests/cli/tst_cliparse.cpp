@@ -46,6 +46,10 @@ QString Shown(const CommandArgs& args) {
         QString operator()(const WatchArgs& a) const {
             return QStringLiteral("watch count %1 ms %2").arg(a.count).arg(a.durationMs);
         }
+        QString operator()(const StatsArgs&) const { return QStringLiteral("stats"); }
+        QString operator()(const PacingArgs& a) const {
+            return QStringLiteral("pacing %1").arg(a.request);
+        }
         QString operator()(const RunArgs& a) const {
             return QStringLiteral("run %1%2")
                 .arg(a.file, a.onFailure == OnFailure::KeepGoing ? " keep going" : "");
@@ -95,9 +99,18 @@ void TestCliParse::command_data() {
     good("watch", "watch count 0 ms 0");
     good("watch --count 5 --seconds 0.5", "watch count 5 ms 500");
     good("run - --keep-going", "run - keep going");
-    bad("no command", "", "no command given (version, write, address, press, watch, run)");
+    good("stats", "stats");
+    // The request as the library takes it: 255 only asks, 1 holds, 0 releases.
+    good("pacing", "pacing 255");
+    good("pacing Hold", "pacing 1");
+    good("pacing release", "pacing 0");
+    bad("no command", "",
+        "no command given (version, write, address, press, watch, stats, pacing, run)");
     bad("unknown", "frob",
-        R"(unknown command "frob" (version, write, address, press, watch, run))");
+        R"(unknown command "frob" (version, write, address, press, watch, stats, pacing, run))");
+    bad("no pacing", "pacing slow", R"(pacing: "slow" is no pacing (hold or release))");
+    bad("two pacings", "pacing hold release", R"(pacing: unexpected argument "release")");
+    bad("stats with an argument", "stats all", R"(stats: unexpected argument "all")");
     bad("no byte", "write", "write: missing the port byte (two hex digits, e.g. 5A)");
     bad("17 bytes", "write 1 2 3 4 5 6 7 8 9 A B C D E F 10 11",
         "write: at most 16 bytes in one write");

@@ -34,10 +34,10 @@ ALLOWED = {
             "widgets/led", "widgets/link"},
     "cli": {"adapter", "vantrel32", "protocol", "platform/core"},
 }
-# The adapter library's public C header is the contract every layer of the library
-# implements; a part that includes it for its names does not depend on the exports' code, so
-# the header stands alone rather than as one unit with Vantrel32.cpp.
-CONTRACTS = {"vantrel32/Vantrel32.h"}
+# The adapter library's public C headers, the contract and the tools' extras, are what the
+# layers of the library implement; a part that includes one for its names does not depend on
+# the exports' code, so each header stands alone rather than as one unit with its .cpp.
+CONTRACTS = {"vantrel32/Vantrel32.h", "vantrel32/VantrelExtras.h"}
 SOURCE = re.compile(r"\.(h|cpp|c)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

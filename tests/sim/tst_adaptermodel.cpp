@@ -57,6 +57,7 @@ private slots:
     void masterWrite();
     void masterWriteOutOfRangeIsRefused_data();
     void masterWriteOutOfRangeIsRefused();
+    void countsTheBusMasterAndKeepsPacing();
     void versionTextValidity_data();
     void versionTextValidity();
 };
@@ -95,6 +96,14 @@ void TestAdapterModel::answersCommand_data() {
         << QStringList{"address 40 -> FE"} << 0xFF;
     QTest::newRow("save address") << 6 << int('S') << QByteArray() << int('s') << QByteArray("\x40")
                                   << QStringList{"address saved 40"} << 0xFF;
+    QTest::newRow("pacing hold") << 12 << int('P') << QByteArray("\x01") << int('p')
+                                 << QByteArray("\x01") << QStringList{"pacing hold"} << 0xFF;
+    QTest::newRow("pacing asked: release until told")
+        << 13 << int('P') << QByteArray("\xFF") << int('p') << QByteArray(1, '\x00')
+        << QStringList{"pacing release"} << 0xFF;
+    QTest::newRow("counters before any bus traffic")
+        << 14 << int('Q') << QByteArray() << int('q') << QByteArray(20, '\x00')
+        << QStringList{"counters sent"} << 0xFF;
 }
 
 void TestAdapterModel::answersCommand() {
@@ -143,6 +152,9 @@ void TestAdapterModel::refusesMalformedFrame_data() {
     QTest::newRow("change with two bytes") << 1 << int('C') << QByteArray("\x70\x72");
     QTest::newRow("save with payload") << 1 << int('S') << QByteArray("\x40");
     QTest::newRow("command with SEQ 0") << 0 << int('V') << QByteArray();
+    QTest::newRow("pacing value 2") << 1 << int('P') << QByteArray("\x02");
+    QTest::newRow("pacing without payload") << 1 << int('P') << QByteArray();
+    QTest::newRow("counters with payload") << 1 << int('Q') << QByteArray(1, '\x00');
 }
 
 void TestAdapterModel::refusesMalformedFrame() {
@@ -243,6 +255,35 @@ void TestAdapterModel::masterWriteOutOfRangeIsRefused() {
     QCOMPARE(outcome.events.size(), std::size_t(1));
     QVERIFY(outcome.events.front().rfind("error ", 0) == 0);
     QCOMPARE(int(model.Port()), 0xFF);
+}
+
+// Each kind of master transaction counts in its own counter, least significant byte first;
+// a refused write counts nowhere. The pacing set stays until changed, asking changes nothing.
+void TestAdapterModel::countsTheBusMasterAndKeepsPacing() {
+    AdapterModel model("V", 0x40);
+    for (int i = 0; i < 300; ++i) {
+        model.MasterWrite({uint8_t(i)});
+    }
+    model.MasterWrite({});
+    model.MasterRead();
+    model.MasterRead();
+    QCOMPARE(Events(model.MasterProbe()), QStringList{"master probe"});
+
+    ProtocolCodec::Frame reply;
+    QVERIFY(DecodeOne(model.Handle(MakeFrame(1, 'Q', {})).frame, reply));
+    QCOMPARE(Payload(reply), QByteArray("\x2C\x01\x00\x00"
+                                        "\x02\x00\x00\x00"
+                                        "\x01\x00\x00\x00"
+                                        "\x00\x00\x00\x00"
+                                        "\x00\x00\x00\x00",
+                                        20));
+
+    model.Handle(MakeFrame(2, 'P', QByteArray("\x01")));
+    QVERIFY(DecodeOne(model.Handle(MakeFrame(3, 'P', QByteArray("\xFF"))).frame, reply));
+    QCOMPARE(Payload(reply), QByteArray("\x01"));
+    QVERIFY(model.PacingSetting() == quillon::protocol::Pacing::Hold);
+    model.Handle(MakeFrame(4, 'P', QByteArray(1, '\x00')));
+    QVERIFY(model.PacingSetting() == quillon::protocol::Pacing::Release);
 }
 
 void TestAdapterModel::versionTextValidity_data() {

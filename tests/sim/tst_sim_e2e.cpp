@@ -162,7 +162,7 @@ void TestSimEndToEnd::malformedFrameIsNotAnswered_data() {
         const auto frame = ProtocolCodec::Encode(9, code, payload);
         return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
     };
-    QTest::newRow("unknown code") << encode('Q', {}) << "error ";
+    QTest::newRow("unknown code") << encode('Z', {}) << "error ";
     QTest::newRow("interrupt type 3") << encode('W', {3, 0x00}) << "error ";
     QTest::newRow("version with payload") << encode('V', {1}) << "error ";
     QTest::newRow("change without address") << encode('C', {}) << "error ";

@@ -1,6 +1,7 @@
-/* The library's header as a C program includes it: it must compile as C, and the numbers
- * that callers compile into their code must keep their values. */
+/* The library's headers as a C program includes them: they must compile as C, and the
+ * numbers that callers compile into their code must keep their values. */
 #include "vantrel32/Vantrel32.h"
+#include "vantrel32/VantrelExtras.h"
 
 _Static_assert(VANTREL_STATUS_SENT == 0 && VANTREL_STATUS_PORT_CLOSED == 1 &&
                    VANTREL_STATUS_BUSY == 2 && VANTREL_STATUS_INVALID == 3,
@@ -17,3 +18,8 @@ _Static_assert(VANTREL_NOTIFY_WRITTEN + VANTREL_INT_NONE == 0x77 &&
                    VANTREL_NOTIFY_WRITTEN + VANTREL_INT_LINE2 == VANTREL_NOTIFY_WRITTEN_INT2 &&
                    VANTREL_NOTIFY_WRITTEN_INT2 == 0x79,
                "write notifications count up with the interrupt type");
+_Static_assert(VANTREL_NOTIFY_PACING == 0x70 && VANTREL_NOTIFY_COUNTERS == 0x71,
+               "the extras' notifications");
+_Static_assert(VANTREL_PACING_RELEASE == 0 && VANTREL_PACING_HOLD == 1 &&
+                   VANTREL_PACING_ASK == 0xFF && VANTREL_COUNTER_COUNT == 5,
+               "pacing values and counters");

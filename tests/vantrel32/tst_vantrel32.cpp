@@ -3,6 +3,7 @@
 #include "tests/support/DataColumns.h"
 #include "tests/support/SimProcess.h"
 #include "vantrel32/Vantrel32.h"
+#include "vantrel32/VantrelExtras.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -25,6 +26,8 @@ constexpr uintptr_t kWritten = VANTREL_NOTIFY_WRITTEN;
 constexpr uintptr_t kWrittenInt1 = VANTREL_NOTIFY_WRITTEN_INT1;
 constexpr uintptr_t kWrittenInt2 = VANTREL_NOTIFY_WRITTEN_INT2;
 constexpr uintptr_t kMasterData = VANTREL_NOTIFY_MASTER_DATA;
+constexpr uintptr_t kPacing = VANTREL_NOTIFY_PACING;
+constexpr uintptr_t kCounters = VANTREL_NOTIFY_COUNTERS;
 constexpr uint8_t kSent = VANTREL_STATUS_SENT;
 constexpr uint8_t kPortClosed = VANTREL_STATUS_PORT_CLOSED;
 constexpr uint8_t kBusy = VANTREL_STATUS_BUSY;
@@ -78,6 +81,9 @@ private slots:
     void masterDataArrives_data();
     void masterDataArrives();
     void quickMasterWritesAreNotMixed();
+    void extrasComplete_data();
+    void extrasComplete();
+    void framesNotKnownOrNotAwaitedAreDropped();
     void repeatedCreateKeepsOneLink();
 
 private:
@@ -294,6 +300,8 @@ void TestVantrel32::closedLinkRefusesCommands_data() {
     QTest::newRow("ReadSlvAdr") << 1;
     QTest::newRow("ChangeSlvAdr") << 2;
     QTest::newRow("SaveSlvAdr") << 3;
+    QTest::newRow("VantrelSetPacing") << 4;
+    QTest::newRow("VantrelAskCounters") << 5;
 }
 
 namespace {
@@ -306,8 +314,12 @@ uint8_t IssueCommand(int command) {
         return ReadSlvAdr();
     case 2:
         return ChangeSlvAdr(0x7E);
-    default:
+    case 3:
         return SaveSlvAdr();
+    case 4:
+        return VantrelSetPacing(VANTREL_PACING_HOLD);
+    default:
+        return VantrelAskCounters();
     }
 }
 } // namespace
@@ -427,6 +439,8 @@ void TestVantrel32::busyWhileCommandInFlight() {
     QCOMPARE(CALL(ReadSlvAdr()), kBusy);
     QCOMPARE(CALL(ChangeSlvAdr(0x42)), kBusy);
     QCOMPARE(CALL(SaveSlvAdr()), kBusy);
+    QCOMPARE(CALL(VantrelSetPacing(VANTREL_PACING_ASK)), kBusy);
+    QCOMPARE(CALL(VantrelAskCounters()), kBusy);
     QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kWrittenInt1}));
     QCOMPARE(CALL(ChangeSlvAdr(0x42)), kSent);
     QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kWrittenInt1, kChanged}));
@@ -583,6 +597,98 @@ void TestVantrel32::quickMasterWritesAreNotMixed() {
     for (int n = 0; n < kWrites; ++n) {
         QVERIFY2(log_->records[n] == expected[n], qPrintable(QString("write %1").arg(n)));
     }
+}
+
+void TestVantrel32::extrasComplete_data() {
+    // pacing: the request, or -1 to ask for the counters; arg: -1 where it is not looked at
+    quillon::testing::AddColumns<QStringList, int, uintptr_t, intptr_t, QString, QList<uint32_t>>(
+        {"busCommands", "pacing", "code", "arg", "event", "counters"});
+
+    const QList<uint32_t> zeros(VANTREL_COUNTER_COUNT, 0);
+    QTest::newRow("pacing hold") << QStringList{} << int{VANTREL_PACING_HOLD} << kPacing
+                                 << intptr_t{VANTREL_PACING_HOLD} << "pacing hold" << zeros;
+    QTest::newRow("pacing release")
+        << QStringList{} << int{VANTREL_PACING_RELEASE} << kPacing
+        << intptr_t{VANTREL_PACING_RELEASE} << "pacing release" << zeros;
+    QTest::newRow("pacing asked: never told, it releases")
+        << QStringList{} << int{VANTREL_PACING_ASK} << kPacing << intptr_t{VANTREL_PACING_RELEASE}
+        << "pacing release" << zeros;
+    // Different counts for each counter, so counters taken out of order show.
+    QTest::newRow("counters") << QStringList{"write 5A", "write 01 02", "read",
+                                             "probe",    "probe",       "write 7F"}
+                              << -1 << kCounters << intptr_t(-1) << "counters sent"
+                              << QList<uint32_t>{3, 1, 2, 0, 0};
+}
+
+void TestVantrel32::extrasComplete() {
+    QFETCH(QStringList, busCommands);
+    QFETCH(int, pacing);
+    QFETCH(uintptr_t, code);
+    QFETCH(intptr_t, arg);
+    QFETCH(QString, event);
+    QFETCH(QList<uint32_t>, counters);
+    QVERIFY(StartSim({}));
+    Open();
+    for (const QString& command : busCommands) {
+        sim_->Command(command);
+    }
+    // Master data notifications are not this test's business; they are counted, not kept.
+    const int masterWrites = int(busCommands.filter("write").size());
+    QTRY_COMPARE(log_->Count(kMasterData), masterWrites);
+    QCOMPARE(CALL(VantrelSetPacing(0x02)), kInvalid);
+    QCOMPARE(CALL(VantrelSetPacing(0x80)), kInvalid);
+    const uint8_t status =
+        pacing >= 0 ? CALL(VantrelSetPacing(uint8_t(pacing))) : CALL(VantrelAskCounters());
+    QCOMPARE(status, kSent);
+    QTRY_COMPARE(log_->codes.size(), 3 + masterWrites);
+    QCOMPARE(log_->codes.last(), code);
+    if (arg >= 0) {
+        QCOMPARE(log_->args.last(), arg);
+    }
+    QTRY_COMPARE(sim_->CountEvents(event), 1);
+    uint32_t fetched[VANTREL_COUNTER_COUNT] = {};
+    CALL(VantrelGetCounters(fetched));
+    QCOMPARE(QList<uint32_t>(std::begin(fetched), std::end(fetched)), counters);
+    // The link is free again.
+    QCOMPARE(CALL(ReadSlvAdr()), kSent);
+    QTRY_COMPARE(log_->Count(kAddress), 1);
+}
+
+// An adapter newer than the library may send codes it does not know, and any adapter may
+// send a reply nobody waits for: the library drops them and works on. The 'd' report is
+// kept, and posts nothing.
+void TestVantrel32::framesNotKnownOrNotAwaitedAreDropped() {
+    QVERIFY(StartSim({"--late-reply", "500"}));
+    Open();
+    QCOMPARE(CALL(VantrelGetNotForwarded()), uint32_t{0});
+    sim_->Command("frame 00 7A 01 02");                          // unsolicited, unknown code
+    sim_->Command("frame 00 64 03 01 00 00");                    // not forwarded: 259 in all
+    sim_->Command("frame 00 64 09");                             // too short for a count
+    sim_->Command("frame 00 71 " + QString("00 ").repeated(20)); // counters nobody asked for
+    sim_->Command("write 5A");
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kMasterData}));
+    QCOMPARE(CALL(VantrelGetNotForwarded()), uint32_t{259});
+
+    // While the pacing command waits, frames with every SEQ it could have: an unknown
+    // code, a pacing reply with a value that is no setting, an address reply. Only the
+    // adapter's own late reply completes the command.
+    QCOMPARE(CALL(VantrelSetPacing(VANTREL_PACING_HOLD)), kSent);
+    QStringList sweep;
+    for (int seq = 1; seq <= 255; ++seq) {
+        const QString hex = QString::asprintf("%02X", seq);
+        sweep << "frame " + hex + " 7A"
+              << "frame " + hex + " 70 05"
+              << "frame " + hex + " 61 40";
+    }
+    sim_->Command(sweep.join('\n'));
+    QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kMasterData, kPacing}));
+    QCOMPARE(log_->args.last(), intptr_t{VANTREL_PACING_HOLD});
+    QCOMPARE(sim_->CountEvents("pacing hold"), 1);
+    // A new opening starts from nothing learned.
+    CALL(Connect(0));
+    QTRY_COMPARE(log_->Count(kClosed), 1);
+    Open();
+    QCOMPARE(CALL(VantrelGetNotForwarded()), uint32_t{0});
 }
 
 void TestVantrel32::repeatedCreateKeepsOneLink() {
