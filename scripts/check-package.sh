@@ -86,6 +86,15 @@ else
 fi
 echo "$out" | grep -E '^[EWI]: ' || true
 
+# --- the udev rules, where udevd reads them and numbered before 73-seat-late.rules ---
+rules="$root/usr/lib/udev/rules.d/70-quillon.rules"
+if [ -f "$rules" ] && grep -q 'TAG+="uaccess"' "$rules" &&
+    grep -q 'ENV{ID_MM_DEVICE_IGNORE}="1"' "$rules"; then
+    pass "udev rules in usr/lib/udev/rules.d/70-quillon.rules"
+else
+    fail "udev rules missing from usr/lib/udev/rules.d/70-quillon.rules, or without uaccess and ModemManager's ignore"
+fi
+
 # --- one version everywhere ---
 zcat "$root/usr/share/doc/quillon/changelog.gz" >"$work/changelog"
 changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)

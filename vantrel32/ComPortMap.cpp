@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QSettings>
@@ -19,6 +18,7 @@ namespace {
 const QString kGroup = QStringLiteral("ComPorts");
 const QString kKeyPrefix = QStringLiteral("COM");
 const QString kByIdFolder = QStringLiteral("/dev/serial/by-id");
+const QString kByPathFolder = QStringLiteral("/dev/serial/by-path");
 constexpr int32_t kFirstNumber = 1;
 
 QString OnBoardPath(int32_t number) {
@@ -35,6 +35,26 @@ int32_t OnBoardNumber(const QString& device) {
 // The device node a path leads to now; empty when there is none.
 QString Present(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
+}
+
+// The links in a folder of udev's, by the device each leads to. A device with more than one
+// (by-path has a usb- and a usbv2- link per port on newer systems) goes by the first in name
+// order, so it keeps the same one from one look to the next. A folder that is not given, or
+// not there, has none.
+std::map<QString, QString> LinksByDevice(const QString& folder) {
+    std::map<QString, QString> links;
+    if (folder.isEmpty()) {
+        return links;
+    }
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& link : entries) {
+        const QString device = link.canonicalFilePath();
+        if (link.isSymLink() && !device.isEmpty()) {
+            links.emplace(device, link.absoluteFilePath());
+        }
+    }
+    return links;
 }
 
 } // namespace
@@ -103,22 +123,35 @@ ComPortMap::Target ComPortMap::Resolve(int32_t number, const std::map<int32_t, Q
 
 bool ComPortMap::Assign(QSettings& settings, const QList<Port>& ports) {
     std::map<int32_t, QString> numbered = Numbered(settings);
-    std::set<QString> known;
+    std::map<QString, int32_t> numberOf;
     for (const auto& entry : numbered) {
-        known.insert(entry.second);
+        numberOf[entry.second] = entry.first;
     }
+    bool changed = false;
+    settings.beginGroup(kGroup);
     std::set<int32_t> held;
     QList<Port> fresh;
     for (const Port& port : ports) {
         if (const int32_t onBoard = OnBoardNumber(port.device); onBoard > 0) {
             held.insert(onBoard);
-        } else if (!known.count(port.name) && !known.count(port.device)) {
+        } else if (numberOf.count(port.name) || numberOf.count(port.device)) {
+            continue;
+        } else if (const auto shared = numberOf.find(port.sharedName);
+                   !port.sharedName.isEmpty() && shared != numberOf.end()) {
+            // Kept under the name the board shares with its twins: from now on the number
+            // follows the port it sits in, so a twin plugged in later cannot take it over.
+            const int32_t number = shared->second;
+            numberOf.erase(shared);
+            numberOf[port.name] = number;
+            numbered[number] = port.name;
+            settings.setValue(kKeyPrefix + QString::number(number), port.name);
+            changed = true;
+        } else {
             fresh << port;
         }
     }
     std::sort(fresh.begin(), fresh.end(),
               [](const Port& a, const Port& b) { return a.name < b.name; });
-    settings.beginGroup(kGroup);
     int32_t candidate = kFirstNumber;
     for (const Port& port : fresh) {
         while (numbered.count(candidate) || held.count(candidate)) {
@@ -126,34 +159,49 @@ bool ComPortMap::Assign(QSettings& settings, const QList<Port>& ports) {
         }
         numbered[candidate] = port.name;
         settings.setValue(kKeyPrefix + QString::number(candidate), port.name);
+        changed = true;
     }
     settings.endGroup();
-    return !fresh.isEmpty();
+    return changed;
+}
+
+ComPortMap::Port ComPortMap::Named(const Device& device) {
+    if (!device.byPath.isEmpty() &&
+        (device.serialNumber == SerialNumber::None || device.byId.isEmpty())) {
+        return Port{device.byPath, device.node, device.byId};
+    }
+    return Port{device.byId.isEmpty() ? device.node : device.byId, device.node};
 }
 
 QList<ComPortMap::Port> ComPortMap::AvailablePorts() {
-    const QString testFolder = qEnvironmentVariable("QUILLON_SERIAL_BY_ID");
-    const QDir byId(testFolder.isEmpty() ? kByIdFolder : testFolder);
-    // Stable name of each device that has one.
-    QHash<QString, QString> names;
-    const QFileInfoList links = byId.entryInfoList(
-        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& link : links) {
-        const QString device = link.canonicalFilePath();
-        if (link.isSymLink() && !device.isEmpty() && !names.contains(device)) {
-            names.insert(device, link.absoluteFilePath());
+    const QString byIdHook = qEnvironmentVariable("QUILLON_SERIAL_BY_ID");
+    const QString byPathHook = qEnvironmentVariable("QUILLON_SERIAL_BY_PATH");
+    const bool hooked = !byIdHook.isEmpty() || !byPathHook.isEmpty();
+    const std::map<QString, QString> byId = LinksByDevice(hooked ? byIdHook : kByIdFolder);
+    const std::map<QString, QString> byPath = LinksByDevice(hooked ? byPathHook : kByPathFolder);
+    // Every device a link leads to, then what the system says about each.
+    std::map<QString, Device> devices;
+    for (const auto& [node, link] : byId) {
+        devices[node].byId = link;
+    }
+    for (const auto& [node, link] : byPath) {
+        devices[node].byPath = link;
+    }
+    if (hooked) {
+        // A test's stand-in for a device is no USB chip: it has no serial number.
+        for (auto& entry : devices) {
+            entry.second.serialNumber = SerialNumber::None;
+        }
+    } else {
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            devices[info.systemLocation()].serialNumber =
+                info.serialNumber().isEmpty() ? SerialNumber::None : SerialNumber::Own;
         }
     }
     QList<Port> ports;
-    if (testFolder.isEmpty()) {
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-            const QString device = info.systemLocation();
-            ports << Port{names.value(device, device), device};
-            names.remove(device);
-        }
-    }
-    for (auto it = names.cbegin(); it != names.cend(); ++it) {
-        ports << Port{it.value(), it.key()};
+    for (auto& [node, device] : devices) {
+        device.node = node;
+        ports << Named(device);
     }
     return ports;
 }

@@ -14,8 +14,11 @@ namespace quillon::link {
 // device gets the lowest free number the first time it is seen among the machine's ports
 // and keeps it, so a laptop's only board is COM1 and stays COM1. Devices are known by
 // their stable name in /dev/serial/by-id where they have one, so a board keeps its number
-// whichever ttyUSB<k> it becomes. The numbers live in the user's configuration,
-// <config>/Quillon/Vantrel32.conf, shared by every program that uses the library.
+// whichever ttyUSB<k> it becomes. A USB chip without a serial number (the CH340 of most
+// clones) has no name of its own there: two such boards would share one, so each is known
+// by the USB port it sits in, its name in /dev/serial/by-path. The numbers live in the
+// user's configuration, <config>/Quillon/Vantrel32.conf, shared by every program that uses
+// the library.
 //
 // COM n opens, in this order: the path in VANTREL_COM<n> when set and not empty; the
 // device numbered n (an unplugged one keeps its number, and opening it fails naming it);
@@ -26,10 +29,24 @@ class ComPortMap {
 public:
     enum class Source { Environment, Numbered, OnBoard };
 
+    // Whether a USB serial chip tells itself apart from its twins by a serial number.
+    enum class SerialNumber { Own, None };
+
+    // What the system says about one serial device.
+    struct Device {
+        QString node;   // e.g. /dev/ttyUSB0
+        QString byId;   // its link in /dev/serial/by-id; empty when it has none
+        QString byPath; // its link in /dev/serial/by-path; empty when it has none
+        SerialNumber serialNumber = SerialNumber::Own;
+    };
+
     // A serial device the machine has now.
     struct Port {
         QString name;   // the stable name where there is one, else the device itself
         QString device; // the device node, e.g. /dev/ttyUSB0
+        // For a device known by its USB port: the by-id name it shares with its twins, under
+        // which a number may have been kept before such devices went by their port.
+        QString sharedName = {};
     };
 
     // What COM n opens.
@@ -50,12 +67,18 @@ public:
     static QString Hint(const Target& target);
 
     // The machine's serial ports: those the system lists, named by their stable names.
-    // QUILLON_SERIAL_BY_ID, a test hook, names a folder to use instead of
-    // /dev/serial/by-id, and then its links are the only ports.
+    // QUILLON_SERIAL_BY_ID and QUILLON_SERIAL_BY_PATH, test hooks, name folders to use
+    // instead of /dev/serial/by-id and /dev/serial/by-path; when either is set, the links in
+    // them are the only ports, and the devices behind them have no serial number.
     static QList<Port> AvailablePorts();
 
-    // Gives each port without a number the lowest free one, in the order of their names;
-    // true when it gave any.
+    // The name a device goes by: its by-id link, unless it has no serial number or no such
+    // link, then its by-path link; the node itself when it has neither.
+    static Port Named(const Device& device);
+
+    // Gives each port without a number the lowest free one, in the order of their names,
+    // after moving a number kept under a port's shared name to the port; true when it
+    // changed any.
     static bool Assign(QSettings& settings, const QList<Port>& ports);
     static Target Resolve(int32_t number, QSettings& settings, const QList<Port>& ports);
 

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +47,9 @@ QString DevicePath::PermissionAdvice(const Access& access) {
 }
 
 bool DevicePath::MayReadWrite(const Access& access) {
+    if (access.kernel != KernelAnswer::NotAsked) {
+        return access.kernel == KernelAnswer::Granted;
+    }
     if (access.user == kRootUser) {
         return true;
     }
@@ -64,6 +69,13 @@ bool DevicePath::ReadAccess(const QString& path, Access& access) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         return false;
+    }
+    // Asked with the effective ids, as opening the file is decided; a system that cannot
+    // answer leaves the decision to the mode bits.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), R_OK | W_OK, AT_EACCESS) == 0) {
+        access.kernel = KernelAnswer::Granted;
+    } else if (errno == EACCES) {
+        access.kernel = KernelAnswer::Refused;
     }
     access.owner = info.st_uid;
     access.group = info.st_gid;

@@ -13,6 +13,12 @@ namespace quillon::link {
 // device and the system's reason, and for a refused opening what to do about it.
 class DevicePath {
 public:
+    // The kernel's own answer to "may this process read and write the file?". It weighs
+    // access control lists too, which the mode bits do not show: the entry systemd adds
+    // for the person at the desktop (udev's uaccess tag, our package's udev rules) lets
+    // them open a dialout device without being in dialout.
+    enum class KernelAnswer { NotAsked, Granted, Refused };
+
     // Who may do what with the device, from stat(), and who this process is.
     struct Access {
         uid_t owner = 0;
@@ -22,6 +28,7 @@ public:
         QString groupName;
         uid_t user = 0;
         std::vector<gid_t> userGroups; // effective group first
+        KernelAnswer kernel = KernelAnswer::NotAsked;
     };
 
     // comNumber > 0 names the COM number the device was looked up for.
@@ -34,7 +41,8 @@ public:
     // group 0, which nobody should join for a serial port.
     static QString PermissionAdvice(const Access& access);
 
-    // Whether the user may read and write a file with these owner, group and mode bits.
+    // Whether the user may read and write the file: the kernel's answer when it was asked,
+    // else what the owner, group and mode bits say.
     static bool MayReadWrite(const Access& access);
     // Who may do what with the file, without opening it; false, with errno as stat() left
     // it, when the file cannot be looked at.

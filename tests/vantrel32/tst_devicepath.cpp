@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 using quillon::link::DevicePath;
+using KernelAnswer = DevicePath::KernelAnswer;
+
+Q_DECLARE_METATYPE(DevicePath::KernelAnswer)
 
 namespace {
 constexpr uid_t kRoot = 0;
@@ -27,6 +30,9 @@ class TestDevicePath : public QObject {
 private slots:
     void permissionAdvice_data();
     void permissionAdvice();
+    void kernelAnswerOverBits_data();
+    void kernelAnswerOverBits();
+    void kernelIsAskedAboutTheFile();
     void openFailureNamesDeviceAndReason_data();
     void openFailureNamesDeviceAndReason();
     void deviceHeldByAnotherOpeningIsInUse();
@@ -70,6 +76,47 @@ void TestDevicePath::permissionAdvice() {
     DevicePath::Access access = quillon::testing::FetchDeviceAccess();
     access.mode |= S_IFCHR;
     QCOMPARE(DevicePath::PermissionAdvice(access), advice);
+}
+
+// The kernel also weighs access control lists, which the bits do not show: the desktop's
+// entry for the person at it opens a dialout device to someone outside dialout.
+void TestDevicePath::kernelAnswerOverBits_data() {
+    quillon::testing::AddDeviceAccessColumns();
+    quillon::testing::AddColumns<KernelAnswer, QString>({"kernel", "advice"});
+
+    const QList<uint> alone{kOperatorGroup};
+    QTest::newRow("outside dialout, granted by the desktop's entry: someone else has it")
+        << uint(kRoot) << uint(kDialout) << "dialout" << 0660u << uint(kOperator) << alone
+        << KernelAnswer::Granted << kInUse;
+    QTest::newRow("open to everyone, refused by an entry for the user")
+        << uint(kRoot) << 0u << "root" << 0666u << uint(kOperator) << alone << KernelAnswer::Refused
+        << kAsk;
+    QTest::newRow("not asked: the bits decide")
+        << uint(kRoot) << uint(kDialout) << "dialout" << 0660u << uint(kOperator) << alone
+        << KernelAnswer::NotAsked << kJoinDialout;
+}
+
+void TestDevicePath::kernelAnswerOverBits() {
+    QFETCH(KernelAnswer, kernel);
+    QFETCH(QString, advice);
+    DevicePath::Access access = quillon::testing::FetchDeviceAccess();
+    access.kernel = kernel;
+    QCOMPARE(DevicePath::PermissionAdvice(access), advice);
+    QCOMPARE(DevicePath::MayReadWrite(access), kernel == KernelAnswer::Granted);
+}
+
+// Read from a real file: ours to read and write; shut to everyone but root once its bits
+// are cleared.
+void TestDevicePath::kernelIsAskedAboutTheFile() {
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    DevicePath::Access access;
+    QVERIFY(DevicePath::ReadAccess(file.fileName(), access));
+    QCOMPARE(access.kernel, KernelAnswer::Granted);
+    QVERIFY(file.setPermissions(QFileDevice::Permissions()));
+    access = {};
+    QVERIFY(DevicePath::ReadAccess(file.fileName(), access));
+    QCOMPARE(access.kernel, ::geteuid() == kRoot ? KernelAnswer::Granted : KernelAnswer::Refused);
 }
 
 void TestDevicePath::openFailureNamesDeviceAndReason_data() {
