@@ -33,8 +33,8 @@ BoardOptions::BoardOptions() : ProgramOptions("quillon-board-sim", kUsage) {
                    autoReset = false;
                    return std::nullopt;
                }});
-    table.Add(
-        {"--boot-ms", Takes::Number, 0, simkit::LineOptions::kMaxDelayMs, OptionTable::Set(bootMs)});
+    table.Add({"--boot-ms", Takes::Number, 0, simkit::LineOptions::kMaxDelayMs,
+               OptionTable::Set(bootMs)});
     // The firmware's UART already sends one byte per character time.
     table.Add({"--pace", Takes::Nothing, 0, 0, Ignore});
     // A refused option is refused before its value is looked at.

@@ -4,8 +4,8 @@
 // under load.
 #include "firmware/BoardLayout.h"
 #include "protocol/FrameFormat.h"
-#include "tests/support/CliProcess.h"
 #include "tests/support/CameraHold.h"
+#include "tests/support/CliProcess.h"
 #include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
 #include "tests/support/PtyClient.h"
@@ -27,8 +27,8 @@ using Frame = ProtocolCodec::Frame;
 namespace {
 
 constexpr int kAnyGarbage = -1;
-constexpr int kReplyMs = 3000;  // generous: the machine may be busy
-constexpr int kSilenceMs = 300; // how long "no reply" is given to show itself
+constexpr int kReplyMs = 3000;         // generous: the machine may be busy
+constexpr int kSilenceMs = 300;        // how long "no reply" is given to show itself
 constexpr double kBootloaderMs = 1000; // the bootloader's wait the board simulator plays
 
 QByteArray Encode(uint8_t seq, uint8_t code, const QByteArray& payload = {}) {
@@ -509,8 +509,10 @@ void TestBoardSimEndToEnd::openingResetsOnlyWhenDtrRises_data() {
     // does, so the first call's close drops DTR after all.
     quillon::testing::AddColumns<bool, int, QString, QString>(
         {"hupclBetween", "resets", "secondAddress", "port"});
-    QTest::newRow("the tool leaves DTR up") << false << 1 << "7E" << "5A";
-    QTest::newRow("HUPCL set again") << true << 2 << "40" << "FF";
+    QTest::newRow("the tool leaves DTR up") << false << 1 << "7E"
+                                            << "5A";
+    QTest::newRow("HUPCL set again") << true << 2 << "40"
+                                     << "FF";
 }
 
 // Two calls of the tool in a row against the board as it comes, in real time: the first
@@ -569,9 +571,8 @@ void TestBoardSimEndToEnd::openingResetsOnlyWhenDtrRises() {
         if (events[i].text != "board reset") {
             continue;
         }
-        const auto answer = std::find_if(events.begin() + i, events.end(), [](const auto& e) {
-            return e.text == "version sent";
-        });
+        const auto answer = std::find_if(events.begin() + i, events.end(),
+                                         [](const auto& e) { return e.text == "version sent"; });
         QVERIFY2(answer != events.end(), qPrintable(texts.join(" | ")));
         QVERIFY2(answer->ms - events[i].ms >= kBootloaderMs, qPrintable(texts.join(" | ")));
     }
