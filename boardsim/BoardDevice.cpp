@@ -82,7 +82,7 @@ BoardDevice::Clock::time_point BoardDevice::WallTime(SimavrBoard::Cycle cycle) c
 SimavrBoard::Cycle BoardDevice::TargetCycle(Clock::time_point now) const {
     const SimavrBoard::Cycle at = board_.Now();
     if (options_.fast) {
-        const bool busy = uart_->InputPending() || master_->Busy() ||
+        const bool busy = uart_->InputPending() || master_->Busy() || board_.InBootloader() ||
                           at < lastActivity_ + board_.CyclesFromMicroseconds(kFastIdleUs);
         return busy ? at + board_.CyclesFromMicroseconds(kFastSliceUs) : at;
     }
@@ -128,6 +128,9 @@ void BoardDevice::Event(const std::string& text, SimavrBoard::Cycle when) {
 
 bool BoardDevice::HostBytes(const uint8_t* data, std::size_t size, Clock::time_point) {
     lastActivity_ = board_.Now();
+    if (board_.InBootloader()) {
+        return false; // the bootloader swallows them: they were no upload
+    }
     uart_->Send(data, size);
     return true;
 }
@@ -187,13 +190,31 @@ simkit::SimDevice::Command BoardDevice::HandleCommand(const std::string& command
     if (command == "read") {
         MasterRead(words);
     } else if (command == "reset") {
-        Event("board reset", board_.Now());
-        stopReported_ = false;
-        board_.Reset();
+        Reset();
     } else {
         return Command::NotMine;
     }
     return Command::Handled;
+}
+
+bool BoardDevice::WatchesDtr() const {
+    return options_.autoReset;
+}
+
+void BoardDevice::DtrRose(Clock::time_point) {
+    lastActivity_ = board_.Now();
+    Reset();
+}
+
+void BoardDevice::Reset() {
+    Event("board reset", board_.Now());
+    stopReported_ = false;
+    board_.Reset();
+    if (options_.bootMs > 0) {
+        const std::chrono::duration<double, std::micro> wait =
+            std::chrono::milliseconds(options_.bootMs);
+        board_.HoldInBootloader(board_.Now() + board_.CyclesFromMicroseconds(wait.count()));
+    }
 }
 
 void BoardDevice::MasterRead(std::istream& words) {

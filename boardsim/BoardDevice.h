@@ -39,8 +39,11 @@ public:
                           Clock::time_point now) override;
     void MasterWrite(std::vector<uint8_t> bytes, Clock::time_point now) override;
     Clock::time_point EventTime(Clock::time_point now) override;
+    bool WatchesDtr() const override;
+    void DtrRose(Clock::time_point now) override;
 
 private:
+    void Reset();
     void MasterRead(std::istream& words);
     void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
     void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);

@@ -10,7 +10,8 @@ constexpr const char* kUsage =
     "usage: quillon-board-sim [--firmware ELF] [--fast] [--link PATH] [--state FILE]\n"
     "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
     "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
-    "                         [--write-times] [--pace]\n"
+    "                         [--write-times] [--pace] [--no-auto-reset]\n"
+    "                         [--boot-ms MS]\n"
     "stdin commands: read [N] | write XX [XX ...] | reset | hangup | quit\n";
 
 std::optional<std::string> Ignore(const std::string&, long long) {
@@ -27,6 +28,13 @@ BoardOptions::BoardOptions() : ProgramOptions("quillon-board-sim", kUsage) {
     table.Add({"--fast", Takes::Nothing, 0, 0, OptionTable::Set(fast)});
     table.Add({"--pulse-widths", Takes::Nothing, 0, 0, OptionTable::Set(pulseWidths)});
     table.Add({"--write-times", Takes::Nothing, 0, 0, OptionTable::Set(writeTimes)});
+    table.Add({"--no-auto-reset", Takes::Nothing, 0, 0,
+               [this](const std::string&, long long) -> std::optional<std::string> {
+                   autoReset = false;
+                   return std::nullopt;
+               }});
+    table.Add({"--boot-ms", Takes::Number, 0, simkit::LineOptions::kMaxDelayMs,
+               OptionTable::Set(bootMs)});
     // The firmware's UART already sends one byte per character time.
     table.Add({"--pace", Takes::Nothing, 0, 0, Ignore});
     // A refused option is refused before its value is looked at.

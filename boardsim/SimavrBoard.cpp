@@ -8,6 +8,7 @@
 #include <sim_elf.h>
 #include <sim_io.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -154,12 +155,19 @@ SimavrBoard::Cycle SimavrBoard::CyclesFromMicroseconds(double us) const {
 }
 
 bool SimavrBoard::RunUntil(Cycle until) {
-    if (Stopped()) {
-        return false;
+    while (!Stopped() && avr_->cycle < until) {
+        if (bootloaderUntil_ && avr_->cycle >= *bootloaderUntil_) {
+            bootloaderUntil_.reset();
+            avr_reset(avr_);
+        }
+        if (!RunSlice(bootloaderUntil_ ? std::min(until, *bootloaderUntil_) : until)) {
+            return false;
+        }
     }
-    if (until <= avr_->cycle) {
-        return true;
-    }
+    return !Stopped();
+}
+
+bool SimavrBoard::RunSlice(Cycle until) {
     // A sleeping core skips ahead to its next timer; this one keeps it from skipping past
     // the end of the slice, where the outside world may have something for it.
     avr_cycle_timer_register(avr_, until - avr_->cycle, EndOfSlice, this);
@@ -187,7 +195,17 @@ std::string SimavrBoard::StopReason() const {
 }
 
 void SimavrBoard::Reset() {
+    bootloaderUntil_.reset();
     avr_reset(avr_);
+}
+
+void SimavrBoard::HoldInBootloader(Cycle until) {
+    bootloaderUntil_ = until;
+    // A sleeping core with interrupts allowed skips from one simulated timer to the next,
+    // and nothing wakes it: every interrupt source is off after the reset. The firmware
+    // has not run an instruction yet; the reset at the end of the wait starts it.
+    avr_->state = cpu_Sleeping;
+    avr_->sreg[S_I] = 1;
 }
 
 void SimavrBoard::AfterCoreReset(avr_t* avr) {

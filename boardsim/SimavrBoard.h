@@ -52,6 +52,11 @@ public:
     // The reset button (or DTR): registers and peripherals start over, EEPROM and the
     // simulated clock are kept.
     void Reset();
+    // After a reset, the bootloader's wait: until the clock reaches `until` the firmware
+    // does not run and hears nothing, then it starts from a reset of its own, as the
+    // bootloader starts it.
+    void HoldInBootloader(Cycle until);
+    bool InBootloader() const { return bootloaderUntil_.has_value(); }
     // Called after every reset, this one or one the firmware causes (its watchdog), so
     // the listeners re-read what they watch and restart their simulated timers.
     void OnReset(std::function<void()> listener);
@@ -62,9 +67,11 @@ public:
 
 private:
     static void AfterCoreReset(avr_t* avr);
+    bool RunSlice(Cycle until);
 
     avr_t* avr_ = nullptr;
     void (*coreReset_)(avr_t*) = nullptr;
+    std::optional<Cycle> bootloaderUntil_;
     std::vector<std::function<void()>> resetListeners_;
 };
 

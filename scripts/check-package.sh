@@ -180,8 +180,10 @@ else
 fi
 
 # The board simulator runs the installed firmware image (found relative to itself): its
-# serial side answers the version question, its bus side takes a master write.
-start_sim board quillon-board-sim --fast
+# serial side answers the version question, its bus side takes a master write. The shell's
+# openings of the port would each reset the board, as an Uno's would, and its bootloader
+# would swallow the question: this board has auto-reset switched off.
+start_sim board quillon-board-sim --fast --no-auto-reset
 if [ -z "$sim_pty" ]; then
     fail "quillon-board-sim --fast printed no PTY line: $(cat "$work/board.err")"
 else

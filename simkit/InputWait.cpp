@@ -35,14 +35,16 @@ InputWait::InputWait() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-InputWait::Result InputWait::Wait(int ptyFd, bool ptyWritable, int stdinFd,
+InputWait::Result InputWait::Wait(int ptyFd, bool ptyWritable, int stdinFd, int dtrFd,
                                   std::optional<std::chrono::nanoseconds> timeout, Ready& ready) {
     ready = Ready{};
-    pollfd fds[2]{};
+    pollfd fds[3]{};
     fds[0].fd = ptyFd;
     fds[0].events = static_cast<short>(POLLIN | (ptyWritable ? POLLOUT : 0));
     fds[1].fd = stdinFd;
     fds[1].events = POLLIN;
+    fds[2].fd = dtrFd;
+    fds[2].events = POLLIN;
     timespec wait{};
     timespec* waitPtr = nullptr;
     if (timeout) {
@@ -51,7 +53,7 @@ InputWait::Result InputWait::Wait(int ptyFd, bool ptyWritable, int stdinFd,
         wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
         waitPtr = &wait;
     }
-    const int count = ::ppoll(fds, 2, waitPtr, &gWaitMask);
+    const int count = ::ppoll(fds, 3, waitPtr, &gWaitMask);
     if (gStopSignal != 0) {
         return Result::Stopped;
     }
@@ -70,6 +72,7 @@ InputWait::Result InputWait::Wait(int ptyFd, bool ptyWritable, int stdinFd,
     }
     ready.ptyReadable = (fds[0].revents & POLLIN) != 0;
     ready.stdinReady = (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
+    ready.dtrChanged = (fds[2].revents & POLLIN) != 0;
     return Result::Ready;
 }
 

@@ -17,14 +17,16 @@ public:
     struct Ready {
         bool ptyReadable = false;
         bool stdinReady = false;
+        bool dtrChanged = false;
     };
 
     // Installs the signal handling for the rest of the process's life.
     InputWait();
 
-    // stdinFd < 0 leaves standard input out; no timeout waits until something comes.
-    // Failed: the wait itself failed, or the pseudo-terminal did (Failure() says which).
-    Result Wait(int ptyFd, bool ptyWritable, int stdinFd,
+    // stdinFd < 0 leaves standard input out, dtrFd < 0 the watch of the DTR line; no
+    // timeout waits until something comes. Failed: the wait itself failed, or the
+    // pseudo-terminal did (Failure() says which).
+    Result Wait(int ptyFd, bool ptyWritable, int stdinFd, int dtrFd,
                 std::optional<std::chrono::nanoseconds> timeout, Ready& ready);
     const std::string& Failure() const { return failure_; }
 

@@ -52,6 +52,12 @@ bool LineRunner::Open() {
     if (startProblem) {
         Event("error " + *startProblem, device_.EventTime(Clock::now()));
     }
+    if (device_.WatchesDtr()) {
+        if (const auto dtrProblem = dtr_.Watch(pty_)) {
+            Event("error DTR line not watched, openings of the port go unseen: " + *dtrProblem,
+                  device_.EventTime(Clock::now()));
+        }
+    }
     return true;
 }
 
@@ -73,7 +79,7 @@ int LineRunner::Run() {
         }
         InputWait::Ready ready;
         const InputWait::Result result =
-            wait.Wait(pty_.MasterFd(), !unwritten_.empty(), input_.Fd(), timeout, ready);
+            wait.Wait(pty_.MasterFd(), !unwritten_.empty(), input_.Fd(), dtr_.Fd(), timeout, ready);
         if (result == InputWait::Result::Stopped) {
             break;
         }
@@ -84,6 +90,10 @@ int LineRunner::Run() {
         }
         const Clock::time_point now = Clock::now();
         device_.Woke(now);
+        // An opening comes before the bytes its client sends: they find what it caused.
+        if (ready.dtrChanged) {
+            ReadDtr(now);
+        }
         if (ready.ptyReadable) {
             ReadPty(now);
         }
@@ -147,6 +157,12 @@ void LineRunner::FlushLine(Clock::time_point now) {
     const std::vector<uint8_t> due = line_.Take(now);
     unwritten_.insert(unwritten_.end(), due.begin(), due.end());
     pty_.WritePending(unwritten_);
+}
+
+void LineRunner::ReadDtr(Clock::time_point now) {
+    for (int rises = dtr_.TakeRises(pty_); rises > 0; --rises) {
+        device_.DtrRose(now);
+    }
 }
 
 void LineRunner::ReadPty(Clock::time_point now) {

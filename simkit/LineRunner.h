@@ -2,6 +2,7 @@
 
 #include "CameraUnit.h"
 #include "CommandInput.h"
+#include "DtrLine.h"
 #include "EventLog.h"
 #include "HostReceiver.h"
 #include "LineOptions.h"
@@ -23,8 +24,8 @@ namespace quillon::simkit {
 // One run of a simulator: a single poll() loop over the pseudo-terminal and standard input
 // that nothing in it blocks, so input keeps being read while a late or paced reply waits.
 // It owns the line and its faults (noise before replies, late replies, no replies, hanging
-// up), the host's frames with the protocol's idle rule, and the stdin commands write,
-// hangup and quit; the device does the rest.
+// up), the DTR line for a device that cares, the host's frames with the protocol's idle
+// rule, and the stdin commands write, hangup and quit; the device does the rest.
 class LineRunner {
 public:
     using Clock = std::chrono::steady_clock;
@@ -57,6 +58,7 @@ public:
 
 private:
     bool Open();
+    void ReadDtr(Clock::time_point now);
     void ReadPty(Clock::time_point now);
     void TakeFrames(Clock::time_point now);
     void ReportDiscarded(Clock::time_point now);
@@ -76,6 +78,7 @@ private:
     EventLog log_;
     CameraUnit camera_;
     PtyPort pty_;
+    DtrLine dtr_;
     LineWriter line_;
     HostReceiver rx_;
     std::vector<uint8_t> unwritten_;

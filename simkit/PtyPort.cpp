@@ -49,6 +49,9 @@ std::optional<std::string> PtyPort::Open() {
     }
     // A serial line carries bytes, not text: no echo, no line editing, no CR/LF mangling.
     ::cfmakeraw(&tio);
+    // A USB serial device comes up with HUPCL set, so its DTR drops at every last close
+    // until a client clears the flag; a pseudo-terminal starts without it.
+    tio.c_cflag |= HUPCL;
     ::cfsetispeed(&tio, B9600);
     ::cfsetospeed(&tio, B9600);
     if (::tcsetattr(slave_, TCSANOW, &tio) != 0) {
@@ -75,6 +78,11 @@ std::optional<std::string> PtyPort::MakeLink(const std::string& linkPath) {
     }
     link_ = linkPath;
     return std::nullopt;
+}
+
+bool PtyPort::HangsUpOnClose() const {
+    termios tio{};
+    return ::tcgetattr(master_, &tio) == 0 && (tio.c_cflag & HUPCL) != 0;
 }
 
 ssize_t PtyPort::Read(uint8_t* data, std::size_t size) {

@@ -27,6 +27,9 @@ public:
     bool IsOpen() const { return master_ >= 0; }
     int MasterFd() const { return master_; }
     const std::string& DevicePath() const { return device_; }
+    // Whether the client's last close would drop DTR on a real port: the slave's HUPCL
+    // flag, which the master reads.
+    bool HangsUpOnClose() const;
 
     // Non-blocking; -1 with errno as read(2) set it.
     ssize_t Read(uint8_t* data, std::size_t size);

@@ -56,6 +56,11 @@ public:
     // "write XX ...": the bus master writes these bytes (any number, even none).
     virtual void MasterWrite(std::vector<uint8_t> bytes, Clock::time_point now) = 0;
 
+    // Whether the device cares about the DTR line, which the line then watches.
+    virtual bool WatchesDtr() const { return false; }
+    // A client's opening of the port raised DTR.
+    virtual void DtrRose(Clock::time_point) {}
+
     // When an event the line itself reports at now happened on the device's clock; a device
     // that only runs while something happens counts it as activity.
     virtual Clock::time_point EventTime(Clock::time_point now) { return now; }

@@ -2,6 +2,7 @@
 
 #include "ComPortMap.h"
 #include "DevicePath.h"
+#include "DtrHold.h"
 #include "LinkTrace.h"
 #include "protocol/CommandTable.h"
 #include "protocol/CounterBytes.h"
@@ -89,6 +90,9 @@ void SerialLink::Open(uint64_t generation, int32_t comPort, uint16_t timeOut) {
         return;
     }
     LinkTrace::Note(QStringLiteral("opened %1").arg(path));
+    if (const auto problem = DtrHold::KeepUp(port_)) {
+        LinkTrace::Note(QStringLiteral("DTR may drop at closing: %1").arg(*problem));
+    }
     // Whatever the line held before we came is not for us.
     port_.clear();
     generation_ = generation;
@@ -351,7 +355,9 @@ void SerialLink::DropPort() {
     opening_ = false;
     openingSeqs_.reset();
     if (port_.isOpen()) {
-        port_.close();
+        if (const auto problem = DtrHold::Close(port_)) {
+            LinkTrace::Note(QStringLiteral("DTR may have dropped: %1").arg(*problem));
+        }
         LinkTrace::Note(QStringLiteral("closed %1").arg(path_));
     }
     port_.clearError();

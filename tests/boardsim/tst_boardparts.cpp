@@ -314,6 +314,10 @@ void TestBoardParts::options_data() {
         << true;
     QTest::newRow("pulse widths, write times")
         << QStringList{"--pulse-widths", "--write-times"} << true;
+    QTest::newRow("no auto-reset, bootloader wait")
+        << QStringList{"--no-auto-reset", "--boot-ms", "250"} << true;
+    QTest::newRow("bootloader wait of an hour and more")
+        << QStringList{"--boot-ms=3600001"} << false;
     QTest::newRow("version is the firmware's") << QStringList{"--version", "X"} << false;
     QTest::newRow("baud is the firmware's") << QStringList{"--baud", "2400"} << false;
     QTest::newRow("unknown") << QStringList{"--turbo"} << false;
@@ -336,6 +340,9 @@ void TestBoardParts::options() {
     if (accepted) {
         QCOMPARE(options.writeTimes, args.contains("--write-times"));
         QCOMPARE(options.pulseWidths, args.contains("--pulse-widths"));
+        // The real circuit unless told otherwise.
+        QCOMPARE(options.autoReset, !args.contains("--no-auto-reset"));
+        QCOMPARE(options.bootMs, args.contains("--boot-ms") ? 250 : BoardOptions::kDefaultBootMs);
     }
     if (accepted && args.contains("--fast")) {
         QVERIFY(options.fast);

@@ -1,9 +1,11 @@
 // The adapter firmware on the simulated board, through its serial line and its I2C bus:
 // every command, bad input, the bus master, the EEPROM across resets and restarts, the
-// line fault options, and the firmware's behaviour under load.
+// line fault options, the reset an opening of the port causes, and the firmware's behaviour
+// under load.
 #include "firmware/BoardLayout.h"
 #include "protocol/FrameFormat.h"
 #include "tests/support/CameraHold.h"
+#include "tests/support/CliProcess.h"
 #include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
 #include "tests/support/PtyClient.h"
@@ -25,8 +27,9 @@ using Frame = ProtocolCodec::Frame;
 namespace {
 
 constexpr int kAnyGarbage = -1;
-constexpr int kReplyMs = 3000;  // generous: the machine may be busy
-constexpr int kSilenceMs = 300; // how long "no reply" is given to show itself
+constexpr int kReplyMs = 3000;         // generous: the machine may be busy
+constexpr int kSilenceMs = 300;        // how long "no reply" is given to show itself
+constexpr double kBootloaderMs = 1000; // the bootloader's wait the board simulator plays
 
 QByteArray Encode(uint8_t seq, uint8_t code, const QByteArray& payload = {}) {
     std::vector<uint8_t> out;
@@ -105,6 +108,8 @@ private slots:
     void optionsOnlyTheFirmwareCanSet();
     void pipelinedCommandsAreAllAnswered_data();
     void pipelinedCommandsAreAllAnswered();
+    void openingResetsOnlyWhenDtrRises_data();
+    void openingResetsOnlyWhenDtrRises();
 };
 
 void TestBoardSimEndToEnd::everyCommandIsAnswered_data() {
@@ -566,6 +571,80 @@ void TestBoardSimEndToEnd::pipelinedCommandsAreAllAnswered() {
                                            [](const Piped& piped) { return piped.code == 'V'; }));
     QTRY_COMPARE(sim->CountEvents("version sent"), versions);
     QCOMPARE(sim->EventTexts().filter(QRegularExpression("^error")), QStringList());
+}
+
+void TestBoardSimEndToEnd::openingResetsOnlyWhenDtrRises_data() {
+    // hupclBetween: the port's HUPCL is set again between the two calls, as `stty hupcl`
+    // does, so the first call's close drops DTR after all.
+    quillon::testing::AddColumns<bool, int, QString, QString>(
+        {"hupclBetween", "resets", "secondAddress", "port"});
+    QTest::newRow("the tool leaves DTR up") << false << 1 << "7E"
+                                            << "5A";
+    QTest::newRow("HUPCL set again") << true << 2 << "40"
+                                     << "FF";
+}
+
+// Two calls of the tool in a row against the board as it comes, in real time: the first
+// opening resets it, and the firmware answers only once the bootloader has waited its
+// second; the second call finds the port and the unsaved address as the first left them,
+// unless DTR dropped in between.
+void TestBoardSimEndToEnd::openingResetsOnlyWhenDtrRises() {
+    QFETCH(bool, hupclBetween);
+    QFETCH(int, resets);
+    QFETCH(QString, secondAddress);
+    QFETCH(QString, port);
+    sim = std::make_unique<SimProcess>(SimProcess::Program::Board);
+    sim->SetBoardReset(SimProcess::BoardReset::AsOnTheBoard);
+    const auto error = sim->Start({});
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
+    // A busy machine may hold the simulator back: room beyond the bootloader's second.
+    const QStringList common{"-d", sim->Device(), "--timeout", "5000"};
+
+    // The simulator reads HUPCL when it sees a close, and it sees an opening or closing
+    // before a command that comes after it: once it has answered a read, the port's
+    // openings so far are behind it and the next one finds HUPCL as they left it.
+    const auto readPort = [&] {
+        static const QRegularExpression masterRead("^master read ");
+        const qsizetype before = sim->EventTexts().filter(masterRead).size();
+        sim->Command("read");
+        QStringList reads;
+        const bool read = QTest::qWaitFor([&] {
+            reads = sim->EventTexts().filter(masterRead);
+            return reads.size() > before;
+        });
+        return read ? reads.value(before) : QStringLiteral("no master read");
+    };
+    CliProcess first;
+    QVERIFY(first.Run(common + QStringList{"run", "-"}, "write 5A\naddress set 7E\n"));
+    QCOMPARE(first.ExitCode(), 0);
+    QCOMPARE(readPort(), QString("master read 5A"));
+    if (hupclBetween) {
+        QVERIFY(PtyClient::SetHangUpOnClose(sim->Device()));
+        QCOMPARE(readPort(), QString("master read 5A"));
+    }
+    CliProcess second;
+    QVERIFY(second.Run(common + QStringList{"address"}));
+    QCOMPARE(second.ExitCode(), 0);
+    QVERIFY2(second.OutLines().value(0).startsWith("address " + secondAddress),
+             qPrintable(second.OutLines().join(" | ")));
+    QCOMPARE(readPort(), "master read " + port);
+
+    const QList<SimProcess::Event> events = sim->Events();
+    QStringList texts;
+    for (const SimProcess::Event& event : events) {
+        texts << event.text;
+    }
+    QVERIFY2(texts.count("board reset") == resets, qPrintable(texts.join(" | ")));
+    // Whatever the tool sent while the bootloader waited went unanswered.
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        if (events[i].text != "board reset") {
+            continue;
+        }
+        const auto answer = std::find_if(events.begin() + i, events.end(),
+                                         [](const auto& e) { return e.text == "version sent"; });
+        QVERIFY2(answer != events.end(), qPrintable(texts.join(" | ")));
+        QVERIFY2(answer->ms - events[i].ms >= kBootloaderMs, qPrintable(texts.join(" | ")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBoardSimEndToEnd)

@@ -28,6 +28,48 @@ bool PtyClient::Open(const QString& device) {
     return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
 }
 
+namespace {
+
+// An opening of the device for its line settings alone, closed again when done.
+class SettingsOpening {
+public:
+    explicit SettingsOpening(const QString& device)
+        : fd_(::open(device.toLocal8Bit().constData(),
+                     O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~SettingsOpening() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    SettingsOpening(const SettingsOpening&) = delete;
+    SettingsOpening& operator=(const SettingsOpening&) = delete;
+    bool Read(termios& tio) const { return fd_ >= 0 && ::tcgetattr(fd_, &tio) == 0; }
+    bool Write(const termios& tio) const { return ::tcsetattr(fd_, TCSANOW, &tio) == 0; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::optional<bool> PtyClient::HangsUpOnClose(const QString& device) {
+    termios tio{};
+    if (!SettingsOpening(device).Read(tio)) {
+        return std::nullopt;
+    }
+    return (tio.c_cflag & HUPCL) != 0;
+}
+
+bool PtyClient::SetHangUpOnClose(const QString& device) {
+    const SettingsOpening opening(device);
+    termios tio{};
+    if (!opening.Read(tio)) {
+        return false;
+    }
+    tio.c_cflag |= HUPCL;
+    return opening.Write(tio);
+}
+
 void PtyClient::Close() {
     if (fd_ >= 0) {
         ::close(fd_);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The library's side of the line, reduced to what the tests need: a raw serial client on
@@ -33,6 +34,12 @@ public:
                    Partial partial = Partial::GiveUpWhenIdle);
 
     std::size_t Discarded() const { return codec_.Discarded(); }
+
+    // The device's HUPCL flag, which makes the last close of a serial port drop DTR: read,
+    // and set as `stty hupcl` does, each by an opening of its own. Empty: the device
+    // could not be opened or read.
+    static std::optional<bool> HangsUpOnClose(const QString& device);
+    static bool SetHangUpOnClose(const QString& device);
 
 private:
     int fd_ = -1;

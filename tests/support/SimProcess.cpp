@@ -53,7 +53,9 @@ std::optional<QString> SimProcess::Start(const QStringList& args) {
         return Name(program_) + " not found (QUILLON_BIN_DIR or PATH)";
     }
     process_.setProgram(binary);
-    process_.setArguments(args);
+    const bool resetOff = program_ == Program::Board && boardReset_ == BoardReset::Off;
+    process_.setArguments(resetOff ? QStringList{"--no-auto-reset", "--boot-ms", "0"} + args
+                                   : args);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start();
     if (!process_.waitForStarted(5000)) {

@@ -18,6 +18,12 @@ public:
         Board,   // quillon-board-sim, the adapter firmware on a simulated board
     };
 
+    // What an opening of the board simulator's port does. Tests run the board without the
+    // reset an opening causes on an Uno or Nano and without the bootloader's wait after a
+    // reset, so that no opening in any suite costs a second; the suites about that reset
+    // ask for the board as it comes.
+    enum class BoardReset { Off, AsOnTheBoard };
+
     struct Event {
         double ms = 0;
         QString text;
@@ -30,6 +36,8 @@ public:
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
+
+    void SetBoardReset(BoardReset reset) { boardReset_ = reset; }
 
     // Waits for the "PTY ..." line; returns why the simulator did not start, if it did not.
     std::optional<QString> Start(const QStringList& args);
@@ -75,6 +83,7 @@ private:
     void Collect();
 
     Program program_;
+    BoardReset boardReset_ = BoardReset::Off;
     QProcess process_;
     QString device_;
     QElapsedTimer ready_;

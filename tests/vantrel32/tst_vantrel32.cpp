@@ -1,6 +1,7 @@
 // The adapter library against quillon-adapter-sim over a real pseudo-terminal.
 #include "NotificationLog.h"
 #include "tests/support/DataColumns.h"
+#include "tests/support/PtyClient.h"
 #include "tests/support/SimProcess.h"
 #include "vantrel32/Vantrel32.h"
 #include "vantrel32/VantrelExtras.h"
@@ -164,6 +165,8 @@ void TestVantrel32::openAndClose() {
     qputenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)), sim_->Device().toLocal8Bit());
     SetComPort(comPort);
     QCOMPARE(GetComPort(), uint16_t(comPort));
+    // As a USB serial device comes up: its last close drops DTR, which resets an Uno.
+    QCOMPARE(PtyClient::HangsUpOnClose(sim_->Device()), std::optional<bool>(true));
 
     CALL(Connect(1));
     QCOMPARE(CALL(IsConnected()), uint8_t{0}); // opening is not open
@@ -183,6 +186,8 @@ void TestVantrel32::openAndClose() {
     CALL(Connect(0));
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
     QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, kAddress, kClosed}));
+    // The library left DTR up, so its next opening does not reset the board again.
+    QCOMPARE(PtyClient::HangsUpOnClose(sim_->Device()), std::optional<bool>(false));
     qunsetenv(qPrintable(QStringLiteral("VANTREL_COM%1").arg(comPort)));
 }
 
