@@ -46,7 +46,10 @@ std::optional<std::string> BoardDevice::Load() {
         Event(line, when);
     };
     uart_ = std::make_unique<UartBridge>(
-        board_, [this](uint8_t value, SimavrBoard::Cycle done) { OnBoardByte(value, done); });
+        board_, [this](uint8_t value, SimavrBoard::Cycle done) { OnBoardByte(value, done); },
+        [this](uint8_t value, bool more) {
+            OnHostByte(value, more ? LineRunner::Burst::GoesOn : LineRunner::Burst::Ends);
+        });
     master_ = std::make_unique<TwiMaster>(board_, report);
     pins_ = std::make_unique<PinWatcher>(board_, report,
                                          options_.pulseWidths ? PinWatcher::Widths::Shown
@@ -65,6 +68,8 @@ std::optional<std::string> BoardDevice::Load() {
         // A reset empties the firmware's transmit queue: frames on their way are lost.
         board_.OnReset([this] { writeTimes_->Forget(); });
     }
+    // The firmware forgets the commands it has not answered yet.
+    board_.OnReset([this] { frames_.Reset(); });
     return std::nullopt;
 }
 
@@ -116,6 +121,10 @@ std::optional<BoardDevice::Clock::time_point> BoardDevice::NextWake(Clock::time_
     return WallTime(board_.Now()) + kRealTimeTick;
 }
 
+std::optional<BoardDevice::Clock::time_point> BoardDevice::OwnClock() const {
+    return WallTime(board_.Now());
+}
+
 BoardDevice::Clock::time_point BoardDevice::EventTime(Clock::time_point) {
     lastActivity_ = std::max(lastActivity_, board_.Now());
     return WallTime(board_.Now());
@@ -129,7 +138,16 @@ void BoardDevice::Event(const std::string& text, SimavrBoard::Cycle when) {
 bool BoardDevice::HostBytes(const uint8_t* data, std::size_t size, Clock::time_point) {
     lastActivity_ = board_.Now();
     uart_->Send(data, size);
-    return true;
+    // The frame reader takes them as the firmware does, a character time apart: its idle
+    // rule then ends a frame exactly when the firmware's does.
+    return false;
+}
+
+void BoardDevice::OnHostByte(uint8_t value, LineRunner::Burst burst) {
+    // Fast mode runs on past the last byte the firmware got, not the last one the host
+    // wrote: a long write takes longer to cross the wire than the idle time.
+    lastActivity_ = board_.Now();
+    line_->Received(&value, 1, WallTime(board_.Now()), burst);
 }
 
 void BoardDevice::HostFrame(const Frame& frame, Clock::time_point) {

@@ -8,9 +8,9 @@
 #include "TwiMaster.h"
 #include "UartBridge.h"
 #include "WriteTimes.h"
+#include "protocol/ProtocolCodec.h"
 #include "simkit/LineRunner.h"
 #include "simkit/SimDevice.h"
-#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -39,9 +39,11 @@ public:
                           Clock::time_point now) override;
     void MasterWrite(std::vector<uint8_t> bytes, Clock::time_point now) override;
     Clock::time_point EventTime(Clock::time_point now) override;
+    std::optional<Clock::time_point> OwnClock() const override;
 
 private:
     void MasterRead(std::istream& words);
+    void OnHostByte(uint8_t value, simkit::LineRunner::Burst burst);
     void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
     void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);
     void Event(const std::string& text, SimavrBoard::Cycle when);

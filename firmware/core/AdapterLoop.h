@@ -37,6 +37,13 @@ public:
 
     uint8_t Address() const { return handler_.Address(); }
 
+    // Nothing waits that a byte or the clock moving on would not bring: no command waiting
+    // for room on the line, no stale start bytes left to give up (one goes per Step), no
+    // master data waiting to go out. The board may sleep then.
+    bool Idle(uint16_t nowMs) const {
+        return !receiver_.FrameReady() && !receiver_.IdleExpired(nowMs) && !master_.Ready();
+    }
+
 private:
     BoardIo& board_;
     TxQueue& tx_;

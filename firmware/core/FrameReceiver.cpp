@@ -22,9 +22,13 @@ bool FrameReceiver::Push(uint8_t byte, uint16_t nowMs) {
     return true;
 }
 
+bool FrameReceiver::IdleExpired(uint16_t nowMs) const {
+    return HasPartial() &&
+           static_cast<uint16_t>(nowMs - lastByteMs_) > protocol::LineFormat::kLineIdleMs;
+}
+
 void FrameReceiver::CheckIdle(uint16_t nowMs) {
-    if (!HasPartial() ||
-        static_cast<uint16_t>(nowMs - lastByteMs_) <= protocol::LineFormat::kLineIdleMs) {
+    if (!IdleExpired(nowMs)) {
         return;
     }
     DropFront(1);

@@ -25,6 +25,8 @@ public:
 
     bool FrameReady() const { return ready_; }
     bool HasPartial() const { return size_ > 0 && !ready_; }
+    // Whether CheckIdle would give up a start byte now.
+    bool IdleExpired(uint16_t nowMs) const;
 
     // The ready frame's fields; valid until Consume().
     uint8_t Seq() const { return buffer_[protocol::FrameFormat::kSeqOffset]; }

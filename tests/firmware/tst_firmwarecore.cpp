@@ -109,6 +109,7 @@ private slots:
     void masterWriteGoesOutInFrames();
     void masterWritesWaitForTheLineAndCommandsGoFirst();
     void fullQueueRefusesWholeFrames();
+    void idleOnlyWhileNothingWaits();
 };
 
 void TestFirmwareCore::answersAsTheSimulator_data() {
@@ -412,6 +413,41 @@ void TestFirmwareCore::fullQueueRefusesWholeFrames() {
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(int(decoded[i].seq), i + 1);
     }
+}
+
+// The board sleeps whenever the loop says it is idle, until the next interrupt; work that
+// no interrupt will bring must keep it awake.
+void TestFirmwareCore::idleOnlyWhileNothingWaits() {
+    CoreRig rig;
+    rig.lineBytesPerMs = 0; // a stuck line: queued bytes stay queued
+    QVERIFY(rig.loop.Idle(rig.Now()));
+    // Version replies until the queue has no room for the next: that command waits.
+    uint8_t seq = 0;
+    while (rig.loop.WantsByte()) {
+        rig.Feed(Frame(++seq, 'V'));
+    }
+    QVERIFY(!rig.loop.Idle(rig.Now()));
+    rig.lineBytesPerMs = CoreRig::kInstantLine;
+    rig.Advance(1);
+    QVERIFY(rig.loop.Idle(rig.Now()));
+    std::size_t leftOver = 0;
+    QCOMPARE(int(Decode(rig.TakeSent(), leftOver).size()), int(seq));
+
+    // A whole chunk from the bus master waits for the main loop to queue it.
+    for (std::size_t i = 0; i < quillon::protocol::FrameFormat::kMaxPayload; ++i) {
+        QVERIFY(rig.master.Accept(0x11));
+    }
+    QVERIFY(!rig.loop.Idle(rig.Now()));
+    rig.Advance(1);
+    QVERIFY(rig.loop.Idle(rig.Now()));
+
+    // The start of a frame, then silence: once the idle rule applies, its bytes are given
+    // up one start byte per turn of the loop.
+    Bytes partial = Frame(1, 'C', {0x7E});
+    partial.resize(3);
+    rig.Feed(partial);
+    QVERIFY(rig.loop.Idle(rig.Now()));
+    QVERIFY(!rig.loop.Idle(static_cast<uint16_t>(rig.Now() + LineFormat::kLineIdleMs + 1)));
 }
 
 QTEST_APPLESS_MAIN(TestFirmwareCore)
