@@ -22,10 +22,15 @@ constexpr long kMaxMasterRead = 4096;
 // and the most it simulates in one go when it has fallen behind the wall clock.
 constexpr auto kRealTimeTick = std::chrono::milliseconds(1);
 constexpr auto kLongestSlice = std::chrono::milliseconds(5);
-// Fast mode: the board runs unthrottled until this much simulated time has passed without
-// traffic, bus activity or pin changes; then it waits for the host. Long enough for the
-// firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play out.
-constexpr double kFastIdleUs = 100'000;
+// Real time, a quiet board: what it does then, it does without anyone seeing (it sends
+// nothing unasked), so the loop need not wake as often; it catches the board up to the wall
+// clock before it reads what woke it.
+constexpr auto kQuietTick = std::chrono::milliseconds(10);
+// The board counts as quiet once this much simulated time has passed without traffic, bus
+// activity or pin changes; fast mode then stops the clock and waits for the host. Long
+// enough for the firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play
+// out.
+constexpr double kQuietAfterUs = 100'000;
 constexpr double kFastSliceUs = 1'000;
 
 } // namespace
@@ -87,21 +92,31 @@ BoardDevice::Clock::time_point BoardDevice::WallTime(SimavrBoard::Cycle cycle) c
 SimavrBoard::Cycle BoardDevice::TargetCycle(Clock::time_point now) const {
     const SimavrBoard::Cycle at = board_.Now();
     if (options_.fast) {
-        const bool busy = uart_->InputPending() || master_->Busy() ||
-                          at < lastActivity_ + board_.CyclesFromMicroseconds(kFastIdleUs);
-        return busy ? at + board_.CyclesFromMicroseconds(kFastSliceUs) : at;
+        return Quiet() ? at : at + board_.CyclesFromMicroseconds(kFastSliceUs);
     }
-    const std::chrono::duration<double, std::micro> elapsed = now - start_;
-    const SimavrBoard::Cycle wall = board_.CyclesFromMicroseconds(elapsed.count());
     const std::chrono::duration<double, std::micro> longest = kLongestSlice;
-    return std::min(wall, at + board_.CyclesFromMicroseconds(longest.count()));
+    return std::min(WallCycle(now), at + board_.CyclesFromMicroseconds(longest.count()));
+}
+
+SimavrBoard::Cycle BoardDevice::WallCycle(Clock::time_point now) const {
+    const std::chrono::duration<double, std::micro> elapsed = now - start_;
+    return board_.CyclesFromMicroseconds(elapsed.count());
+}
+
+bool BoardDevice::Quiet() const {
+    return !uart_->InputPending() && !master_->Busy() &&
+           board_.Now() >= lastActivity_ + board_.CyclesFromMicroseconds(kQuietAfterUs);
 }
 
 void BoardDevice::RunUntil(Clock::time_point now) {
     if (board_.Stopped()) {
         return;
     }
-    if (!board_.RunUntil(TargetCycle(now)) && !stopReported_) {
+    RunBoard(TargetCycle(now));
+}
+
+void BoardDevice::RunBoard(SimavrBoard::Cycle until) {
+    if (!board_.RunUntil(until) && !stopReported_) {
         stopReported_ = true;
         Event("error " + board_.StopReason() + "; the board has stopped (reset restarts it)",
               board_.Now());
@@ -118,7 +133,15 @@ std::optional<BoardDevice::Clock::time_point> BoardDevice::NextWake(Clock::time_
     }
     // Simulated time follows the wall clock in ticks; a board that has fallen more than a
     // tick behind runs again at once.
-    return WallTime(board_.Now()) + kRealTimeTick;
+    return WallTime(board_.Now()) + (Quiet() ? kQuietTick : kRealTimeTick);
+}
+
+void BoardDevice::Woke(Clock::time_point now) {
+    // A quiet board may lag the wall clock by a tick; what woke the loop reaches it at the
+    // right moment. It has nothing to do but sleep, so catching up is quick.
+    if (!options_.fast && !board_.Stopped() && Quiet()) {
+        RunBoard(WallCycle(now));
+    }
 }
 
 std::optional<BoardDevice::Clock::time_point> BoardDevice::OwnClock() const {
