@@ -22,10 +22,15 @@ constexpr long kMaxMasterRead = 4096;
 // and the most it simulates in one go when it has fallen behind the wall clock.
 constexpr auto kRealTimeTick = std::chrono::milliseconds(1);
 constexpr auto kLongestSlice = std::chrono::milliseconds(5);
-// Fast mode: the board runs unthrottled until this much simulated time has passed without
-// traffic, bus activity or pin changes; then it waits for the host. Long enough for the
-// firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play out.
-constexpr double kFastIdleUs = 100'000;
+// Real time, a quiet board: what it does then, it does without anyone seeing (it sends
+// nothing unasked), so the loop need not wake as often; it catches the board up to the wall
+// clock before it reads what woke it.
+constexpr auto kQuietTick = std::chrono::milliseconds(10);
+// The board counts as quiet once this much simulated time has passed without traffic, bus
+// activity or pin changes; fast mode then stops the clock and waits for the host. Long
+// enough for the firmware's own time-outs (its 20 ms idle rule) and an EEPROM write to play
+// out.
+constexpr double kQuietAfterUs = 100'000;
 constexpr double kFastSliceUs = 1'000;
 
 } // namespace
@@ -46,7 +51,10 @@ std::optional<std::string> BoardDevice::Load() {
         Event(line, when);
     };
     uart_ = std::make_unique<UartBridge>(
-        board_, [this](uint8_t value, SimavrBoard::Cycle done) { OnBoardByte(value, done); });
+        board_, [this](uint8_t value, SimavrBoard::Cycle done) { OnBoardByte(value, done); },
+        [this](uint8_t value, bool more) {
+            OnHostByte(value, more ? LineRunner::Burst::GoesOn : LineRunner::Burst::Ends);
+        });
     master_ = std::make_unique<TwiMaster>(board_, report);
     pins_ = std::make_unique<PinWatcher>(board_, report,
                                          options_.pulseWidths ? PinWatcher::Widths::Shown
@@ -65,6 +73,8 @@ std::optional<std::string> BoardDevice::Load() {
         // A reset empties the firmware's transmit queue: frames on their way are lost.
         board_.OnReset([this] { writeTimes_->Forget(); });
     }
+    // The firmware forgets the commands it has not answered yet.
+    board_.OnReset([this] { frames_.Reset(); });
     return std::nullopt;
 }
 
@@ -82,21 +92,31 @@ BoardDevice::Clock::time_point BoardDevice::WallTime(SimavrBoard::Cycle cycle) c
 SimavrBoard::Cycle BoardDevice::TargetCycle(Clock::time_point now) const {
     const SimavrBoard::Cycle at = board_.Now();
     if (options_.fast) {
-        const bool busy = uart_->InputPending() || master_->Busy() || board_.InBootloader() ||
-                          at < lastActivity_ + board_.CyclesFromMicroseconds(kFastIdleUs);
-        return busy ? at + board_.CyclesFromMicroseconds(kFastSliceUs) : at;
+        return Quiet() ? at : at + board_.CyclesFromMicroseconds(kFastSliceUs);
     }
-    const std::chrono::duration<double, std::micro> elapsed = now - start_;
-    const SimavrBoard::Cycle wall = board_.CyclesFromMicroseconds(elapsed.count());
     const std::chrono::duration<double, std::micro> longest = kLongestSlice;
-    return std::min(wall, at + board_.CyclesFromMicroseconds(longest.count()));
+    return std::min(WallCycle(now), at + board_.CyclesFromMicroseconds(longest.count()));
+}
+
+SimavrBoard::Cycle BoardDevice::WallCycle(Clock::time_point now) const {
+    const std::chrono::duration<double, std::micro> elapsed = now - start_;
+    return board_.CyclesFromMicroseconds(elapsed.count());
+}
+
+bool BoardDevice::Quiet() const {
+    return !uart_->InputPending() && !master_->Busy() && !board_.InBootloader() &&
+           board_.Now() >= lastActivity_ + board_.CyclesFromMicroseconds(kQuietAfterUs);
 }
 
 void BoardDevice::RunUntil(Clock::time_point now) {
     if (board_.Stopped()) {
         return;
     }
-    if (!board_.RunUntil(TargetCycle(now)) && !stopReported_) {
+    RunBoard(TargetCycle(now));
+}
+
+void BoardDevice::RunBoard(SimavrBoard::Cycle until) {
+    if (!board_.RunUntil(until) && !stopReported_) {
         stopReported_ = true;
         Event("error " + board_.StopReason() + "; the board has stopped (reset restarts it)",
               board_.Now());
@@ -113,7 +133,19 @@ std::optional<BoardDevice::Clock::time_point> BoardDevice::NextWake(Clock::time_
     }
     // Simulated time follows the wall clock in ticks; a board that has fallen more than a
     // tick behind runs again at once.
-    return WallTime(board_.Now()) + kRealTimeTick;
+    return WallTime(board_.Now()) + (Quiet() ? kQuietTick : kRealTimeTick);
+}
+
+void BoardDevice::Woke(Clock::time_point now) {
+    // A quiet board may lag the wall clock by a tick; what woke the loop reaches it at the
+    // right moment. It has nothing to do but sleep, so catching up is quick.
+    if (!options_.fast && !board_.Stopped() && Quiet()) {
+        RunBoard(WallCycle(now));
+    }
+}
+
+std::optional<BoardDevice::Clock::time_point> BoardDevice::OwnClock() const {
+    return WallTime(board_.Now());
 }
 
 BoardDevice::Clock::time_point BoardDevice::EventTime(Clock::time_point) {
@@ -132,7 +164,16 @@ bool BoardDevice::HostBytes(const uint8_t* data, std::size_t size, Clock::time_p
         return false; // the bootloader swallows them: they were no upload
     }
     uart_->Send(data, size);
-    return true;
+    // The frame reader takes them as the firmware does, a character time apart: its idle
+    // rule then ends a frame exactly when the firmware's does.
+    return false;
+}
+
+void BoardDevice::OnHostByte(uint8_t value, LineRunner::Burst burst) {
+    // Fast mode runs on past the last byte the firmware got, not the last one the host
+    // wrote: a long write takes longer to cross the wire than the idle time.
+    lastActivity_ = board_.Now();
+    line_->Received(&value, 1, WallTime(board_.Now()), burst);
 }
 
 void BoardDevice::HostFrame(const Frame& frame, Clock::time_point) {

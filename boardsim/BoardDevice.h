@@ -8,9 +8,9 @@
 #include "TwiMaster.h"
 #include "UartBridge.h"
 #include "WriteTimes.h"
+#include "protocol/ProtocolCodec.h"
 #include "simkit/LineRunner.h"
 #include "simkit/SimDevice.h"
-#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -33,6 +33,7 @@ public:
     std::optional<std::string> PowerOn(simkit::LineRunner& line, Clock::time_point start) override;
     void RunUntil(Clock::time_point now) override;
     std::optional<Clock::time_point> NextWake(Clock::time_point now) const override;
+    void Woke(Clock::time_point now) override;
     bool HostBytes(const uint8_t* data, std::size_t size, Clock::time_point now) override;
     void HostFrame(const Frame& frame, Clock::time_point now) override;
     Command HandleCommand(const std::string& command, std::istream& words,
@@ -41,15 +42,21 @@ public:
     Clock::time_point EventTime(Clock::time_point now) override;
     bool WatchesDtr() const override;
     void DtrRose(Clock::time_point now) override;
+    std::optional<Clock::time_point> OwnClock() const override;
 
 private:
     void Reset();
     void MasterRead(std::istream& words);
+    void OnHostByte(uint8_t value, simkit::LineRunner::Burst burst);
     void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
     void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);
     void Event(const std::string& text, SimavrBoard::Cycle when);
     Clock::time_point WallTime(SimavrBoard::Cycle cycle) const;
     SimavrBoard::Cycle TargetCycle(Clock::time_point now) const;
+    SimavrBoard::Cycle WallCycle(Clock::time_point now) const;
+    // Nothing on its way in, no bus transaction, and a while since anything happened.
+    bool Quiet() const;
+    void RunBoard(SimavrBoard::Cycle until);
 
     const BoardOptions& options_;
     simkit::LineRunner* line_ = nullptr;

@@ -4,6 +4,8 @@
 #include "simkit/CommandRules.h"
 #include "simkit/HexText.h"
 
+#include <algorithm>
+
 namespace quillon::boardsim {
 
 using quillon::protocol::ProtocolCodec;
@@ -21,6 +23,9 @@ bool ReplyFits(const ProtocolCodec::Frame& frame) {
     return frame.code != ProtocolCodec::RepVersion ||
            quillon::protocol::IsVersionText(frame.payload.data(), frame.length);
 }
+
+// More commands in flight than any host has reason to send without waiting for replies.
+constexpr std::size_t kMaxPending = 256;
 
 std::string Describe(const ProtocolCodec::Frame& frame) {
     return "reply " + CommandRules::CodeName(frame.code) + " seq " + std::to_string(frame.seq);
@@ -66,6 +71,7 @@ std::string PacingLine(const ProtocolCodec::Frame& frame) {
 
 std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t address) {
     Command command;
+    command.seq = frame.seq;
     command.code = frame.code;
     command.addressBefore = address;
     std::vector<std::string> lines;
@@ -75,8 +81,35 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
         command.expectedReply = quillon::protocol::ReplyTo(
             *quillon::protocol::FindCommand(frame.code), frame.payload.data());
     }
-    pending_[frame.seq] = command;
+    if (command.expectedReply == 0) {
+        // One command of a SEQ that needs no answer is enough to name a reply it gets.
+        std::erase_if(pending_, [&](const Command& waiting) {
+            return waiting.seq == command.seq && waiting.expectedReply == 0;
+        });
+    }
+    pending_.push_back(command);
+    if (pending_.size() > kMaxPending) {
+        pending_.pop_front();
+    }
     return lines;
+}
+
+// The oldest waiting command of this SEQ that wants an answer; failing that, one that
+// needs none, so the reply can be named as one too many.
+std::optional<FrameEvents::Command> FrameEvents::TakeAnswered(uint8_t seq) {
+    auto found = std::find_if(pending_.begin(), pending_.end(), [&](const Command& waiting) {
+        return waiting.seq == seq && waiting.expectedReply != 0;
+    });
+    if (found == pending_.end()) {
+        found = std::find_if(pending_.begin(), pending_.end(),
+                             [&](const Command& waiting) { return waiting.seq == seq; });
+    }
+    if (found == pending_.end()) {
+        return std::nullopt;
+    }
+    const Command command = *found;
+    pending_.erase(found);
+    return command;
 }
 
 FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
@@ -85,8 +118,7 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
         result.lines = Unsolicited(frame);
         return result;
     }
-    const std::optional<Command> command = pending_[frame.seq];
-    pending_[frame.seq].reset();
+    const std::optional<Command> command = TakeAnswered(frame.seq);
     if (!command) {
         result.lines.push_back("error firmware " + Describe(frame) + " answers no command");
         return result;

@@ -2,8 +2,8 @@
 
 #include "protocol/ProtocolCodec.h"
 
-#include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +16,11 @@ namespace quillon::boardsim {
 // not-forwarded report "writes not forwarded 3"; a command the adapter must not answer
 // becomes the same "error" line the adapter simulator prints, and a reply the firmware
 // should not have sent an error too.
-// Pure: the caller feeds whole frames.
+// Pure: the caller feeds whole frames, each command as the firmware gets it.
+//
+// Replies are matched to commands by SEQ, the oldest waiting command of that SEQ first, as
+// the firmware carries commands out in the order they come: a host may have two commands
+// of the same SEQ on the line at once.
 class FrameEvents {
 public:
     using Frame = quillon::protocol::ProtocolCodec::Frame;
@@ -30,15 +34,22 @@ public:
     // A command from the host; `address` is the slave address the board uses right now.
     std::vector<std::string> FromHost(const Frame& frame, uint8_t address);
     Result FromBoard(const Frame& frame);
+    // The board was reset: no command waits for its reply any more.
+    void Reset() { pending_.clear(); }
 
 private:
     struct Command {
+        uint8_t seq = 0;
         uint8_t code = 0;
         uint8_t expectedReply = 0; // 0: must stay unanswered
         uint8_t addressBefore = 0;
     };
 
-    std::array<std::optional<Command>, 256> pending_{};
+    std::optional<Command> TakeAnswered(uint8_t seq);
+
+    // Oldest first. A firmware that leaves commands unanswered must not make this grow
+    // without end, so the oldest are forgotten beyond a bound.
+    std::deque<Command> pending_;
 };
 
 } // namespace quillon::boardsim

@@ -5,9 +5,9 @@
 
 namespace quillon::boardsim {
 
-UartBridge::UartBridge(SimavrBoard& board, ByteSent sent)
+UartBridge::UartBridge(SimavrBoard& board, ByteSent sent, ByteReceived received)
     : board_(board), uart_(reinterpret_cast<avr_uart_t*>(board.Module("uart"))),
-      sent_(std::move(sent)) {
+      sent_(std::move(sent)), received_(std::move(received)) {
     // By default simavr copies UART output to its console and naps whenever the firmware
     // polls the status register; we want neither.
     uart_->flags = 0;
@@ -46,14 +46,17 @@ void UartBridge::Feed() {
         return;
     }
     feeding_ = true;
-    const uint8_t value = input_.front();
+    onTheWay_ = input_.front();
     input_.pop_front();
-    avr_raise_irq(uart_->io.irq + UART_IRQ_INPUT, value);
+    avr_raise_irq(uart_->io.irq + UART_IRQ_INPUT, onTheWay_);
     avr_cycle_timer_register(board_.Avr(), ByteCycles(), OnNextByte, this);
 }
 
 SimavrBoard::Cycle UartBridge::OnNextByte(avr_t*, SimavrBoard::Cycle, void* param) {
-    static_cast<UartBridge*>(param)->Feed();
+    auto* self = static_cast<UartBridge*>(param);
+    // The byte on its way is now in the firmware's hands (its receive interrupt is due).
+    self->received_(self->onTheWay_, !self->input_.empty());
+    self->Feed();
     return 0;
 }
 

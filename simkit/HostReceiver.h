@@ -16,6 +16,8 @@ class HostReceiver {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // now: when the bytes reached the device, on the clock the idle rule runs on (the
+    // device's own, where it keeps one), so the rule ends a frame when the device does.
     void Feed(const uint8_t* data, std::size_t size, Clock::time_point now);
     bool Next(quillon::protocol::ProtocolCodec::Frame& frame) { return codec_.Next(frame); }
 

@@ -101,7 +101,7 @@ int LineRunner::Run() {
             ReadStdin(now);
         }
         if (!done_) {
-            CheckLineIdle(Clock::now());
+            CheckLineIdle(LineTime(Clock::now()));
         }
     }
     Finish();
@@ -110,7 +110,9 @@ int LineRunner::Run() {
 
 std::optional<LineRunner::Clock::time_point> LineRunner::NextWake(Clock::time_point now) const {
     std::optional<Clock::time_point> wake = line_.NextWake();
-    for (const auto other : {rx_.IdleDeadline(), device_.NextWake(now)}) {
+    // A deadline on a clock of the device's own is the device's to wake the loop for.
+    const auto idleDeadline = device_.OwnClock() ? std::nullopt : rx_.IdleDeadline();
+    for (const auto other : {idleDeadline, device_.NextWake(now)}) {
         if (other && (!wake || *other < *wake)) {
             wake = other;
         }
@@ -176,15 +178,30 @@ void LineRunner::ReadPty(Clock::time_point now) {
         if (!device_.HostBytes(buffer, size, now)) {
             continue;
         }
-        rx_.Feed(buffer, size, now);
-        TakeFrames(now);
+        Received(buffer, size, now, Burst::Ends);
         if (done_) {
             return;
         }
     }
 }
 
-void LineRunner::TakeFrames(Clock::time_point now) {
+LineRunner::Clock::time_point LineRunner::LineTime(Clock::time_point now) const {
+    return device_.OwnClock().value_or(now);
+}
+
+void LineRunner::Received(const uint8_t* data, std::size_t size, Clock::time_point when,
+                          Burst burst) {
+    if (done_) {
+        return;
+    }
+    // The line may have gone idle since the last look: a partial frame is given up before
+    // these bytes could seem to continue it, as the device's own receiver does.
+    CheckLineIdle(when);
+    rx_.Feed(data, size, when);
+    TakeFrames(when, burst);
+}
+
+void LineRunner::TakeFrames(Clock::time_point now, Burst burst) {
     SimDevice::Frame frame;
     while (!done_ && rx_.Next(frame)) {
         ReportDiscarded(now);
@@ -195,7 +212,7 @@ void LineRunner::TakeFrames(Clock::time_point now) {
         }
         device_.HostFrame(frame, now);
     }
-    if (!done_) {
+    if (!done_ && burst == Burst::Ends) {
         ReportDiscarded(now);
     }
 }

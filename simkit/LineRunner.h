@@ -55,12 +55,19 @@ public:
     // With --camera: the camera unit reads the port as written at when.
     void PortWritten(uint8_t port, Clock::time_point when);
     void Send(std::vector<uint8_t> bytes, Clock::time_point due, Sending sending);
+    // Whether more of the host's bytes follow right behind these, so that garbage among
+    // them is reported in one line when the burst ends.
+    enum class Burst { Ends, GoesOn };
+    // Bytes from the host that the device kept from the frame reader (HostBytes false), as
+    // its far end takes them, at when on its own clock.
+    void Received(const uint8_t* data, std::size_t size, Clock::time_point when, Burst burst);
 
 private:
     bool Open();
     void ReadDtr(Clock::time_point now);
     void ReadPty(Clock::time_point now);
-    void TakeFrames(Clock::time_point now);
+    Clock::time_point LineTime(Clock::time_point now) const;
+    void TakeFrames(Clock::time_point now, Burst burst = Burst::Ends);
     void ReportDiscarded(Clock::time_point now);
     void CheckLineIdle(Clock::time_point now);
     void ReadStdin(Clock::time_point now);

@@ -44,7 +44,8 @@ public:
     // After each wait, before anything that came is read.
     virtual void Woke(Clock::time_point) {}
 
-    // Bytes from the host as they come; false keeps them from the frame reader.
+    // Bytes from the host as they come; false keeps them from the frame reader, and the
+    // device then hands them on with LineRunner::Received as its far end takes them.
     virtual bool HostBytes(const uint8_t* data, std::size_t size, Clock::time_point now) = 0;
     // A whole frame from the host.
     virtual void HostFrame(const Frame& frame, Clock::time_point now) = 0;
@@ -64,6 +65,10 @@ public:
     // When an event the line itself reports at now happened on the device's clock; a device
     // that only runs while something happens counts it as activity.
     virtual Clock::time_point EventTime(Clock::time_point now) { return now; }
+    // The device's own clock, if it keeps one apart from the wall clock: the protocol's idle
+    // rule for the host's frames then runs on it, as it does in the device. Such a device
+    // keeps the loop awake in NextWake for as long as its clock runs.
+    virtual std::optional<Clock::time_point> OwnClock() const { return std::nullopt; }
 };
 
 } // namespace quillon::simkit

@@ -36,6 +36,10 @@ bool Uart::TakeReceived(uint8_t& byte) {
     return gReceived.Take(byte);
 }
 
+bool Uart::HasReceived() {
+    return !gReceived.Empty();
+}
+
 TxQueue& Uart::Output() {
     return gOutput;
 }

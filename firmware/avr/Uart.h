@@ -14,6 +14,7 @@ class Uart {
 public:
     static void Start();
     static bool TakeReceived(uint8_t& byte);
+    static bool HasReceived();
     static TxQueue& Output();
     // Call after queueing: starts the transmit interrupt if it had run dry.
     static void Kick();

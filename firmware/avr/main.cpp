@@ -14,6 +14,7 @@
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
+#include <avr/sleep.h>
 #include <avr/wdt.h>
 
 static_assert(F_CPU == quillon::firmware::kCpuHz, "the delay loops count the board's clock");
@@ -28,6 +29,21 @@ static_assert(kVersionLength >= 1 && kVersionLength <= quillon::protocol::kMaxVe
               "the version text must fit the version reply");
 
 AvrBoard gBoard;
+
+// Idle sleep (SMCR's mode bits 0) stops the core until the next interrupt, the millisecond
+// tick at the latest. Interrupts stay off from the look for work to the sleep, and sei takes
+// effect only after the instruction that follows it, so an interrupt that brings work in
+// between cannot slip past the sleep: it is taken once the core is asleep, and wakes it.
+void SleepWhileIdle(const AdapterLoop& loop, uint16_t nowMs) {
+    cli();
+    if (loop.Idle(nowMs) && !Uart::HasReceived()) {
+        SMCR = _BV(SE);
+        sei();
+        sleep_cpu();
+        SMCR = 0;
+    }
+    sei();
+}
 
 } // namespace
 
@@ -58,5 +74,6 @@ int main() {
         }
         Uart::Kick();
         StatusLed::Update(now);
+        SleepWhileIdle(loop, now);
     }
 }

@@ -38,6 +38,13 @@ public:
 
     uint8_t Address() const { return handler_.Address(); }
 
+    // Nothing waits that a byte or the clock moving on would not bring: no reply owed, no
+    // stale start bytes left to give up (one goes per Step), no master data waiting to go
+    // out. The board may sleep then.
+    bool Idle(uint16_t nowMs) const {
+        return replies_.Empty() && !receiver_.IdleExpired(nowMs) && !master_.Ready();
+    }
+
 private:
     // Carries out the frames the receiver has found. A command that finds every run of
     // the reply queue taken (a long pipeline of mixed commands) cuts the pipeline: it and

@@ -22,8 +22,12 @@ bool FrameReceiver::Push(uint8_t byte, uint16_t nowMs) {
     return true;
 }
 
+bool FrameReceiver::IdleExpired(uint16_t nowMs) const {
+    return HasPartial() && LineIdle(nowMs);
+}
+
 void FrameReceiver::CheckIdle(uint16_t nowMs) {
-    if (!HasPartial() || !LineIdle(nowMs)) {
+    if (!IdleExpired(nowMs)) {
         return;
     }
     DropFront(1);

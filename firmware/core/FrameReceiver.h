@@ -29,6 +29,8 @@ public:
     bool LineIdle(uint16_t nowMs) const {
         return static_cast<uint16_t>(nowMs - lastByteMs_) > protocol::LineFormat::kLineIdleMs;
     }
+    // Whether CheckIdle would give up a start byte now.
+    bool IdleExpired(uint16_t nowMs) const;
 
     // The ready frame's fields; valid until Consume().
     uint8_t Seq() const { return buffer_[protocol::FrameFormat::kSeqOffset]; }

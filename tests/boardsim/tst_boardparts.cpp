@@ -59,7 +59,24 @@ BoardPins::Registers DriveLow(std::initializer_list<quillon::firmware::Pin> low)
     return r;
 }
 
+// One step of a conversation on the line: a command the firmware got, a reply it sent, or
+// a reset of the board.
+struct LineStep {
+    enum class Kind { Command, Reply, Reset } kind;
+    ProtocolCodec::Frame frame;
+};
+
+LineStep Command(uint8_t seq, uint8_t code, const QByteArray& payload = {}) {
+    return {LineStep::Kind::Command, MakeFrame(seq, code, payload)};
+}
+
+LineStep Reply(uint8_t seq, uint8_t code, const QByteArray& payload = {}) {
+    return {LineStep::Kind::Reply, MakeFrame(seq, code, payload)};
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(std::vector<LineStep>)
 
 class TestBoardParts : public QObject {
     Q_OBJECT
@@ -71,6 +88,8 @@ private slots:
     void eepromCells();
     void lineTraffic_data();
     void lineTraffic();
+    void repliesMatchTheOldestCommandOfTheirSeq_data();
+    void repliesMatchTheOldestCommandOfTheirSeq();
     void writeTimes_data();
     void writeTimes();
     void options_data();
@@ -212,6 +231,49 @@ void TestBoardParts::lineTraffic() {
     if (reply.seq != 0 && replyLines.isEmpty()) {
         QCOMPARE(events.FromBoard(reply).lines.size(), std::size_t(1));
     }
+}
+
+void TestBoardParts::repliesMatchTheOldestCommandOfTheirSeq_data() {
+    quillon::testing::AddColumns<std::vector<LineStep>, QStringList>({"steps", "lines"});
+    const LineStep reset{LineStep::Kind::Reset, {}};
+    QTest::newRow("two of one SEQ, answered in order")
+        << std::vector{Command(5, 'W', QByteArray("\x00\xBF", 2)), Command(5, 'A'), Reply(5, 'w'),
+                       Reply(5, 'a', "\x40")}
+        << QStringList{"address read 40"};
+    QTest::newRow("a refused command does not take the reply of a later one")
+        << std::vector{Command(6, 'Z'), Command(6, 'A'), Reply(6, 'a', "\x40")}
+        << QStringList{"error unknown code; frame 'Z' (0x5A) seq 6 not answered",
+                       "address read 40"};
+    QTest::newRow("a reset forgets what was not answered")
+        << std::vector{Command(7, 'W', QByteArray("\x00\xBF", 2)), reset, Command(7, 'A'),
+                       Reply(7, 'a', "\x40")}
+        << QStringList{"address read 40"};
+    QTest::newRow("one reply too many")
+        << std::vector{Command(8, 'A'), Command(8, 'V'), Reply(8, 'a', "\x40"),
+                       Reply(8, 'v', "Board 1.0"), Reply(8, 'v', "Board 1.0")}
+        << QStringList{"address read 40", "version sent",
+                       "error firmware reply 'v' (0x76) seq 8 answers no command"};
+}
+
+void TestBoardParts::repliesMatchTheOldestCommandOfTheirSeq() {
+    QFETCH(std::vector<LineStep>, steps);
+    QFETCH(QStringList, lines);
+    FrameEvents events;
+    QStringList seen;
+    for (const LineStep& step : steps) {
+        switch (step.kind) {
+        case LineStep::Kind::Command:
+            seen << Lines(events.FromHost(step.frame, 0x40));
+            break;
+        case LineStep::Kind::Reply:
+            seen << Lines(events.FromBoard(step.frame).lines);
+            break;
+        case LineStep::Kind::Reset:
+            events.Reset();
+            break;
+        }
+    }
+    QCOMPARE(seen, lines);
 }
 
 // Steps, times in cycles of one microsecond, every byte on the wire for 1000 of them:

@@ -88,6 +88,10 @@ private slots:
     void everyCommandIsAnswered();
     void badInputIsIgnored_data();
     void badInputIsIgnored();
+    void commandsOnTheLineTogether_data();
+    void commandsOnTheLineTogether();
+    void frameSplitWhileTheLineIsBusy_data();
+    void frameSplitWhileTheLineIsBusy();
     void masterTransactions_data();
     void masterTransactions();
     void addressKeptAcrossResetAndRestart();
@@ -205,6 +209,68 @@ void TestBoardSimEndToEnd::badInputIsIgnored() {
     QCOMPARE(Payload(frame), QByteArray("\x40"));
     QTRY_VERIFY(sim->HasEvent("address read 40"));
     QVERIFY2(!sim->EventTexts().join('\n').contains("error firmware"),
+             qPrintable(sim->EventTexts().join(" | ")));
+}
+
+void TestBoardSimEndToEnd::commandsOnTheLineTogether_data() {
+    quillon::testing::AddColumns<QByteArray, QByteArray, QStringList>(
+        {"bytes", "replies", "events"});
+    // The second change starts from the address the first one set.
+    QTest::newRow("two address changes")
+        << Encode(1, 'C', "\x7E") + Encode(2, 'C', "\x50") << QByteArray("cc")
+        << QStringList{"address 40 -> 7E", "address 7E -> 50"};
+    // Replies go to the commands of their SEQ in order.
+    QTest::newRow("two commands of one SEQ")
+        << Encode(5, 'W', QByteArray("\x00\xBF", 2)) + Encode(5, 'A') << QByteArray("wa")
+        << QStringList{"port FF -> BF", "address read 40"};
+}
+
+void TestBoardSimEndToEnd::commandsOnTheLineTogether() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, replies);
+    QFETCH(QStringList, events);
+    QVERIFY(Start({}));
+    QVERIFY(client.Send(Bytes(bytes)));
+    Frame frame;
+    for (const char code : replies) {
+        QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::Frame);
+        QCOMPARE(int(frame.code), int(code));
+    }
+    QTRY_COMPARE(sim->EventTexts(), events);
+}
+
+void TestBoardSimEndToEnd::frameSplitWhileTheLineIsBusy_data() {
+    quillon::testing::AddColumns<int, bool>({"pauseMs", "fast"});
+    // The whole write is on the host's side at once, but crossing the wire takes longer
+    // than fast mode's idle time (100 ms): the last frame still reaches the firmware.
+    QTest::newRow("one write, fast") << 0 << true;
+    // The host pauses for longer than the idle rule's 20 ms after sending the first bytes
+    // of the last frame, while the line still carries the frames before it: on the wire
+    // there is no pause, and the firmware answers.
+    QTest::newRow("pause within the frame, real time") << 50 << false;
+}
+
+void TestBoardSimEndToEnd::frameSplitWhileTheLineIsBusy() {
+    QFETCH(int, pauseMs);
+    QFETCH(bool, fast);
+    QVERIFY(Start({}, fast));
+    // Two 96-byte port writes the firmware refuses (too many data bytes): about 200 ms of
+    // wire time with no reply to show for it.
+    const QByteArray refused = Encode(8, 'W', QByteArray(91, '\0'));
+    const QByteArray ask = Encode(10, 'A');
+    constexpr int kFirstPart = 2;
+    QVERIFY(
+        client.Send(Bytes(refused + refused + ask.left(pauseMs > 0 ? kFirstPart : ask.size()))));
+    if (pauseMs > 0) {
+        // The pause itself is what is tested; nothing on the line marks its end.
+        QTest::qWait(pauseMs);
+        QVERIFY(client.Send(Bytes(ask.mid(kFirstPart))));
+    }
+    Frame frame;
+    EXPECT_REPLY(frame, 10, 'a');
+    QTRY_COMPARE(sim->EventTexts().filter("address"), QStringList{"address read 40"});
+    QCOMPARE(sim->EventTexts().filter("error").size(), 2);
+    QVERIFY2(sim->EventTexts().filter("error").filter("firmware").isEmpty(),
              qPrintable(sim->EventTexts().join(" | ")));
 }
 

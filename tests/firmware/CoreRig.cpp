@@ -72,6 +72,11 @@ void CoreRig::Spin(std::size_t lineBudget) {
                 --lineBudget;
             }
         }
+        // The board sleeps here until the next interrupt: what the loop left waiting would
+        // wait for the next millisecond.
+        if (loop.Idle(now_)) {
+            break;
+        }
     }
 }
 

@@ -11,8 +11,9 @@
 #include <vector>
 
 // The firmware's portable core on the host, run the way the microcontroller's main loop
-// runs it, with a recording board, a millisecond clock the test moves, and a serial line
-// that takes queued bytes either at once or at a set number of bytes per millisecond.
+// runs it (turning until it is idle, then asleep until the next millisecond), with a
+// recording board, a millisecond clock the test moves, and a serial line that takes queued
+// bytes either at once or at a set number of bytes per millisecond.
 class CoreRig : public quillon::firmware::BoardIo {
 public:
     static constexpr uint8_t kDefaultAddress = quillon::protocol::SlaveAddress::kDefault;
@@ -35,6 +36,7 @@ public:
 
     // Everything the serial line has sent so far, taken out.
     std::vector<uint8_t> TakeSent();
+    uint16_t Now() const { return now_; }
     // How many bytes the line has sent since the last TakeSent().
     std::size_t SentCount() const { return sent_.size(); }
 

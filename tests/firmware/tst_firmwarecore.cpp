@@ -116,6 +116,7 @@ private slots:
     void pipelinedCommandsAreAllAnswered_data();
     void pipelinedCommandsAreAllAnswered();
     void pipelineBeyondTheReplyQueueDropsWholeCommands();
+    void idleOnlyWhileNothingWaits();
 };
 
 void TestFirmwareCore::answersAsTheSimulator_data() {
@@ -533,6 +534,41 @@ void TestFirmwareCore::pipelineBeyondTheReplyQueueDropsWholeCommands() {
     rig.Feed(Frame(99, 'A'));
     rig.Advance(10);
     QCOMPARE(rig.TakeSent(), Frame(99, 'a', {CoreRig::kDefaultAddress}));
+}
+
+// The board sleeps whenever the loop says it is idle, until the next interrupt; work that
+// no interrupt will bring must keep it awake.
+void TestFirmwareCore::idleOnlyWhileNothingWaits() {
+    CoreRig rig;
+    rig.lineBytesPerMs = 0; // a stuck line: queued bytes stay queued
+    QVERIFY(rig.loop.Idle(rig.Now()));
+    // Replies owed on a line that takes nothing: they wait.
+    constexpr int kVersions = 10;
+    for (uint8_t seq = 1; seq <= kVersions; ++seq) {
+        rig.Feed(Frame(seq, 'V'));
+    }
+    QVERIFY(!rig.loop.Idle(rig.Now()));
+    rig.lineBytesPerMs = CoreRig::kInstantLine;
+    rig.Advance(10);
+    QVERIFY(rig.loop.Idle(rig.Now()));
+    std::size_t leftOver = 0;
+    QCOMPARE(int(Decode(rig.TakeSent(), leftOver).size()), kVersions);
+
+    // A whole chunk from the bus master waits for the main loop to queue it.
+    for (std::size_t i = 0; i < quillon::protocol::FrameFormat::kMaxPayload; ++i) {
+        QVERIFY(rig.master.Accept(0x11));
+    }
+    QVERIFY(!rig.loop.Idle(rig.Now()));
+    rig.Advance(1);
+    QVERIFY(rig.loop.Idle(rig.Now()));
+
+    // The start of a frame, then silence: once the idle rule applies, its bytes are given
+    // up one start byte per turn of the loop.
+    Bytes partial = Frame(1, 'C', {0x7E});
+    partial.resize(3);
+    rig.Feed(partial);
+    QVERIFY(rig.loop.Idle(rig.Now()));
+    QVERIFY(!rig.loop.Idle(static_cast<uint16_t>(rig.Now() + LineFormat::kLineIdleMs + 1)));
 }
 
 QTEST_APPLESS_MAIN(TestFirmwareCore)
