@@ -8,9 +8,9 @@
 #include "TwiMaster.h"
 #include "UartBridge.h"
 #include "WriteTimes.h"
+#include "protocol/ProtocolCodec.h"
 #include "simkit/LineRunner.h"
 #include "simkit/SimDevice.h"
-#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -42,6 +42,7 @@ public:
 
 private:
     void MasterRead(std::istream& words);
+    void Stall(std::istream& words);
     void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
     void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);
     void Event(const std::string& text, SimavrBoard::Cycle when);
@@ -62,6 +63,7 @@ private:
     FrameEvents frames_;
     SimavrBoard::Cycle lastActivity_ = 0;
     bool stopReported_ = false;
+    bool resetCommanded_ = false;
 };
 
 } // namespace quillon::boardsim

@@ -38,6 +38,7 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
     } else {
         command.expectedReply = quillon::protocol::ReplyTo(
             *quillon::protocol::FindCommand(frame.code), frame.payload.data());
+        command.addressAsked = frame.payload[0];
     }
     pending_[frame.seq] = command;
     return lines;
@@ -83,8 +84,8 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
         result.lines.push_back("address read " + address);
         break;
     case ProtocolCodec::RepChanged:
-        result.lines.push_back("address " + HexText::Byte(command->addressBefore) + " -> " +
-                               address);
+        result.lines.push_back(CommandRules::AddressChange(
+            command->addressBefore, command->addressAsked, frame.payload[0]));
         break;
     case ProtocolCodec::RepSaved:
         result.lines.push_back("address saved " + address);

@@ -34,6 +34,7 @@ private:
         uint8_t code = 0;
         uint8_t expectedReply = 0; // 0: must stay unanswered
         uint8_t addressBefore = 0;
+        uint8_t addressAsked = 0; // the payload of a 'C'
     };
 
     std::array<std::optional<Command>, 256> pending_{};

@@ -190,6 +190,18 @@ void SimavrBoard::Reset() {
     avr_reset(avr_);
 }
 
+std::optional<std::string> SimavrBoard::Hang() {
+    // rjmp .-2, little-endian, at an instruction (even) address.
+    constexpr uint8_t kJumpToSelf[2] = {0xFF, 0xCF};
+    for (uint32_t at = 0; at + 2 <= avr_->codeend && at + 2 <= avr_->flashend + 1; at += 2) {
+        if (avr_->flash[at] == kJumpToSelf[0] && avr_->flash[at + 1] == kJumpToSelf[1]) {
+            avr_->pc = at;
+            return std::nullopt;
+        }
+    }
+    return "the firmware image has no endless loop to hang in";
+}
+
 void SimavrBoard::AfterCoreReset(avr_t* avr) {
     auto* self = static_cast<SimavrBoard*>(avr->custom.data);
     if (self->coreReset_ != nullptr) {

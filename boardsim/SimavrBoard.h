@@ -56,6 +56,11 @@ public:
     // the listeners re-read what they watch and restart their simulated timers.
     void OnReset(std::function<void()> listener);
 
+    // A fault in the firmware: its program goes into an endless loop (avr-libc's end of
+    // program, an instruction that jumps to itself) with the interrupts as they were, so
+    // only its interrupts run on. Returns its problem, if the image has no such loop.
+    std::optional<std::string> Hang();
+
     // The EEPROM's bytes, live: writes of the firmware show here at once.
     uint8_t* Eeprom() const;
     std::size_t EepromSize() const;

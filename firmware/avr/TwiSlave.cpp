@@ -1,9 +1,10 @@
 #include "TwiSlave.h"
 
-#include "firmware/BoardLayout.h"
+#include "BusGuard.h"
 #include "PortPins.h"
 #include "Registers.h"
 #include "StatusLed.h"
+#include "firmware/BoardLayout.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
@@ -51,6 +52,18 @@ void TwiSlave::ReleaseClock() {
     TWCR = kListen;
 }
 
+bool TwiSlave::HoldsClock() {
+    return (TWCR & _BV(TWIE)) == 0;
+}
+
+void TwiSlave::Restart() {
+    // Off lets go of SDA and SCL at once, whatever the unit was doing; its interrupt is
+    // off with it, so the chunk is the main loop's for the moment.
+    TWCR = 0;
+    gChunk.EndTransaction();
+    TWCR = kListen;
+}
+
 MasterChunk& TwiSlave::Chunk() {
     return gChunk;
 }
@@ -62,6 +75,7 @@ ISR(TWI_vect) {
     using quillon::firmware::gChunk;
     using quillon::firmware::PortPins;
     using quillon::firmware::StatusLed;
+    quillon::firmware::BusGuard::Seen(TW_STATUS);
     switch (TW_STATUS) {
     case TW_SR_SLA_ACK:
     case TW_SR_ARB_LOST_SLA_ACK:

@@ -18,6 +18,11 @@ public:
     static void Start(uint8_t address);
     static void UseAddress(uint8_t address);
     static void ReleaseClock();
+    // Whether the clock is held for the serial line (see ReleaseClock).
+    static bool HoldsClock();
+    // Drops the transaction in progress: the unit lets go of the bus and listens again;
+    // what the master wrote of it goes to the serial line.
+    static void Restart();
     static MasterChunk& Chunk();
 };
 

@@ -3,6 +3,7 @@
 
 #include "AddressStore.h"
 #include "AvrBoard.h"
+#include "BusGuard.h"
 #include "MilliClock.h"
 #include "PortPins.h"
 #include "StatusLed.h"
@@ -32,8 +33,8 @@ AvrBoard gBoard;
 } // namespace
 
 int main() {
-    // A watchdog reset (some bootloaders start the program that way) leaves the watchdog
-    // running; the program does not use it.
+    // A watchdog reset leaves the watchdog running at its shortest time-out; off until the
+    // board is set up.
     MCUSR = 0;
     wdt_disable();
 
@@ -47,8 +48,13 @@ int main() {
     static AdapterLoop loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
                             address);
     sei();
+    // Whatever stops the main loop (a fault, a wait that never ends) resets the board
+    // rather than leaving it dead until it is unplugged. The longest the loop takes is a
+    // save, about 10 ms.
+    wdt_enable(WDTO_500MS);
 
     for (;;) {
+        wdt_reset();
         const uint16_t now = MilliClock::Now();
         uint8_t byte;
         if (loop.WantsByte() && Uart::TakeReceived(byte)) {
@@ -58,5 +64,6 @@ int main() {
         }
         Uart::Kick();
         StatusLed::Update(now);
+        BusGuard::Check(now);
     }
 }

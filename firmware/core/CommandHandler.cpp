@@ -37,8 +37,7 @@ void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, u
         tx.PutFrame(seq, reply, &address_, protocol::kAddressSize);
         break;
     case FrameFormat::CmdChangeAddress:
-        address_ = SlaveAddress::WithoutReadWriteBit(payload[0]);
-        board_.UseAddress(address_);
+        ChangeAddress(SlaveAddress::WithoutReadWriteBit(payload[0]));
         tx.PutFrame(seq, reply, &address_, protocol::kAddressSize);
         break;
     case FrameFormat::CmdSaveAddress:
@@ -51,6 +50,17 @@ void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, u
     default:
         break;
     }
+}
+
+void CommandHandler::ChangeAddress(uint8_t address) {
+    // On a reserved address the adapter would answer every general call or pass for a
+    // 10-bit address; the reply then names the address still in use, so the panel sees
+    // the refusal.
+    if (SlaveAddress::IsReserved(address) || address == address_) {
+        return;
+    }
+    address_ = address;
+    board_.UseAddress(address_);
 }
 
 void CommandHandler::Write(uint8_t seq, uint8_t reply, const uint8_t* payload, uint8_t length,

@@ -24,6 +24,7 @@ public:
     uint8_t Address() const { return address_; }
 
 private:
+    void ChangeAddress(uint8_t address);
     void Write(uint8_t seq, uint8_t reply, const uint8_t* payload, uint8_t length, TxQueue& tx);
 
     BoardIo& board_;
