@@ -11,7 +11,8 @@ constexpr const char* kUsage =
     "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
     "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
     "                         [--write-times] [--pace]\n"
-    "stdin commands: read [N] | write XX [XX ...] | reset | hangup | quit\n";
+    "stdin commands: read [N] | write XX [XX ...] | stall [XX ...] | reset | hang |\n"
+    "                hangup | quit\n";
 
 std::optional<std::string> Ignore(const std::string&, long long) {
     return std::nullopt;

@@ -1,7 +1,7 @@
 #include "AddressStore.h"
 
+#include "firmware/AddressSlots.h"
 #include "firmware/BoardLayout.h"
-#include "firmware/core/AddressSlots.h"
 #include "protocol/CommandTable.h"
 
 #include <avr/eeprom.h>

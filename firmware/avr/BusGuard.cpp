@@ -1,7 +1,5 @@
 #include "BusGuard.h"
 
-#include "TwiSlave.h"
-
 #include <util/twi.h>
 
 namespace quillon {
@@ -40,17 +38,18 @@ void BusGuard::Seen(uint8_t status) {
     gBus = StaysAddressed(status) ? static_cast<uint8_t>(counted | kAddressed) : counted;
 }
 
-void BusGuard::Check(uint16_t nowMs) {
+bool BusGuard::Stuck(uint16_t nowMs, bool clockHeld) {
     const uint8_t bus = gBus;
-    if (bus != gLastBus || (bus & kAddressed) == 0 || TwiSlave::HoldsClock()) {
+    if (bus != gLastBus || (bus & kAddressed) == 0 || clockHeld) {
         gLastBus = bus;
         gSinceMs = nowMs;
-        return;
+        return false;
     }
-    if (static_cast<uint16_t>(nowMs - gSinceMs) > kTimeoutMs) {
-        TwiSlave::Restart();
-        gBus = static_cast<uint8_t>(bus & ~kAddressed);
+    if (static_cast<uint16_t>(nowMs - gSinceMs) <= kTimeoutMs) {
+        return false;
     }
+    gBus = static_cast<uint8_t>(bus & ~kAddressed);
+    return true;
 }
 
 } // namespace firmware

@@ -20,8 +20,10 @@ public:
 
     // From the bus interrupt, with each status it handles.
     static void Seen(uint8_t status);
-    // From the main loop, as often as it turns.
-    static void Check(uint16_t nowMs);
+    // From the main loop, as often as it turns, with interrupts off: whether the
+    // transaction in progress is stuck, the clock held by the firmware itself excepted.
+    // Once it says so, it takes the transaction for ended.
+    static bool Stuck(uint16_t nowMs, bool clockHeld);
 };
 
 } // namespace firmware

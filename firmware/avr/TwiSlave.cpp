@@ -8,6 +8,7 @@
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
+#include <util/atomic.h>
 #include <util/twi.h>
 
 namespace quillon {
@@ -52,16 +53,17 @@ void TwiSlave::ReleaseClock() {
     TWCR = kListen;
 }
 
-bool TwiSlave::HoldsClock() {
-    return (TWCR & _BV(TWIE)) == 0;
-}
-
-void TwiSlave::Restart() {
-    // Off lets go of SDA and SCL at once, whatever the unit was doing; its interrupt is
-    // off with it, so the chunk is the main loop's for the moment.
-    TWCR = 0;
-    gChunk.EndTransaction();
-    TWCR = kListen;
+void TwiSlave::Guard(uint16_t nowMs) {
+    // With interrupts off, so no status comes between the verdict and the restart.
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        // Our interrupt off with the flag set is the clock held for the serial line.
+        if (BusGuard::Stuck(nowMs, (TWCR & _BV(TWIE)) == 0)) {
+            // Off lets go of SDA and SCL at once, whatever the unit was doing.
+            TWCR = 0;
+            gChunk.EndTransaction();
+            TWCR = kListen;
+        }
+    }
 }
 
 MasterChunk& TwiSlave::Chunk() {

@@ -3,7 +3,6 @@
 
 #include "AddressStore.h"
 #include "AvrBoard.h"
-#include "BusGuard.h"
 #include "MilliClock.h"
 #include "PortPins.h"
 #include "StatusLed.h"
@@ -64,6 +63,6 @@ int main() {
         }
         Uart::Kick();
         StatusLed::Update(now);
-        BusGuard::Check(now);
+        TwiSlave::Guard(now);
     }
 }

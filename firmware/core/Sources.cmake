@@ -3,7 +3,6 @@
 # own. Paths are relative to this folder; each build prefixes its own path to it.
 set(QUILLON_FIRMWARE_CORE_SOURCES
     AdapterLoop.cpp AdapterLoop.h
-    AddressSlots.h
     BoardIo.h
     ByteRing.h
     CommandHandler.cpp CommandHandler.h

@@ -2,7 +2,7 @@
 // codec: the same answers byte for byte, the same frames found in any input, and master
 // data that is never dropped however far the serial line is behind.
 #include "CoreRig.h"
-#include "firmware/core/AddressSlots.h"
+#include "firmware/AddressSlots.h"
 #include "firmware/core/FrameReceiver.h"
 #include "protocol/FrameFormat.h"
 #include "protocol/ProtocolCodec.h"

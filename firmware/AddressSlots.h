@@ -1,7 +1,6 @@
 #pragma once
 
-#include "firmware/BoardLayout.h"
-#include "protocol/CommandTable.h"
+#include "BoardLayout.h"
 
 #include <stdint.h>
 
