@@ -232,8 +232,13 @@ void BoardDevice::Stall(std::istream& words) {
     std::string word;
     while (words >> word) {
         const auto byte = simkit::HexText::ParseByte(word);
-        if (!byte || bytes.size() == kMaxMasterWrite) {
-            Event("error stall: '" + word + "' is not a hex byte, or one too many", board_.Now());
+        if (!byte) {
+            Event("error stall: '" + word + "' is not a hex byte", board_.Now());
+            return;
+        }
+        if (bytes.size() == kMaxMasterWrite) {
+            Event("error stall: more than " + std::to_string(kMaxMasterWrite) + " bytes",
+                  board_.Now());
             return;
         }
         bytes.push_back(*byte);

@@ -1,7 +1,7 @@
 #include "EepromState.h"
 
-#include "firmware/BoardLayout.h"
 #include "firmware/AddressSlots.h"
+#include "firmware/BoardLayout.h"
 #include "simkit/HexText.h"
 #include "simkit/StateFile.h"
 

@@ -12,11 +12,12 @@ namespace firmware {
 // the new address, never none and never a third one.
 //
 // Two slots {sequence, address, check}, check = sequence ^ address ^ kMark. The valid slot
-// with the newer sequence holds the address; a save rewrites the other slot. Sequence 0xFF
-// (an erased cell) marks a slot as empty whatever the rest holds, so a save first writes
-// 0xFF there, then the address, the check, and last the sequence, one past the other
-// slot's. A reset that cuts off any of these writes, leaving any value in that cell, leaves
-// the slot either empty, or as it was (older than the other slot, so not used), or done.
+// with the newer sequence holds the address; a save rewrites the other slot: the address,
+// the check, and last the sequence, one past the other slot's. Sequence 0xFF (an erased
+// cell) marks a slot as empty whatever the rest holds. Each write changes one term of the
+// check, so a reset that cuts off any of them, leaving any value in that cell, leaves the
+// slot empty, not valid, valid but with a sequence older than the other slot's (so not
+// used), or done.
 // With no valid slot, the first firmware's pair (address, complement) in the old cells
 // still counts.
 //
@@ -50,10 +51,6 @@ public:
         const int8_t newest = Newest();
         const uint8_t slot = newest == 0 ? 1 : 0;
         const uint8_t sequence = newest < 0 ? 0 : Next(cells_.Read(Cell(newest, kSequence)));
-        // Written only when needed: rewriting an erased cell could be cut off too.
-        if (cells_.Read(Cell(slot, kSequence)) != kEmpty) {
-            cells_.Write(Cell(slot, kSequence), kEmpty);
-        }
         cells_.Write(Cell(slot, kAddress), address);
         cells_.Write(Cell(slot, kCheck), Check(sequence, address));
         cells_.Write(Cell(slot, kSequence), sequence);
