@@ -60,6 +60,12 @@ std::optional<std::string> BoardDevice::Load() {
                                          options_.pulseWidths ? PinWatcher::Widths::Shown
                                                               : PinWatcher::Widths::Hidden);
     eeprom_ = std::make_unique<EepromState>(board_, options_.line.state, report);
+    // Resets from outside name themselves; any other is the firmware's watchdog.
+    board_.OnReset([this] {
+        if (board_.ResetByFirmware()) {
+            Event("board reset by its watchdog", board_.Now());
+        }
+    });
     if (options_.writeTimes) {
         const double cyclesPerUs = 1.0 / board_.Microseconds(SimavrBoard::Cycle{1});
         writeTimes_ = std::make_unique<WriteTimes>(cyclesPerUs, report);
@@ -232,6 +238,11 @@ simkit::SimDevice::Command BoardDevice::HandleCommand(const std::string& command
         MasterRead(words);
     } else if (command == "reset") {
         Reset();
+    } else if (command == "stall") {
+        Stall(words);
+    } else if (command == "hang") {
+        const auto problem = board_.Hang();
+        Event(problem ? "error hang: " + *problem : "firmware hung", board_.Now());
     } else {
         return Command::NotMine;
     }
@@ -273,6 +284,26 @@ void BoardDevice::MasterRead(std::istream& words) {
         }
     }
     master_->Read(std::size_t(count));
+}
+
+void BoardDevice::Stall(std::istream& words) {
+    // The bytes to write before stopping, in hex; none: a read.
+    std::vector<uint8_t> bytes;
+    std::string word;
+    while (words >> word) {
+        const auto byte = simkit::HexText::ParseByte(word);
+        if (!byte) {
+            Event("error stall: '" + word + "' is not a hex byte", board_.Now());
+            return;
+        }
+        if (bytes.size() == kMaxMasterWrite) {
+            Event("error stall: more than " + std::to_string(kMaxMasterWrite) + " bytes",
+                  board_.Now());
+            return;
+        }
+        bytes.push_back(*byte);
+    }
+    master_->Stall(std::move(bytes));
 }
 
 void BoardDevice::MasterWrite(std::vector<uint8_t> bytes, Clock::time_point) {

@@ -12,7 +12,8 @@ constexpr const char* kUsage =
     "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
     "                         [--write-times] [--pace] [--no-auto-reset]\n"
     "                         [--boot-ms MS]\n"
-    "stdin commands: read [N] | write XX [XX ...] | reset | hangup | quit\n";
+    "stdin commands: read [N] | write XX [XX ...] | stall [XX ...] | reset | hang |\n"
+    "                hangup | quit\n";
 
 std::optional<std::string> Ignore(const std::string&, long long) {
     return std::nullopt;

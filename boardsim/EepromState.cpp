@@ -1,5 +1,6 @@
 #include "EepromState.h"
 
+#include "firmware/AddressSlots.h"
 #include "firmware/BoardLayout.h"
 #include "simkit/HexText.h"
 #include "simkit/StateFile.h"
@@ -7,27 +8,43 @@
 #include <avr_eeprom.h>
 #include <sim_avr.h>
 
+#include <algorithm>
+
 namespace quillon::boardsim {
 
 using simkit::HexText;
 using simkit::StateFile;
 
 namespace {
+
 constexpr uint8_t kErased = 0xFF;
-}
+
+// The firmware's own rules over the simulated cells.
+struct CellArray {
+    uint8_t Read(uint16_t cell) const { return cells[cell]; }
+    void Write(uint16_t cell, uint8_t value) { cells[cell] = value; }
+    EepromState::Cells& cells;
+};
+
+} // namespace
 
 EepromState::Cells EepromState::CellsFor(std::optional<uint8_t> address) {
-    if (!address) {
-        return {kErased, kErased};
+    Cells cells;
+    cells.fill(kErased);
+    if (address) {
+        CellArray array{cells};
+        firmware::AddressSlots<CellArray>(array).Save(*address);
     }
-    return {*address, uint8_t(~*address)};
+    return cells;
 }
 
 std::optional<uint8_t> EepromState::AddressIn(Cells cells) {
-    if (cells[1] != uint8_t(~cells[0])) {
+    CellArray array{cells};
+    uint8_t address;
+    if (!firmware::AddressSlots<CellArray>(array).Find(address)) {
         return std::nullopt;
     }
-    return cells[0];
+    return address;
 }
 
 EepromState::EepromState(SimavrBoard& board, std::string path, Report report)
@@ -58,14 +75,14 @@ std::optional<std::string> EepromState::Load() {
         break;
     }
     const Cells cells = CellsFor(stored_);
-    board_.Eeprom()[firmware::kEepromAddressCell] = cells[0];
-    board_.Eeprom()[firmware::kEepromCheckCell] = cells[1];
+    std::copy(cells.begin(), cells.end(), board_.Eeprom());
     return problem;
 }
 
 EepromState::Cells EepromState::Current() const {
-    return {board_.Eeprom()[firmware::kEepromAddressCell],
-            board_.Eeprom()[firmware::kEepromCheckCell]};
+    Cells cells;
+    std::copy_n(board_.Eeprom(), cells.size(), cells.begin());
+    return cells;
 }
 
 void EepromState::OnControlWritten(avr_irq_t*, uint32_t, void* param) {
@@ -73,7 +90,7 @@ void EepromState::OnControlWritten(avr_irq_t*, uint32_t, void* param) {
 }
 
 void EepromState::CheckForChange() {
-    // Between writing the address and its complement the pair is invalid: wait for both.
+    // Part of the way through a save the cells still hold the old address.
     const std::optional<uint8_t> address = AddressIn(Current());
     if (!address || address == stored_) {
         return;

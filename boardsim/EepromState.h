@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimavrBoard.h"
+#include "firmware/BoardLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -11,18 +12,19 @@
 namespace quillon::boardsim {
 
 // The board's EEPROM as the simulator's --state file. The firmware keeps the saved slave
-// address in two cells, the address and its complement; the file keeps the same address in
+// address in the cells of BoardLayout.h (AddressSlots); the file keeps the same address in
 // the adapter simulator's format ("address 7E"), so a test can use either simulator. A
-// missing file is an erased EEPROM. Whenever the firmware leaves a valid pair that differs
-// from the file, the file is replaced (atomically, see StateFile).
+// missing file is an erased EEPROM. Whenever the cells hold an address that differs from
+// the file, the file is replaced (atomically, see StateFile).
 class EepromState {
 public:
     using Report = std::function<void(const std::string& line, SimavrBoard::Cycle when)>;
-    using Cells = std::array<uint8_t, 2>;
+    using Cells = std::array<uint8_t, firmware::kEepromAddressCells>;
 
-    // The two cells for an address, erased (FF FF) for none.
+    // The cells for an address as the firmware's first save leaves them; all erased (FF)
+    // for none.
     static Cells CellsFor(std::optional<uint8_t> address);
-    // The address two cells hold, if they form a valid pair.
+    // The address the cells hold, if they hold one.
     static std::optional<uint8_t> AddressIn(Cells cells);
 
     // Without a path the EEPROM simply lives as long as the process.

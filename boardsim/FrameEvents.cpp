@@ -80,6 +80,7 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
     } else {
         command.expectedReply = quillon::protocol::ReplyTo(
             *quillon::protocol::FindCommand(frame.code), frame.payload.data());
+        command.addressAsked = frame.payload[0];
     }
     if (command.expectedReply == 0) {
         // One command of a SEQ that needs no answer is enough to name a reply it gets.
@@ -148,8 +149,8 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
         result.lines.push_back("address read " + address);
         break;
     case ProtocolCodec::RepChanged:
-        result.lines.push_back("address " + HexText::Byte(command->addressBefore) + " -> " +
-                               address);
+        result.lines.push_back(CommandRules::AddressChange(
+            command->addressBefore, command->addressAsked, frame.payload[0]));
         break;
     case ProtocolCodec::RepSaved:
         result.lines.push_back("address saved " + address);

@@ -43,6 +43,7 @@ private:
         uint8_t code = 0;
         uint8_t expectedReply = 0; // 0: must stay unanswered
         uint8_t addressBefore = 0;
+        uint8_t addressAsked = 0; // the payload of a 'C'
     };
 
     std::optional<Command> TakeAnswered(uint8_t seq);

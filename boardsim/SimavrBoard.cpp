@@ -158,7 +158,7 @@ bool SimavrBoard::RunUntil(Cycle until) {
     while (!Stopped() && avr_->cycle < until) {
         if (bootloaderUntil_ && avr_->cycle >= *bootloaderUntil_) {
             bootloaderUntil_.reset();
-            avr_reset(avr_);
+            OwnReset();
         }
         if (!RunSlice(bootloaderUntil_ ? std::min(until, *bootloaderUntil_) : until)) {
             return false;
@@ -196,7 +196,13 @@ std::string SimavrBoard::StopReason() const {
 
 void SimavrBoard::Reset() {
     bootloaderUntil_.reset();
+    OwnReset();
+}
+
+void SimavrBoard::OwnReset() {
+    outsideReset_ = true;
     avr_reset(avr_);
+    outsideReset_ = false;
 }
 
 void SimavrBoard::HoldInBootloader(Cycle until) {
@@ -206,6 +212,18 @@ void SimavrBoard::HoldInBootloader(Cycle until) {
     // has not run an instruction yet; the reset at the end of the wait starts it.
     avr_->state = cpu_Sleeping;
     avr_->sreg[S_I] = 1;
+}
+
+std::optional<std::string> SimavrBoard::Hang() {
+    // rjmp .-2, little-endian, at an instruction (even) address.
+    constexpr uint8_t kJumpToSelf[2] = {0xFF, 0xCF};
+    for (uint32_t at = 0; at + 2 <= avr_->codeend && at + 2 <= avr_->flashend + 1; at += 2) {
+        if (avr_->flash[at] == kJumpToSelf[0] && avr_->flash[at + 1] == kJumpToSelf[1]) {
+            avr_->pc = at;
+            return std::nullopt;
+        }
+    }
+    return "the firmware image has no endless loop to hang in";
 }
 
 void SimavrBoard::AfterCoreReset(avr_t* avr) {

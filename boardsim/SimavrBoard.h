@@ -60,6 +60,14 @@ public:
     // Called after every reset, this one or one the firmware causes (its watchdog), so
     // the listeners re-read what they watch and restart their simulated timers.
     void OnReset(std::function<void()> listener);
+    // For a reset listener: whether the firmware caused this reset (its watchdog) rather
+    // than Reset() or the end of the bootloader's wait.
+    bool ResetByFirmware() const { return !outsideReset_; }
+
+    // A fault in the firmware: its program goes into an endless loop (avr-libc's end of
+    // program, an instruction that jumps to itself) with the interrupts as they were, so
+    // only its interrupts run on. Returns its problem, if the image has no such loop.
+    std::optional<std::string> Hang();
 
     // The EEPROM's bytes, live: writes of the firmware show here at once.
     uint8_t* Eeprom() const;
@@ -68,10 +76,12 @@ public:
 private:
     static void AfterCoreReset(avr_t* avr);
     bool RunSlice(Cycle until);
+    void OwnReset();
 
     avr_t* avr_ = nullptr;
     void (*coreReset_)(avr_t*) = nullptr;
     std::optional<Cycle> bootloaderUntil_;
+    bool outsideReset_ = false;
     std::vector<std::function<void()>> resetListeners_;
 };
 

@@ -6,6 +6,8 @@
 #include <sim_avr.h>
 #include <sim_regbit.h>
 
+#include <cstdio>
+
 namespace quillon::boardsim {
 
 using simkit::HexText;
@@ -62,6 +64,23 @@ TwiMaster::TwiMaster(SimavrBoard& board, Report report)
 void TwiMaster::OnControlAccess(avr_irq_t*, uint32_t, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
     avr_t* avr = self->board_.Avr();
+    if (self->phase_ == Phase::Stalled && !avr_regbit_get(avr, self->twi_->twen)) {
+        const double ms = self->board_.Microseconds(self->board_.Now() - self->stalledAt_) / 1000;
+        char after[32];
+        std::snprintf(after, sizeof after, "%.1f ms", ms);
+        if (!self->current_.read) {
+            self->EndWrite(std::nullopt);
+        }
+        // In the middle of the firmware's TWCR writes, with its unit still off: the next
+        // transaction waits a byte's time, as a master would before its next START.
+        avr_cycle_timer_cancel(avr, OnTimeout, self);
+        self->phase_ = Phase::Idle;
+        self->report_(std::string(self->current_.read ? "master read" : "master write") +
+                          " stalled: the board let go of the bus after " + after,
+                      self->board_.Now());
+        avr_cycle_timer_register(avr, self->board_.CyclesFromMicroseconds(kByteUs), OnResume, self);
+        return;
+    }
     avr_int_vector_t* vector = &self->twi_->twi;
     if (self->flagSet_ && !vector->pending && avr_regbit_get(avr, vector->enable)) {
         avr_raise_interrupt(avr, vector);
@@ -96,6 +115,16 @@ void TwiMaster::Read(std::size_t count) {
     Transaction t;
     t.read = true;
     t.count = count;
+    queue_.push_back(std::move(t));
+    StartNext();
+}
+
+void TwiMaster::Stall(std::vector<uint8_t> bytes) {
+    Transaction t;
+    t.read = bytes.empty();
+    t.count = 1;
+    t.stall = true;
+    t.bytes = std::move(bytes);
     queue_.push_back(std::move(t));
     StartNext();
 }
@@ -146,6 +175,7 @@ void TwiMaster::OnStatus(avr_irq_t*, uint32_t value, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
     // 0xF8 comes with TWINT clear (the unit was switched off, or sent a STOP).
     self->flagSet_ = value != kNoState;
+    self->lastStatusAt_ = self->board_.Now();
     if (self->wait_ == Wait::Status) {
         self->wait_ = Wait::Release;
     }
@@ -172,6 +202,10 @@ void TwiMaster::Released() {
         if (current_.read) {
             // The firmware has put its byte into TWDR; it goes out on the next nine clocks.
             current_.bytes.push_back(board_.Register(twi_->r_twdr));
+            if (current_.stall) {
+                StallNow();
+                return;
+            }
         }
         break;
     case Phase::Stop:
@@ -194,6 +228,7 @@ void TwiMaster::Released() {
         return;
     case Phase::Data:
     case Phase::Idle:
+    case Phase::Stalled:
         break;
     }
     avr_cycle_timer_register(avr, board_.CyclesFromMicroseconds(kByteUs), OnStep, this);
@@ -223,10 +258,27 @@ void TwiMaster::Step() {
         }
         return;
     }
+    if (current_.stall) {
+        StallNow();
+        return;
+    }
     phase_ = Phase::Stop;
     stopAt_ = board_.Now();
     Await(Wait::Status);
     DeliverStatus(kStopOrRestart);
+}
+
+SimavrBoard::Cycle TwiMaster::OnResume(avr_t*, SimavrBoard::Cycle, void* param) {
+    static_cast<TwiMaster*>(param)->StartNext();
+    return 0;
+}
+
+void TwiMaster::StallNow() {
+    phase_ = Phase::Stalled;
+    // The master's last clock: the status it gave the board.
+    stalledAt_ = lastStatusAt_;
+    // Nothing to wait for but the board letting go, which is seen in OnControlAccess.
+    Await(Wait::Nothing);
 }
 
 SimavrBoard::Cycle TwiMaster::OnTimeout(avr_t*, SimavrBoard::Cycle, void* param) {

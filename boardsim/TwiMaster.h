@@ -45,6 +45,11 @@ public:
 
     void Write(std::vector<uint8_t> bytes);
     void Read(std::size_t count);
+    // A master that stops in the middle of a transaction and never ends it: after writing
+    // these bytes (no STOP), or, with none, while the board sends the first byte of a
+    // read. It waits for the board to let go of the bus (its TWI unit switched off), and
+    // reports how long that took.
+    void Stall(std::vector<uint8_t> bytes);
     bool Busy() const { return phase_ != Phase::Idle || !queue_.empty(); }
     // The address the firmware answers to, in 8-bit form.
     uint8_t SlaveAddress() const;
@@ -52,10 +57,11 @@ public:
 private:
     struct Transaction {
         bool read = false;
+        bool stall = false;
         std::vector<uint8_t> bytes; // to write, or read so far
         std::size_t count = 0;      // bytes to read
     };
-    enum class Phase { Idle, Address, Data, Refused, Stop, ReadNext, ReadLast };
+    enum class Phase { Idle, Address, Data, Refused, Stop, ReadNext, ReadLast, Stalled };
     enum class Wait { Nothing, Status, Release };
 
     static void OnStatus(avr_irq_t* irq, uint32_t value, void* param);
@@ -63,11 +69,13 @@ private:
     static void OnControlAccess(avr_irq_t* irq, uint32_t value, void* param);
     static SimavrBoard::Cycle OnStep(avr_t* avr, SimavrBoard::Cycle when, void* param);
     static SimavrBoard::Cycle OnTimeout(avr_t* avr, SimavrBoard::Cycle when, void* param);
+    static SimavrBoard::Cycle OnResume(avr_t* avr, SimavrBoard::Cycle when, void* param);
 
     void StartNext();
     void Begin();
     void Released();
     void Step();
+    void StallNow();
     void Finish(const std::string& line);
     void EndWrite(std::optional<SimavrBoard::Cycle> stop);
     void Await(Wait what);
@@ -89,6 +97,8 @@ private:
     bool flagSet_ = false;  // TWINT as a real TWI unit would have it
     SimavrBoard::Cycle startAt_ = 0;
     SimavrBoard::Cycle stopAt_ = 0;
+    SimavrBoard::Cycle stalledAt_ = 0;
+    SimavrBoard::Cycle lastStatusAt_ = 0;
 };
 
 } // namespace quillon::boardsim

@@ -41,10 +41,16 @@ constexpr Pin kStatusLedPin = {'B', 5};
 constexpr Pin kSdaPin = {'C', 4};
 constexpr Pin kSclPin = {'C', 5};
 
-// EEPROM cells: the saved slave address (8-bit form) and its bitwise complement. A pair
-// that does not match (an erased EEPROM reads 0xFF 0xFF) means nothing valid is stored.
-constexpr uint16_t kEepromAddressCell = 0;
-constexpr uint16_t kEepromCheckCell = 1;
+// EEPROM cells 0..7 hold the saved slave address (8-bit form), see AddressSlots.h: two
+// slots of three cells each {sequence, address, check}, written in turn, so a reset in the
+// middle of a save leaves the other slot whole. Cells 0 and 1 are where the first firmware
+// kept the address and its complement; they are still read, never written.
+constexpr uint16_t kEepromOldAddressCell = 0;
+constexpr uint16_t kEepromOldCheckCell = 1;
+constexpr uint16_t kEepromFirstSlotCell = 2;
+constexpr uint8_t kEepromSlotSize = 3;
+// The cells the address takes, from cell 0.
+constexpr uint16_t kEepromAddressCells = 8;
 constexpr uint8_t kDefaultSlaveAddress = protocol::SlaveAddress::kDefault;
 
 } // namespace firmware

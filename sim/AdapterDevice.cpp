@@ -1,5 +1,6 @@
 #include "AdapterDevice.h"
 
+#include "protocol/CommandTable.h"
 #include "protocol/FrameFormat.h"
 #include "simkit/HexText.h"
 #include "simkit/StateFile.h"
@@ -25,7 +26,13 @@ uint8_t LoadAddress(const SimOptions& options, std::optional<std::string>& probl
     const StateFile::LoadResult loaded = StateFile(options.line.state).Load();
     switch (loaded.status) {
     case StateFile::LoadStatus::Loaded:
-        return loaded.address;
+        // The firmware does not start on a reserved address either (an old save).
+        if (!protocol::SlaveAddress::IsReserved(loaded.address)) {
+            return loaded.address;
+        }
+        problem = "address " + HexText::Byte(loaded.address) + " in " + options.line.state +
+                  " is reserved; using address " + HexText::Byte(AdapterModel::kDefaultAddress);
+        break;
     case StateFile::LoadStatus::Malformed:
         problem = loaded.error + "; using address " + HexText::Byte(AdapterModel::kDefaultAddress);
         break;

@@ -76,10 +76,15 @@ AdapterModel::Outcome AdapterModel::Write(const ProtocolCodec::Frame& frame) {
 }
 
 AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& frame) {
+    using quillon::protocol::SlaveAddress;
     const uint8_t before = address_;
-    address_ = quillon::protocol::SlaveAddress::WithoutReadWriteBit(frame.payload[0]);
+    const uint8_t asked = frame.payload[0];
+    // A reserved address is refused: the reply names the address still in use.
+    if (!SlaveAddress::IsReserved(SlaveAddress::WithoutReadWriteBit(asked))) {
+        address_ = SlaveAddress::WithoutReadWriteBit(asked);
+    }
     return Reply(frame.seq, ProtocolCodec::RepChanged, {address_},
-                 {"address " + HexText::Byte(before) + " -> " + HexText::Byte(address_)});
+                 {CommandRules::AddressChange(before, asked, address_)});
 }
 
 AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& frame) {

@@ -19,6 +19,15 @@ std::string CommandRules::Refusal(const ProtocolCodec::Frame& frame, const std::
            std::to_string(frame.seq) + " not answered";
 }
 
+std::string CommandRules::AddressChange(uint8_t before, uint8_t asked, uint8_t now) {
+    const uint8_t wanted = protocol::SlaveAddress::WithoutReadWriteBit(asked);
+    if (now != wanted && protocol::SlaveAddress::IsReserved(wanted)) {
+        return "address " + HexText::Byte(now) + " kept (" + HexText::Byte(wanted) +
+               " is reserved)";
+    }
+    return "address " + HexText::Byte(before) + " -> " + HexText::Byte(now);
+}
+
 std::optional<std::string> CommandRules::Problem(const ProtocolCodec::Frame& frame) {
     using protocol::CommandFault;
     switch (protocol::CheckCommand(frame.seq, frame.code, frame.payload.data(), frame.length)) {

@@ -19,6 +19,11 @@ public:
     static std::string Refusal(const quillon::protocol::ProtocolCodec::Frame& frame,
                                const std::string& why);
 
+    // The event line of a 'C' command: "address 40 -> 7E", or, when the adapter kept its
+    // address because the one asked for is reserved, "address 40 kept (00 is reserved)".
+    // `asked` is the payload byte as sent; `now` the address the reply carries.
+    static std::string AddressChange(uint8_t before, uint8_t asked, uint8_t now);
+
     // "'Z' (0x5A)" for a printable code, "0x05" otherwise.
     static std::string CodeName(uint8_t code);
 };

@@ -1,5 +1,6 @@
 #include "AddressStore.h"
 
+#include "firmware/AddressSlots.h"
 #include "firmware/BoardLayout.h"
 #include "protocol/CommandTable.h"
 
@@ -10,31 +11,40 @@ namespace firmware {
 
 namespace {
 
-uint8_t* Cell(uint16_t cell) {
-    return reinterpret_cast<uint8_t*>(cell);
-}
+using protocol::SlaveAddress;
 
-bool IsStored(uint8_t address, uint8_t check) {
-    // An address with the read/write bit set is never saved, so it means damage too.
-    return check == static_cast<uint8_t>(~address) &&
-           (address & protocol::SlaveAddress::kReadWriteBit) == 0;
+struct EepromCells {
+    uint8_t Read(uint16_t cell) const {
+        return eeprom_read_byte(reinterpret_cast<const uint8_t*>(cell));
+    }
+    void Write(uint16_t cell, uint8_t value) {
+        eeprom_update_byte(reinterpret_cast<uint8_t*>(cell), value);
+    }
+};
+bool Usable(uint8_t address) {
+    // Never saved by this firmware, so they mean damage, or a save from before reserved
+    // addresses were refused.
+    return (address & SlaveAddress::kReadWriteBit) == 0 && !SlaveAddress::IsReserved(address);
 }
 
 } // namespace
 
 uint8_t AddressStore::Load() {
-    const uint8_t address = eeprom_read_byte(Cell(kEepromAddressCell));
-    const uint8_t check = eeprom_read_byte(Cell(kEepromCheckCell));
-    return IsStored(address, check) ? address : kDefaultSlaveAddress;
+    EepromCells cells;
+    uint8_t address;
+    return AddressSlots<EepromCells>(cells).Find(address) && Usable(address) ? address
+                                                                             : kDefaultSlaveAddress;
 }
 
 bool AddressStore::Save(uint8_t address) {
-    // A reset between the two writes leaves a pair that does not match: the next start
-    // uses the default address rather than a half-written one.
-    eeprom_update_byte(Cell(kEepromAddressCell), address);
-    eeprom_update_byte(Cell(kEepromCheckCell), static_cast<uint8_t>(~address));
-    const uint8_t stored = eeprom_read_byte(Cell(kEepromAddressCell));
-    return stored == address && IsStored(stored, eeprom_read_byte(Cell(kEepromCheckCell)));
+    EepromCells cells;
+    AddressSlots<EepromCells> slots(cells);
+    uint8_t stored;
+    // Saving what is already there would only wear the cells.
+    if (!slots.Find(stored) || stored != address) {
+        slots.Save(address);
+    }
+    return slots.Find(stored) && stored == address;
 }
 
 } // namespace firmware

@@ -5,8 +5,8 @@
 namespace quillon {
 namespace firmware {
 
-// The saved slave address in the EEPROM cells of BoardLayout.h: the address and its
-// complement, so an erased or damaged pair is recognised and the default used instead.
+// The saved slave address in the EEPROM (AddressSlots): the default when nothing usable is
+// stored.
 class AddressStore {
 public:
     static uint8_t Load();

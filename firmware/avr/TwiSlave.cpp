@@ -1,12 +1,14 @@
 #include "TwiSlave.h"
 
-#include "firmware/BoardLayout.h"
+#include "BusGuard.h"
 #include "PortPins.h"
 #include "Registers.h"
 #include "StatusLed.h"
+#include "firmware/BoardLayout.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
+#include <util/atomic.h>
 #include <util/twi.h>
 
 namespace quillon {
@@ -51,6 +53,19 @@ void TwiSlave::ReleaseClock() {
     TWCR = kListen;
 }
 
+void TwiSlave::Guard(uint16_t nowMs) {
+    // With interrupts off, so no status comes between the verdict and the restart.
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        // Our interrupt off with the flag set is the clock held for the serial line.
+        if (BusGuard::Stuck(nowMs, (TWCR & _BV(TWIE)) == 0)) {
+            // Off lets go of SDA and SCL at once, whatever the unit was doing.
+            TWCR = 0;
+            gChunk.EndTransaction();
+            TWCR = kListen;
+        }
+    }
+}
+
 MasterChunk& TwiSlave::Chunk() {
     return gChunk;
 }
@@ -62,6 +77,7 @@ ISR(TWI_vect) {
     using quillon::firmware::gChunk;
     using quillon::firmware::PortPins;
     using quillon::firmware::StatusLed;
+    quillon::firmware::BusGuard::Seen(TW_STATUS);
     switch (TW_STATUS) {
     case TW_SR_SLA_ACK:
     case TW_SR_ARB_LOST_SLA_ACK:

@@ -18,6 +18,9 @@ public:
     static void Start(uint8_t address);
     static void UseAddress(uint8_t address);
     static void ReleaseClock();
+    // From the main loop: drops a transaction that BusGuard finds stuck, so the unit lets
+    // go of the bus and listens again; what the master wrote of it goes to the serial line.
+    static void Guard(uint16_t nowMs);
     static MasterChunk& Chunk();
 };
 

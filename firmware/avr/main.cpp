@@ -48,8 +48,8 @@ void SleepWhileIdle(const AdapterLoop& loop, uint16_t nowMs) {
 } // namespace
 
 int main() {
-    // A watchdog reset (some bootloaders start the program that way) leaves the watchdog
-    // running; the program does not use it.
+    // A watchdog reset leaves the watchdog running at its shortest time-out; off until the
+    // board is set up.
     MCUSR = 0;
     wdt_disable();
 
@@ -63,8 +63,13 @@ int main() {
     static AdapterLoop loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
                             address);
     sei();
+    // Whatever stops the main loop (a fault, a wait that never ends) resets the board
+    // rather than leaving it dead until it is unplugged. The longest the loop takes is a
+    // save, about 10 ms.
+    wdt_enable(WDTO_500MS);
 
     for (;;) {
+        wdt_reset();
         const uint16_t now = MilliClock::Now();
         uint8_t byte;
         if (Uart::TakeReceived(byte)) {
@@ -74,6 +79,7 @@ int main() {
         }
         Uart::Kick();
         StatusLed::Update(now);
+        TwiSlave::Guard(now);
         SleepWhileIdle(loop, now);
     }
 }

@@ -33,8 +33,7 @@ void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, u
         value = address_;
         break;
     case FrameFormat::CmdChangeAddress:
-        address_ = SlaveAddress::WithoutReadWriteBit(payload[0]);
-        board_.UseAddress(address_);
+        ChangeAddress(SlaveAddress::WithoutReadWriteBit(payload[0]));
         value = address_;
         break;
     case FrameFormat::CmdSaveAddress:
@@ -71,6 +70,17 @@ bool CommandHandler::SendNext(ReplyQueue& replies, TxQueue& tx) const {
     }
     replies.PopFront();
     return true;
+}
+
+void CommandHandler::ChangeAddress(uint8_t address) {
+    // On a reserved address the adapter would answer every general call or pass for a
+    // 10-bit address; the reply then names the address still in use, so the panel sees
+    // the refusal.
+    if (SlaveAddress::IsReserved(address) || address == address_) {
+        return;
+    }
+    address_ = address;
+    board_.UseAddress(address_);
 }
 
 void CommandHandler::Write(const uint8_t* payload, uint8_t length) {

@@ -29,6 +29,7 @@ public:
     uint8_t Address() const { return address_; }
 
 private:
+    void ChangeAddress(uint8_t address);
     void Write(const uint8_t* payload, uint8_t length);
 
     BoardIo& board_;

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <fstream>
 
 using quillon::boardsim::BoardOptions;
@@ -132,29 +133,36 @@ void TestBoardParts::pinLevels() {
 }
 
 void TestBoardParts::eepromCells_data() {
-    // address: -1: no valid address
-    quillon::testing::AddColumns<int, int, int>({"cell0", "cell1", "address"});
-    QTest::newRow("erased") << 0xFF << 0xFF << -1;
-    QTest::newRow("7E saved") << 0x7E << 0x81 << 0x7E;
-    QTest::newRow("40 saved") << 0x40 << 0xBF << 0x40;
-    QTest::newRow("half written") << 0x7E << 0xFF << -1;
-    QTest::newRow("complement wrong") << 0x4C << 0xB2 << -1;
-    QTest::newRow("all zero") << 0x00 << 0x00 << -1;
+    // cells: 0..7; address: -1: none stored. Cells 2..4 and 5..7 are the slots {sequence
+    // (FF: empty), address, sequence ^ address ^ A5}, cells 0, 1 the first firmware's pair.
+    quillon::testing::AddColumns<QByteArray, int>({"cells", "address"});
+    QTest::newRow("erased") << QByteArray(8, '\xFF') << -1;
+    QTest::newRow("all zero") << QByteArray(8, '\0') << -1;
+    QTest::newRow("first firmware's pair") << QByteArray::fromHex("7E81FFFFFFFFFFFF") << 0x7E;
+    QTest::newRow("first firmware's pair, damaged")
+        << QByteArray::fromHex("7E80FFFFFFFFFFFF") << -1;
+    QTest::newRow("one slot") << QByteArray::fromHex("FFFF004CE9FFFFFF") << 0x4C;
+    QTest::newRow("slot wins over the pair") << QByteArray::fromHex("7E81004CE9FFFFFF") << 0x4C;
+    QTest::newRow("newer slot wins") << QByteArray::fromHex("FFFF004CE9017EDA") << 0x7E;
+    QTest::newRow("newer across the wrap") << QByteArray::fromHex("FFFF004CE9FE7E25") << 0x4C;
+    QTest::newRow("sequence FF is no slot") << QByteArray::fromHex("FFFFFFA5FFFFFFFF") << -1;
+    QTest::newRow("damaged newer slot") << QByteArray::fromHex("FFFF004CE9017ED9") << 0x4C;
 }
 
 void TestBoardParts::eepromCells() {
-    QFETCH(int, cell0);
-    QFETCH(int, cell1);
+    QFETCH(QByteArray, cells);
     QFETCH(int, address);
-    const auto found = EepromState::AddressIn({uint8_t(cell0), uint8_t(cell1)});
+    EepromState::Cells array;
+    std::copy(cells.begin(), cells.end(), array.begin());
+    const auto found = EepromState::AddressIn(array);
     QCOMPARE(found ? int(*found) : -1, address);
-    // The way back: a file's address gives a pair the firmware accepts; none gives erased.
-    const auto cells =
+    // The way back: the cells for a file's address hold it; none gives erased cells.
+    const auto written =
         EepromState::CellsFor(address < 0 ? std::nullopt : std::optional(uint8_t(address)));
+    const auto back = EepromState::AddressIn(written);
+    QCOMPARE(back ? int(*back) : -1, address);
     if (address < 0) {
-        QCOMPARE(cells, (EepromState::Cells{0xFF, 0xFF}));
-    } else {
-        QCOMPARE(cells, (EepromState::Cells{uint8_t(cell0), uint8_t(cell1)}));
+        QVERIFY(std::all_of(written.begin(), written.end(), [](uint8_t c) { return c == 0xFF; }));
     }
 }
 
@@ -170,6 +178,9 @@ void TestBoardParts::lineTraffic_data() {
     QTest::newRow("change address: before from the board")
         << MakeFrame(3, 'C', "\x7F") << none << MakeFrame(3, 'c', "\x7E")
         << QStringList{"address 4C -> 7E"} << false;
+    QTest::newRow("change to a reserved address refused")
+        << MakeFrame(3, 'C', "\x01") << none << MakeFrame(3, 'c', "\x4C")
+        << QStringList{"address 4C kept (00 is reserved)"} << false;
     QTest::newRow("save") << MakeFrame(4, 'S') << none << MakeFrame(4, 's', "\x7E")
                           << QStringList{"address saved 7E"} << false;
     QTest::newRow("write with INT2: pins tell the rest")

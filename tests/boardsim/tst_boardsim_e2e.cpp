@@ -95,7 +95,8 @@ private slots:
     void masterTransactions_data();
     void masterTransactions();
     void addressKeptAcrossResetAndRestart();
-    void malformedStateFileStartsErased();
+    void unusableStateFileStartsOnDefault_data();
+    void unusableStateFileStartsOnDefault();
     void unwritableStateFileIsReportedButSaveAnswered();
     void noReplyStillSendsMasterData();
     void lateReply();
@@ -106,6 +107,9 @@ private slots:
     void cameraHoldTimeInRealTime();
     void masterWritesAtLineCapacityArriveInOrder();
     void longMasterWriteArrivesWholeAcrossFrames();
+    void stalledTransactionIsDroppedAndTheBusWorksAgain_data();
+    void stalledTransactionIsDroppedAndTheBusWorksAgain();
+    void watchdogResetsAHungFirmware();
     void writeTimesFollowTheFrames_data();
     void writeTimesFollowTheFrames();
     void optionsOnlyTheFirmwareCanSet_data();
@@ -136,6 +140,9 @@ void TestBoardSimEndToEnd::everyCommandIsAnswered_data() {
     QTest::newRow("change address, bit 0 dropped")
         << int('C') << QByteArray("\x7F") << int('c') << QByteArray("\x7E")
         << QStringList{"address 40 -> 7E"};
+    QTest::newRow("change to a reserved address refused")
+        << int('C') << QByteArray("\xF1") << int('c') << QByteArray("\x40")
+        << QStringList{"address 40 kept (F0 is reserved)"};
     QTest::newRow("save address") << int('S') << QByteArray() << int('s') << QByteArray("\x40")
                                   << QStringList{"address saved 40"};
 }
@@ -356,13 +363,26 @@ void TestBoardSimEndToEnd::unwritableStateFileIsReportedButSaveAnswered() {
     QVERIFY(!QFile::exists(state));
 }
 
-void TestBoardSimEndToEnd::malformedStateFileStartsErased() {
+void TestBoardSimEndToEnd::unusableStateFileStartsOnDefault_data() {
+    // malformed: the simulator says so; a reserved address (an old save) is the
+    // firmware's to refuse, silently.
+    quillon::testing::AddColumns<QByteArray, bool>({"text", "malformed"});
+    QTest::newRow("malformed") << QByteArray("address banana\n") << true;
+    QTest::newRow("reserved address") << QByteArray("address 04\n") << false;
+}
+
+void TestBoardSimEndToEnd::unusableStateFileStartsOnDefault() {
+    QFETCH(QByteArray, text);
+    QFETCH(bool, malformed);
     QTemporaryDir dir;
     const QString state = dir.filePath("board.state");
-    QVERIFY(SimProcess::WriteStateFile(state, "address banana\n"));
+    QVERIFY(SimProcess::WriteStateFile(state, text));
     QVERIFY(Start({"--state", state}));
-    QTRY_COMPARE(sim->EventTexts().size(), 1);
-    QVERIFY2(sim->EventTexts().front().startsWith("error "), qPrintable(sim->EventTexts().front()));
+    if (malformed) {
+        QTRY_COMPARE(sim->EventTexts().size(), 1);
+        QVERIFY2(sim->EventTexts().front().startsWith("error "),
+                 qPrintable(sim->EventTexts().front()));
+    }
     QVERIFY(client.Command(1, 'A'));
     Frame frame;
     EXPECT_REPLY(frame, 1, 'a');
@@ -482,7 +502,9 @@ void TestBoardSimEndToEnd::masterWritesAtLineCapacityArriveInOrder() {
 }
 
 void TestBoardSimEndToEnd::longMasterWriteArrivesWholeAcrossFrames() {
-    constexpr int kLength = 300;
+    // The third frame's worth waits about 100 ms for queue room with the clock held: far
+    // longer than the bus guard gives a stuck transaction, which this one is not.
+    constexpr int kLength = 400;
     QVERIFY(Start({}));
     QByteArray written;
     QStringList words{"write"};
@@ -500,6 +522,70 @@ void TestBoardSimEndToEnd::longMasterWriteArrivesWholeAcrossFrames() {
     }
     QCOMPARE(notified, written);
     QCOMPARE(client.Receive(frame, kSilenceMs), PtyClient::Result::Timeout);
+}
+
+void TestBoardSimEndToEnd::stalledTransactionIsDroppedAndTheBusWorksAgain_data() {
+    // notified: the 'i' frame for what the stalled write carried; empty for a read
+    quillon::testing::AddColumns<QString, QByteArray, QString>({"command", "notified", "line"});
+    QTest::newRow("write stops before its STOP")
+        << "stall 5A 12" << QByteArray("\x5A\x12") << "master write stalled: ";
+    QTest::newRow("read stops in its first byte")
+        << "stall" << QByteArray() << "master read stalled: ";
+}
+
+void TestBoardSimEndToEnd::stalledTransactionIsDroppedAndTheBusWorksAgain() {
+    QFETCH(QString, command);
+    QFETCH(QByteArray, notified);
+    QFETCH(QString, line);
+    QVERIFY(Start({}));
+    sim->Command(command);
+    // Queued behind the stalled one: it goes on the bus once the board has let go.
+    sim->Command("write 3C");
+    Frame frame;
+    if (!notified.isEmpty()) {
+        EXPECT_REPLY(frame, 0, 'i');
+        QCOMPARE(Payload(frame), notified);
+    }
+    EXPECT_REPLY(frame, 0, 'i');
+    QCOMPARE(Payload(frame), QByteArray("\x3C"));
+    QTRY_VERIFY(sim->HasEvent("master wrote 3C"));
+    const QStringList stalled = sim->EventTexts().filter(line);
+    QCOMPARE(stalled.size(), 1);
+    static const QRegularExpression after("after ([0-9.]+) ms$");
+    const double ms = after.match(stalled.front()).captured(1).toDouble();
+    // More than 30 ms without progress, found by a main loop that looks every millisecond.
+    QVERIFY2(ms > 30 && ms < 33, qPrintable(stalled.front()));
+    QVERIFY2(sim->EventTexts().filter("error").isEmpty(),
+             qPrintable(sim->EventTexts().join(" | ")));
+}
+
+void TestBoardSimEndToEnd::watchdogResetsAHungFirmware() {
+    // In real time: in --fast mode a board with nothing to do stops the simulated clock.
+    QVERIFY(Start({}, false));
+    Frame frame;
+    QVERIFY(client.Command(1, 'C', {0x7E}));
+    EXPECT_REPLY(frame, 1, 'c');
+    sim->Command("hang");
+    // Half a second of simulated time, which a busy machine may stretch.
+    QTRY_VERIFY_WITH_TIMEOUT(sim->HasEvent("board reset by its watchdog"), 4 * kReplyMs);
+    double hungMs = -1;
+    double resetMs = -1;
+    for (const SimProcess::Event& event : sim->Events()) {
+        if (event.text == "firmware hung") {
+            hungMs = event.ms;
+        } else if (event.text == "board reset by its watchdog") {
+            resetMs = event.ms;
+        }
+    }
+    QVERIFY(hungMs >= 0);
+    // The watchdog's 500 ms, counted by its own 128 kHz oscillator: 512 ms.
+    QVERIFY2(resetMs - hungMs > 480 && resetMs - hungMs < 560,
+             qPrintable(QString::number(resetMs - hungMs)));
+    // A real reset: the unsaved address is gone, and the board answers again.
+    QVERIFY(client.Command(2, 'A'));
+    EXPECT_REPLY(frame, 2, 'a');
+    QCOMPARE(Payload(frame), QByteArray("\x40"));
+    QCOMPARE(sim->CountEvents("board reset by its watchdog"), 1);
 }
 
 void TestBoardSimEndToEnd::writeTimesFollowTheFrames_data() {

@@ -89,7 +89,9 @@ void CoreRig::PulseInterrupt(InterruptLine line) {
     roomAtPulse.push_back(tx.Room());
 }
 
-void CoreRig::UseAddress(uint8_t) {}
+void CoreRig::UseAddress(uint8_t address) {
+    usedAddresses.push_back(address);
+}
 
 bool CoreRig::SaveAddress(uint8_t) {
     return saveSucceeds;

@@ -43,6 +43,8 @@ public:
     // Board side: the values put on the port and the lines pulsed, in order.
     std::vector<uint8_t> ports;
     std::vector<int> pulses;
+    // The addresses the bus was told to answer on, in order.
+    std::vector<uint8_t> usedAddresses;
     bool saveSucceeds = true;
     std::size_t lineBytesPerMs = kInstantLine;
     // Milliseconds the master spent waiting on a held clock.

@@ -2,6 +2,7 @@
 // codec: the same answers byte for byte, the same frames found in any input, and master
 // data that is never dropped however far the serial line is behind.
 #include "CoreRig.h"
+#include "firmware/AddressSlots.h"
 #include "firmware/core/FrameReceiver.h"
 #include "protocol/FrameFormat.h"
 #include "protocol/ProtocolCodec.h"
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 using framebytes::Bytes;
@@ -117,6 +119,8 @@ private slots:
     void pipelinedCommandsAreAllAnswered();
     void pipelineBeyondTheReplyQueueDropsWholeCommands();
     void idleOnlyWhileNothingWaits();
+    void addressSaveSurvivesAResetAtEveryWrite_data();
+    void addressSaveSurvivesAResetAtEveryWrite();
 };
 
 void TestFirmwareCore::answersAsTheSimulator_data() {
@@ -131,8 +135,12 @@ void TestFirmwareCore::answersAsTheSimulator_data() {
         << Commands{{11, 'W', sixteen}} << Save::Works;
     QTest::newRow("address read, changed, read back, saved")
         << Commands{{255, 'A', {}}, {3, 'C', {0x71}}, {4, 'A', {}}, {5, 'S', {}}} << Save::Works;
-    QTest::newRow("change to any byte, bit 0 cleared")
-        << Commands{{1, 'C', {0xFF}}, {2, 'C', {0x00}}, {3, 'A', {}}} << Save::Works;
+    QTest::newRow("change to the first and last unreserved, bit 0 cleared")
+        << Commands{{1, 'C', {0x11}}, {2, 'C', {0xEF}}, {3, 'A', {}}, {4, 'S', {}}} << Save::Works;
+    QTest::newRow("reserved addresses refused, the address in use kept")
+        << Commands{{1, 'C', {0x7E}}, {2, 'C', {0x00}}, {3, 'C', {0x0F}}, {4, 'C', {0xF0}},
+                    {5, 'C', {0xFF}}, {6, 'A', {}},     {7, 'S', {}}}
+        << Save::Works;
     QTest::newRow("save that fails is not confirmed")
         << Commands{{1, 'C', {0x7E}}, {2, 'S', {}}, {3, 'A', {}}} << Save::Fails;
     QTest::newRow("not answered: SEQ 0")
@@ -186,6 +194,13 @@ void TestFirmwareCore::answersAsTheSimulator() {
         QCOMPARE(room, quillon::firmware::TxQueue::kCapacity);
     }
     QCOMPARE(rig.loop.Address(), model.Address());
+    // The bus answers on the address the replies name, never on a reserved one.
+    for (const uint8_t used : rig.usedAddresses) {
+        QVERIFY(!quillon::protocol::SlaveAddress::IsReserved(used));
+    }
+    if (!rig.usedAddresses.empty()) {
+        QCOMPARE(rig.usedAddresses.back(), model.Address());
+    }
 }
 
 void TestFirmwareCore::garbageIsNeverAnswered_data() {
@@ -569,6 +584,89 @@ void TestFirmwareCore::idleOnlyWhileNothingWaits() {
     rig.Feed(partial);
     QVERIFY(rig.loop.Idle(rig.Now()));
     QVERIFY(!rig.loop.Idle(static_cast<uint16_t>(rig.Now() + LineFormat::kLineIdleMs + 1)));
+}
+
+void TestFirmwareCore::addressSaveSurvivesAResetAtEveryWrite_data() {
+    // oldPair: the first firmware's cells 0, 1 hold it (-1: erased); saves: addresses saved
+    // in turn before, which also carries the sequence round its wrap.
+    quillon::testing::AddColumns<int, int>({"oldPair", "saves"});
+    QTest::newRow("erased") << -1 << 0;
+    QTest::newRow("first firmware's pair only") << 0x7E << 0;
+    QTest::newRow("one slot written") << -1 << 1;
+    QTest::newRow("both slots written") << 0x7E << 2;
+    QTest::newRow("sequence at its last value") << -1 << 255;
+    QTest::newRow("sequence wrapped") << 0x7E << 256;
+}
+
+void TestFirmwareCore::addressSaveSurvivesAResetAtEveryWrite() {
+    QFETCH(int, oldPair);
+    QFETCH(int, saves);
+
+    // A reset stops the save after `written` whole byte writes; the write it cut off may
+    // leave any value in its cell.
+    struct FlakyEeprom {
+        std::array<uint8_t, quillon::firmware::kEepromAddressCells> cells;
+        int writesLeft = -1; // -1: no reset
+        int torn = -1;       // the value the cut write leaves; -1: the cell unchanged
+        int writes = 0;
+        uint8_t Read(uint16_t cell) const { return cells.at(cell); }
+        void Write(uint16_t cell, uint8_t value) {
+            if (writesLeft == 0) {
+                if (torn >= 0) {
+                    cells.at(cell) = static_cast<uint8_t>(torn);
+                    torn = -1;
+                }
+                return;
+            }
+            --writesLeft;
+            ++writes;
+            cells.at(cell) = value;
+        }
+    };
+    using Slots = quillon::firmware::AddressSlots<FlakyEeprom>;
+    constexpr uint8_t kNew = 0x72;
+
+    FlakyEeprom before{};
+    before.cells.fill(0xFF);
+    if (oldPair >= 0) {
+        before.cells[quillon::firmware::kEepromOldAddressCell] = static_cast<uint8_t>(oldPair);
+        before.cells[quillon::firmware::kEepromOldCheckCell] = static_cast<uint8_t>(~oldPair);
+    }
+    for (int i = 0; i < saves; ++i) {
+        Slots(before).Save(static_cast<uint8_t>(0x20 + 2 * (i % 3)));
+    }
+    uint8_t old = 0;
+    const bool hadOld = Slots(before).Find(old);
+    QCOMPARE(hadOld, oldPair >= 0 || saves > 0);
+    if (saves > 0) {
+        QCOMPARE(int(old), 0x20 + 2 * ((saves - 1) % 3));
+    }
+    before.writes = 0;
+
+    FlakyEeprom whole = before;
+    Slots(whole).Save(kNew);
+    uint8_t found = 0;
+    QVERIFY(Slots(whole).Find(found));
+    QCOMPARE(int(found), int(kNew));
+    QVERIFY(whole.writes > 0);
+
+    for (int written = 0; written < whole.writes; ++written) {
+        for (int torn = -1; torn <= 0xFF; ++torn) {
+            FlakyEeprom cut = before;
+            cut.writesLeft = written;
+            cut.torn = torn;
+            Slots(cut).Save(kNew);
+            uint8_t after = 0;
+            const bool has = Slots(cut).Find(after);
+            const QString where = QString("after %1 writes, torn %2").arg(written).arg(torn);
+            QVERIFY2(has || !hadOld, qPrintable(where));
+            QVERIFY2(!has || after == kNew || (hadOld && after == old), qPrintable(where));
+            // The next save after the reset still gets through.
+            cut.writesLeft = -1;
+            Slots(cut).Save(0x5C);
+            QVERIFY2(Slots(cut).Find(after) && after == 0x5C, qPrintable(where));
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestFirmwareCore)

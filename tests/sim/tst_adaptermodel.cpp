@@ -91,9 +91,24 @@ void TestAdapterModel::answersCommand_data() {
     QTest::newRow("change address clears bit 0")
         << 4 << int('C') << QByteArray("\x71") << int('c') << QByteArray("\x70")
         << QStringList{"address 40 -> 70"} << 0xFF;
-    QTest::newRow("change to any byte")
-        << 5 << int('C') << QByteArray("\xFF") << int('c') << QByteArray("\xFE")
-        << QStringList{"address 40 -> FE"} << 0xFF;
+    QTest::newRow("change to the highest unreserved")
+        << 5 << int('C') << QByteArray("\xEF") << int('c') << QByteArray("\xEE")
+        << QStringList{"address 40 -> EE"} << 0xFF;
+    QTest::newRow("change to the lowest unreserved")
+        << 5 << int('C') << QByteArray("\x10") << int('c') << QByteArray("\x10")
+        << QStringList{"address 40 -> 10"} << 0xFF;
+    QTest::newRow("reserved: general call refused")
+        << 5 << int('C') << QByteArray(1, '\x00') << int('c') << QByteArray("\x40")
+        << QStringList{"address 40 kept (00 is reserved)"} << 0xFF;
+    QTest::newRow("reserved: low block, bit 0 set")
+        << 5 << int('C') << QByteArray("\x0F") << int('c') << QByteArray("\x40")
+        << QStringList{"address 40 kept (0E is reserved)"} << 0xFF;
+    QTest::newRow("reserved: 10-bit block")
+        << 5 << int('C') << QByteArray("\xF0") << int('c') << QByteArray("\x40")
+        << QStringList{"address 40 kept (F0 is reserved)"} << 0xFF;
+    QTest::newRow("reserved: FF") << 5 << int('C') << QByteArray("\xFF") << int('c')
+                                  << QByteArray("\x40")
+                                  << QStringList{"address 40 kept (FE is reserved)"} << 0xFF;
     QTest::newRow("save address") << 6 << int('S') << QByteArray() << int('s') << QByteArray("\x40")
                                   << QStringList{"address saved 40"} << 0xFF;
     QTest::newRow("pacing hold") << 12 << int('P') << QByteArray("\x01") << int('p')

@@ -46,7 +46,8 @@ private slots:
     void writeReportsPortAndInterrupt_data();
     void writeReportsPortAndInterrupt();
     void savedAddressSurvivesRestart();
-    void malformedStateFileKeepsDefaultAddress();
+    void unusableStateFileKeepsDefaultAddress_data();
+    void unusableStateFileKeepsDefaultAddress();
     void failedSaveIsNotConfirmed();
     void malformedFrameIsNotAnswered_data();
     void malformedFrameIsNotAnswered();
@@ -129,10 +130,17 @@ void TestSimEndToEnd::savedAddressSurvivesRestart() {
     QCOMPARE(Payload(frame), QByteArray("\x7E"));
 }
 
-void TestSimEndToEnd::malformedStateFileKeepsDefaultAddress() {
+void TestSimEndToEnd::unusableStateFileKeepsDefaultAddress_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("malformed") << QByteArray("address banana\n");
+    QTest::newRow("reserved address") << QByteArray("address 00\n");
+}
+
+void TestSimEndToEnd::unusableStateFileKeepsDefaultAddress() {
+    QFETCH(QByteArray, text);
     QTemporaryDir dir;
     const QString state = dir.filePath("adapter.state");
-    QVERIFY(SimProcess::WriteStateFile(state, "address banana\n"));
+    QVERIFY(SimProcess::WriteStateFile(state, text));
 
     START_SIM(sim, client, "--state", state);
     QTRY_COMPARE(sim.EventTexts().size(), 1);

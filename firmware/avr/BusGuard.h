@@ -1,0 +1,30 @@
+#pragma once
+
+#include <stdint.h>
+
+namespace quillon {
+namespace firmware {
+
+// Frees the bus when a transaction addressed to the board stops half-way: a master that
+// is reset, unplugged or faulty can leave the TWI unit waiting for clocks that never come,
+// possibly holding SDA low (an acknowledge, or a 0 bit of a byte being read), which blocks
+// every other device on the bus. After kTimeoutMs without a bus status while addressed,
+// the TWI unit is switched off and on again: it lets go of SDA and SCL and listens for the
+// next START. SMBus allows a device to give up after 25..35 ms of a stuck transaction.
+// While the firmware itself holds the clock for the serial line it is not stuck: that
+// ends when the main loop has queued the waiting data (and if the main loop stops, the
+// watchdog resets the board).
+class BusGuard {
+public:
+    static constexpr uint16_t kTimeoutMs = 30;
+
+    // From the bus interrupt, with each status it handles.
+    static void Seen(uint8_t status);
+    // From the main loop, as often as it turns, with interrupts off: whether the
+    // transaction in progress is stuck, the clock held by the firmware itself excepted.
+    // Once it says so, it takes the transaction for ended.
+    static bool Stuck(uint16_t nowMs, bool clockHeld);
+};
+
+} // namespace firmware
+} // namespace quillon
