@@ -1,5 +1,6 @@
 #include "CommandHandler.h"
 
+#include "BusCommands.h"
 #include "protocol/CommandTable.h"
 #include "protocol/FrameFormat.h"
 
@@ -36,6 +37,11 @@ void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, u
         ChangeAddress(SlaveAddress::WithoutReadWriteBit(payload[0]));
         value = address_;
         break;
+    case FrameFormat::CmdPacing:
+        value = BusCommands::Pacing(board_, payload[0]);
+        break;
+    case FrameFormat::CmdCounters:
+        break;
     case FrameFormat::CmdSaveAddress:
         // Confirming a save that did not happen would make the panel show an address
         // that is gone after the next reset; silence shows up as a time-out instead.
@@ -53,6 +59,10 @@ void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, u
 bool CommandHandler::SendNext(ReplyQueue& replies, TxQueue& tx) const {
     const ReplyQueue::Run& run = replies.Front();
     const uint8_t* payload = &run.value;
+    // Both builds (AVR and the host's) keep a uint32_t least significant byte first, so the
+    // counters' memory is the reply's payload.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "counters go out as stored");
+    BusCounters counters = {};
     // The write replies (w, x, y) carry nothing, the others of one byte the run's byte; a
     // longer reply gets its case below.
     const uint8_t afterWrite = static_cast<uint8_t>(run.code - FrameFormat::RepWrite);
@@ -61,6 +71,12 @@ bool CommandHandler::SendNext(ReplyQueue& replies, TxQueue& tx) const {
     case FrameFormat::RepVersion:
         payload = reinterpret_cast<const uint8_t*>(version_);
         size = versionLength_;
+        break;
+    case FrameFormat::RepCounters:
+        // Counted up to the moment the reply leaves, not when it was asked for.
+        board_.ReadCounters(counters);
+        payload = reinterpret_cast<const uint8_t*>(counters);
+        size = protocol::kCountersSize;
         break;
     default:
         break;
