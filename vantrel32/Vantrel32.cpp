@@ -1,17 +1,13 @@
 #include "Vantrel32.h"
 
 #include "ExportGuard.h"
-#include "LinkLibrary.h"
 
 #include <cstring>
 
 namespace {
 
 using quillon::link::Guarded;
-
-quillon::link::LinkLibrary& Lib() {
-    return quillon::link::LinkLibrary::Instance();
-}
+using quillon::link::Lib;
 
 } // namespace
 

@@ -1,15 +1,11 @@
 #include "VantrelExtras.h"
 
 #include "ExportGuard.h"
-#include "LinkLibrary.h"
 
 namespace {
 
 using quillon::link::Guarded;
-
-quillon::link::LinkLibrary& Lib() {
-    return quillon::link::LinkLibrary::Instance();
-}
+using quillon::link::Lib;
 
 } // namespace
 
