@@ -188,6 +188,24 @@ enum class CommandFault : uint8_t {
     PacingValue,
 };
 
+// The same for a command whose rule the caller has found already.
+constexpr CommandFault CheckCommand(uint8_t seq, const CommandRule& rule, const uint8_t* payload,
+                                    size_t length) {
+    if (seq == FrameFormat::kUnsolicitedSeq) {
+        return CommandFault::UnsolicitedSeq;
+    }
+    if (length < rule.minPayload || length > rule.maxPayload) {
+        return CommandFault::PayloadSize;
+    }
+    if (rule.lead == PayloadLead::InterruptType && payload[0] > kMaxInterruptType) {
+        return CommandFault::InterruptType;
+    }
+    if (rule.lead == PayloadLead::Pacing && !IsPacingPayload(payload[0])) {
+        return CommandFault::PacingValue;
+    }
+    return CommandFault::None;
+}
+
 constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* payload,
                                     size_t length) {
     if (seq == FrameFormat::kUnsolicitedSeq) {
@@ -197,16 +215,7 @@ constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* pa
     if (rule == nullptr) {
         return CommandFault::UnknownCode;
     }
-    if (length < rule->minPayload || length > rule->maxPayload) {
-        return CommandFault::PayloadSize;
-    }
-    if (rule->lead == PayloadLead::InterruptType && payload[0] > kMaxInterruptType) {
-        return CommandFault::InterruptType;
-    }
-    if (rule->lead == PayloadLead::Pacing && !IsPacingPayload(payload[0])) {
-        return CommandFault::PacingValue;
-    }
-    return CommandFault::None;
+    return CheckCommand(seq, *rule, payload, length);
 }
 
 } // namespace protocol

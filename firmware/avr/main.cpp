@@ -31,12 +31,16 @@ static_assert(kVersionLength >= 1 && kVersionLength <= quillon::protocol::kMaxVe
               "the version text must fit the version reply");
 
 AvrBoard gBoard;
+// Laid out at build time (all its arguments are constants); the address is the saved one,
+// set at start.
+AdapterLoop<AvrBoard> gLoop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
+                            kDefaultSlaveAddress);
 
 // Idle sleep (SMCR's mode bits 0) stops the core until the next interrupt, the millisecond
 // tick at the latest. Interrupts stay off from the look for work to the sleep, and sei takes
 // effect only after the instruction that follows it, so an interrupt that brings work in
 // between cannot slip past the sleep: it is taken once the core is asleep, and wakes it.
-void SleepWhileIdle(const AdapterLoop& loop, uint16_t nowMs) {
+void SleepWhileIdle(const AdapterLoop<AvrBoard>& loop, uint16_t nowMs) {
     cli();
     if (loop.Idle(nowMs) && !Uart::HasReceived()) {
         SMCR = _BV(SE);
@@ -63,9 +67,7 @@ int main() {
     const uint8_t address = AddressStore::Load();
     TwiSlave::Chunk().UsePacing(PacingStore::Load());
     TwiSlave::Start(address);
-    // Static rather than on the stack, so avr-size counts it with the rest of the RAM.
-    static AdapterLoop loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
-                            address);
+    gLoop.StartAt(address);
     sei();
     // Whatever stops the main loop (a fault, a wait that never ends) resets the board
     // rather than leaving it dead until it is unplugged. The longest the loop takes is a
@@ -77,13 +79,13 @@ int main() {
         const uint16_t now = MilliClock::Now();
         uint8_t byte;
         if (Uart::TakeReceived(byte)) {
-            loop.Receive(byte, now);
+            gLoop.Receive(byte, now);
         } else {
-            loop.Step(now);
+            gLoop.Step(now);
         }
         Uart::Kick();
         StatusLed::Update(now);
         TwiSlave::Guard(now);
-        SleepWhileIdle(loop, now);
+        SleepWhileIdle(gLoop, now);
     }
 }
