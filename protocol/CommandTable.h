@@ -127,9 +127,10 @@ constexpr size_t kCommandCount = sizeof(kCommandTable) / sizeof(kCommandTable[0]
 
 // The rule of a command code; null for a code that is no command.
 constexpr const CommandRule* FindCommand(uint8_t code) {
-    for (size_t i = 0; i < kCommandCount; ++i) {
-        if (kCommandTable[i].code == code) {
-            return &kCommandTable[i];
+    // By pointer: the microcontroller then steps through the table without multiplying.
+    for (const CommandRule& rule : kCommandTable) {
+        if (rule.code == code) {
+            return &rule;
         }
     }
     return nullptr;
