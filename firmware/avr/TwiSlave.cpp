@@ -31,7 +31,7 @@ constexpr uint8_t kRecover = kContinue | _BV(TWSTO);
 
 static_assert(firmware::kSdaPin.port == firmware::kSclPin.port, "SDA and SCL share one I/O port");
 
-MasterChunk& gChunk = TwiSlave::Chunk();
+MasterChunk gChunk;
 
 // Set while a received byte cannot be let go before the handler's C part has looked at it:
 // with Hold pacing, a byte that may have to wait for the serial line. Worked out again
@@ -99,8 +99,6 @@ bool Release(uint8_t status) {
 
 } // namespace
 
-MasterChunk TwiSlave::chunk_;
-
 void TwiSlave::Start(uint8_t address) {
     // No internal pull-ups on SDA and SCL: they would pull the bus towards 5 V. The bus
     // brings its own.
@@ -154,6 +152,10 @@ void TwiSlave::UsePacing(protocol::Pacing pacing) {
     }
     // A byte held under Hold is taken at once under Release.
     ReleaseClock();
+}
+
+MasterChunk& TwiSlave::Chunk() {
+    return gChunk;
 }
 
 void TwiSlave::ReadCounters(BusCounters& counters) {

@@ -26,14 +26,10 @@ public:
     static void Guard(uint16_t nowMs);
     // From the main loop.
     static void UsePacing(protocol::Pacing pacing);
-    // Constant, so the main loop that refers to it is laid out at build time.
-    static constexpr MasterChunk& Chunk() { return chunk_; }
+    static MasterChunk& Chunk();
     // Master writes, reads and address-only transactions so far, and the longest clock
     // hold; not the writes not forwarded, which the chunk counts.
     static void ReadCounters(BusCounters& counters);
-
-private:
-    static MasterChunk chunk_;
 };
 
 } // namespace firmware

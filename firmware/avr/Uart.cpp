@@ -20,10 +20,9 @@ constexpr uint16_t kDivisor = static_cast<uint16_t>((kCpuHz + 8 * kBaud) / (16 *
 // The main loop takes bytes within microseconds; the ring covers the few milliseconds an
 // EEPROM write or a long resynchronisation keeps it busy.
 ByteRing<64> gReceived;
+TxQueue gOutput;
 
 } // namespace
-
-TxQueue Uart::output_;
 
 void Uart::Start() {
     UBRR0 = kDivisor;
@@ -41,10 +40,14 @@ bool Uart::HasReceived() {
     return !gReceived.Empty();
 }
 
+TxQueue& Uart::Output() {
+    return gOutput;
+}
+
 void Uart::Kick() {
     // Only this sets the enable bit and the interrupt only clears it, and an interrupt
     // that finds the queue empty just clears it again, so no locking is needed.
-    if (!output_.Empty()) {
+    if (!gOutput.Empty()) {
         UCSR0B |= _BV(UDRIE0);
     }
 }
@@ -60,7 +63,7 @@ ISR(USART_RX_vect) {
 
 ISR(USART_UDRE_vect) {
     uint8_t byte;
-    if (quillon::firmware::Uart::Output().Take(byte)) {
+    if (quillon::firmware::gOutput.Take(byte)) {
         UDR0 = byte;
     } else {
         UCSR0B &= static_cast<uint8_t>(~_BV(UDRIE0));

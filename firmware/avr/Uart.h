@@ -15,13 +15,9 @@ public:
     static void Start();
     static bool TakeReceived(uint8_t& byte);
     static bool HasReceived();
-    // Constant, so the main loop that refers to it is laid out at build time.
-    static constexpr TxQueue& Output() { return output_; }
+    static TxQueue& Output();
     // Call after queueing: starts the transmit interrupt if it had run dry.
     static void Kick();
-
-private:
-    static TxQueue output_;
 };
 
 } // namespace firmware

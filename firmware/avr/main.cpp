@@ -31,10 +31,6 @@ static_assert(kVersionLength >= 1 && kVersionLength <= quillon::protocol::kMaxVe
               "the version text must fit the version reply");
 
 AvrBoard gBoard;
-// Laid out at build time (all its arguments are constants); the address is the saved one,
-// set at start.
-AdapterLoop<AvrBoard> gLoop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
-                            kDefaultSlaveAddress);
 
 // Idle sleep (SMCR's mode bits 0) stops the core until the next interrupt, the millisecond
 // tick at the latest. Interrupts stay off from the look for work to the sleep, and sei takes
@@ -67,7 +63,9 @@ int main() {
     const uint8_t address = AddressStore::Load();
     TwiSlave::Chunk().UsePacing(PacingStore::Load());
     TwiSlave::Start(address);
-    gLoop.StartAt(address);
+    // Static rather than on the stack, so avr-size counts it with the rest of the RAM.
+    static AdapterLoop<AvrBoard> loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion,
+                                      kVersionLength, address);
     sei();
     // Whatever stops the main loop (a fault, a wait that never ends) resets the board
     // rather than leaving it dead until it is unplugged. The longest the loop takes is a
@@ -79,13 +77,13 @@ int main() {
         const uint16_t now = MilliClock::Now();
         uint8_t byte;
         if (Uart::TakeReceived(byte)) {
-            gLoop.Receive(byte, now);
+            loop.Receive(byte, now);
         } else {
-            gLoop.Step(now);
+            loop.Step(now);
         }
         Uart::Kick();
         StatusLed::Update(now);
         TwiSlave::Guard(now);
-        SleepWhileIdle(gLoop, now);
+        SleepWhileIdle(loop, now);
     }
 }

@@ -26,11 +26,10 @@ namespace firmware {
 // owed go out before more master data is queued, so a master writing at line capacity
 // cannot starve the library's commands.
 //
-// Board offers BoardIo's calls (see CommandHandler). The constructor is constexpr so that
-// the microcontroller's loop is laid out at build time rather than built by code at start.
+// Board offers BoardIo's calls (see CommandHandler).
 template <class Board = BoardIo> class AdapterLoop {
 public:
-    constexpr AdapterLoop(Board& board, TxQueue& tx, MasterChunk& master, const char* version,
+    AdapterLoop(Board& board, TxQueue& tx, MasterChunk& master, const char* version,
                           uint8_t versionLength, uint8_t address)
         : board_(board), tx_(tx), master_(master),
           handler_(board, version, versionLength, address) {}
@@ -45,8 +44,6 @@ public:
     void Step(uint16_t nowMs);
 
     uint8_t Address() const { return handler_.Address(); }
-    // See CommandHandler::StartAt().
-    void StartAt(uint8_t address) { handler_.StartAt(address); }
 
     // Nothing waits that a byte or the clock moving on would not bring: no reply owed, no
     // stale start bytes left to give up (one goes per Step), no master data waiting to go

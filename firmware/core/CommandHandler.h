@@ -23,8 +23,7 @@ namespace firmware {
 template <class Board = BoardIo> class CommandHandler {
 public:
     // The version text must be 1..64 printable characters and outlive the handler.
-    constexpr CommandHandler(Board& board, const char* version, uint8_t versionLength,
-                             uint8_t address)
+    CommandHandler(Board& board, const char* version, uint8_t versionLength, uint8_t address)
         : board_(board), version_(version), versionLength_(versionLength),
           address_(protocol::SlaveAddress::WithoutReadWriteBit(address)) {}
 
@@ -37,9 +36,6 @@ public:
     bool SendNext(ReplyQueue& replies, TxQueue& tx) const;
 
     uint8_t Address() const { return address_; }
-    // The address in use when no command has changed it yet (the one saved, found at
-    // start); the board already answers on it.
-    void StartAt(uint8_t address) { address_ = protocol::SlaveAddress::WithoutReadWriteBit(address); }
 
 private:
     void ChangeAddress(uint8_t address);
