@@ -56,11 +56,11 @@ constexpr bool IsPacingPayload(uint8_t value) {
 // The counters reply: five unsigned 32-bit numbers, least significant byte first, in this
 // order. They count from the adapter's last reset and wrap at 2^32.
 enum class Counter : uint8_t {
-    MasterWrites = 0,     // write transactions with at least one data byte
-    MasterReads = 1,      // read transactions
-    AddressOnly = 2,      // START, address, STOP and nothing else (a bus scan's probe)
-    NotForwarded = 3,     // master writes the serial line could not carry
-    LongestHoldUs = 4,    // the longest time the adapter held the bus clock, microseconds
+    MasterWrites = 0,  // write transactions with at least one data byte
+    MasterReads = 1,   // read transactions
+    AddressOnly = 2,   // START, address, STOP and nothing else (a bus scan's probe)
+    NotForwarded = 3,  // master writes the serial line could not carry
+    LongestHoldUs = 4, // the longest time the adapter held the bus clock, microseconds
 };
 constexpr uint8_t kCounterCount = 5;
 constexpr uint8_t kCounterSize = 4;
@@ -120,8 +120,8 @@ constexpr CommandRule kCommandTable[] = {
      kAddressSize},
     {FrameFormat::CmdPacing, PayloadLead::Pacing, kPacingSize, kPacingSize, FrameFormat::RepPacing,
      kPacingSize, kPacingSize},
-    {FrameFormat::CmdCounters, PayloadLead::Nothing, 0, 0, FrameFormat::RepCounters,
-     kCountersSize, kCountersSize},
+    {FrameFormat::CmdCounters, PayloadLead::Nothing, 0, 0, FrameFormat::RepCounters, kCountersSize,
+     kCountersSize},
 };
 constexpr size_t kCommandCount = sizeof(kCommandTable) / sizeof(kCommandTable[0]);
 

@@ -1,7 +1,7 @@
 #include "StatusLed.h"
 
-#include "firmware/BoardLayout.h"
 #include "Registers.h"
+#include "firmware/BoardLayout.h"
 
 #include <util/atomic.h>
 

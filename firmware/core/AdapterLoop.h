@@ -30,7 +30,7 @@ namespace firmware {
 template <class Board = BoardIo> class AdapterLoop {
 public:
     AdapterLoop(Board& board, TxQueue& tx, MasterChunk& master, const char* version,
-                          uint8_t versionLength, uint8_t address)
+                uint8_t versionLength, uint8_t address)
         : board_(board), tx_(tx), master_(master),
           handler_(board, version, versionLength, address) {}
 

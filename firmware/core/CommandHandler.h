@@ -139,8 +139,7 @@ template <class Board> void CommandHandler<Board>::ChangeAddress(uint8_t address
     board_.UseAddress(address_);
 }
 
-template <class Board>
-void CommandHandler<Board>::Write(const uint8_t* payload, uint8_t length) {
+template <class Board> void CommandHandler<Board>::Write(const uint8_t* payload, uint8_t length) {
     const InterruptLine interrupt = static_cast<InterruptLine>(payload[0]);
     // The port takes the last data byte; the master sees the change before the
     // interrupt pulse tells it to look, and the library hears of it last.
