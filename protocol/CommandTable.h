@@ -56,11 +56,11 @@ constexpr bool IsPacingPayload(uint8_t value) {
 // The counters reply: five unsigned 32-bit numbers, least significant byte first, in this
 // order. They count from the adapter's last reset and wrap at 2^32.
 enum class Counter : uint8_t {
-    MasterWrites = 0,     // write transactions with at least one data byte
-    MasterReads = 1,      // read transactions
-    AddressOnly = 2,      // START, address, STOP and nothing else (a bus scan's probe)
-    NotForwarded = 3,     // master writes the serial line could not carry
-    LongestHoldUs = 4,    // the longest time the adapter held the bus clock, microseconds
+    MasterWrites = 0,  // write transactions with at least one data byte
+    MasterReads = 1,   // read transactions
+    AddressOnly = 2,   // START, address, STOP and nothing else (a bus scan's probe)
+    NotForwarded = 3,  // master writes the serial line could not carry
+    LongestHoldUs = 4, // the longest time the adapter held the bus clock, microseconds
 };
 constexpr uint8_t kCounterCount = 5;
 constexpr uint8_t kCounterSize = 4;
@@ -120,16 +120,17 @@ constexpr CommandRule kCommandTable[] = {
      kAddressSize},
     {FrameFormat::CmdPacing, PayloadLead::Pacing, kPacingSize, kPacingSize, FrameFormat::RepPacing,
      kPacingSize, kPacingSize},
-    {FrameFormat::CmdCounters, PayloadLead::Nothing, 0, 0, FrameFormat::RepCounters,
-     kCountersSize, kCountersSize},
+    {FrameFormat::CmdCounters, PayloadLead::Nothing, 0, 0, FrameFormat::RepCounters, kCountersSize,
+     kCountersSize},
 };
 constexpr size_t kCommandCount = sizeof(kCommandTable) / sizeof(kCommandTable[0]);
 
 // The rule of a command code; null for a code that is no command.
 constexpr const CommandRule* FindCommand(uint8_t code) {
-    for (size_t i = 0; i < kCommandCount; ++i) {
-        if (kCommandTable[i].code == code) {
-            return &kCommandTable[i];
+    // By pointer: the microcontroller then steps through the table without multiplying.
+    for (const CommandRule& rule : kCommandTable) {
+        if (rule.code == code) {
+            return &rule;
         }
     }
     return nullptr;
@@ -188,6 +189,24 @@ enum class CommandFault : uint8_t {
     PacingValue,
 };
 
+// The same for a command whose rule the caller has found already.
+constexpr CommandFault CheckCommand(uint8_t seq, const CommandRule& rule, const uint8_t* payload,
+                                    size_t length) {
+    if (seq == FrameFormat::kUnsolicitedSeq) {
+        return CommandFault::UnsolicitedSeq;
+    }
+    if (length < rule.minPayload || length > rule.maxPayload) {
+        return CommandFault::PayloadSize;
+    }
+    if (rule.lead == PayloadLead::InterruptType && payload[0] > kMaxInterruptType) {
+        return CommandFault::InterruptType;
+    }
+    if (rule.lead == PayloadLead::Pacing && !IsPacingPayload(payload[0])) {
+        return CommandFault::PacingValue;
+    }
+    return CommandFault::None;
+}
+
 constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* payload,
                                     size_t length) {
     if (seq == FrameFormat::kUnsolicitedSeq) {
@@ -197,16 +216,7 @@ constexpr CommandFault CheckCommand(uint8_t seq, uint8_t code, const uint8_t* pa
     if (rule == nullptr) {
         return CommandFault::UnknownCode;
     }
-    if (length < rule->minPayload || length > rule->maxPayload) {
-        return CommandFault::PayloadSize;
-    }
-    if (rule->lead == PayloadLead::InterruptType && payload[0] > kMaxInterruptType) {
-        return CommandFault::InterruptType;
-    }
-    if (rule->lead == PayloadLead::Pacing && !IsPacingPayload(payload[0])) {
-        return CommandFault::PacingValue;
-    }
-    return CommandFault::None;
+    return CheckCommand(seq, *rule, payload, length);
 }
 
 } // namespace protocol

@@ -56,7 +56,7 @@ struct FrameFormat {
     // the payload in order.
     static constexpr uint8_t Crc8Step(uint8_t crc, uint8_t byte) {
         crc = static_cast<uint8_t>(crc ^ byte);
-        for (int bit = 0; bit < 8; ++bit) {
+        for (uint8_t bit = 0; bit < 8; ++bit) {
             crc = (crc & 0x80) ? static_cast<uint8_t>((crc << 1) ^ kCrcPolynomial)
                                : static_cast<uint8_t>(crc << 1);
         }

@@ -96,20 +96,25 @@ __attribute__((always_inline)) inline void ReleaseLine(firmware::Pin pin) {
     PortRegister(pin.port) &= static_cast<uint8_t>(~PinBit(pin));
 }
 
-__attribute__((always_inline)) inline void PulseLine(firmware::Pin pin) {
+static_assert(firmware::kInt1Pin.port == firmware::kInt2Pin.port,
+              "both interrupt lines are driven through one direction register");
+
+// One copy of the timed pulse for both lines, told apart by their bit alone.
+void PulseBit(uint8_t bit) {
+    volatile uint8_t& direction = DirectionRegister(firmware::kInt1Pin.port);
     // Interrupts stay on: the bus and the serial line are served during the pulse, and
     // only the two register changes are shielded from the bus interrupt, which rewrites
     // the same direction register. An interrupt that runs as the pulse's time is up makes
     // it longer by its own few microseconds.
     uint8_t start;
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
-        DirectionRegister(pin.port) |= PinBit(pin);
+        direction |= bit;
         start = BusTimer::LowTicks();
     }
     while (static_cast<uint8_t>(BusTimer::LowTicks() - start) < BusTimer::kIntPulseTicks) {
     }
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
-        DirectionRegister(pin.port) &= static_cast<uint8_t>(~PinBit(pin));
+        direction &= static_cast<uint8_t>(~bit);
     }
 }
 
@@ -141,15 +146,9 @@ void PortPins::Write(uint8_t value) {
 }
 
 void PortPins::Pulse(InterruptLine line) {
-    switch (line) {
-    case InterruptLine::Line1:
-        PulseLine(firmware::kInt1Pin);
-        break;
-    case InterruptLine::Line2:
-        PulseLine(firmware::kInt2Pin);
-        break;
-    case InterruptLine::None:
-        break;
+    if (line != InterruptLine::None) {
+        PulseBit(line == InterruptLine::Line1 ? PinBit(firmware::kInt1Pin)
+                                              : PinBit(firmware::kInt2Pin));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "StatusLed.h"
 
-#include "firmware/BoardLayout.h"
 #include "Registers.h"
+#include "firmware/BoardLayout.h"
 
 #include <util/atomic.h>
 
@@ -38,19 +38,17 @@ void StatusLed::Flash() {
 }
 
 void StatusLed::Update(uint16_t nowMs) {
-    const uint16_t elapsed = static_cast<uint16_t>(nowMs - gSinceMs);
-    if (gLit) {
-        if (elapsed >= kOnMs) {
-            Light(false);
-            gLit = false;
-            gSinceMs = nowMs;
-        }
-    } else if (gWanted && elapsed >= kOffMs) {
-        gWanted = false;
-        Light(true);
-        gLit = true;
-        gSinceMs = nowMs;
+    // Lit and dark phases take equally long, so one test ends either.
+    if (static_cast<uint16_t>(nowMs - gSinceMs) < kPhaseMs || (!gLit && !gWanted)) {
+        return;
     }
+    const bool on = !gLit;
+    if (on) {
+        gWanted = false;
+    }
+    Light(on);
+    gLit = on;
+    gSinceMs = nowMs;
 }
 
 } // namespace firmware

@@ -9,8 +9,8 @@ namespace firmware {
 // gap after it, so steady traffic shows as flicker rather than a steady light.
 class StatusLed {
 public:
-    static constexpr uint16_t kOnMs = 30;
-    static constexpr uint16_t kOffMs = 30;
+    // Lit this long, then dark at least as long.
+    static constexpr uint16_t kPhaseMs = 30;
 
     static void Start();
     // From anywhere, interrupt handlers included.

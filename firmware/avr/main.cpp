@@ -36,7 +36,7 @@ AvrBoard gBoard;
 // tick at the latest. Interrupts stay off from the look for work to the sleep, and sei takes
 // effect only after the instruction that follows it, so an interrupt that brings work in
 // between cannot slip past the sleep: it is taken once the core is asleep, and wakes it.
-void SleepWhileIdle(const AdapterLoop& loop, uint16_t nowMs) {
+void SleepWhileIdle(const AdapterLoop<AvrBoard>& loop, uint16_t nowMs) {
     cli();
     if (loop.Idle(nowMs) && !Uart::HasReceived()) {
         SMCR = _BV(SE);
@@ -64,8 +64,8 @@ int main() {
     TwiSlave::Chunk().UsePacing(PacingStore::Load());
     TwiSlave::Start(address);
     // Static rather than on the stack, so avr-size counts it with the rest of the RAM.
-    static AdapterLoop loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,
-                            address);
+    static AdapterLoop<AvrBoard> loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion,
+                                      kVersionLength, address);
     sei();
     // Whatever stops the main loop (a fault, a wait that never ends) resets the board
     // rather than leaving it dead until it is unplugged. The longest the loop takes is a

@@ -25,12 +25,19 @@ namespace firmware {
 // receive ring. Order of the serial line: replies go out in command order, and all replies
 // owed go out before more master data is queued, so a master writing at line capacity
 // cannot starve the library's commands.
-class AdapterLoop {
+//
+// Board offers BoardIo's calls (see CommandHandler).
+template <class Board = BoardIo> class AdapterLoop {
 public:
-    AdapterLoop(BoardIo& board, TxQueue& tx, MasterChunk& master, const char* version,
-                uint8_t versionLength, uint8_t address);
+    AdapterLoop(Board& board, TxQueue& tx, MasterChunk& master, const char* version,
+                uint8_t versionLength, uint8_t address)
+        : board_(board), tx_(tx), master_(master),
+          handler_(board, version, versionLength, address) {}
 
-    void Receive(uint8_t byte, uint16_t nowMs);
+    void Receive(uint8_t byte, uint16_t nowMs) {
+        receiver_.Push(byte, nowMs);
+        TakeFrames();
+    }
 
     // Everything else between bytes: applies the idle rule, queues the next reply owed
     // when it fits, else waiting master data.
@@ -53,14 +60,46 @@ private:
     // reply, and no later command of the same burst takes effect without the ones before.
     void TakeFrames();
 
-    BoardIo& board_;
+    Board& board_;
     TxQueue& tx_;
     MasterChunk& master_;
     FrameReceiver receiver_;
-    CommandHandler handler_;
+    CommandHandler<Board> handler_;
     ReplyQueue replies_;
     bool cut_ = false;
 };
+
+template <class Board> void AdapterLoop<Board>::Step(uint16_t nowMs) {
+    receiver_.CheckIdle(nowMs);
+    TakeFrames();
+    if (cut_ && receiver_.LineIdle(nowMs)) {
+        cut_ = false;
+    }
+    if (!replies_.Empty()) {
+        // The transmit interrupt keeps draining the queue, so room comes by itself.
+        handler_.SendNext(replies_, tx_);
+        return;
+    }
+    if (master_.FlushTo(tx_)) {
+        board_.ReleaseClock();
+        board_.Traffic();
+    }
+}
+
+template <class Board> void AdapterLoop<Board>::TakeFrames() {
+    // The bytes behind a frame that failed its check can hold more than one frame.
+    while (receiver_.FrameReady()) {
+        if (replies_.Full()) {
+            cut_ = true;
+        }
+        if (!cut_) {
+            handler_.Handle(receiver_.Seq(), receiver_.Code(), receiver_.Payload(),
+                            receiver_.Length(), replies_);
+        }
+        receiver_.Consume();
+        board_.Traffic();
+    }
+}
 
 } // namespace firmware
 } // namespace quillon

@@ -13,8 +13,9 @@ using Pacing = protocol::Pacing;
 // The counters reply's counters, in the order of protocol::Counter.
 using BusCounters = uint32_t[protocol::kCounterCount];
 
-// What the portable core asks of the board. The microcontroller build implements it with
-// registers; the host tests implement it with a recorder.
+// What the portable core asks of the board. The host tests implement it with a recorder;
+// the microcontroller's AvrBoard offers the same calls without deriving from it (the core
+// takes the board's class as a template parameter), so its calls need no virtual table.
 class BoardIo {
 public:
     // Puts the port byte on the pins (and into the image a master read returns).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BoardIo.h"
+#include "protocol/CommandTable.h"
 
 #include <stdint.h>
 
@@ -13,8 +14,19 @@ namespace firmware {
 class BusCommands {
 public:
     // request: a Pacing value, or protocol::kPacingAsk to change nothing. Returns the
-    // pacing in effect afterwards, which the reply names.
-    static uint8_t Pacing(BoardIo& board, uint8_t request);
+    // pacing in effect afterwards, which the reply names. Board offers BoardIo's calls.
+    template <class Board> static uint8_t Pacing(Board& board, uint8_t request) {
+        // Stored first and used only once stored: a pacing that would be gone after the
+        // next reset is not taken, and the reply, which names the pacing in effect, shows
+        // it.
+        if (request != protocol::kPacingAsk) {
+            const auto wanted = static_cast<firmware::Pacing>(request);
+            if (wanted != board.PacingInUse() && board.SavePacing(wanted)) {
+                board.UsePacing(wanted);
+            }
+        }
+        return static_cast<uint8_t>(board.PacingInUse());
+    }
 };
 
 } // namespace firmware

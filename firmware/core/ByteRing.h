@@ -33,6 +33,16 @@ public:
         return true;
     }
 
+    // Producer side, for a run of bytes whose room was checked first: Stage() fills from a
+    // local head, and one Publish() hands the whole run over. A volatile head store per
+    // byte costs more flash and time than the run itself.
+    uint8_t Head() const { return head_; }
+    void Stage(uint8_t& head, uint8_t byte) {
+        bytes_[head] = byte;
+        head = static_cast<uint8_t>((head + 1) & kMask);
+    }
+    void Publish(uint8_t head) { head_ = head; }
+
     // Consumer side; false when the ring is empty.
     bool Take(uint8_t& byte) {
         const uint8_t tail = tail_;

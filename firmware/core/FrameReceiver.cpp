@@ -1,7 +1,5 @@
 #include "FrameReceiver.h"
 
-#include <string.h>
-
 namespace quillon {
 namespace firmware {
 
@@ -53,7 +51,11 @@ void FrameReceiver::DropFront(uint8_t count) {
         ++start;
     }
     size_ = static_cast<uint8_t>(size_ - start);
-    memmove(buffer_, buffer_ + start, size_);
+    // Forwards, byte by byte: the bytes only ever move towards the front, and the loop
+    // is smaller on the microcontroller than the library's memmove.
+    for (uint8_t i = 0; i < size_; ++i) {
+        buffer_[i] = buffer_[start + i];
+    }
 }
 
 void FrameReceiver::Scan() {

@@ -45,7 +45,9 @@ private:
     void DropFront(uint8_t count);
     void Scan();
 
-    uint8_t buffer_[protocol::FrameFormat::kMaxFrame] = {};
+    // Only the first size_ bytes count, each written before it is read; no initializer, so
+    // the microcontroller needs no code to clear it at start.
+    uint8_t buffer_[protocol::FrameFormat::kMaxFrame];
     uint8_t size_ = 0;
     bool ready_ = false;
     uint16_t lastByteMs_ = 0;

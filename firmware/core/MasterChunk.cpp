@@ -17,6 +17,7 @@ inline void HandOverBarrier() {
 
 bool MasterChunk::Accept(uint8_t byte) {
     uint8_t handed = handed_;
+    Buffer* buffer = &Of(handed);
     if (!collecting_) {
         // Both buffers wait for the line: the newer one is the bus side's to take back
         // (the serial side only ever touches the older one).
@@ -27,15 +28,15 @@ bool MasterChunk::Accept(uint8_t byte) {
             handed = static_cast<uint8_t>(handed - 1);
             handed_ = handed;
             HandOverBarrier();
-            ++Of(handed).givenUp;
+            buffer = &Of(handed);
+            ++buffer->givenUp;
         }
-        Of(handed).count = 0;
+        buffer->count = 0;
         collecting_ = true;
     }
-    Buffer& buffer = Of(handed);
-    const uint8_t count = buffer.count;
-    buffer.bytes[count] = byte;
-    buffer.count = static_cast<uint8_t>(count + 1);
+    const uint8_t count = buffer->count;
+    buffer->bytes[count] = byte;
+    buffer->count = static_cast<uint8_t>(count + 1);
     if (count + 1 == FrameFormat::kMaxPayload) {
         HandOver();
     }

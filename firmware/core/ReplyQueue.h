@@ -43,7 +43,9 @@ private:
         return index == kRuns - 1 ? 0 : static_cast<uint8_t>(index + 1);
     }
 
-    Run runs_[kRuns] = {};
+    // Only the count_ runs from head_ on count, each written before it is read; no
+    // initializer, so the microcontroller needs no code to clear them at start.
+    Run runs_[kRuns];
     // The oldest run and the newest; the same run while one or none is owed.
     uint8_t head_ = 0;
     uint8_t back_ = 0;

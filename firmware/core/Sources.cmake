@@ -2,11 +2,11 @@
 # (../CMakeLists.txt, for the tests) and the image (../avr/CMakeLists.txt), a project of its
 # own. Paths are relative to this folder; each build prefixes its own path to it.
 set(QUILLON_FIRMWARE_CORE_SOURCES
-    AdapterLoop.cpp AdapterLoop.h
+    AdapterLoop.h
     BoardIo.h
-    BusCommands.cpp BusCommands.h
+    BusCommands.h
     ByteRing.h
-    CommandHandler.cpp CommandHandler.h
+    CommandHandler.h
     FrameReceiver.cpp FrameReceiver.h
     MasterChunk.cpp MasterChunk.h
     ReplyQueue.cpp ReplyQueue.h

@@ -15,18 +15,22 @@ bool TxQueue::PutFrame(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_
     if (size > FrameFormat::kMaxPayload || ring_.Room() < FrameSize(size)) {
         return false;
     }
-    ring_.Put(FrameFormat::kStx);
+    uint8_t head = ring_.Head();
+    ring_.Stage(head, FrameFormat::kStx);
     const uint8_t header[] = {size, seq, code};
     uint8_t crc = FrameFormat::kCrcInitial;
-    for (const uint8_t byte : header) {
-        ring_.Put(byte);
+    // The header and the payload in one loop: the CRC covers both alike.
+    const uint8_t* from = header;
+    for (uint8_t i = 0; i < sizeof header + size; ++i) {
+        if (i == sizeof header) {
+            from = payload;
+        }
+        const uint8_t byte = *from++;
+        ring_.Stage(head, byte);
         crc = FrameFormat::Crc8Step(crc, byte);
     }
-    for (uint8_t i = 0; i < size; ++i) {
-        ring_.Put(payload[i]);
-        crc = FrameFormat::Crc8Step(crc, payload[i]);
-    }
-    ring_.Put(crc);
+    ring_.Stage(head, crc);
+    ring_.Publish(head);
     return true;
 }
 

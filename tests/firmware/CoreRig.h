@@ -58,7 +58,7 @@ public:
 
     quillon::firmware::TxQueue tx;
     quillon::firmware::MasterChunk master;
-    quillon::firmware::AdapterLoop loop;
+    quillon::firmware::AdapterLoop<> loop;
 
     void WritePort(uint8_t value) override;
     void PulseInterrupt(quillon::firmware::InterruptLine line) override;
