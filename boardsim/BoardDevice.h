@@ -8,9 +8,9 @@
 #include "TwiMaster.h"
 #include "UartBridge.h"
 #include "WriteTimes.h"
+#include "protocol/ProtocolCodec.h"
 #include "simkit/LineRunner.h"
 #include "simkit/SimDevice.h"
-#include "protocol/ProtocolCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -42,6 +42,8 @@ public:
 
 private:
     void MasterRead(std::istream& words);
+    void MasterWriteRead(std::istream& words);
+    std::optional<std::size_t> ReadCount(const std::string& word);
     void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
     void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);
     void Event(const std::string& text, SimavrBoard::Cycle when);

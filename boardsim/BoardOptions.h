@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TwiMaster.h"
 #include "simkit/ProgramOptions.h"
 
 #include <optional>
@@ -14,6 +15,9 @@ struct BoardOptions : simkit::ProgramOptions {
     bool fast = false;
     bool pulseWidths = false;
     bool writeTimes = false;
+    bool pinSkew = false;
+    TwiMaster::Stretching stretching = TwiMaster::Stretching::Honoured;
+    int busKhz = 100;
 
     BoardOptions();
 

@@ -1,34 +1,33 @@
 #include "TwiMaster.h"
 
+#include "TwiStatus.h"
 #include "simkit/HexText.h"
 
 #include <avr_twi.h>
 #include <sim_avr.h>
 #include <sim_regbit.h>
 
+#include <cstdio>
+
 namespace quillon::boardsim {
 
 using simkit::HexText;
 
-namespace {
+std::optional<TwiMaster::Speed> TwiMaster::SpeedOf(int kHz) {
+    // Nine clock periods a byte; the SCL low times are the I2C specification's minimum.
+    static constexpr Speed kSpeeds[] = {{100, 90, 4.7}, {400, 22.5, 1.3}};
+    for (const Speed& speed : kSpeeds) {
+        if (speed.kHz == kHz) {
+            return speed;
+        }
+    }
+    return std::nullopt;
+}
 
-// TWI status codes of the slave side (ATmega328P data sheet, TWSR with the prescaler masked).
-enum SlaveStatus : uint8_t {
-    kOwnAddressWrite = 0x60,  // own SLA+W received, ACK returned
-    kDataReceived = 0x80,     // data byte received, ACK returned
-    kDataRefused = 0x88,      // data byte received, NOT ACK returned
-    kStopOrRestart = 0xA0,    // STOP or repeated START while addressed
-    kOwnAddressRead = 0xA8,   // own SLA+R received, ACK returned
-    kDataSentAcked = 0xB8,    // byte in TWDR sent, master ACKed: it wants another
-    kDataSentNotAcked = 0xC0, // byte in TWDR sent, master NOT ACKed: it is done
-    kNoState = 0xF8,          // nothing to report, TWINT clear
-};
-
-} // namespace
-
-TwiMaster::TwiMaster(SimavrBoard& board, Report report)
+TwiMaster::TwiMaster(SimavrBoard& board, Report report, Speed speed, Stretching stretching)
     : board_(board), twi_(reinterpret_cast<avr_twi_t*>(board.Module("twi"))),
-      report_(std::move(report)) {
+      report_(std::move(report)), speed_(speed), stretching_(stretching),
+      holds_(1.0 / board.Microseconds(SimavrBoard::Cycle{1})) {
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_STATUS, OnStatus, this);
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_OUTPUT, OnOutput, this);
     avr_irq_register_notify(board_.AccessIrq(twi_->twen.reg), OnControlAccess, this);
@@ -86,16 +85,22 @@ uint8_t TwiMaster::SlaveAddress() const {
 }
 
 void TwiMaster::Write(std::vector<uint8_t> bytes) {
-    Transaction t;
-    t.bytes = std::move(bytes);
-    queue_.push_back(std::move(t));
-    StartNext();
+    Queue({std::move(bytes), 0, {}});
 }
 
 void TwiMaster::Read(std::size_t count) {
-    Transaction t;
-    t.read = true;
-    t.count = count;
+    Queue({{}, count, {}});
+}
+
+void TwiMaster::WriteThenRead(std::vector<uint8_t> bytes, std::size_t count) {
+    Queue({std::move(bytes), count, {}});
+}
+
+void TwiMaster::Probe() {
+    Queue({});
+}
+
+void TwiMaster::Queue(Transaction t) {
     queue_.push_back(std::move(t));
     StartNext();
 }
@@ -104,28 +109,37 @@ void TwiMaster::StartNext() {
     while (phase_ == Phase::Idle && !queue_.empty()) {
         current_ = std::move(queue_.front());
         queue_.pop_front();
+        reading_ = current_.bytes.empty() && current_.count > 0;
         Begin();
     }
 }
 
+std::string TwiMaster::What() const {
+    if (reading_) {
+        return "master read";
+    }
+    return Probing() ? "master probe" : "master write";
+}
+
 void TwiMaster::Begin() {
     avr_t* avr = board_.Avr();
-    const char* what = current_.read ? "master read" : "master write";
     // A slave that is off, or that does not acknowledge its address, leaves SDA high for
     // the address's ACK bit: the master sees a NACK and gives up.
     if (!avr_regbit_get(avr, twi_->twen) || !avr_regbit_get(avr, twi_->twea) ||
         board_.Register(twi_->r_twar) == 0) {
-        report_(std::string("error ") + what + ": no acknowledge from the board", board_.Now());
+        phase_ = Phase::Idle;
+        wait_ = Wait::Nothing;
+        report_("error " + What() + ": no acknowledge from the board", board_.Now());
         return;
     }
     const uint8_t address = board_.Register(twi_->r_twar) >> 1;
-    const uint8_t onBus = uint8_t((address << 1) | (current_.read ? 1 : 0));
+    const uint8_t onBus = uint8_t((address << 1) | (reading_ ? 1 : 0));
     next_ = 0;
     slaveAcks_ = true;
     startAt_ = board_.Now();
     phase_ = Phase::Address;
     Await(Wait::Status);
-    if (current_.read) {
+    if (reading_) {
         avr_raise_irq(twi_->io.irq + TWI_IRQ_INPUT,
                       avr_twi_irq_msg(TWI_COND_START | TWI_COND_ADDR, address, onBus));
     } else {
@@ -146,6 +160,11 @@ void TwiMaster::OnStatus(avr_irq_t*, uint32_t value, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
     // 0xF8 comes with TWINT clear (the unit was switched off, or sent a STOP).
     self->flagSet_ = value != kNoState;
+    if (self->flagSet_) {
+        // From here the unit holds SCL low until the firmware writes TWINT.
+        self->status_ = uint8_t(value);
+        self->statusAt_ = self->board_.Now();
+    }
     if (self->wait_ == Wait::Status) {
         self->wait_ = Wait::Release;
     }
@@ -159,24 +178,40 @@ void TwiMaster::OnOutput(avr_irq_t*, uint32_t, void* param) {
     if (self->wait_ == Wait::Release) {
         self->wait_ = Wait::Nothing;
         avr_cycle_timer_cancel(self->board_.Avr(), OnTimeout, self);
-        self->Released();
+        self->Released(self->board_.Now() - self->statusAt_);
     }
 }
 
-void TwiMaster::Released() {
+void TwiMaster::Released(SimavrBoard::Cycle held) {
+    holds_.Held(status_, held);
+    CheckHold(held);
     avr_t* avr = board_.Avr();
     slaveAcks_ = avr_regbit_get(avr, twi_->twea) != 0;
     switch (phase_) {
     case Phase::Address:
     case Phase::ReadNext:
-        if (current_.read) {
+        if (reading_) {
             // The firmware has put its byte into TWDR; it goes out on the next nine clocks.
-            current_.bytes.push_back(board_.Register(twi_->r_twdr));
+            current_.read.push_back(board_.Register(twi_->r_twdr));
         }
         break;
     case Phase::Stop:
+        if (Probing()) {
+            Finish("master probed " + HexText::Byte(SlaveAddress()));
+            return;
+        }
         EndWrite(stopAt_);
-        Finish("master wrote " + HexText::Bytes(current_.bytes));
+        if (current_.count == 0) {
+            Finish("master wrote " + HexText::Bytes(current_.bytes));
+            return;
+        }
+        // A repeated START: the bus stays ours, the read follows at once.
+        report_("master wrote " + HexText::Bytes(current_.bytes), board_.Now());
+        reading_ = true;
+        Begin();
+        if (phase_ == Phase::Idle) {
+            StartNext();
+        }
         return;
     case Phase::Refused: {
         std::string line;
@@ -190,13 +225,60 @@ void TwiMaster::Released() {
         return;
     }
     case Phase::ReadLast:
-        Finish("master read " + HexText::Bytes(current_.bytes));
+        Finish("master read " + HexText::Bytes(current_.read));
         return;
     case Phase::Data:
     case Phase::Idle:
         break;
     }
-    avr_cycle_timer_register(avr, board_.CyclesFromMicroseconds(kByteUs), OnStep, this);
+    const SimavrBoard::Cycle now = board_.Now();
+    const SimavrBoard::Cycle byte = board_.CyclesFromMicroseconds(speed_.byteUs);
+    SimavrBoard::Cycle delay = byte;
+    if (stretching_ == Stretching::Ignored) {
+        // Its clock runs on from the status, not from the release; a release later than
+        // that has been reported, and the byte still goes to the firmware after it.
+        const SimavrBoard::Cycle due = statusAt_ + byte;
+        delay = due > now ? due - now : 1;
+    }
+    avr_cycle_timer_register(avr, delay, OnStep, this);
+}
+
+// A master that ignores clock stretching drives its next clock edge after its SCL low
+// time. When the firmware still holds SCL low then, that edge never reaches the slave and
+// the bits after it are taken one clock late: whatever follows on the bus is corrupted.
+void TwiMaster::CheckHold(SimavrBoard::Cycle held) {
+    if (stretching_ != Stretching::Ignored ||
+        held <= board_.CyclesFromMicroseconds(speed_.sclLowUs)) {
+        return;
+    }
+    char lowTime[32];
+    std::snprintf(lowTime, sizeof lowTime, "%.2f us", speed_.sclLowUs);
+    report_("error " + What() + ": " + NextOnBus() + " corrupted: the board held SCL " +
+                holds_.Microseconds(held) + " after status " + HexText::Byte(status_) +
+                ", the master's SCL low time is " + lowTime,
+            board_.Now());
+}
+
+std::string TwiMaster::NextOnBus() const {
+    if (reading_ && (phase_ == Phase::Address || phase_ == Phase::ReadNext)) {
+        return "byte " + std::to_string(current_.read.size() + 1);
+    }
+    switch (phase_) {
+    case Phase::Address:
+    case Phase::Data:
+        if (next_ < current_.bytes.size()) {
+            return "byte " + std::to_string(next_ + 1);
+        }
+        return current_.count > 0 ? "the repeated START" : "the STOP";
+    case Phase::Stop:
+        return "the next START";
+    case Phase::Refused:
+    case Phase::ReadNext:
+    case Phase::ReadLast:
+    case Phase::Idle:
+        break;
+    }
+    return "the STOP";
 }
 
 SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
@@ -205,8 +287,8 @@ SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
 }
 
 void TwiMaster::Step() {
-    if (current_.read) {
-        const bool last = current_.bytes.size() >= current_.count;
+    if (reading_) {
+        const bool last = current_.read.size() >= current_.count;
         phase_ = last ? Phase::ReadLast : Phase::ReadNext;
         Await(Wait::Status);
         DeliverStatus(last ? kDataSentNotAcked : kDataSentAcked);
@@ -231,11 +313,10 @@ void TwiMaster::Step() {
 
 SimavrBoard::Cycle TwiMaster::OnTimeout(avr_t*, SimavrBoard::Cycle, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
-    const char* what = self->current_.read ? "master read" : "master write";
-    if (!self->current_.read) {
+    if (!self->reading_) {
         self->EndWrite(std::nullopt);
     }
-    self->Finish(std::string("error ") + what + ": the board did not release the bus within " +
+    self->Finish("error " + self->What() + ": the board did not release the bus within " +
                  std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms");
     return 0;
 }
@@ -251,7 +332,8 @@ void TwiMaster::Finish(const std::string& line) {
 }
 
 void TwiMaster::EndWrite(std::optional<SimavrBoard::Cycle> stop) {
-    if (writeEnded_) {
+    // A probe carries no data: the firmware sends nothing for it.
+    if (writeEnded_ && !Probing()) {
         writeEnded_({current_.bytes.size(), startAt_, stop});
     }
 }
@@ -260,13 +342,12 @@ void TwiMaster::AfterReset() {
     flagSet_ = false;
     // The reset dropped every simulated timer, ours included.
     if (phase_ != Phase::Idle) {
-        const char* what = current_.read ? "master read" : "master write";
-        if (!current_.read) {
+        if (!reading_) {
             EndWrite(std::nullopt);
         }
         phase_ = Phase::Idle;
         wait_ = Wait::Nothing;
-        report_(std::string("error ") + what + ": the board was reset", board_.Now());
+        report_("error " + What() + ": the board was reset", board_.Now());
     }
     StartNext();
 }
