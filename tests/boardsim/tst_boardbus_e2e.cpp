@@ -195,7 +195,12 @@ void TestBoardBusEndToEnd::randomTrafficWithoutStretching() {
     QByteArray lastNotified;
     QElapsedTimer waited;
     waited.start();
-    while (MasterLines(sim->EventTexts()).size() < expected.size() && waited.elapsed() < 120'000) {
+    const auto going = [&] {
+        const QStringList events = sim->EventTexts();
+        return MasterLines(events).size() < expected.size() &&
+               events.filter(QRegularExpression("^error master")).isEmpty();
+    };
+    while (going() && waited.elapsed() < 120'000) {
         Frame frame;
         while (client.Receive(frame, 20) == PtyClient::Result::Frame) {
             if (frame.seq == 0 && frame.code == 'i') {

@@ -294,6 +294,12 @@ void TestBoardParts::options_data() {
         << true;
     QTest::newRow("pulse widths, write times")
         << QStringList{"--pulse-widths", "--write-times"} << true;
+    QTest::newRow("bus master without stretching at 400 kHz, pin skew")
+        << QStringList{"--master", "no-stretch", "--bus-khz=400", "--pin-skew"} << true;
+    QTest::newRow("stretching master at 100 kHz")
+        << QStringList{"--master=stretch", "--bus-khz", "100"} << true;
+    QTest::newRow("master of another kind") << QStringList{"--master", "lazy"} << false;
+    QTest::newRow("bus speed between the two") << QStringList{"--bus-khz", "200"} << false;
     QTest::newRow("version is the firmware's") << QStringList{"--version", "X"} << false;
     QTest::newRow("baud is the firmware's") << QStringList{"--baud", "2400"} << false;
     QTest::newRow("unknown") << QStringList{"--turbo"} << false;
@@ -316,6 +322,11 @@ void TestBoardParts::options() {
     if (accepted) {
         QCOMPARE(options.writeTimes, args.contains("--write-times"));
         QCOMPARE(options.pulseWidths, args.contains("--pulse-widths"));
+        QCOMPARE(options.pinSkew, args.contains("--pin-skew"));
+        QCOMPARE(options.stretching, args.contains("no-stretch")
+                                         ? quillon::boardsim::TwiMaster::Stretching::Ignored
+                                         : quillon::boardsim::TwiMaster::Stretching::Honoured);
+        QCOMPARE(options.busKhz, args.contains("--bus-khz=400") ? 400 : 100);
     }
     if (accepted && args.contains("--fast")) {
         QVERIFY(options.fast);
