@@ -46,6 +46,11 @@ constexpr Pin kSclPin = {'C', 5};
 constexpr uint16_t kEepromAddressCell = 0;
 constexpr uint16_t kEepromCheckCell = 1;
 constexpr uint8_t kDefaultSlaveAddress = protocol::SlaveAddress::kDefault;
+// The pacing (protocol::Pacing) and its bitwise complement, the same way: a pair that does
+// not match, as an erased EEPROM's, means release.
+constexpr uint16_t kEepromPacingCell = 8;
+constexpr uint16_t kEepromPacingCheckCell = 9;
+constexpr protocol::Pacing kDefaultPacing = protocol::Pacing::Release;
 
 } // namespace firmware
 } // namespace quillon

@@ -1,6 +1,7 @@
 #include "AvrBoard.h"
 
 #include "AddressStore.h"
+#include "PacingStore.h"
 #include "PortPins.h"
 #include "StatusLed.h"
 #include "TwiSlave.h"
@@ -11,7 +12,7 @@ namespace quillon {
 namespace firmware {
 
 void AvrBoard::WritePort(uint8_t value) {
-    // The bus interrupt writes the port too.
+    // The bus interrupt writes the port too; this takes about 2 us.
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
         PortPins::Write(value);
     }
@@ -35,6 +36,24 @@ void AvrBoard::ReleaseClock() {
 
 void AvrBoard::Traffic() {
     StatusLed::Flash();
+}
+
+void AvrBoard::UsePacing(Pacing pacing) {
+    TwiSlave::UsePacing(pacing);
+}
+
+Pacing AvrBoard::PacingInUse() {
+    return TwiSlave::Chunk().InUse();
+}
+
+bool AvrBoard::SavePacing(Pacing pacing) {
+    return PacingStore::Save(pacing);
+}
+
+void AvrBoard::ReadCounters(BusCounters& counters) {
+    TwiSlave::ReadCounters(counters);
+    counters[static_cast<uint8_t>(protocol::Counter::NotForwarded)] =
+        TwiSlave::Chunk().NotForwarded();
 }
 
 } // namespace firmware

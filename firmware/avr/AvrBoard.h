@@ -14,6 +14,10 @@ public:
     bool SaveAddress(uint8_t address) override;
     void ReleaseClock() override;
     void Traffic() override;
+    void UsePacing(Pacing pacing) override;
+    Pacing PacingInUse() override;
+    bool SavePacing(Pacing pacing) override;
+    void ReadCounters(BusCounters& counters) override;
 };
 
 } // namespace firmware

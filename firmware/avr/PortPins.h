@@ -17,14 +17,17 @@ public:
     static void Start();
 
     // Only from an interrupt handler or with interrupts off: the bus interrupt writes the
-    // same registers.
+    // same registers. All eight pins change within a microsecond.
     static void Write(uint8_t value);
-    static uint8_t Image();
+    static uint8_t Image() { return image; }
 
-    // Holds the line low for the pulse width of BoardLayout.h, with interrupts off so
-    // the width is exact (the serial unit buffers a byte meanwhile and the bus unit
-    // stretches the clock).
+    // Holds the line low for the pulse width of BoardLayout.h and returns once it is
+    // released. Interrupts stay on: the bus and the serial line are served meanwhile.
     static void Pulse(InterruptLine line);
+
+    // The port byte last written, the byte a master read gets. Public only for the bus
+    // interrupt's assembly head, which loads it by its address.
+    static volatile uint8_t image;
 };
 
 } // namespace firmware

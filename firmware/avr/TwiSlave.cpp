@@ -1,12 +1,16 @@
 #include "TwiSlave.h"
 
-#include "firmware/BoardLayout.h"
+#include "BusTimer.h"
+#include "MilliClock.h"
 #include "PortPins.h"
 #include "Registers.h"
 #include "StatusLed.h"
+#include "firmware/BoardLayout.h"
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
+#include <string.h>
+#include <util/atomic.h>
 #include <util/twi.h>
 
 namespace quillon {
@@ -27,6 +31,87 @@ constexpr uint8_t kRecover = kContinue | _BV(TWSTO);
 static_assert(firmware::kSdaPin.port == firmware::kSclPin.port, "SDA and SCL share one I/O port");
 
 MasterChunk gChunk;
+
+// Set while a status cannot be let go before the handler's C part has looked at it: with
+// Hold pacing, a data byte that may have to wait for the serial line. Worked out again
+// after every status, and when the pacing changes; a value left over after the main loop
+// has queued a chunk only sends one status the slower way.
+volatile uint8_t gDecideInC = 0;
+
+// Bus side only, and read by the main loop with interrupts off; the longest hold in timer
+// ticks, and no writes not forwarded (the chunk counts those).
+BusCounters gCounters = {};
+// The transaction under way has brought at least one data byte.
+bool gDataSeen = false;
+// A byte is held for the serial line since these moments.
+bool gHolding = false;
+uint16_t gHeldSinceTicks = 0;
+uint16_t gHeldSinceMs = 0;
+
+constexpr uint8_t Index(protocol::Counter counter) {
+    return static_cast<uint8_t>(counter);
+}
+
+// The head lets the bus go on a fixed 36 cycles (2.3 us) after the flag went up, well
+// inside the master's clock low time: the core's response (4 cycles, up to 4 more to
+// finish an instruction, 3 for the jump from the vector table) and the head's 25 cycles up
+// to its TWCR store (counted from the disassembly). The master never waits for it, so it
+// is not counted as a hold. Holds the C part measures start where the head, its jump
+// (8 cycles more) and the C part's register saving (about 40) are behind: they get those
+// added.
+constexpr uint8_t kWorkEntryCycles = 4 + 4 + 3 + 25 + 8 + 40;
+constexpr uint8_t TicksOf(uint8_t cycles) {
+    return static_cast<uint8_t>((cycles + BusTimer::kPrescaler - 1) / BusTimer::kPrescaler);
+}
+// A timer round in ticks: a hold longer than that is put together from the millisecond
+// clock (which rounds) and the timer (exact, but wrapping).
+constexpr uint32_t kTimerRound = 65536UL;
+constexpr uint16_t kTicksPerMs = 1000U * BusTimer::kTicksPerUs;
+
+void NoteHold(uint16_t entered) {
+    uint32_t ticks = static_cast<uint16_t>(BusTimer::Ticks() - entered);
+    if (gHolding) {
+        gHolding = false;
+        const uint32_t byClock =
+            static_cast<uint32_t>(static_cast<uint16_t>(MilliClock::Now() - gHeldSinceMs)) *
+            kTicksPerMs;
+        while (ticks + kTimerRound / 2 < byClock) {
+            ticks += kTimerRound;
+        }
+    }
+    ticks += TicksOf(kWorkEntryCycles);
+    uint32_t& longest = gCounters[Index(protocol::Counter::LongestHoldUs)];
+    if (ticks > longest) {
+        longest = ticks;
+    }
+}
+
+void EndWrite() {
+    gChunk.EndTransaction();
+    ++gCounters[Index(gDataSeen ? protocol::Counter::MasterWrites
+                                : protocol::Counter::AddressOnly)];
+    gDataSeen = false;
+}
+
+// What the head did not do: let the bus go on, or hold it. False when holding.
+bool Release(uint8_t status) {
+    const uint16_t entered = BusTimer::Ticks();
+    if (status == TW_SR_DATA_ACK && gChunk.MustWait()) {
+        // The byte stays in the unit and the clock stays held until the main loop has
+        // queued a waiting chunk and switches the interrupt on again.
+        TWCR = kHold;
+        if (!gHolding) {
+            gHolding = true;
+            gHeldSinceTicks = entered;
+            gHeldSinceMs = MilliClock::Now();
+        }
+        return false;
+    }
+    TWDR = PortPins::Image();
+    TWCR = status == TW_BUS_ERROR ? kRecover : kContinue;
+    NoteHold(entered);
+    return true;
+}
 
 } // namespace
 
@@ -51,53 +136,113 @@ void TwiSlave::ReleaseClock() {
     TWCR = kListen;
 }
 
+void TwiSlave::UsePacing(protocol::Pacing pacing) {
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        gChunk.UsePacing(pacing);
+        // The C part works the next status out afresh, a byte held meanwhile included.
+        gDecideInC = 1;
+    }
+    // A byte held under Hold is taken at once under Release.
+    ReleaseClock();
+}
+
 MasterChunk& TwiSlave::Chunk() {
     return gChunk;
+}
+
+void TwiSlave::ReadCounters(BusCounters& counters) {
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        memcpy(counters, gCounters, sizeof counters);
+    }
+    uint32_t& longest = counters[Index(protocol::Counter::LongestHoldUs)];
+    longest = (longest + BusTimer::kTicksPerUs - 1) / BusTimer::kTicksPerUs;
 }
 
 } // namespace firmware
 } // namespace quillon
 
-ISR(TWI_vect) {
-    using quillon::firmware::gChunk;
-    using quillon::firmware::PortPins;
-    using quillon::firmware::StatusLed;
-    switch (TW_STATUS) {
-    case TW_SR_SLA_ACK:
-    case TW_SR_ARB_LOST_SLA_ACK:
-        StatusLed::Flash();
-        break;
+// The interrupt in two parts. The head, in assembly so that no register saving comes
+// before it, lets the bus go on at once: at 100 kHz the master's clock is low for at least
+// 4.7 us (75 cycles) after the acknowledge bit, and a slave that releases it within that
+// time never stretches it. It keeps the status and the received byte in the general
+// purpose I/O registers, puts the port image into TWDR (the byte a master read gets; a
+// receiving unit overwrites it with the next byte, and the received one is kept), and
+// clears the flag. A bus error, and anything while gDecideInC is set, it leaves to the C
+// part. The C part runs after it with interrupts still off, as a handler of its own.
+#define QUILLON_STR2(x) #x
+#define QUILLON_STR(x) QUILLON_STR2(x)
+ISR(TWI_vect, ISR_NAKED) {
+    __asm__ __volatile__(
+        "push r24\n\t"
+        "in r24, __SREG__\n\t"
+        "push r24\n\t"
+        "lds r24, %[twsr]\n\t"
+        "andi r24, %[mask]\n\t"
+        "out %[status], r24\n\t"
+        "breq 1f\n\t"
+        "lds r24, %[twdr]\n\t"
+        "out %[data], r24\n\t"
+        "lds r24, %[decide]\n\t"
+        "tst r24\n\t"
+        "brne 1f\n\t"
+        "lds r24, %[image]\n\t"
+        "sts %[twdr], r24\n\t"
+        "ldi r24, %[go]\n\t"
+        "sts %[twcr], r24\n\t"
+        "1:\n\t"
+        "pop r24\n\t"
+        "out __SREG__, r24\n\t"
+        "pop r24\n\t"
+        "jmp __vector_twi_work\n\t" ::[twsr] "n"(_SFR_MEM_ADDR(TWSR)),
+        [twdr] "n"(_SFR_MEM_ADDR(TWDR)), [twcr] "n"(_SFR_MEM_ADDR(TWCR)),
+        [status] "I"(_SFR_IO_ADDR(GPIOR0)), [data] "I"(_SFR_IO_ADDR(GPIOR1)),
+        [mask] "n"(TW_STATUS_MASK), [decide] "i"(&quillon::firmware::gDecideInC),
+        [image] "i"(&quillon::firmware::PortPins::image), [go] "n"(quillon::firmware::kContinue));
+}
+
+extern "C" void __vector_twi_work() __attribute__((signal, used, externally_visible));
+
+void __vector_twi_work() {
+    using namespace quillon::firmware;
+    using quillon::protocol::Counter;
+    const uint8_t status = GPIOR0;
+    if ((gDecideInC != 0 || status == TW_BUS_ERROR) && !Release(status)) {
+        return;
+    }
+    switch (status) {
     case TW_SR_DATA_ACK: {
-        const uint8_t byte = TWDR;
-        if (!gChunk.Accept(byte)) {
-            // The serial line is behind: the byte stays in the unit and the clock stays
-            // held until the main loop has queued the waiting chunk.
-            TWCR = quillon::firmware::kHold;
-            return;
-        }
+        const uint8_t byte = GPIOR1;
+        gChunk.Accept(byte);
         PortPins::Write(byte);
+        gDataSeen = true;
         break;
     }
+    case TW_SR_SLA_ACK:
+    case TW_SR_ARB_LOST_SLA_ACK:
+        gDataSeen = false;
+        StatusLed::Flash();
+        break;
     case TW_SR_DATA_NACK:
     case TW_SR_STOP:
-        gChunk.EndTransaction();
+        EndWrite();
         break;
     case TW_ST_SLA_ACK:
     case TW_ST_ARB_LOST_SLA_ACK:
+        // Counted at the address: a master that takes no byte (a bus scan reading one
+        // byte, or quitting after the acknowledge) has still read from the board.
+        ++gCounters[Index(Counter::MasterReads)];
         StatusLed::Flash();
-        TWDR = PortPins::Image();
-        break;
-    case TW_ST_DATA_ACK:
-        TWDR = PortPins::Image();
         break;
     case TW_BUS_ERROR:
-        gChunk.EndTransaction();
-        TWCR = quillon::firmware::kRecover;
-        return;
+        // What came of a write goes on; a lost address phase is no transaction.
+        if (gDataSeen) {
+            EndWrite();
+        }
+        break;
     default:
-        // Master's NACK or last byte after a read, general call (never enabled): nothing to
-        // do but listen again.
+        // The master's NACK or last byte after a read, the next byte of a read (the head
+        // has put it into TWDR), general call (never enabled): nothing more to do.
         break;
     }
-    TWCR = quillon::firmware::kContinue;
+    gDecideInC = gChunk.MustWait();
 }

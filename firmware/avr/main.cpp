@@ -3,7 +3,9 @@
 
 #include "AddressStore.h"
 #include "AvrBoard.h"
+#include "BusTimer.h"
 #include "MilliClock.h"
+#include "PacingStore.h"
 #include "PortPins.h"
 #include "StatusLed.h"
 #include "TwiSlave.h"
@@ -37,11 +39,13 @@ int main() {
     MCUSR = 0;
     wdt_disable();
 
+    BusTimer::Start();
     PortPins::Start();
     StatusLed::Start();
     MilliClock::Start();
     Uart::Start();
     const uint8_t address = AddressStore::Load();
+    TwiSlave::Chunk().UsePacing(PacingStore::Load());
     TwiSlave::Start(address);
     // Static rather than on the stack, so avr-size counts it with the rest of the RAM.
     static AdapterLoop loop(gBoard, Uart::Output(), TwiSlave::Chunk(), kVersion, kVersionLength,

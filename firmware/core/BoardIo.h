@@ -9,6 +9,9 @@ namespace firmware {
 
 // The interrupt line a port write pulses: the protocol's interrupt type.
 using InterruptLine = protocol::InterruptType;
+using Pacing = protocol::Pacing;
+// The counters reply's counters, in the order of protocol::Counter.
+using BusCounters = uint32_t[protocol::kCounterCount];
 
 // What the portable core asks of the board. The microcontroller build implements it with
 // registers; the host tests implement it with a recorder.
@@ -27,6 +30,13 @@ public:
     virtual void ReleaseClock() = 0;
     // Something went over the serial line or the bus (for the status LED).
     virtual void Traffic() = 0;
+    // What the bus side does when the serial line is behind the master, from now on.
+    virtual void UsePacing(Pacing pacing) = 0;
+    virtual Pacing PacingInUse() = 0;
+    // Makes the pacing survive a reset; false when it did not get stored.
+    virtual bool SavePacing(Pacing pacing) = 0;
+    // The bus counters as they stand.
+    virtual void ReadCounters(BusCounters& counters) = 0;
 
 protected:
     // Never deleted through this interface, so no virtual destructor (and no operator

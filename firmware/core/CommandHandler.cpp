@@ -1,5 +1,6 @@
 #include "CommandHandler.h"
 
+#include "BusCommands.h"
 #include "protocol/CommandTable.h"
 #include "protocol/FrameFormat.h"
 
@@ -15,9 +16,10 @@ CommandHandler::CommandHandler(BoardIo& board, const char* version, uint8_t vers
       address_(SlaveAddress::WithoutReadWriteBit(address)) {}
 
 uint8_t CommandHandler::ReplyRoom() const {
-    // The version reply is the longest; the others carry one byte at most.
-    return TxQueue::FrameSize(versionLength_ > protocol::kAddressSize ? versionLength_
-                                                                      : protocol::kAddressSize);
+    // The version reply or the counters reply is the longest; the others carry one byte
+    // at most.
+    return TxQueue::FrameSize(versionLength_ > protocol::kCountersSize ? versionLength_
+                                                                       : protocol::kCountersSize);
 }
 
 void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_t length,
@@ -47,6 +49,12 @@ void CommandHandler::Handle(uint8_t seq, uint8_t code, const uint8_t* payload, u
         if (board_.SaveAddress(address_)) {
             tx.PutFrame(seq, reply, &address_, protocol::kAddressSize);
         }
+        break;
+    case FrameFormat::CmdPacing:
+        BusCommands::Pacing(board_, seq, reply, payload[0], tx);
+        break;
+    case FrameFormat::CmdCounters:
+        BusCommands::Counters(board_, seq, reply, tx);
         break;
     default:
         break;

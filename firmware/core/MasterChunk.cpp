@@ -7,8 +7,8 @@ using protocol::FrameFormat;
 
 namespace {
 
-// Keeps the compiler from moving reads or writes of the chunk's bytes across the
-// hand-over flag (the other side may be an interrupt).
+// Keeps the compiler from moving reads or writes of the chunks across the counters that
+// hand them over (the other side may be an interrupt).
 inline void HandOverBarrier() {
     __asm__ __volatile__("" ::: "memory");
 }
@@ -16,37 +16,65 @@ inline void HandOverBarrier() {
 } // namespace
 
 bool MasterChunk::Accept(uint8_t byte) {
-    if (ready_) {
+    if (MustWait()) {
         return false;
     }
-    const uint8_t count = count_;
-    bytes_[count] = byte;
-    count_ = static_cast<uint8_t>(count + 1);
+    if (!collecting_) {
+        // Both buffers wait for the line: the newer one is the bus side's to take back
+        // (the serial side only ever touches the older one).
+        if (static_cast<uint8_t>(handed_ - queued_) == kBuffers) {
+            handed_ = static_cast<uint8_t>(handed_ - 1);
+            HandOverBarrier();
+            const uint8_t buffer = Filling();
+            givenUp_[buffer] = static_cast<uint16_t>(givenUp_[buffer] + 1);
+        }
+        count_[Filling()] = 0;
+        collecting_ = true;
+    }
+    const uint8_t buffer = Filling();
+    const uint8_t count = count_[buffer];
+    bytes_[buffer][count] = byte;
+    count_[buffer] = static_cast<uint8_t>(count + 1);
     if (count + 1 == FrameFormat::kMaxPayload) {
-        HandOverBarrier();
-        ready_ = true;
+        HandOver();
     }
     return true;
 }
 
 void MasterChunk::EndTransaction() {
-    if (!ready_ && count_ > 0) {
-        HandOverBarrier();
-        ready_ = true;
+    if (collecting_) {
+        HandOver();
     }
 }
 
+void MasterChunk::HandOver() {
+    collecting_ = false;
+    HandOverBarrier();
+    handed_ = static_cast<uint8_t>(handed_ + 1);
+}
+
 bool MasterChunk::FlushTo(TxQueue& tx) {
-    if (!ready_) {
+    if (!Ready()) {
         return false;
     }
     HandOverBarrier();
-    if (!tx.PutFrame(FrameFormat::kUnsolicitedSeq, FrameFormat::MasterData, bytes_, count_)) {
+    const uint8_t buffer = static_cast<uint8_t>(queued_ & kBufferMask);
+    const uint16_t givenUp = givenUp_[buffer];
+    const uint8_t needed =
+        static_cast<uint8_t>(TxQueue::FrameSize(count_[buffer]) +
+                             (givenUp > 0 ? TxQueue::FrameSize(protocol::kNotForwardedSize) : 0));
+    if (tx.Room() < needed) {
         return false;
     }
-    count_ = 0;
+    if (givenUp > 0) {
+        notForwarded_ += givenUp;
+        givenUp_[buffer] = 0;
+        tx.PutCounters(FrameFormat::kUnsolicitedSeq, FrameFormat::NotForwarded, &notForwarded_, 1);
+    }
+    tx.PutFrame(FrameFormat::kUnsolicitedSeq, FrameFormat::MasterData, bytes_[buffer],
+                count_[buffer]);
     HandOverBarrier();
-    ready_ = false;
+    queued_ = static_cast<uint8_t>(queued_ + 1);
     return true;
 }
 

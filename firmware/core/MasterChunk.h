@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TxQueue.h"
+#include "protocol/CommandTable.h"
 #include "protocol/FrameFormat.h"
 
 #include <stdint.h>
@@ -12,29 +13,68 @@ namespace firmware {
 // 'i' frame: at the end of the transaction, or as soon as a frame is full (127 bytes), so
 // a longer transaction goes out in frames of 127 and a last shorter one.
 //
-// The bus side runs in the bus interrupt, the serial side in the main loop. While a chunk
-// waits for room on the serial line, Accept() refuses the next byte; the bus interrupt
-// then holds the clock (the byte stays in the bus unit) and offers it again once
-// ReleaseClock() is called. Nothing the master writes is ever dropped.
+// The bus side runs in the bus interrupt, the serial side in the main loop. Two buffers:
+// while the oldest complete chunk waits for room on the serial line, the next one is
+// collected in the other. When both are taken and the master starts another chunk, the
+// pacing decides:
+// - Release: the new chunk replaces the newer of the two (never the one next in line), so
+//   the master never waits and the newest port value still reaches the host, in order.
+//   Each chunk given up counts as one master write not forwarded (as the host would have
+//   counted its frame), and the next 'i' frame after it is preceded by a 'd' frame with
+//   the count.
+// - Hold: Accept() refuses the byte; the bus interrupt holds the clock (the byte stays in
+//   the bus unit) and offers it again after ReleaseClock(). Nothing is ever dropped.
+//
+// Each buffer belongs to one side at a time, told by two counters that each side alone
+// advances: chunks handed over by the bus side, chunks queued by the serial side.
 class MasterChunk {
 public:
-    // Bus side. False while the previous chunk still waits for the serial line.
+    using Pacing = protocol::Pacing;
+
+    // Either side; takes effect with the next chunk.
+    void UsePacing(Pacing pacing) { pacing_ = pacing; }
+    Pacing InUse() const { return pacing_; }
+
+    // Bus side. Whether Accept() would refuse the next byte: Hold, no chunk being
+    // collected, and both buffers waiting for the serial line.
+    bool MustWait() const {
+        return !collecting_ && pacing_ == Pacing::Hold &&
+               static_cast<uint8_t>(handed_ - queued_) == kBuffers;
+    }
+    // False only when MustWait().
     bool Accept(uint8_t byte);
     // Stop or repeated start: the transaction is complete.
     void EndTransaction();
 
     // Serial side.
-    bool Ready() const { return ready_; }
-    // Queues the waiting chunk as an 'i' frame; false when the queue lacks room (the
-    // chunk keeps waiting) or nothing waits.
+    bool Ready() const { return handed_ != queued_; }
+    // Queues the oldest waiting chunk as an 'i' frame, after a 'd' frame when chunks were
+    // given up before it; false when the queue lacks room for both (the chunk keeps
+    // waiting) or nothing waits.
     bool FlushTo(TxQueue& tx);
+    // Master writes given up so far, as far as the 'd' frames have told.
+    uint32_t NotForwarded() const { return notForwarded_; }
 
 private:
-    uint8_t bytes_[protocol::FrameFormat::kMaxPayload] = {};
-    volatile uint8_t count_ = 0;
-    // Set by the bus side when the chunk is complete, cleared by the serial side once it
-    // is queued; whoever does not own the chunk at the moment leaves it alone.
-    volatile bool ready_ = false;
+    static constexpr uint8_t kBuffers = 2;
+    static constexpr uint8_t kBufferMask = kBuffers - 1;
+
+    // The buffer the bus side collects the next chunk in, once it may.
+    uint8_t Filling() const { return static_cast<uint8_t>(handed_ & kBufferMask); }
+    void HandOver();
+
+    uint8_t bytes_[kBuffers][protocol::FrameFormat::kMaxPayload] = {};
+    uint8_t count_[kBuffers] = {};
+    // Chunks given up right before the chunk in this buffer; the serial side adds them to
+    // notForwarded_ when it queues the chunk.
+    uint16_t givenUp_[kBuffers] = {};
+    volatile uint8_t handed_ = 0;
+    volatile uint8_t queued_ = 0;
+    // Bus side only: a chunk is being collected in Filling().
+    bool collecting_ = false;
+    volatile Pacing pacing_ = Pacing::Release;
+    // Serial side only.
+    uint32_t notForwarded_ = 0;
 };
 
 } // namespace firmware

@@ -4,6 +4,7 @@
 set(QUILLON_FIRMWARE_CORE_SOURCES
     AdapterLoop.cpp AdapterLoop.h
     BoardIo.h
+    BusCommands.cpp BusCommands.h
     ByteRing.h
     CommandHandler.cpp CommandHandler.h
     FrameReceiver.cpp FrameReceiver.h

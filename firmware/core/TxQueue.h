@@ -19,6 +19,15 @@ public:
     // Encodes and queues one frame; false, with nothing queued, when it does not fit
     // (yet) or the payload is longer than a frame can carry.
     bool PutFrame(uint8_t seq, uint8_t code, const uint8_t* payload, uint8_t size);
+    // The same for a payload of unsigned 32-bit counters, each least significant byte
+    // first, as the counters reply and the not-forwarded report carry them.
+    bool PutCounters(uint8_t seq, uint8_t code, const uint32_t* counters, uint8_t count) {
+        // Both builds (AVR and the host's) keep a uint32_t least significant byte first,
+        // so the counters' memory is the payload.
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "counters go out as stored");
+        return PutFrame(seq, code, reinterpret_cast<const uint8_t*>(counters),
+                        static_cast<uint8_t>(count * sizeof(uint32_t)));
+    }
 
     bool Take(uint8_t& byte) { return ring_.Take(byte); }
 

@@ -45,6 +45,9 @@ void CoreRig::MasterWrite(const std::vector<uint8_t>& bytes) {
         loop.Step(now_);
     }
     master.EndTransaction();
+    if (!bytes.empty()) {
+        ++masterWrites;
+    }
     Spin(0);
 }
 
@@ -86,4 +89,17 @@ void CoreRig::UseAddress(uint8_t) {}
 
 bool CoreRig::SaveAddress(uint8_t) {
     return saveSucceeds;
+}
+
+bool CoreRig::SavePacing(quillon::firmware::Pacing pacing) {
+    if (saveSucceeds) {
+        pacingsSaved.push_back(pacing);
+    }
+    return saveSucceeds;
+}
+
+void CoreRig::ReadCounters(quillon::firmware::BusCounters& counters) {
+    using quillon::protocol::Counter;
+    counters[static_cast<uint8_t>(Counter::MasterWrites)] = masterWrites;
+    counters[static_cast<uint8_t>(Counter::NotForwarded)] = master.NotForwarded();
 }

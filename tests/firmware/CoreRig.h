@@ -44,6 +44,10 @@ public:
     unsigned heldMs = 0;
     // Queue room seen at each interrupt pulse: the reply must not be queued yet.
     std::vector<uint8_t> roomAtPulse;
+    // The pacing stored, as the EEPROM would keep it; none before the first save.
+    std::vector<quillon::firmware::Pacing> pacingsSaved;
+    // Master write transactions with data, as the bus side counts them.
+    uint32_t masterWrites = 0;
 
     quillon::firmware::TxQueue tx;
     quillon::firmware::MasterChunk master;
@@ -55,6 +59,10 @@ public:
     bool SaveAddress(uint8_t address) override;
     void ReleaseClock() override {}
     void Traffic() override {}
+    void UsePacing(quillon::firmware::Pacing pacing) override { master.UsePacing(pacing); }
+    quillon::firmware::Pacing PacingInUse() override { return master.InUse(); }
+    bool SavePacing(quillon::firmware::Pacing pacing) override;
+    void ReadCounters(quillon::firmware::BusCounters& counters) override;
 
 private:
     void Spin(std::size_t lineBudget);

@@ -13,12 +13,14 @@
 #include <QTest>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 using framebytes::Bytes;
 using framebytes::Concat;
 using framebytes::Frame;
 using quillon::firmware::FrameReceiver;
+using quillon::firmware::Pacing;
 using quillon::protocol::LineFormat;
 using quillon::protocol::ProtocolCodec;
 using quillon::sim::AdapterModel;
@@ -89,12 +91,40 @@ private:
     AdapterModel model_;
 };
 
+// The index-th 32-bit counter of a payload, least significant byte first.
+uint32_t CounterAt(const uint8_t* payload, int index) {
+    uint32_t value = 0;
+    for (int byte = 3; byte >= 0; --byte) {
+        value = (value << 8) | payload[index * 4 + byte];
+    }
+    return value;
+}
+
+// A master write's bytes, different for every write and every position in it.
+Bytes WriteBytes(int write, int length) {
+    Bytes bytes(length);
+    for (int i = 0; i < length; ++i) {
+        bytes[i] = static_cast<uint8_t>(write * 31 + i * 7 + 1);
+    }
+    return bytes;
+}
+
+// "i3.1": the second frame of write 3; "d6": a not-forwarded report of 6.
+QStringList Frames(int fromWrite, int toWrite) {
+    QStringList frames;
+    for (int write = fromWrite; write <= toWrite; ++write) {
+        frames << QString("i%1.0").arg(write);
+    }
+    return frames;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Bytes)
 Q_DECLARE_METATYPE(Commands)
 Q_DECLARE_METATYPE(Save)
 Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(Pacing)
 
 class TestFirmwareCore : public QObject {
     Q_OBJECT
@@ -109,6 +139,10 @@ private slots:
     void masterWriteGoesOutInFrames();
     void masterWritesWaitForTheLineAndCommandsGoFirst();
     void fullQueueRefusesWholeFrames();
+    void behindTheLine_data();
+    void behindTheLine();
+    void pacingCommand_data();
+    void pacingCommand();
 };
 
 void TestFirmwareCore::answersAsTheSimulator_data() {
@@ -205,7 +239,7 @@ void TestFirmwareCore::garbageIsNeverAnswered_data() {
     QTest::newRow("good frame inside a broken one")
         << Bytes{0x02, 0x05, 0x01, 0x57} << 0u << Bytes{0x00} << Answer::AtOnce;
     QTest::newRow("valid frame of an unknown code")
-        << Frame(1, 'Q') << 0u << Bytes{} << Answer::AtOnce;
+        << Frame(1, 'Z') << 0u << Bytes{} << Answer::AtOnce;
     QTest::newRow("unsolicited frame sent back")
         << Frame(0, 'i', {0x12}) << 0u << Bytes{} << Answer::AtOnce;
     QTest::newRow("lone start byte") << Bytes{0x02} << 0u << Bytes{} << Answer::AfterIdle;
@@ -307,6 +341,7 @@ void TestFirmwareCore::masterWriteGoesOutInFrames_data() {
     QTest::newRow("128 bytes") << 128 << QList<int>{127, 1};
     QTest::newRow("254 bytes") << 254 << QList<int>{127, 127};
     QTest::newRow("300 bytes") << 300 << QList<int>{127, 127, 46};
+    QTest::newRow("400 bytes") << 400 << QList<int>{127, 127, 127, 19};
     QTest::newRow("no data: no frame") << 0 << QList<int>{};
 }
 
@@ -319,6 +354,7 @@ void TestFirmwareCore::masterWriteGoesOutInFrames() {
         written[i] = static_cast<uint8_t>(i * 7 + 3);
     }
     CoreRig rig;
+    rig.UsePacing(Pacing::Hold);
     // At line speed, so the later frames have to wait for room.
     rig.lineBytesPerMs = 1;
     rig.MasterWrite(written);
@@ -336,14 +372,16 @@ void TestFirmwareCore::masterWriteGoesOutInFrames() {
         carried.insert(carried.end(), decoded[i].begin(), decoded[i].end());
     }
     QCOMPARE(carried, written);
-    // The second full frame found the queue too full: the master was held, not dropped.
-    QCOMPARE(rig.heldMs > 0, length > 254);
+    // One frame in the queue, one waiting, one collected beside it: a fourth found no
+    // buffer, and the master was held, not dropped.
+    QCOMPARE(rig.heldMs > 0, length > 3 * 127);
 }
 
 void TestFirmwareCore::masterWritesWaitForTheLineAndCommandsGoFirst() {
     // 1000 one-byte master writes as fast as the bus allows, the serial line at 9600 baud
-    // (about one byte a millisecond), and commands arriving meanwhile.
+    // (about one byte a millisecond), and commands arriving meanwhile; Hold pacing.
     CoreRig rig;
+    rig.UsePacing(Pacing::Hold);
     rig.lineBytesPerMs = 1;
     std::vector<std::size_t> sentAtCommand;
     for (int i = 0; i < 1000; ++i) {
@@ -412,6 +450,130 @@ void TestFirmwareCore::fullQueueRefusesWholeFrames() {
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(int(decoded[i].seq), i + 1);
     }
+}
+
+void TestFirmwareCore::behindTheLine_data() {
+    // Master writes back to back, far faster than the line (one byte a millisecond) carries
+    // their frames; a length of -1 lets the line catch up. The transmit queue takes 42
+    // one-byte frames, one more waits in a buffer and one is collected in the other.
+    quillon::testing::AddColumns<Pacing, QList<int>, QStringList, int>(
+        {"pacing", "writes", "frames", "notForwarded"});
+
+    const QList<int> fifty(50, 1);
+    QTest::newRow("release: 40 one-byte writes fit")
+        << Pacing::Release << QList<int>(40, 1) << Frames(0, 39) << 0;
+    QTest::newRow("release: 50, the newest replaces the newer buffer") << Pacing::Release << fifty
+                                                                       << (Frames(0, 42) << "d6"
+                                                                                         << "i49.0")
+                                                                       << 6;
+    QTest::newRow("release: the count goes on")
+        << Pacing::Release << (fifty + QList<int>{-1} + fifty)
+        << (Frames(0, 42) << "d6"
+                          << "i49.0" << Frames(50, 92) << "d12"
+                          << "i99.0")
+        << 12;
+    // Each frame given up counts, a part of the write under way too.
+    QTest::newRow("release: three writes of 200 bytes")
+        << Pacing::Release << QList<int>{200, 200, 200}
+        << QStringList{"i0.0", "i0.1", "i1.0", "d2", "i2.1"} << 2;
+    QTest::newRow("hold: nothing lost") << Pacing::Hold << fifty << Frames(0, 49) << 0;
+    QTest::newRow("hold: three writes of 200 bytes")
+        << Pacing::Hold << QList<int>{200, 200, 200}
+        << QStringList{"i0.0", "i0.1", "i1.0", "i1.1", "i2.0", "i2.1"} << 0;
+}
+
+void TestFirmwareCore::behindTheLine() {
+    QFETCH(Pacing, pacing);
+    QFETCH(QList<int>, writes);
+    QFETCH(QStringList, frames);
+    QFETCH(int, notForwarded);
+
+    using quillon::protocol::FrameFormat;
+    CoreRig rig;
+    rig.UsePacing(pacing);
+    rig.lineBytesPerMs = 1;
+    // What each frame a write can make carries, by its token.
+    std::map<Bytes, QString> tokens;
+    int written = 0;
+    for (const int length : writes) {
+        if (length < 0) {
+            rig.Advance(3000);
+            continue;
+        }
+        const Bytes bytes = WriteBytes(written, length);
+        for (int chunk = 0; chunk * 127 < length; ++chunk) {
+            const auto from = bytes.begin() + chunk * 127;
+            tokens[Bytes(from, std::min(from + 127, bytes.end()))] =
+                QString("i%1.%2").arg(written).arg(chunk);
+        }
+        rig.MasterWrite(bytes);
+        ++written;
+    }
+    rig.Advance(3000);
+    rig.Feed(Frame(1, FrameFormat::CmdCounters));
+    rig.Advance(100);
+
+    std::size_t leftOver = 0;
+    auto decoded = Decode(rig.TakeSent(), leftOver);
+    QCOMPARE(leftOver, std::size_t(0));
+    QVERIFY(!decoded.empty());
+    const ProtocolCodec::Frame counters = decoded.back();
+    decoded.pop_back();
+    QStringList seen;
+    for (const auto& frame : decoded) {
+        QCOMPARE(int(frame.seq), int(FrameFormat::kUnsolicitedSeq));
+        if (frame.code == FrameFormat::NotForwarded) {
+            QCOMPARE(int(frame.length), 4);
+            seen << QString("d%1").arg(CounterAt(frame.payload.data(), 0));
+        } else {
+            QCOMPARE(int(frame.code), int(FrameFormat::MasterData));
+            seen << tokens.at(Bytes(frame.begin(), frame.end()));
+        }
+    }
+    QCOMPARE(seen, frames);
+    QCOMPARE(int(counters.code), int(FrameFormat::RepCounters));
+    QCOMPARE(int(counters.length), 20);
+    using quillon::protocol::Counter;
+    QCOMPARE(int(CounterAt(counters.payload.data(), int(Counter::NotForwarded))), notForwarded);
+    QCOMPARE(int(CounterAt(counters.payload.data(), int(Counter::MasterWrites))), written);
+}
+
+void TestFirmwareCore::pacingCommand_data() {
+    quillon::testing::AddColumns<Commands, Save, Bytes, QList<Pacing>>(
+        {"commands", "save", "replies", "stored"});
+
+    QTest::newRow("a fresh adapter releases")
+        << Commands{{1, 'P', {0xFF}}} << Save::Works << Bytes{0x00} << QList<Pacing>{};
+    QTest::newRow("hold, asked, back to release")
+        << Commands{{1, 'P', {0x01}}, {2, 'P', {0xFF}}, {3, 'P', {0x00}}} << Save::Works
+        << Bytes{0x01, 0x01, 0x00} << QList<Pacing>{Pacing::Hold, Pacing::Release};
+    QTest::newRow("the pacing in use is not stored again")
+        << Commands{{1, 'P', {0x00}}} << Save::Works << Bytes{0x00} << QList<Pacing>{};
+    QTest::newRow("not stored: not used, the reply tells")
+        << Commands{{1, 'P', {0x01}}} << Save::Fails << Bytes{0x00} << QList<Pacing>{};
+    QTest::newRow("not answered: other values and sizes")
+        << Commands{{1, 'P', {0x02}}, {2, 'P', {0x80}}, {3, 'P', {}}, {4, 'P', {0x01, 0x01}}}
+        << Save::Works << Bytes{} << QList<Pacing>{};
+}
+
+void TestFirmwareCore::pacingCommand() {
+    QFETCH(Commands, commands);
+    QFETCH(Save, save);
+    QFETCH(Bytes, replies);
+    QFETCH(QList<Pacing>, stored);
+
+    CoreRig rig;
+    rig.saveSucceeds = save == Save::Works;
+    Bytes expected;
+    for (const Command& command : commands) {
+        rig.Feed(Frame(command.seq, command.code, command.payload));
+    }
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        expected = Concat({expected, Frame(commands[i].seq, 'p', {replies[i]})});
+    }
+    QCOMPARE(rig.TakeSent(), expected);
+    QCOMPARE(QList<Pacing>(rig.pacingsSaved.begin(), rig.pacingsSaved.end()), stored);
+    QCOMPARE(int(rig.PacingInUse()), replies.empty() ? 0 : int(replies.back()));
 }
 
 QTEST_APPLESS_MAIN(TestFirmwareCore)
