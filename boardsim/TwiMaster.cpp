@@ -7,6 +7,7 @@
 #include <sim_avr.h>
 #include <sim_regbit.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillon::boardsim {
@@ -15,7 +16,7 @@ using simkit::HexText;
 
 std::optional<TwiMaster::Speed> TwiMaster::SpeedOf(int kHz) {
     // Nine clock periods a byte; the SCL low times are the I2C specification's minimum.
-    static constexpr Speed kSpeeds[] = {{100, 90, 4.7}, {400, 22.5, 1.3}};
+    static constexpr Speed kSpeeds[] = {{100, 90, 4.7, 4.7, 4.0}, {400, 22.5, 1.3, 1.3, 0.6}};
     for (const Speed& speed : kSpeeds) {
         if (speed.kHz == kHz) {
             return speed;
@@ -106,12 +107,13 @@ void TwiMaster::Queue(Transaction t) {
 }
 
 void TwiMaster::StartNext() {
-    while (phase_ == Phase::Idle && !queue_.empty()) {
-        current_ = std::move(queue_.front());
-        queue_.pop_front();
-        reading_ = current_.bytes.empty() && current_.count > 0;
-        Begin();
+    if (phase_ != Phase::Idle || queue_.empty()) {
+        return;
     }
+    current_ = std::move(queue_.front());
+    queue_.pop_front();
+    reading_ = current_.bytes.empty() && current_.count > 0;
+    Begin(busFreeAt_ + board_.CyclesFromMicroseconds(speed_.busFreeUs));
 }
 
 std::string TwiMaster::What() const {
@@ -121,22 +123,26 @@ std::string TwiMaster::What() const {
     return Probing() ? "master probe" : "master write";
 }
 
-void TwiMaster::Begin() {
+void TwiMaster::Begin(SimavrBoard::Cycle at) {
+    phase_ = Phase::Start;
+    startAt_ = std::max(at, board_.Now());
+    // The firmware hears of the address once its nine clocks are through.
+    StepAt(startAt_ + board_.CyclesFromMicroseconds(speed_.startHoldUs + speed_.byteUs));
+}
+
+void TwiMaster::Address() {
     avr_t* avr = board_.Avr();
     // A slave that is off, or that does not acknowledge its address, leaves SDA high for
     // the address's ACK bit: the master sees a NACK and gives up.
     if (!avr_regbit_get(avr, twi_->twen) || !avr_regbit_get(avr, twi_->twea) ||
         board_.Register(twi_->r_twar) == 0) {
-        phase_ = Phase::Idle;
-        wait_ = Wait::Nothing;
-        report_("error " + What() + ": no acknowledge from the board", board_.Now());
+        Finish("error " + What() + ": no acknowledge from the board", board_.Now());
         return;
     }
     const uint8_t address = board_.Register(twi_->r_twar) >> 1;
     const uint8_t onBus = uint8_t((address << 1) | (reading_ ? 1 : 0));
     next_ = 0;
     slaveAcks_ = true;
-    startAt_ = board_.Now();
     phase_ = Phase::Address;
     Await(Wait::Status);
     if (reading_) {
@@ -197,21 +203,18 @@ void TwiMaster::Released(SimavrBoard::Cycle held) {
         break;
     case Phase::Stop:
         if (Probing()) {
-            Finish("master probed " + HexText::Byte(SlaveAddress()));
+            Finish("master probed " + HexText::Byte(SlaveAddress()), ClockBase());
             return;
         }
         EndWrite(stopAt_);
         if (current_.count == 0) {
-            Finish("master wrote " + HexText::Bytes(current_.bytes));
+            Finish("master wrote " + HexText::Bytes(current_.bytes), ClockBase());
             return;
         }
-        // A repeated START: the bus stays ours, the read follows at once.
+        // A repeated START: the bus stays ours, the read's address follows at once.
         report_("master wrote " + HexText::Bytes(current_.bytes), board_.Now());
         reading_ = true;
-        Begin();
-        if (phase_ == Phase::Idle) {
-            StartNext();
-        }
+        Begin(ClockBase());
         return;
     case Phase::Refused: {
         std::string line;
@@ -221,64 +224,73 @@ void TwiMaster::Released(SimavrBoard::Cycle held) {
             report_(line, board_.Now());
         }
         EndWrite(std::nullopt);
-        Finish("error master write: byte " + std::to_string(next_) + " not acknowledged");
+        Finish("error master write: byte " + std::to_string(next_) + " not acknowledged",
+               ClockBase());
         return;
     }
     case Phase::ReadLast:
-        Finish("master read " + HexText::Bytes(current_.read));
+        Finish("master read " + HexText::Bytes(current_.read), ClockBase());
         return;
     case Phase::Data:
+    case Phase::Start:
     case Phase::Idle:
         break;
     }
+    StepAt(ClockBase() + board_.CyclesFromMicroseconds(speed_.byteUs));
+}
+
+SimavrBoard::Cycle TwiMaster::ClockBase() const {
+    // A release later than the master's clock has been reported; the simulated firmware
+    // still gets the next byte only after it.
+    return stretching_ == Stretching::Ignored ? statusAt_ : board_.Now();
+}
+
+void TwiMaster::StepAt(SimavrBoard::Cycle at) {
     const SimavrBoard::Cycle now = board_.Now();
-    const SimavrBoard::Cycle byte = board_.CyclesFromMicroseconds(speed_.byteUs);
-    SimavrBoard::Cycle delay = byte;
-    if (stretching_ == Stretching::Ignored) {
-        // Its clock runs on from the status, not from the release; a release later than
-        // that has been reported, and the byte still goes to the firmware after it.
-        const SimavrBoard::Cycle due = statusAt_ + byte;
-        delay = due > now ? due - now : 1;
-    }
-    avr_cycle_timer_register(avr, delay, OnStep, this);
+    avr_cycle_timer_register(board_.Avr(), at > now ? at - now : 1, OnStep, this);
 }
 
 // A master that ignores clock stretching drives its next clock edge after its SCL low
 // time. When the firmware still holds SCL low then, that edge never reaches the slave and
 // the bits after it are taken one clock late: whatever follows on the bus is corrupted.
+// After a STOP or repeated START (status A0) the next clock edge is further away: the
+// address of the next START, if the master has one to make.
 void TwiMaster::CheckHold(SimavrBoard::Cycle held) {
-    if (stretching_ != Stretching::Ignored ||
-        held <= board_.CyclesFromMicroseconds(speed_.sclLowUs)) {
+    if (stretching_ != Stretching::Ignored) {
         return;
     }
-    char lowTime[32];
-    std::snprintf(lowTime, sizeof lowTime, "%.2f us", speed_.sclLowUs);
-    report_("error " + What() + ": " + NextOnBus() + " corrupted: the board held SCL " +
-                holds_.Microseconds(held) + " after status " + HexText::Byte(status_) +
-                ", the master's SCL low time is " + lowTime,
-            board_.Now());
-}
-
-std::string TwiMaster::NextOnBus() const {
+    double allowedUs = speed_.sclLowUs;
+    std::string victim;
     if (reading_ && (phase_ == Phase::Address || phase_ == Phase::ReadNext)) {
-        return "byte " + std::to_string(current_.read.size() + 1);
-    }
-    switch (phase_) {
-    case Phase::Address:
-    case Phase::Data:
+        victim = "byte " + std::to_string(current_.read.size() + 1);
+    } else if (phase_ == Phase::Address || phase_ == Phase::Data) {
         if (next_ < current_.bytes.size()) {
-            return "byte " + std::to_string(next_ + 1);
+            victim = "byte " + std::to_string(next_ + 1);
+        } else {
+            victim = current_.count > 0 ? "the repeated START" : "the STOP";
         }
-        return current_.count > 0 ? "the repeated START" : "the STOP";
-    case Phase::Stop:
-        return "the next START";
-    case Phase::Refused:
-    case Phase::ReadNext:
-    case Phase::ReadLast:
-    case Phase::Idle:
-        break;
+    } else if (phase_ == Phase::Stop) {
+        if (!Probing() && current_.count > 0) {
+            allowedUs = speed_.startHoldUs + speed_.sclLowUs;
+            victim = "the address after the repeated START";
+        } else if (!queue_.empty()) {
+            allowedUs = speed_.busFreeUs + speed_.startHoldUs + speed_.sclLowUs;
+            victim = "the next address";
+        } else {
+            return;
+        }
+    } else {
+        victim = "the STOP";
     }
-    return "the STOP";
+    if (held <= board_.CyclesFromMicroseconds(allowedUs)) {
+        return;
+    }
+    char allowed[32];
+    std::snprintf(allowed, sizeof allowed, "%.2f us", allowedUs);
+    report_("error " + What() + ": " + victim + " corrupted: the board held SCL " +
+                holds_.Microseconds(held) + " after status " + HexText::Byte(status_) +
+                ", the master clocked on after " + allowed,
+            board_.Now());
 }
 
 SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
@@ -287,6 +299,10 @@ SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
 }
 
 void TwiMaster::Step() {
+    if (phase_ == Phase::Start) {
+        Address();
+        return;
+    }
     if (reading_) {
         const bool last = current_.read.size() >= current_.count;
         phase_ = last ? Phase::ReadLast : Phase::ReadNext;
@@ -317,16 +333,18 @@ SimavrBoard::Cycle TwiMaster::OnTimeout(avr_t*, SimavrBoard::Cycle, void* param)
         self->EndWrite(std::nullopt);
     }
     self->Finish("error " + self->What() + ": the board did not release the bus within " +
-                 std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms");
+                     std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms",
+                 self->board_.Now());
     return 0;
 }
 
-void TwiMaster::Finish(const std::string& line) {
+void TwiMaster::Finish(const std::string& line, SimavrBoard::Cycle free) {
     avr_t* avr = board_.Avr();
     avr_cycle_timer_cancel(avr, OnTimeout, this);
     avr_cycle_timer_cancel(avr, OnStep, this);
     phase_ = Phase::Idle;
     wait_ = Wait::Nothing;
+    busFreeAt_ = free;
     report_(line, board_.Now());
     StartNext();
 }
@@ -347,6 +365,7 @@ void TwiMaster::AfterReset() {
         }
         phase_ = Phase::Idle;
         wait_ = Wait::Nothing;
+        busFreeAt_ = board_.Now();
         report_("error " + What() + ": the board was reset", board_.Now());
     }
     StartNext();

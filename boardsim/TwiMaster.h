@@ -27,13 +27,15 @@ public:
 
     enum class Stretching { Honoured, Ignored };
 
-    // The bus clock: one byte with its acknowledge bit is nine clock periods, and the SCL
-    // low time is the I2C minimum for the speed, the moment such a master drives the next
-    // clock edge whether the slave still holds SCL or not.
+    // The bus clock: one byte with its acknowledge bit is nine clock periods; the other
+    // times are the I2C minimum for the speed. A master that ignores stretching drives its
+    // next clock edge after the SCL low time whether the slave still holds SCL or not.
     struct Speed {
         int kHz;
         double byteUs;
         double sclLowUs;
+        double busFreeUs;   // from a STOP to the next START
+        double startHoldUs; // from a START to the first clock's falling edge
     };
     // 100 kHz (standard mode) or 400 kHz (fast mode); none for another speed.
     static std::optional<Speed> SpeedOf(int kHz);
@@ -74,7 +76,7 @@ private:
         std::size_t count = 0;      // bytes to read after them
         std::vector<uint8_t> read;  // read so far
     };
-    enum class Phase { Idle, Address, Data, Refused, Stop, ReadNext, ReadLast };
+    enum class Phase { Idle, Start, Address, Data, Refused, Stop, ReadNext, ReadLast };
     enum class Wait { Nothing, Status, Release };
 
     static void OnStatus(avr_irq_t* irq, uint32_t value, void* param);
@@ -85,12 +87,18 @@ private:
 
     void Queue(Transaction t);
     void StartNext();
-    void Begin();
+    // A START at `at` (or now, if that has passed); the address follows on the bus.
+    void Begin(SimavrBoard::Cycle at);
+    void Address();
     void Released(SimavrBoard::Cycle held);
     void CheckHold(SimavrBoard::Cycle held);
-    std::string NextOnBus() const;
+    // Where the master's clock runs from after the firmware's release: the release itself,
+    // or, for a master that does not wait for it, the status.
+    SimavrBoard::Cycle ClockBase() const;
+    void StepAt(SimavrBoard::Cycle at);
     void Step();
-    void Finish(const std::string& line);
+    // The transaction's last line; the bus is free again from `free` on.
+    void Finish(const std::string& line, SimavrBoard::Cycle free);
     void EndWrite(std::optional<SimavrBoard::Cycle> stop);
     void Await(Wait what);
     void AfterReset();
@@ -121,6 +129,7 @@ private:
     SimavrBoard::Cycle statusAt_ = 0;
     SimavrBoard::Cycle startAt_ = 0;
     SimavrBoard::Cycle stopAt_ = 0;
+    SimavrBoard::Cycle busFreeAt_ = 0;
 };
 
 } // namespace quillon::boardsim
