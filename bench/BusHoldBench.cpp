@@ -116,12 +116,14 @@ bool Measure(const Run& run) {
         widest = std::max(widest, skew.match(line).captured(1).toDouble());
     }
     std::printf("%s kHz, master %s, pacing %s: %lld of %d transactions done, %lld bytes "
-                "corrupted (%lld lines of any kind), %u writes not forwarded, %.1f s wall\n",
+                "corrupted (%lld lines of any kind), %lld master writes of which %u not "
+                "forwarded, %.1f s wall\n",
                 run.kHz, run.master, run.pacing == Pacing::Hold ? "hold" : "release",
                 static_cast<long long>(events.filter(done).size()), expected,
                 static_cast<long long>(events.filter(corrupted).size()),
-                static_cast<long long>(events.filter("corrupted").size()), notForwarded,
-                wall.elapsed() / 1000.0);
+                static_cast<long long>(events.filter("corrupted").size()),
+                static_cast<long long>(events.filter(QRegularExpression("^master wrote ")).size()),
+                notForwarded, wall.elapsed() / 1000.0);
     // Faster than the pin watcher's settle window, bytes run into one transition.
     if (std::strcmp(run.kHz, "100") == 0) {
         std::printf("    widest pin skew %.2f us over %lld transitions\n", widest,
