@@ -22,6 +22,15 @@ bool ReplyFits(const ProtocolCodec::Frame& frame) {
            quillon::protocol::IsVersionText(frame.payload.data(), frame.length);
 }
 
+// The index-th unsigned 32-bit counter of a payload, least significant byte first.
+uint32_t CounterAt(const ProtocolCodec::Frame& frame, std::size_t index) {
+    uint32_t value = 0;
+    for (std::size_t byte = quillon::protocol::kCounterSize; byte-- > 0;) {
+        value = (value << 8) | frame.payload[index * quillon::protocol::kCounterSize + byte];
+    }
+    return value;
+}
+
 std::string Describe(const ProtocolCodec::Frame& frame) {
     return "reply " + CommandRules::CodeName(frame.code) + " seq " + std::to_string(frame.seq);
 }
@@ -46,7 +55,12 @@ std::vector<std::string> FrameEvents::FromHost(const Frame& frame, uint8_t addre
 FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
     Result result;
     if (frame.seq == ProtocolCodec::kUnsolicitedSeq) {
-        if (frame.code != ProtocolCodec::MasterData) {
+        // The master writes the firmware could not forward: the host hears of them, the
+        // log says how many so far.
+        if (frame.code == ProtocolCodec::NotForwarded &&
+            frame.length == quillon::protocol::kNotForwardedSize) {
+            result.lines.push_back("not forwarded " + std::to_string(CounterAt(frame, 0)));
+        } else if (frame.code != ProtocolCodec::MasterData) {
             result.lines.push_back("error firmware sent unsolicited frame " +
                                    CommandRules::CodeName(frame.code));
         }
@@ -88,6 +102,15 @@ FrameEvents::Result FrameEvents::FromBoard(const Frame& frame) {
         break;
     case ProtocolCodec::RepSaved:
         result.lines.push_back("address saved " + address);
+        break;
+    case ProtocolCodec::RepPacing:
+        result.lines.push_back(frame.payload[0] ==
+                                       static_cast<uint8_t>(quillon::protocol::Pacing::Hold)
+                                   ? "pacing hold"
+                                   : "pacing release");
+        break;
+    case ProtocolCodec::RepCounters:
+        result.lines.push_back("counters sent");
         break;
     default:
         // w, x, y: the pins tell what the write did.

@@ -32,59 +32,40 @@ static_assert(firmware::kSdaPin.port == firmware::kSclPin.port, "SDA and SCL sha
 
 MasterChunk gChunk;
 
-// Set while a status cannot be let go before the handler's C part has looked at it: with
-// Hold pacing, a data byte that may have to wait for the serial line. Worked out again
+// Set while a received byte cannot be let go before the handler's C part has looked at it:
+// with Hold pacing, a byte that may have to wait for the serial line. Worked out again
 // after every status, and when the pacing changes; a value left over after the main loop
-// has queued a chunk only sends one status the slower way.
+// has queued a chunk only sends one byte the slower way.
 volatile uint8_t gDecideInC = 0;
 
-// Bus side only, and read by the main loop with interrupts off; the longest hold in timer
-// ticks, and no writes not forwarded (the chunk counts those).
+// Bus side only, and read by the main loop with interrupts off; without the writes not
+// forwarded (the chunk counts those) and the longest hold, kept apart below.
 BusCounters gCounters = {};
+// The longest hold the interrupt measured, in timer ticks, and the longest wait for the
+// serial line, in milliseconds.
+uint16_t gLongestTicks = 0;
+uint16_t gLongestWaitMs = 0;
 // The transaction under way has brought at least one data byte.
 bool gDataSeen = false;
-// A byte is held for the serial line since these moments.
-bool gHolding = false;
-uint16_t gHeldSinceTicks = 0;
+// A byte is held for the serial line since this moment; the main loop ends the hold.
+volatile bool gHolding = false;
 uint16_t gHeldSinceMs = 0;
 
 constexpr uint8_t Index(protocol::Counter counter) {
     return static_cast<uint8_t>(counter);
 }
 
-// The head lets the bus go on a fixed 36 cycles (2.3 us) after the flag went up, well
+// The head lets the bus go on at most 37 cycles (2.3 us) after the flag went up, well
 // inside the master's clock low time: the core's response (4 cycles, up to 4 more to
-// finish an instruction, 3 for the jump from the vector table) and the head's 25 cycles up
+// finish an instruction, 3 for the jump from the vector table) and the head's 26 cycles up
 // to its TWCR store (counted from the disassembly). The master never waits for it, so it
 // is not counted as a hold. Holds the C part measures start where the head, its jump
-// (8 cycles more) and the C part's register saving (about 40) are behind: they get those
-// added.
-constexpr uint8_t kWorkEntryCycles = 4 + 4 + 3 + 25 + 8 + 40;
-constexpr uint8_t TicksOf(uint8_t cycles) {
-    return static_cast<uint8_t>((cycles + BusTimer::kPrescaler - 1) / BusTimer::kPrescaler);
-}
-// A timer round in ticks: a hold longer than that is put together from the millisecond
-// clock (which rounds) and the timer (exact, but wrapping).
-constexpr uint32_t kTimerRound = 65536UL;
-constexpr uint16_t kTicksPerMs = 1000U * BusTimer::kTicksPerUs;
-
-void NoteHold(uint16_t entered) {
-    uint32_t ticks = static_cast<uint16_t>(BusTimer::Ticks() - entered);
-    if (gHolding) {
-        gHolding = false;
-        const uint32_t byClock =
-            static_cast<uint32_t>(static_cast<uint16_t>(MilliClock::Now() - gHeldSinceMs)) *
-            kTicksPerMs;
-        while (ticks + kTimerRound / 2 < byClock) {
-            ticks += kTimerRound;
-        }
-    }
-    ticks += TicksOf(kWorkEntryCycles);
-    uint32_t& longest = gCounters[Index(protocol::Counter::LongestHoldUs)];
-    if (ticks > longest) {
-        longest = ticks;
-    }
-}
+// (7 cycles more), the C part's register saving (32) and its look at the status (12) are
+// behind: they get those added.
+constexpr uint8_t kWorkEntryCycles = 4 + 4 + 3 + 26 + 7 + 32 + 12;
+constexpr uint8_t kWorkEntryTicks =
+    static_cast<uint8_t>((kWorkEntryCycles + BusTimer::kPrescaler - 1) / BusTimer::kPrescaler);
+constexpr uint16_t kUsPerMs = 1000;
 
 void EndWrite() {
     gChunk.EndTransaction();
@@ -102,14 +83,16 @@ bool Release(uint8_t status) {
         TWCR = kHold;
         if (!gHolding) {
             gHolding = true;
-            gHeldSinceTicks = entered;
             gHeldSinceMs = MilliClock::Now();
         }
         return false;
     }
     TWDR = PortPins::Image();
     TWCR = status == TW_BUS_ERROR ? kRecover : kContinue;
-    NoteHold(entered);
+    const uint16_t held = static_cast<uint16_t>(BusTimer::Ticks() - entered + kWorkEntryTicks);
+    if (held > gLongestTicks) {
+        gLongestTicks = held;
+    }
     return true;
 }
 
@@ -133,13 +116,23 @@ void TwiSlave::UseAddress(uint8_t address) {
 }
 
 void TwiSlave::ReleaseClock() {
+    // While a byte is held the bus interrupt is off, so the hold's start stays put. Such a
+    // hold waits for the serial line, which moves a byte a millisecond: the millisecond
+    // clock measures it.
+    if (gHolding) {
+        gHolding = false;
+        const uint16_t waited = static_cast<uint16_t>(MilliClock::Now() - gHeldSinceMs);
+        if (waited > gLongestWaitMs) {
+            gLongestWaitMs = waited;
+        }
+    }
     TWCR = kListen;
 }
 
 void TwiSlave::UsePacing(protocol::Pacing pacing) {
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
         gChunk.UsePacing(pacing);
-        // The C part works the next status out afresh, a byte held meanwhile included.
+        // The C part works the next byte out afresh, a byte held meanwhile included.
         gDecideInC = 1;
     }
     // A byte held under Hold is taken at once under Release.
@@ -151,11 +144,15 @@ MasterChunk& TwiSlave::Chunk() {
 }
 
 void TwiSlave::ReadCounters(BusCounters& counters) {
+    uint16_t ticks;
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
         memcpy(counters, gCounters, sizeof counters);
+        ticks = gLongestTicks;
     }
-    uint32_t& longest = counters[Index(protocol::Counter::LongestHoldUs)];
-    longest = (longest + BusTimer::kTicksPerUs - 1) / BusTimer::kTicksPerUs;
+    const uint32_t waitUs = static_cast<uint32_t>(gLongestWaitMs) * kUsPerMs;
+    const uint16_t heldUs =
+        static_cast<uint16_t>((ticks + BusTimer::kTicksPerUs - 1) / BusTimer::kTicksPerUs);
+    counters[Index(protocol::Counter::LongestHoldUs)] = waitUs > heldUs ? waitUs : heldUs;
 }
 
 } // namespace firmware
@@ -164,13 +161,11 @@ void TwiSlave::ReadCounters(BusCounters& counters) {
 // The interrupt in two parts. The head, in assembly so that no register saving comes
 // before it, lets the bus go on at once: at 100 kHz the master's clock is low for at least
 // 4.7 us (75 cycles) after the acknowledge bit, and a slave that releases it within that
-// time never stretches it. It keeps the status and the received byte in the general
-// purpose I/O registers, puts the port image into TWDR (the byte a master read gets; a
-// receiving unit overwrites it with the next byte, and the received one is kept), and
-// clears the flag. A bus error, and anything while gDecideInC is set, it leaves to the C
-// part. The C part runs after it with interrupts still off, as a handler of its own.
-#define QUILLON_STR2(x) #x
-#define QUILLON_STR(x) QUILLON_STR2(x)
+// time never stretches it. It keeps the status and a received byte in the general purpose
+// I/O registers, puts the port image into TWDR (the byte a master read gets; a receiving
+// unit overwrites it with the next byte, and the received one is kept), and clears the
+// flag. A bus error, and a received byte while gDecideInC is set, it leaves to the C part.
+// The C part runs after it with interrupts still off, as a handler of its own.
 ISR(TWI_vect, ISR_NAKED) {
     __asm__ __volatile__(
         "push r24\n\t"
@@ -180,11 +175,14 @@ ISR(TWI_vect, ISR_NAKED) {
         "andi r24, %[mask]\n\t"
         "out %[status], r24\n\t"
         "breq 1f\n\t"
+        "cpi r24, %[received]\n\t"
+        "brne 2f\n\t"
         "lds r24, %[twdr]\n\t"
         "out %[data], r24\n\t"
         "lds r24, %[decide]\n\t"
         "tst r24\n\t"
         "brne 1f\n\t"
+        "2:\n\t"
         "lds r24, %[image]\n\t"
         "sts %[twdr], r24\n\t"
         "ldi r24, %[go]\n\t"
@@ -196,7 +194,8 @@ ISR(TWI_vect, ISR_NAKED) {
         "jmp __vector_twi_work\n\t" ::[twsr] "n"(_SFR_MEM_ADDR(TWSR)),
         [twdr] "n"(_SFR_MEM_ADDR(TWDR)), [twcr] "n"(_SFR_MEM_ADDR(TWCR)),
         [status] "I"(_SFR_IO_ADDR(GPIOR0)), [data] "I"(_SFR_IO_ADDR(GPIOR1)),
-        [mask] "n"(TW_STATUS_MASK), [decide] "i"(&quillon::firmware::gDecideInC),
+        [mask] "n"(TW_STATUS_MASK), [received] "n"(TW_SR_DATA_ACK),
+        [decide] "i"(&quillon::firmware::gDecideInC),
         [image] "i"(&quillon::firmware::PortPins::image), [go] "n"(quillon::firmware::kContinue));
 }
 
@@ -206,7 +205,8 @@ void __vector_twi_work() {
     using namespace quillon::firmware;
     using quillon::protocol::Counter;
     const uint8_t status = GPIOR0;
-    if ((gDecideInC != 0 || status == TW_BUS_ERROR) && !Release(status)) {
+    if ((status == TW_BUS_ERROR || (status == TW_SR_DATA_ACK && gDecideInC != 0)) &&
+        !Release(status)) {
         return;
     }
     switch (status) {

@@ -16,25 +16,26 @@ inline void HandOverBarrier() {
 } // namespace
 
 bool MasterChunk::Accept(uint8_t byte) {
-    if (MustWait()) {
-        return false;
-    }
+    uint8_t handed = handed_;
     if (!collecting_) {
         // Both buffers wait for the line: the newer one is the bus side's to take back
         // (the serial side only ever touches the older one).
-        if (static_cast<uint8_t>(handed_ - queued_) == kBuffers) {
-            handed_ = static_cast<uint8_t>(handed_ - 1);
+        if (static_cast<uint8_t>(handed - queued_) == kBuffers) {
+            if (pacing_ == Pacing::Hold) {
+                return false;
+            }
+            handed = static_cast<uint8_t>(handed - 1);
+            handed_ = handed;
             HandOverBarrier();
-            const uint8_t buffer = Filling();
-            givenUp_[buffer] = static_cast<uint16_t>(givenUp_[buffer] + 1);
+            ++Of(handed).givenUp;
         }
-        count_[Filling()] = 0;
+        Of(handed).count = 0;
         collecting_ = true;
     }
-    const uint8_t buffer = Filling();
-    const uint8_t count = count_[buffer];
-    bytes_[buffer][count] = byte;
-    count_[buffer] = static_cast<uint8_t>(count + 1);
+    Buffer& buffer = Of(handed);
+    const uint8_t count = buffer.count;
+    buffer.bytes[count] = byte;
+    buffer.count = static_cast<uint8_t>(count + 1);
     if (count + 1 == FrameFormat::kMaxPayload) {
         HandOver();
     }
@@ -58,21 +59,20 @@ bool MasterChunk::FlushTo(TxQueue& tx) {
         return false;
     }
     HandOverBarrier();
-    const uint8_t buffer = static_cast<uint8_t>(queued_ & kBufferMask);
-    const uint16_t givenUp = givenUp_[buffer];
+    Buffer& buffer = Of(queued_);
+    const uint16_t givenUp = buffer.givenUp;
     const uint8_t needed =
-        static_cast<uint8_t>(TxQueue::FrameSize(count_[buffer]) +
+        static_cast<uint8_t>(TxQueue::FrameSize(buffer.count) +
                              (givenUp > 0 ? TxQueue::FrameSize(protocol::kNotForwardedSize) : 0));
     if (tx.Room() < needed) {
         return false;
     }
     if (givenUp > 0) {
         notForwarded_ += givenUp;
-        givenUp_[buffer] = 0;
+        buffer.givenUp = 0;
         tx.PutCounters(FrameFormat::kUnsolicitedSeq, FrameFormat::NotForwarded, &notForwarded_, 1);
     }
-    tx.PutFrame(FrameFormat::kUnsolicitedSeq, FrameFormat::MasterData, bytes_[buffer],
-                count_[buffer]);
+    tx.PutFrame(FrameFormat::kUnsolicitedSeq, FrameFormat::MasterData, buffer.bytes, buffer.count);
     HandOverBarrier();
     queued_ = static_cast<uint8_t>(queued_ + 1);
     return true;

@@ -57,20 +57,23 @@ public:
 
 private:
     static constexpr uint8_t kBuffers = 2;
-    static constexpr uint8_t kBufferMask = kBuffers - 1;
 
-    // The buffer the bus side collects the next chunk in, once it may.
-    uint8_t Filling() const { return static_cast<uint8_t>(handed_ & kBufferMask); }
+    struct Buffer {
+        uint8_t count;
+        // Chunks given up right before the one in this buffer; the serial side adds them to
+        // notForwarded_ when it queues it.
+        uint16_t givenUp;
+        uint8_t bytes[protocol::FrameFormat::kMaxPayload];
+    };
+
+    // Chunk number n lives in buffer n % 2.
+    Buffer& Of(uint8_t chunk) { return (chunk & 1) != 0 ? buffers_[1] : buffers_[0]; }
     void HandOver();
 
-    uint8_t bytes_[kBuffers][protocol::FrameFormat::kMaxPayload] = {};
-    uint8_t count_[kBuffers] = {};
-    // Chunks given up right before the chunk in this buffer; the serial side adds them to
-    // notForwarded_ when it queues the chunk.
-    uint16_t givenUp_[kBuffers] = {};
+    Buffer buffers_[kBuffers] = {};
     volatile uint8_t handed_ = 0;
     volatile uint8_t queued_ = 0;
-    // Bus side only: a chunk is being collected in Filling().
+    // Bus side only: chunk number handed_ is being collected.
     bool collecting_ = false;
     volatile Pacing pacing_ = Pacing::Release;
     // Serial side only.

@@ -38,6 +38,14 @@ std::vector<uint8_t> Bytes(const QByteArray& data) {
     return std::vector<uint8_t>(data.begin(), data.end());
 }
 
+// The index-th unsigned 32-bit counter of a payload, least significant byte first.
+uint32_t CounterAt(const QByteArray& payload, int index) {
+    uint32_t value = 0;
+    for (int byte = 3; byte >= 0; --byte) {
+        value = (value << 8) | uint8_t(payload[index * 4 + byte]);
+    }
+    return value;
+}
 } // namespace
 
 #define EXPECT_REPLY(fr, wantSeq, wantCode)                                                        \
@@ -98,6 +106,7 @@ private slots:
     void cameraHoldTimeInRealTime();
     void masterWritesAtLineCapacityArriveInOrder();
     void longMasterWriteArrivesWholeAcrossFrames();
+    void releasePacingForwardsTheNewest();
     void writeTimesFollowTheFrames_data();
     void writeTimesFollowTheFrames();
     void optionsOnlyTheFirmwareCanSet_data();
@@ -126,6 +135,14 @@ void TestBoardSimEndToEnd::everyCommandIsAnswered_data() {
         << QStringList{"address 40 -> 7E"};
     QTest::newRow("save address") << int('S') << QByteArray() << int('s') << QByteArray("\x40")
                                   << QStringList{"address saved 40"};
+    QTest::newRow("pacing asked: an erased EEPROM releases")
+        << int('P') << QByteArray("\xFF") << int('p') << QByteArray(1, '\0')
+        << QStringList{"pacing release"};
+    QTest::newRow("pacing hold") << int('P') << QByteArray("\x01") << int('p') << QByteArray("\x01")
+                                 << QStringList{"pacing hold"};
+    QTest::newRow("counters, no bus traffic yet")
+        << int('Q') << QByteArray() << int('q') << QByteArray(20, '\0')
+        << QStringList{"counters sent"};
 }
 
 void TestBoardSimEndToEnd::everyCommandIsAnswered() {
@@ -426,6 +443,47 @@ void TestBoardSimEndToEnd::longMasterWriteArrivesWholeAcrossFrames() {
     }
     QCOMPARE(notified, written);
     QCOMPARE(client.Receive(frame, kSilenceMs), PtyClient::Result::Timeout);
+}
+
+void TestBoardSimEndToEnd::releasePacingForwardsTheNewest() {
+    // Sixty one-byte writes at bus speed, far more than the line carries meanwhile: the
+    // firmware never holds the bus, forwards the writes it has room for in order, says how
+    // many it gave up before the frame behind the gap, and the last one always arrives.
+    constexpr int kWrites = 60;
+    QVERIFY(Start({}));
+    for (int n = 0; n < kWrites; ++n) {
+        sim->Command(QString("write %1").arg(n, 2, 16, QChar('0')));
+    }
+    Frame frame;
+    int previous = -1;
+    int notForwarded = 0;
+    int gap = 0; // writes given up right before the next i frame
+    while (previous != kWrites - 1) {
+        QCOMPARE(client.Receive(frame, kReplyMs), PtyClient::Result::Frame);
+        QCOMPARE(int(frame.seq), 0);
+        if (frame.code == 'd') {
+            QCOMPARE(int(frame.length), 4);
+            const int count = int(CounterAt(Payload(frame), 0));
+            gap = count - notForwarded;
+            notForwarded = count;
+            QVERIFY(gap > 0);
+            continue;
+        }
+        QCOMPARE(int(frame.code), int('i'));
+        QCOMPARE(int(frame.length), 1);
+        QCOMPARE(int(frame.payload[0]), previous + 1 + gap);
+        previous = frame.payload[0];
+        gap = 0;
+    }
+    QVERIFY(notForwarded > 0);
+    QVERIFY(client.Send(Bytes(Encode(5, 'Q'))));
+    EXPECT_REPLY(frame, 5, 'q');
+    using quillon::protocol::Counter;
+    QCOMPARE(int(CounterAt(Payload(frame), int(Counter::MasterWrites))), kWrites);
+    QCOMPARE(int(CounterAt(Payload(frame), int(Counter::NotForwarded))), notForwarded);
+    QCOMPARE(int(CounterAt(Payload(frame), int(Counter::LongestHoldUs))), 0);
+    QCOMPARE(sim->EventTexts().filter(QRegularExpression("^error")), QStringList());
+    QVERIFY(sim->EventTexts().contains(QString("not forwarded %1").arg(notForwarded)));
 }
 
 void TestBoardSimEndToEnd::writeTimesFollowTheFrames_data() {
