@@ -11,12 +11,12 @@ constexpr const char* kUsage =
     "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
     "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
     "                         [--write-times] [--pin-skew] [--pace]\n"
-    "                         [--master stretch|no-stretch] [--bus-khz 100|400]\n"
+    "                         [--master stretch|no-stretch] [--bus-khz 100|400|1000]\n"
     "stdin commands: read [N] | write XX [XX ...] | write-read N XX [XX ...] | probe |\n"
     "                holds | reset | hangup | quit\n";
 
 constexpr int kMinBusKhz = 100;
-constexpr int kMaxBusKhz = 400;
+constexpr int kMaxBusKhz = 1000;
 
 std::optional<std::string> Ignore(const std::string&, long long) {
     return std::nullopt;
@@ -47,7 +47,7 @@ BoardOptions::BoardOptions() : ProgramOptions("quillon-board-sim", kUsage) {
     table.Add({"--bus-khz", Takes::Number, kMinBusKhz, kMaxBusKhz,
                [this](const std::string& text, long long kHz) -> std::optional<std::string> {
                    if (!TwiMaster::SpeedOf(int(kHz))) {
-                       return "--bus-khz takes 100 or 400, not " + text;
+                       return "--bus-khz takes 100, 400 or 1000, not " + text;
                    }
                    busKhz = int(kHz);
                    return std::nullopt;

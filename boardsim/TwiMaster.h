@@ -15,7 +15,7 @@ struct avr_twi_t;
 namespace quillon::boardsim {
 
 // The I2C bus master (the camera unit's side of the expander), playing transactions into
-// the board's TWI unit at 100 or 400 kHz. It always addresses the slave address the
+// the board's TWI unit at 100, 400 or 1000 kHz. It always addresses the slave address the
 // firmware has set in its TWI unit. It measures how long the firmware holds the clock after
 // every status, and either waits for the release before it clocks on (clock stretching, as
 // an I2C master must) or, like masters that ignore stretching, clocks on after its SCL low
@@ -37,7 +37,8 @@ public:
         double busFreeUs;   // from a STOP to the next START
         double startHoldUs; // from a START to the first clock's falling edge
     };
-    // 100 kHz (standard mode) or 400 kHz (fast mode); none for another speed.
+    // 100 kHz (standard mode), 400 kHz (fast mode) or 1000 kHz (fast mode plus); none for
+    // another speed.
     static std::optional<Speed> SpeedOf(int kHz);
 
     // How long the master waits for the firmware to release the bus. I2C itself sets no
