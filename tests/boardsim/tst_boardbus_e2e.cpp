@@ -2,6 +2,7 @@
 // each status (what a master that ignores clock stretching gets wrong), random traffic of
 // every transaction kind at 100 kHz without stretching, and how far apart the port pins of
 // one transition change.
+#include "firmware/BoardLayout.h"
 #include "tests/support/DataColumns.h"
 #include "tests/support/ExpectReply.h"
 #include "tests/support/PtyClient.h"
@@ -21,6 +22,7 @@ using Frame = quillon::protocol::ProtocolCodec::Frame;
 namespace {
 
 constexpr int kReplyMs = 3000; // generous: the machine may be busy
+constexpr double kCyclesPerUs = quillon::firmware::kCpuHz / 1e6;
 // The most any pin of one port transition may lag behind the first.
 constexpr double kMaxSkewUs = 1.0;
 
@@ -125,8 +127,7 @@ void TestBoardBusEndToEnd::holdsBeyondTheSclLowTimeAreReported() {
         const QString status = entry.section(' ', 0, 0);
         measured << status;
         const QString waits = entry.section(' ', 1, 1);
-        // 16 cycles a microsecond.
-        if (!waits.isEmpty() && cycles.value(status) > qRound64(waits.toDouble() * 16)) {
+        if (!waits.isEmpty() && cycles.value(status) > qRound64(waits.toDouble() * kCyclesPerUs)) {
             expected << entry.section(' ', 2) + " after " + status + " held " + us[status];
         }
     }
