@@ -17,11 +17,14 @@
 #include <algorithm>
 #include <memory>
 
-using Frame = quillon::protocol::ProtocolCodec::Frame;
+using quillon::protocol::ProtocolCodec;
+using Frame = ProtocolCodec::Frame;
 
 namespace {
 
 constexpr int kReplyMs = 3000; // generous: the machine may be busy
+// Wall clock for a whole random run; it takes a few seconds.
+constexpr int kTrafficWaitMs = 120'000;
 constexpr double kCyclesPerUs = quillon::firmware::kCpuHz / 1e6;
 // The most any pin of one port transition may lag behind the first.
 constexpr double kMaxSkewUs = 1.0;
@@ -212,10 +215,11 @@ void TestBoardBusEndToEnd::randomTrafficWithoutStretching() {
         return MasterLines(events).size() < expected.size() &&
                events.filter(QRegularExpression("^error master")).isEmpty();
     };
-    while (going() && waited.elapsed() < 120'000) {
+    while (going() && waited.elapsed() < kTrafficWaitMs) {
         Frame frame;
         while (client.Receive(frame, 20) == PtyClient::Result::Frame) {
-            if (frame.seq == 0 && frame.code == 'i') {
+            if (frame.seq == ProtocolCodec::kUnsolicitedSeq &&
+                frame.code == ProtocolCodec::MasterData) {
                 lastNotified = Payload(frame);
             }
         }
@@ -232,7 +236,8 @@ void TestBoardBusEndToEnd::randomTrafficWithoutStretching() {
     }
     Frame frame;
     while (client.Receive(frame, 300) == PtyClient::Result::Frame) {
-        if (frame.seq == 0 && frame.code == 'i') {
+        if (frame.seq == ProtocolCodec::kUnsolicitedSeq &&
+            frame.code == ProtocolCodec::MasterData) {
             lastNotified = Payload(frame);
         }
     }
