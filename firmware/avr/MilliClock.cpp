@@ -40,6 +40,8 @@ uint16_t MilliClock::Now() {
 } // namespace firmware
 } // namespace quillon
 
-ISR(TIMER0_COMPA_vect) {
+// Interrupts on at once (the compare flag clears on entry): the bus interrupt must not wait
+// behind the tick.
+ISR(TIMER0_COMPA_vect, ISR_NOBLOCK) {
     quillon::firmware::gNow = static_cast<uint16_t>(quillon::firmware::gNow + 1);
 }
