@@ -55,10 +55,12 @@ std::optional<std::string> BoardDevice::Load() {
         [this](uint8_t value, bool more) {
             OnHostByte(value, more ? LineRunner::Burst::GoesOn : LineRunner::Burst::Ends);
         });
-    master_ = std::make_unique<TwiMaster>(board_, report);
-    pins_ = std::make_unique<PinWatcher>(board_, report,
-                                         options_.pulseWidths ? PinWatcher::Widths::Shown
-                                                              : PinWatcher::Widths::Hidden);
+    master_ = std::make_unique<TwiMaster>(board_, report, *TwiMaster::SpeedOf(options_.busKhz),
+                                          options_.stretching);
+    pins_ = std::make_unique<PinWatcher>(
+        board_, report,
+        options_.pulseWidths ? PinWatcher::Widths::Shown : PinWatcher::Widths::Hidden,
+        options_.pinSkew ? PinWatcher::Skew::Shown : PinWatcher::Skew::Hidden);
     eeprom_ = std::make_unique<EepromState>(board_, options_.line.state, report);
     // Resets from outside name themselves; any other is the firmware's watchdog.
     board_.OnReset([this] {
@@ -236,6 +238,18 @@ simkit::SimDevice::Command BoardDevice::HandleCommand(const std::string& command
     lastActivity_ = board_.Now();
     if (command == "read") {
         MasterRead(words);
+    } else if (command == "write-read") {
+        MasterWriteRead(words);
+    } else if (command == "probe") {
+        master_->Probe();
+    } else if (command == "holds") {
+        const std::vector<std::string> lines = master_->Holds().Lines();
+        if (lines.empty()) {
+            Event("clock hold: no status yet", board_.Now());
+        }
+        for (const std::string& line : lines) {
+            Event(line, board_.Now());
+        }
     } else if (command == "reset") {
         Reset();
     } else if (command == "stall") {
@@ -269,21 +283,51 @@ void BoardDevice::Reset() {
     }
 }
 
+std::optional<std::size_t> BoardDevice::ReadCount(const std::string& word) {
+    // Bytes in one read, in decimal; the expander answers each with its port.
+    long count = 0;
+    const char* end = word.data() + word.size();
+    const auto [ptr, ec] = std::from_chars(word.data(), end, count);
+    if (ec != std::errc() || ptr != end || count < 1 || count > kMaxMasterRead) {
+        Event("error read: '" + word + "' is not a count of 1.." + std::to_string(kMaxMasterRead),
+              board_.Now());
+        return std::nullopt;
+    }
+    return std::size_t(count);
+}
+
 void BoardDevice::MasterRead(std::istream& words) {
-    // Bytes in one read transaction, in decimal; the expander answers each with its port.
-    long count = 1;
     std::string word;
-    if (words >> word) {
-        const char* end = word.data() + word.size();
-        const auto [ptr, ec] = std::from_chars(word.data(), end, count);
-        if (ec != std::errc() || ptr != end || count < 1 || count > kMaxMasterRead) {
-            Event("error read: '" + word + "' is not a count of 1.." +
-                      std::to_string(kMaxMasterRead),
-                  board_.Now());
+    if (!(words >> word)) {
+        master_->Read(1);
+    } else if (const auto count = ReadCount(word)) {
+        master_->Read(*count);
+    }
+}
+
+void BoardDevice::MasterWriteRead(std::istream& words) {
+    std::string word;
+    words >> word;
+    const auto count = ReadCount(word);
+    if (!count) {
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    while (words >> word) {
+        const auto value = simkit::HexText::ParseByte(word);
+        if (!value) {
+            Event("error write-read: '" + word + "' is not a hex byte", board_.Now());
             return;
         }
+        bytes.push_back(*value);
     }
-    master_->Read(std::size_t(count));
+    if (bytes.empty() || bytes.size() > kMaxMasterWrite) {
+        Event("error write-read of " + std::to_string(bytes.size()) + " bytes, expected 1.." +
+                  std::to_string(kMaxMasterWrite),
+              board_.Now());
+        return;
+    }
+    master_->WriteThenRead(std::move(bytes), *count);
 }
 
 void BoardDevice::Stall(std::istream& words) {

@@ -49,6 +49,8 @@ private:
     void MasterRead(std::istream& words);
     void OnHostByte(uint8_t value, simkit::LineRunner::Burst burst);
     void Stall(std::istream& words);
+    void MasterWriteRead(std::istream& words);
+    std::optional<std::size_t> ReadCount(const std::string& word);
     void OnBoardByte(uint8_t value, SimavrBoard::Cycle done);
     void HandleBoardFrame(const Frame& frame, std::size_t size, SimavrBoard::Cycle done);
     void Event(const std::string& text, SimavrBoard::Cycle when);

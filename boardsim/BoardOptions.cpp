@@ -10,10 +10,14 @@ constexpr const char* kUsage =
     "usage: quillon-board-sim [--firmware ELF] [--fast] [--link PATH] [--state FILE]\n"
     "                         [--camera] [--no-reply] [--late-reply MS] [--garbage N]\n"
     "                         [--seed N] [--hangup-after N] [--pulse-widths]\n"
-    "                         [--write-times] [--pace] [--no-auto-reset]\n"
-    "                         [--boot-ms MS]\n"
-    "stdin commands: read [N] | write XX [XX ...] | stall [XX ...] | reset | hang |\n"
-    "                hangup | quit\n";
+    "                         [--write-times] [--pin-skew] [--pace] [--no-auto-reset]\n"
+    "                         [--boot-ms MS] [--master stretch|no-stretch]\n"
+    "                         [--bus-khz 100|400|1000]\n"
+    "stdin commands: read [N] | write XX [XX ...] | write-read N XX [XX ...] | probe |\n"
+    "                holds | stall [XX ...] | reset | hang | hangup | quit\n";
+
+constexpr int kMinBusKhz = 100;
+constexpr int kMaxBusKhz = 1000;
 
 std::optional<std::string> Ignore(const std::string&, long long) {
     return std::nullopt;
@@ -36,6 +40,26 @@ BoardOptions::BoardOptions() : ProgramOptions("quillon-board-sim", kUsage) {
                }});
     table.Add({"--boot-ms", Takes::Number, 0, simkit::LineOptions::kMaxDelayMs,
                OptionTable::Set(bootMs)});
+    table.Add({"--pin-skew", Takes::Nothing, 0, 0, OptionTable::Set(pinSkew)});
+    table.Add({"--master", Takes::Text, 0, 0,
+               [this](const std::string& text, long long) -> std::optional<std::string> {
+                   if (text == "stretch") {
+                       stretching = TwiMaster::Stretching::Honoured;
+                   } else if (text == "no-stretch") {
+                       stretching = TwiMaster::Stretching::Ignored;
+                   } else {
+                       return "--master takes stretch or no-stretch, not '" + text + "'";
+                   }
+                   return std::nullopt;
+               }});
+    table.Add({"--bus-khz", Takes::Number, kMinBusKhz, kMaxBusKhz,
+               [this](const std::string& text, long long kHz) -> std::optional<std::string> {
+                   if (!TwiMaster::SpeedOf(int(kHz))) {
+                       return "--bus-khz takes 100, 400 or 1000, not " + text;
+                   }
+                   busKhz = int(kHz);
+                   return std::nullopt;
+               }});
     // The firmware's UART already sends one byte per character time.
     table.Add({"--pace", Takes::Nothing, 0, 0, Ignore});
     // A refused option is refused before its value is looked at.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TwiMaster.h"
 #include "simkit/ProgramOptions.h"
 
 #include <optional>
@@ -21,6 +22,9 @@ struct BoardOptions : simkit::ProgramOptions {
     int bootMs = kDefaultBootMs;
     bool pulseWidths = false;
     bool writeTimes = false;
+    bool pinSkew = false;
+    TwiMaster::Stretching stretching = TwiMaster::Stretching::Honoured;
+    int busKhz = 100;
 
     BoardOptions();
 

@@ -11,8 +11,8 @@ namespace quillon::boardsim {
 
 using simkit::HexText;
 
-PinWatcher::PinWatcher(SimavrBoard& board, Report report, Widths widths)
-    : board_(board), report_(std::move(report)), widths_(widths) {
+PinWatcher::PinWatcher(SimavrBoard& board, Report report, Widths widths, Skew skew)
+    : board_(board), report_(std::move(report)), widths_(widths), skew_(skew) {
     for (avr_io_t* io : board_.Modules("port")) {
         const auto* port = reinterpret_cast<const avr_ioport_t*>(io);
         const int i = BoardPins::PortIndex(port->name);
@@ -47,6 +47,10 @@ void PinWatcher::Sample() {
     const uint8_t image = BoardPins::PortImage(registers);
     if (image != image_) {
         image_ = image;
+        if (!changing_) {
+            changing_ = true;
+            firstChangeAt_ = now;
+        }
         changedAt_ = now;
         // Registering again moves the deadline: the image must hold for the whole window.
         avr_cycle_timer_register(board_.Avr(), board_.CyclesFromMicroseconds(kSettleUs), OnSettled,
@@ -82,11 +86,19 @@ SimavrBoard::Cycle PinWatcher::OnSettled(avr_t*, SimavrBoard::Cycle, void* param
 
 void PinWatcher::ReportPort() {
     avr_cycle_timer_cancel(board_.Avr(), OnSettled, this);
+    changing_ = false;
     if (image_ == reported_) {
         return;
     }
     report_("port " + HexText::Byte(reported_) + " -> " + HexText::Byte(image_), changedAt_);
     reported_ = image_;
+    if (skew_ == Skew::Shown) {
+        const SimavrBoard::Cycle skew = changedAt_ - firstChangeAt_;
+        char text[80];
+        std::snprintf(text, sizeof text, "port pins changed within %.2f us (%llu cycles)",
+                      board_.Microseconds(skew), static_cast<unsigned long long>(skew));
+        report_(text, changedAt_);
+    }
 }
 
 void PinWatcher::AfterReset() {

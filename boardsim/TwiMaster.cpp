@@ -1,36 +1,38 @@
 #include "TwiMaster.h"
 
+#include "TwiStatus.h"
 #include "simkit/HexText.h"
 
 #include <avr_twi.h>
 #include <sim_avr.h>
 #include <sim_regbit.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillon::boardsim {
 
 using simkit::HexText;
 
-namespace {
+std::optional<TwiMaster::Speed> TwiMaster::SpeedOf(int kHz) {
+    // Nine clock periods a byte; the other times are the I2C specification's minimum for
+    // standard mode, fast mode and fast mode plus. The ATmega328P's TWI unit is specified
+    // up to 400 kHz; a 1 MHz master's SCL low time (0.5 us, 8 cycles) is shorter than any
+    // interrupt's entry, so without stretching it finds every release late.
+    static constexpr Speed kSpeeds[] = {
+        {100, 90, 4.7, 4.7, 4.0}, {400, 22.5, 1.3, 1.3, 0.6}, {1000, 9, 0.5, 0.5, 0.26}};
+    for (const Speed& speed : kSpeeds) {
+        if (speed.kHz == kHz) {
+            return speed;
+        }
+    }
+    return std::nullopt;
+}
 
-// TWI status codes of the slave side (ATmega328P data sheet, TWSR with the prescaler masked).
-enum SlaveStatus : uint8_t {
-    kOwnAddressWrite = 0x60,  // own SLA+W received, ACK returned
-    kDataReceived = 0x80,     // data byte received, ACK returned
-    kDataRefused = 0x88,      // data byte received, NOT ACK returned
-    kStopOrRestart = 0xA0,    // STOP or repeated START while addressed
-    kOwnAddressRead = 0xA8,   // own SLA+R received, ACK returned
-    kDataSentAcked = 0xB8,    // byte in TWDR sent, master ACKed: it wants another
-    kDataSentNotAcked = 0xC0, // byte in TWDR sent, master NOT ACKed: it is done
-    kNoState = 0xF8,          // nothing to report, TWINT clear
-};
-
-} // namespace
-
-TwiMaster::TwiMaster(SimavrBoard& board, Report report)
+TwiMaster::TwiMaster(SimavrBoard& board, Report report, Speed speed, Stretching stretching)
     : board_(board), twi_(reinterpret_cast<avr_twi_t*>(board.Module("twi"))),
-      report_(std::move(report)) {
+      report_(std::move(report)), speed_(speed), stretching_(stretching),
+      holds_(1.0 / board.Microseconds(SimavrBoard::Cycle{1})) {
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_STATUS, OnStatus, this);
     avr_irq_register_notify(twi_->io.irq + TWI_IRQ_OUTPUT, OnOutput, this);
     avr_irq_register_notify(board_.AccessIrq(twi_->twen.reg), OnControlAccess, this);
@@ -68,17 +70,18 @@ void TwiMaster::OnControlAccess(avr_irq_t*, uint32_t, void* param) {
         const double ms = self->board_.Microseconds(self->board_.Now() - self->stalledAt_) / 1000;
         char after[32];
         std::snprintf(after, sizeof after, "%.1f ms", ms);
-        if (!self->current_.read) {
+        if (!self->reading_) {
             self->EndWrite(std::nullopt);
         }
         // In the middle of the firmware's TWCR writes, with its unit still off: the next
         // transaction waits a byte's time, as a master would before its next START.
         avr_cycle_timer_cancel(avr, OnTimeout, self);
         self->phase_ = Phase::Idle;
-        self->report_(std::string(self->current_.read ? "master read" : "master write") +
-                          " stalled: the board let go of the bus after " + after,
+        self->busFreeAt_ = self->board_.Now();
+        self->report_(self->What() + " stalled: the board let go of the bus after " + after,
                       self->board_.Now());
-        avr_cycle_timer_register(avr, self->board_.CyclesFromMicroseconds(kByteUs), OnResume, self);
+        avr_cycle_timer_register(avr, self->board_.CyclesFromMicroseconds(self->speed_.byteUs),
+                                 OnResume, self);
         return;
     }
     avr_int_vector_t* vector = &self->twi_->twi;
@@ -105,24 +108,29 @@ uint8_t TwiMaster::SlaveAddress() const {
 }
 
 void TwiMaster::Write(std::vector<uint8_t> bytes) {
-    Transaction t;
-    t.bytes = std::move(bytes);
-    queue_.push_back(std::move(t));
-    StartNext();
+    Queue({std::move(bytes), 0, {}});
 }
 
 void TwiMaster::Read(std::size_t count) {
-    Transaction t;
-    t.read = true;
-    t.count = count;
+    Queue({{}, count, {}});
+}
+
+void TwiMaster::WriteThenRead(std::vector<uint8_t> bytes, std::size_t count) {
+    Queue({std::move(bytes), count, {}});
+}
+
+void TwiMaster::Probe() {
+    Queue({});
+}
+
+void TwiMaster::Queue(Transaction t) {
     queue_.push_back(std::move(t));
     StartNext();
 }
 
 void TwiMaster::Stall(std::vector<uint8_t> bytes) {
     Transaction t;
-    t.read = bytes.empty();
-    t.count = 1;
+    t.count = bytes.empty() ? 1 : 0;
     t.stall = true;
     t.bytes = std::move(bytes);
     queue_.push_back(std::move(t));
@@ -130,31 +138,45 @@ void TwiMaster::Stall(std::vector<uint8_t> bytes) {
 }
 
 void TwiMaster::StartNext() {
-    while (phase_ == Phase::Idle && !queue_.empty()) {
-        current_ = std::move(queue_.front());
-        queue_.pop_front();
-        Begin();
+    if (phase_ != Phase::Idle || queue_.empty()) {
+        return;
     }
+    current_ = std::move(queue_.front());
+    queue_.pop_front();
+    reading_ = current_.bytes.empty() && current_.count > 0;
+    Begin(busFreeAt_ + board_.CyclesFromMicroseconds(speed_.busFreeUs));
 }
 
-void TwiMaster::Begin() {
+std::string TwiMaster::What() const {
+    if (reading_) {
+        return "master read";
+    }
+    return Probing() ? "master probe" : "master write";
+}
+
+void TwiMaster::Begin(SimavrBoard::Cycle at) {
+    phase_ = Phase::Start;
+    startAt_ = std::max(at, board_.Now());
+    // The firmware hears of the address once its nine clocks are through.
+    StepAt(startAt_ + board_.CyclesFromMicroseconds(speed_.startHoldUs + speed_.byteUs));
+}
+
+void TwiMaster::Address() {
     avr_t* avr = board_.Avr();
-    const char* what = current_.read ? "master read" : "master write";
     // A slave that is off, or that does not acknowledge its address, leaves SDA high for
     // the address's ACK bit: the master sees a NACK and gives up.
     if (!avr_regbit_get(avr, twi_->twen) || !avr_regbit_get(avr, twi_->twea) ||
         board_.Register(twi_->r_twar) == 0) {
-        report_(std::string("error ") + what + ": no acknowledge from the board", board_.Now());
+        Finish("error " + What() + ": no acknowledge from the board", board_.Now());
         return;
     }
     const uint8_t address = board_.Register(twi_->r_twar) >> 1;
-    const uint8_t onBus = uint8_t((address << 1) | (current_.read ? 1 : 0));
+    const uint8_t onBus = uint8_t((address << 1) | (reading_ ? 1 : 0));
     next_ = 0;
     slaveAcks_ = true;
-    startAt_ = board_.Now();
     phase_ = Phase::Address;
     Await(Wait::Status);
-    if (current_.read) {
+    if (reading_) {
         avr_raise_irq(twi_->io.irq + TWI_IRQ_INPUT,
                       avr_twi_irq_msg(TWI_COND_START | TWI_COND_ADDR, address, onBus));
     } else {
@@ -175,7 +197,11 @@ void TwiMaster::OnStatus(avr_irq_t*, uint32_t value, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
     // 0xF8 comes with TWINT clear (the unit was switched off, or sent a STOP).
     self->flagSet_ = value != kNoState;
-    self->lastStatusAt_ = self->board_.Now();
+    if (self->flagSet_) {
+        // From here the unit holds SCL low until the firmware writes TWINT.
+        self->status_ = uint8_t(value);
+        self->statusAt_ = self->board_.Now();
+    }
     if (self->wait_ == Wait::Status) {
         self->wait_ = Wait::Release;
     }
@@ -189,19 +215,21 @@ void TwiMaster::OnOutput(avr_irq_t*, uint32_t, void* param) {
     if (self->wait_ == Wait::Release) {
         self->wait_ = Wait::Nothing;
         avr_cycle_timer_cancel(self->board_.Avr(), OnTimeout, self);
-        self->Released();
+        self->Released(self->board_.Now() - self->statusAt_);
     }
 }
 
-void TwiMaster::Released() {
+void TwiMaster::Released(SimavrBoard::Cycle held) {
+    holds_.Held(status_, held);
+    CheckHold(held);
     avr_t* avr = board_.Avr();
     slaveAcks_ = avr_regbit_get(avr, twi_->twea) != 0;
     switch (phase_) {
     case Phase::Address:
     case Phase::ReadNext:
-        if (current_.read) {
+        if (reading_) {
             // The firmware has put its byte into TWDR; it goes out on the next nine clocks.
-            current_.bytes.push_back(board_.Register(twi_->r_twdr));
+            current_.read.push_back(board_.Register(twi_->r_twdr));
             if (current_.stall) {
                 StallNow();
                 return;
@@ -209,8 +237,19 @@ void TwiMaster::Released() {
         }
         break;
     case Phase::Stop:
+        if (Probing()) {
+            Finish("master probed " + HexText::Byte(SlaveAddress()), ClockBase());
+            return;
+        }
         EndWrite(stopAt_);
-        Finish("master wrote " + HexText::Bytes(current_.bytes));
+        if (current_.count == 0) {
+            Finish("master wrote " + HexText::Bytes(current_.bytes), ClockBase());
+            return;
+        }
+        // A repeated START: the bus stays ours, the read's address follows at once.
+        report_("master wrote " + HexText::Bytes(current_.bytes), board_.Now());
+        reading_ = true;
+        Begin(ClockBase());
         return;
     case Phase::Refused: {
         std::string line;
@@ -220,18 +259,74 @@ void TwiMaster::Released() {
             report_(line, board_.Now());
         }
         EndWrite(std::nullopt);
-        Finish("error master write: byte " + std::to_string(next_) + " not acknowledged");
+        Finish("error master write: byte " + std::to_string(next_) + " not acknowledged",
+               ClockBase());
         return;
     }
     case Phase::ReadLast:
-        Finish("master read " + HexText::Bytes(current_.bytes));
+        Finish("master read " + HexText::Bytes(current_.read), ClockBase());
         return;
     case Phase::Data:
+    case Phase::Start:
     case Phase::Idle:
     case Phase::Stalled:
         break;
     }
-    avr_cycle_timer_register(avr, board_.CyclesFromMicroseconds(kByteUs), OnStep, this);
+    StepAt(ClockBase() + board_.CyclesFromMicroseconds(speed_.byteUs));
+}
+
+SimavrBoard::Cycle TwiMaster::ClockBase() const {
+    // A release later than the master's clock has been reported; the simulated firmware
+    // still gets the next byte only after it.
+    return stretching_ == Stretching::Ignored ? statusAt_ : board_.Now();
+}
+
+void TwiMaster::StepAt(SimavrBoard::Cycle at) {
+    const SimavrBoard::Cycle now = board_.Now();
+    avr_cycle_timer_register(board_.Avr(), at > now ? at - now : 1, OnStep, this);
+}
+
+// A master that ignores clock stretching drives its next clock edge after its SCL low
+// time. When the firmware still holds SCL low then, that edge never reaches the slave and
+// the bits after it are taken one clock late: whatever follows on the bus is corrupted.
+// After a STOP or repeated START (status A0) the next clock edge is further away: the
+// address of the next START, if the master has one to make.
+void TwiMaster::CheckHold(SimavrBoard::Cycle held) {
+    if (stretching_ != Stretching::Ignored) {
+        return;
+    }
+    double allowedUs = speed_.sclLowUs;
+    std::string victim;
+    if (reading_ && (phase_ == Phase::Address || phase_ == Phase::ReadNext)) {
+        victim = "byte " + std::to_string(current_.read.size() + 1);
+    } else if (phase_ == Phase::Address || phase_ == Phase::Data) {
+        if (next_ < current_.bytes.size()) {
+            victim = "byte " + std::to_string(next_ + 1);
+        } else {
+            victim = current_.count > 0 ? "the repeated START" : "the STOP";
+        }
+    } else if (phase_ == Phase::Stop) {
+        if (!Probing() && current_.count > 0) {
+            allowedUs = speed_.startHoldUs + speed_.sclLowUs;
+            victim = "the address after the repeated START";
+        } else if (!queue_.empty()) {
+            allowedUs = speed_.busFreeUs + speed_.startHoldUs + speed_.sclLowUs;
+            victim = "the next address";
+        } else {
+            return;
+        }
+    } else {
+        victim = "the STOP";
+    }
+    if (held <= board_.CyclesFromMicroseconds(allowedUs)) {
+        return;
+    }
+    char allowed[32];
+    std::snprintf(allowed, sizeof allowed, "%.2f us", allowedUs);
+    report_("error " + What() + ": " + victim + " corrupted: the board held SCL " +
+                holds_.Microseconds(held) + " after status " + HexText::Byte(status_) +
+                ", the master clocked on after " + allowed,
+            board_.Now());
 }
 
 SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
@@ -240,8 +335,12 @@ SimavrBoard::Cycle TwiMaster::OnStep(avr_t*, SimavrBoard::Cycle, void* param) {
 }
 
 void TwiMaster::Step() {
-    if (current_.read) {
-        const bool last = current_.bytes.size() >= current_.count;
+    if (phase_ == Phase::Start) {
+        Address();
+        return;
+    }
+    if (reading_) {
+        const bool last = current_.read.size() >= current_.count;
         phase_ = last ? Phase::ReadLast : Phase::ReadNext;
         Await(Wait::Status);
         DeliverStatus(last ? kDataSentNotAcked : kDataSentAcked);
@@ -276,34 +375,36 @@ SimavrBoard::Cycle TwiMaster::OnResume(avr_t*, SimavrBoard::Cycle, void* param) 
 void TwiMaster::StallNow() {
     phase_ = Phase::Stalled;
     // The master's last clock: the status it gave the board.
-    stalledAt_ = lastStatusAt_;
+    stalledAt_ = statusAt_;
     // Nothing to wait for but the board letting go, which is seen in OnControlAccess.
     Await(Wait::Nothing);
 }
 
 SimavrBoard::Cycle TwiMaster::OnTimeout(avr_t*, SimavrBoard::Cycle, void* param) {
     auto* self = static_cast<TwiMaster*>(param);
-    const char* what = self->current_.read ? "master read" : "master write";
-    if (!self->current_.read) {
+    if (!self->reading_) {
         self->EndWrite(std::nullopt);
     }
-    self->Finish(std::string("error ") + what + ": the board did not release the bus within " +
-                 std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms");
+    self->Finish("error " + self->What() + ": the board did not release the bus within " +
+                     std::to_string(int(kReleaseTimeoutUs / 1000)) + " ms",
+                 self->board_.Now());
     return 0;
 }
 
-void TwiMaster::Finish(const std::string& line) {
+void TwiMaster::Finish(const std::string& line, SimavrBoard::Cycle free) {
     avr_t* avr = board_.Avr();
     avr_cycle_timer_cancel(avr, OnTimeout, this);
     avr_cycle_timer_cancel(avr, OnStep, this);
     phase_ = Phase::Idle;
     wait_ = Wait::Nothing;
+    busFreeAt_ = free;
     report_(line, board_.Now());
     StartNext();
 }
 
 void TwiMaster::EndWrite(std::optional<SimavrBoard::Cycle> stop) {
-    if (writeEnded_) {
+    // A probe carries no data: the firmware sends nothing for it.
+    if (writeEnded_ && !Probing()) {
         writeEnded_({current_.bytes.size(), startAt_, stop});
     }
 }
@@ -312,13 +413,13 @@ void TwiMaster::AfterReset() {
     flagSet_ = false;
     // The reset dropped every simulated timer, ours included.
     if (phase_ != Phase::Idle) {
-        const char* what = current_.read ? "master read" : "master write";
-        if (!current_.read) {
+        if (!reading_) {
             EndWrite(std::nullopt);
         }
         phase_ = Phase::Idle;
         wait_ = Wait::Nothing;
-        report_(std::string("error ") + what + ": the board was reset", board_.Now());
+        busFreeAt_ = board_.Now();
+        report_("error " + What() + ": the board was reset", board_.Now());
     }
     StartNext();
 }

@@ -6,16 +6,11 @@
 #include "StatusLed.h"
 #include "TwiSlave.h"
 
-#include <util/atomic.h>
-
 namespace quillon {
 namespace firmware {
 
 void AvrBoard::WritePort(uint8_t value) {
-    // The bus interrupt writes the port too; this takes about 2 us.
-    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
-        PortPins::Write(value);
-    }
+    PortPins::Write(value);
 }
 
 void AvrBoard::PulseInterrupt(InterruptLine line) {

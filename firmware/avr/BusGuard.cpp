@@ -45,7 +45,12 @@ bool BusGuard::Stuck(uint16_t nowMs, bool clockHeld) {
         gSinceMs = nowMs;
         return false;
     }
-    if (static_cast<uint16_t>(nowMs - gSinceMs) <= kTimeoutMs) {
+    return static_cast<uint16_t>(nowMs - gSinceMs) > kTimeoutMs;
+}
+
+bool BusGuard::StillStuck() {
+    const uint8_t bus = gBus;
+    if (bus != gLastBus) {
         return false;
     }
     gBus = static_cast<uint8_t>(bus & ~kAddressed);

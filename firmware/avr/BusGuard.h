@@ -20,10 +20,13 @@ public:
 
     // From the bus interrupt, with each status it handles.
     static void Seen(uint8_t status);
-    // From the main loop, as often as it turns, with interrupts off: whether the
-    // transaction in progress is stuck, the clock held by the firmware itself excepted.
-    // Once it says so, it takes the transaction for ended.
+    // From the main loop, as often as it turns, with interrupts on (the bus interrupt must
+    // not wait behind it): whether the transaction in progress looks stuck, the clock held
+    // by the firmware itself excepted.
     static bool Stuck(uint16_t nowMs, bool clockHeld);
+    // With interrupts off, after Stuck said so: whether still no status has come, in which
+    // case it takes the transaction for ended.
+    static bool StillStuck();
 };
 
 } // namespace firmware

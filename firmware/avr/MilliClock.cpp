@@ -40,6 +40,12 @@ uint16_t MilliClock::Now() {
 } // namespace firmware
 } // namespace quillon
 
-ISR(TIMER0_COMPA_vect) {
-    quillon::firmware::gNow = static_cast<uint16_t>(quillon::firmware::gNow + 1);
+// Interrupts on at once (the compare flag clears on entry): the bus interrupt must not wait
+// behind the tick.
+ISR(TIMER0_COMPA_vect, ISR_NOBLOCK) {
+    // Off for the two byte stores alone: the bus interrupt reads the clock, and must not
+    // find one byte new and the other old.
+    ATOMIC_BLOCK(ATOMIC_FORCEON) {
+        quillon::firmware::gNow = static_cast<uint16_t>(quillon::firmware::gNow + 1);
+    }
 }

@@ -125,24 +125,28 @@ volatile uint8_t PortPins::image = kPowerOnPort;
 void PortPins::Start() {
     ReleaseLine(firmware::kInt1Pin);
     ReleaseLine(firmware::kInt2Pin);
-    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
-        Write(kPowerOnPort);
-    }
+    Write(kPowerOnPort);
 }
 
 void PortPins::Write(uint8_t value) {
-    image = value;
+    // Planned with interrupts on when the main loop writes, so the bus interrupt's head is
+    // not kept waiting. A bus write that comes between plan and stores leaves a plan with
+    // the port bits from before it: its released step differs, but no pin ever drives high,
+    // and the image and the pins agree, whichever write comes last.
     const Images b = Plan(DDRB, PORTB, kMaskB, Spread<kShiftB, kMaskB>(value));
     const Images d = Plan(DDRD, PORTD, kMaskD, Spread<kShiftD, kMaskD>(value));
-    // Back to back, so all eight pins move within a microsecond of each other.
-    DDRB = b.released.direction;
-    DDRD = d.released.direction;
-    PORTB = b.released.output;
-    PORTD = d.released.output;
-    PORTB = b.final.output;
-    PORTD = d.final.output;
-    DDRB = b.final.direction;
-    DDRD = d.final.direction;
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        image = value;
+        // Back to back, so all eight pins move within a microsecond of each other.
+        DDRB = b.released.direction;
+        DDRD = d.released.direction;
+        PORTB = b.released.output;
+        PORTD = d.released.output;
+        PORTB = b.final.output;
+        PORTD = d.final.output;
+        DDRB = b.final.direction;
+        DDRD = d.final.direction;
+    }
 }
 
 void PortPins::Pulse(InterruptLine line) {

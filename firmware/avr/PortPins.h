@@ -16,8 +16,8 @@ public:
     // Power-on state: port 0xFF (every pin released), interrupt lines released.
     static void Start();
 
-    // Only from an interrupt handler or with interrupts off: the bus interrupt writes the
-    // same registers. All eight pins change within a microsecond.
+    // From the bus interrupt or the main loop; interrupts are off for the stores only.
+    // All eight pins change within a microsecond.
     static void Write(uint8_t value);
     static uint8_t Image() { return image; }
 

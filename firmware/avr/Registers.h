@@ -4,6 +4,7 @@
 
 #include <avr/io.h>
 #include <stdint.h>
+#include <util/twi.h>
 
 namespace quillon {
 namespace firmware {
@@ -20,6 +21,16 @@ inline volatile uint8_t& DirectionRegister(char port) {
 
 constexpr uint8_t PinBit(firmware::Pin pin) {
     return static_cast<uint8_t>(1u << pin.bit);
+}
+
+// GPIOR0 holds the bus status from the bus interrupt's head to its C part. The main loop
+// puts this mark there before it looks for work; the bus interrupt (which never gives this
+// status) and the receive interrupt overwrite it, so the mark still there after the look
+// means no interrupt has brought work since.
+constexpr uint8_t kNoWorkMark = TW_NO_INFO;
+
+inline void MarkWork() {
+    GPIOR0 = 0;
 }
 
 constexpr bool IsKnownPort(char port) {

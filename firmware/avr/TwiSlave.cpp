@@ -10,7 +10,6 @@
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
-#include <string.h>
 #include <util/atomic.h>
 #include <util/twi.h>
 
@@ -131,10 +130,13 @@ void TwiSlave::ReleaseClock() {
 }
 
 void TwiSlave::Guard(uint16_t nowMs) {
-    // With interrupts off, so no status comes between the verdict and the restart.
+    // Our interrupt off with the flag set is the clock held for the serial line.
+    if (!BusGuard::Stuck(nowMs, (TWCR & _BV(TWIE)) == 0)) {
+        return;
+    }
+    // With interrupts off, so no status comes between the last look and the restart.
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
-        // Our interrupt off with the flag set is the clock held for the serial line.
-        if (BusGuard::Stuck(nowMs, (TWCR & _BV(TWIE)) == 0)) {
+        if (BusGuard::StillStuck()) {
             // Off lets go of SDA and SCL at once, whatever the unit was doing.
             TWCR = 0;
             gChunk.EndTransaction();
@@ -159,9 +161,15 @@ MasterChunk& TwiSlave::Chunk() {
 }
 
 void TwiSlave::ReadCounters(BusCounters& counters) {
+    // A counter at a time: copied in one go, interrupts would be off for over 100 cycles,
+    // and the bus interrupt's head must not wait that long.
+    for (uint8_t i = 0; i < sizeof counters / sizeof counters[0]; ++i) {
+        ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+            counters[i] = gCounters[i];
+        }
+    }
     uint16_t ticks;
     ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
-        memcpy(counters, gCounters, sizeof counters);
         ticks = gLongestTicks;
     }
     const uint32_t waitUs = static_cast<uint32_t>(gLongestWaitMs) * kUsPerMs;

@@ -1,5 +1,6 @@
 #include "Uart.h"
 
+#include "Registers.h"
 #include "firmware/BoardLayout.h"
 #include "firmware/core/ByteRing.h"
 #include "protocol/FrameFormat.h"
@@ -45,8 +46,8 @@ TxQueue& Uart::Output() {
 }
 
 void Uart::Kick() {
-    // Only this sets the enable bit and the interrupt only clears it, and an interrupt
-    // that finds the queue empty just clears it again, so no locking is needed.
+    // An interrupt that cuts into the read-modify-write and clears the bit only makes this
+    // set it again; one that then finds the queue empty clears it.
     if (!gOutput.Empty()) {
         UCSR0B |= _BV(UDRIE0);
     }
@@ -55,17 +56,29 @@ void Uart::Kick() {
 } // namespace firmware
 } // namespace quillon
 
+// The bus interrupt must be able to cut into both serial interrupts: it ranks below them,
+// and a master that does not stretch the clock gives it only 4.7 us at 100 kHz.
 ISR(USART_RX_vect) {
+    // Reading the byte clears the flag, so the interrupt cannot come again at once.
     const uint8_t byte = UDR0;
+    sei();
+    quillon::firmware::MarkWork();
     // A full ring loses the byte; the receiver treats the damaged frame like any other.
     quillon::firmware::gReceived.Put(byte);
 }
 
 ISR(USART_UDRE_vect) {
+    // Off first, or the interrupt would cut into itself once interrupts are on. Only this
+    // handler clears the bit and the main loop cannot run before it ends, so Uart::Kick
+    // cannot find it clear with bytes waiting and leave it so.
+    UCSR0B &= static_cast<uint8_t>(~_BV(UDRIE0));
+    sei();
     uint8_t byte;
     if (quillon::firmware::gOutput.Take(byte)) {
         UDR0 = byte;
-    } else {
-        UCSR0B &= static_cast<uint8_t>(~_BV(UDRIE0));
+        // Back on with interrupts off, or it would be taken here, nested; an empty queue
+        // then clears it on the next entry.
+        cli();
+        UCSR0B |= _BV(UDRIE0);
     }
 }

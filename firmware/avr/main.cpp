@@ -7,6 +7,7 @@
 #include "MilliClock.h"
 #include "PacingStore.h"
 #include "PortPins.h"
+#include "Registers.h"
 #include "StatusLed.h"
 #include "TwiSlave.h"
 #include "Uart.h"
@@ -33,12 +34,18 @@ static_assert(kVersionLength >= 1 && kVersionLength <= quillon::protocol::kMaxVe
 AvrBoard gBoard;
 
 // Idle sleep (SMCR's mode bits 0) stops the core until the next interrupt, the millisecond
-// tick at the latest. Interrupts stay off from the look for work to the sleep, and sei takes
-// effect only after the instruction that follows it, so an interrupt that brings work in
-// between cannot slip past the sleep: it is taken once the core is asleep, and wakes it.
+// tick at the latest. The look for work runs with interrupts on, so that the bus interrupt
+// never waits behind it; an interrupt that brings work meanwhile replaces the mark
+// (Registers.h). From the check of the mark to the sleep interrupts are off, and sei takes
+// effect only after the instruction that follows it, so such an interrupt cannot slip past
+// the sleep: it is taken once the core is asleep, and wakes it.
 void SleepWhileIdle(const AdapterLoop<AvrBoard>& loop, uint16_t nowMs) {
+    GPIOR0 = kNoWorkMark;
+    if (!loop.Idle(nowMs) || Uart::HasReceived()) {
+        return;
+    }
     cli();
-    if (loop.Idle(nowMs) && !Uart::HasReceived()) {
+    if (GPIOR0 == kNoWorkMark) {
         SMCR = _BV(SE);
         sei();
         sleep_cpu();
@@ -81,9 +88,12 @@ int main() {
         } else {
             loop.Step(now);
         }
+        // The guard's and the sleep's interrupts-off sections are kept apart: back to back,
+        // the one instruction an sei lets run before any interrupt would be the next cli,
+        // and the bus interrupt would wait out both.
+        TwiSlave::Guard(now);
         Uart::Kick();
         StatusLed::Update(now);
-        TwiSlave::Guard(now);
         SleepWhileIdle(loop, now);
     }
 }

@@ -391,6 +391,12 @@ void TestBoardParts::options_data() {
         << QStringList{"--no-auto-reset", "--boot-ms", "250"} << true;
     QTest::newRow("bootloader wait of an hour and more")
         << QStringList{"--boot-ms=3600001"} << false;
+    QTest::newRow("bus master without stretching at 400 kHz, pin skew")
+        << QStringList{"--master", "no-stretch", "--bus-khz=400", "--pin-skew"} << true;
+    QTest::newRow("stretching master at 100 kHz")
+        << QStringList{"--master=stretch", "--bus-khz", "100"} << true;
+    QTest::newRow("master of another kind") << QStringList{"--master", "lazy"} << false;
+    QTest::newRow("bus speed between the two") << QStringList{"--bus-khz", "200"} << false;
     QTest::newRow("version is the firmware's") << QStringList{"--version", "X"} << false;
     QTest::newRow("baud is the firmware's") << QStringList{"--baud", "2400"} << false;
     QTest::newRow("unknown") << QStringList{"--turbo"} << false;
@@ -416,6 +422,11 @@ void TestBoardParts::options() {
         // The real circuit unless told otherwise.
         QCOMPARE(options.autoReset, !args.contains("--no-auto-reset"));
         QCOMPARE(options.bootMs, args.contains("--boot-ms") ? 250 : BoardOptions::kDefaultBootMs);
+        QCOMPARE(options.pinSkew, args.contains("--pin-skew"));
+        QCOMPARE(options.stretching, args.contains("no-stretch")
+                                         ? quillon::boardsim::TwiMaster::Stretching::Ignored
+                                         : quillon::boardsim::TwiMaster::Stretching::Honoured);
+        QCOMPARE(options.busKhz, args.contains("--bus-khz=400") ? 400 : 100);
     }
     if (accepted && args.contains("--fast")) {
         QVERIFY(options.fast);
