@@ -15,8 +15,8 @@ namespace quillon::boardsim {
 using simkit::HexText;
 
 std::optional<TwiMaster::Speed> TwiMaster::SpeedOf(int kHz) {
-    // Nine clock periods a byte; the other times are the I2C specification's minimum for
-    // standard mode, fast mode and fast mode plus. The ATmega328P's TWI unit is specified
+    // Nine clock periods a byte; the other times are the shortest the I2C bus allows in
+    // standard mode, fast mode and fast mode plus. The ATmega328P's TWI unit is rated
     // up to 400 kHz; a 1 MHz master's SCL low time (0.5 us, 8 cycles) is shorter than any
     // interrupt's entry, so without stretching it finds every release late.
     static constexpr Speed kSpeeds[] = {
