@@ -123,9 +123,18 @@ QString CliProgram::HelpText() const {
                "Options:\n") +
            GlobalOptions::Help() + QStringLiteral("\nCommands:\n") + CommandParser::Help() +
            QStringLiteral(
-               "\nExit status: 0 done; 1 the port could not be opened or closed under us;\n"
-               "2 no reply in time, or adapter busy; 64 usage error (nothing was sent);\n"
-               "130 Ctrl-C (143 SIGTERM), after releasing a press and closing the port.\n"
+               "\nExit status:\n"
+               "  0    done\n"
+               "  1    the port could not be opened or closed under us; or the adapter\n"
+               "       confirmed another address or pacing than asked\n"
+               "  2    no reply in time, or adapter busy\n"
+               "  3    the master writes waited for (watch --count, expect) did not come\n"
+               "  64   usage error (nothing was sent; in a session, nothing of that line)\n"
+               "  66   the script could not be read\n"
+               "  70   a fault of the tool itself, memory exhausted included\n"
+               "  74   standard output could not be written (after the hardware action)\n"
+               "  130  Ctrl-C, 143 SIGTERM, 141 the reader of the output went away\n"
+               "       (a pending release is written and the port closed first)\n"
                "Examples and output formats: docs/cli.md\n");
 }
 

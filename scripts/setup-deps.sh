@@ -18,8 +18,8 @@ packages=(
     # The Debian package and its checks (scripts/package.sh, scripts/check-package.sh):
     # CPack's dependency scan needs dpkg-shlibdeps and file.
     dpkg-dev file lintian desktop-file-utils appstream man-db
-    # The layering check of the tree (tests/layers).
-    python3
+    # The layering check of the tree (tests/layers), and the Python module's tests.
+    python3 python3-pytest
 )
 
 missing=()
