@@ -34,6 +34,14 @@ int FreeComPort() {
     return kHighestComPort; // all set: ours wins in this process only
 }
 
+// A text the library copies out, such as VantrelGetOpenError's, whatever its length.
+QString LibraryText(uint32_t (*get)(char*, uint32_t)) {
+    QByteArray text(static_cast<qsizetype>(get(nullptr, 0)) + 1, '\0');
+    const uint32_t length = get(text.data(), static_cast<uint32_t>(text.size()));
+    text.truncate(std::min<qsizetype>(length, text.size() - 1));
+    return QString::fromLocal8Bit(text);
+}
+
 } // namespace
 
 AdapterSession::AdapterSession(const Target& target, uint16_t timeOutMs)
@@ -156,22 +164,36 @@ AdapterSession::Outcome AdapterSession::Open(QString& detail) {
     if (end == WaitEnd::Stopped) {
         return Outcome::Stopped;
     }
-    // The library reports a device it cannot open and an adapter that does not answer with
-    // the same notification. Silence takes a time-out from the opening check (its timer may
-    // fire a few per cent early), a device that will not open is reported at once: a report
-    // within half the time-out means the latter, and the library has then printed the
-    // system's reason on standard error.
-    if (openFailed_ && failedAfterMs < timeOutMs_ / 2) {
-        detail = target_.kind == Target::Kind::Device
-                     ? QStringLiteral("cannot open %1 (in use by another program? the adapter "
-                                      "library's line above gives the system's reason)")
-                           .arg(target_.device)
-                     : QStringLiteral("cannot open %1 (the adapter library's line above gives "
-                                      "the device and the reason)")
-                           .arg(target_.Describe());
+    // The library keeps why a device would not open. Without such a reason, the opening
+    // check went unanswered: silence takes a time-out (its timer may fire a few per cent
+    // early), while a port that closed under us is reported at once.
+    openError_ = LibraryText(VantrelGetOpenError);
+    if (!openError_.isEmpty()) {
+        detail = QStringLiteral("cannot open %1: %2").arg(PortName(), openError_);
         return Outcome::CannotOpen;
     }
+    if (openFailed_ && failedAfterMs < timeOutMs_ / 2) {
+        detail = QStringLiteral("%1: the port closed under us during the opening check (device "
+                                "unplugged or hung up)")
+                     .arg(PortName());
+        return Outcome::Lost;
+    }
+    detail = QStringLiteral("no answer from the adapter on %1 within %2 ms (is it powered and "
+                            "running its firmware?)")
+                 .arg(PortName())
+                 .arg(timeOutMs_);
     return Outcome::NoAnswer;
+}
+
+QString AdapterSession::PortName() const {
+    if (target_.kind == Target::Kind::Device) {
+        return target_.device;
+    }
+    const QString device = LibraryText(VantrelGetOpenPath);
+    if (device.isEmpty()) {
+        return target_.Describe();
+    }
+    return QStringLiteral("%1 (%2)").arg(target_.Describe(), device);
 }
 
 void AdapterSession::Close() {
@@ -247,14 +269,28 @@ AdapterSession::Outcome AdapterSession::ReadAddress(uint8_t& address) {
     return outcome;
 }
 
-AdapterSession::Outcome AdapterSession::ChangeAddress(uint8_t address) {
-    const Outcome issued = Issued(vantrel_->ChangeSlvAdr(address));
-    return issued == Outcome::Done ? AwaitReply(OnStop::End) : issued;
+// The component's event tells only which operation was confirmed; the address the reply
+// carried is the library's.
+AdapterSession::Outcome AdapterSession::ChangeAddress(uint8_t address, uint8_t& confirmed) {
+    Outcome outcome = Issued(vantrel_->ChangeSlvAdr(address));
+    if (outcome == Outcome::Done) {
+        outcome = AwaitReply(OnStop::End);
+    }
+    if (outcome == Outcome::Done) {
+        confirmed = VantrelGetAddressReply();
+    }
+    return outcome;
 }
 
-AdapterSession::Outcome AdapterSession::SaveAddress() {
-    const Outcome issued = Issued(vantrel_->SaveSlvAdr());
-    return issued == Outcome::Done ? AwaitReply(OnStop::End) : issued;
+AdapterSession::Outcome AdapterSession::SaveAddress(uint8_t& confirmed) {
+    Outcome outcome = Issued(vantrel_->SaveSlvAdr());
+    if (outcome == Outcome::Done) {
+        outcome = AwaitReply(OnStop::End);
+    }
+    if (outcome == Outcome::Done) {
+        confirmed = VantrelGetAddressReply();
+    }
+    return outcome;
 }
 
 AdapterSession::Outcome AdapterSession::Pacing(uint8_t request, uint8_t& inEffect) {

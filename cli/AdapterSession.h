@@ -70,8 +70,15 @@ public:
     // no library instance at all.
     static std::optional<QString> DeviceProblem(const Target& target);
 
-    // On CannotOpen, detail is the line that says why.
+    // Unless it is Done or Stopped, detail is the line that says what went wrong: CannotOpen
+    // (the device would not open), Lost (it closed under us during the opening check) or
+    // NoAnswer.
     Outcome Open(QString& detail);
+    // After CannotOpen: why the system would not open the device, as the library says.
+    const QString& OpenError() const { return openError_; }
+    // The port as the user named it, with the device the library maps a COM number to:
+    // "COM1 (/dev/ttyS0)", or the device path given.
+    QString PortName() const;
     // Closes the port if it is open and waits (briefly) for the library to confirm.
     void Close();
 
@@ -82,8 +89,9 @@ public:
     // Each issues one command and waits for its confirmation.
     Outcome Write(std::span<const uint8_t> bytes, uint8_t intType);
     Outcome ReadAddress(uint8_t& address);
-    Outcome ChangeAddress(uint8_t address);
-    Outcome SaveAddress();
+    // confirmed: the address the adapter's reply carried, the one it now uses (or saved).
+    Outcome ChangeAddress(uint8_t address, uint8_t& confirmed);
+    Outcome SaveAddress(uint8_t& confirmed);
     // The library's extras: sets the pacing (or only asks, VANTREL_PACING_ASK) and gives
     // the pacing in effect; the adapter's bus counters.
     Outcome Pacing(uint8_t request, uint8_t& inEffect);
@@ -154,6 +162,7 @@ private:
     bool closed_ = false;
     bool lost_ = false;
     QString version_;
+    QString openError_;
 
     // Commands that went out and whose reply (or time-out) has not been collected yet, and
     // the replies that came for them, oldest first: the keypad's release may go out while

@@ -10,6 +10,7 @@
 #include "SignalWatcher.h"
 #include "vantrel32/Vantrel32.h"
 
+#include <QJsonObject>
 #include <QtGlobal>
 
 #include <csignal>
@@ -87,15 +88,14 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
         status = CommandRunner(session, *reporter_).Run(command);
     } else if (opened == AdapterSession::Outcome::Stopped) {
         status = session.StopStatus();
-    } else if (opened == AdapterSession::Outcome::CannotOpen) {
-        status = kExitPortFailure;
-        reporter_->Error(status, detail);
     } else {
         status = kExitPortFailure;
-        reporter_->Error(status, QStringLiteral("no answer from the adapter on %1 within %2 ms "
-                                                "(is it powered and running its firmware?)")
-                                     .arg(invocation.target.Describe())
-                                     .arg(invocation.timeOutMs));
+        // A JSON reader sees only the error object: the system's reason goes in it too.
+        QJsonObject extra;
+        if (!session.OpenError().isEmpty()) {
+            extra.insert(QStringLiteral("reason"), session.OpenError());
+        }
+        reporter_->Error(status, detail, extra);
     }
     session.Close();
     session_ = nullptr;

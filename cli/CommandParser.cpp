@@ -20,6 +20,8 @@ using Problem = std::optional<QString>;
 constexpr qint64 kMaxHoldMs = 3600 * 1000;
 constexpr qint64 kMaxCount = 1000 * 1000 * 1000;
 constexpr double kMaxWatchSeconds = 1e6;
+// A watch's time is kept in milliseconds.
+constexpr double kSecondsResolution = 0.001;
 // The adapter library takes as many data bytes in one port write as the protocol's write.
 constexpr int kMaxWriteBytes = quillon::protocol::kMaxWriteData;
 
@@ -148,6 +150,14 @@ Problem ApplyCount(const QString& value, WatchArgs& args) {
 Problem ApplySeconds(const QString& value, WatchArgs& args) {
     const auto ms = SecondsAsMs(value, kMaxWatchSeconds);
     if (!ms) {
+        // A time above 0 but finer than the watch counts: the number is fine, its size not.
+        bool isNumber = false;
+        const double seconds = value.toDouble(&isNumber);
+        if (isNumber && seconds > 0 && seconds < kSecondsResolution) {
+            return QStringLiteral("--seconds counts whole milliseconds: \"%1\" is below 1 ms; "
+                                  "the least is 0.001")
+                .arg(value);
+        }
         return QStringLiteral("--seconds takes a time above 0 (e.g. 10 or 0.5), not \"%1\"")
             .arg(value);
     }

@@ -1,7 +1,9 @@
 #include "CommandRunner.h"
 
 #include "ExitStatus.h"
+#include "PacingText.h"
 #include "PressAction.h"
+#include "ValueText.h"
 #include "WatchAction.h"
 
 namespace quillon::cli {
@@ -46,20 +48,37 @@ int CommandRunner::Run(const AddressArgs&, const FailureReport& failed) {
 }
 
 int CommandRunner::Run(const AddressSetArgs& args, const FailureReport& failed) {
-    Outcome outcome = session_.ChangeAddress(args.address);
+    uint8_t confirmed = 0;
+    Outcome outcome = session_.ChangeAddress(args.address, confirmed);
     if (outcome != Outcome::Done) {
         return failed.Report(outcome, QStringLiteral("change"));
     }
-    reporter_.AddressChanged(args.address);
+    reporter_.AddressChanged(confirmed);
+    if (confirmed != args.address) {
+        return OtherAddress(failed, {}, "confirmed", confirmed, args.address);
+    }
     if (args.save == SaveAddress::No) {
         return kExitDone;
     }
-    outcome = session_.SaveAddress();
+    outcome = session_.SaveAddress(confirmed);
     if (outcome != Outcome::Done) {
         return failed.Report(outcome, QStringLiteral("save"));
     }
-    reporter_.AddressSaved(args.address);
+    reporter_.AddressSaved(confirmed);
+    if (confirmed != args.address) {
+        return OtherAddress(failed, QStringLiteral("save"), "saved", confirmed, args.address);
+    }
     return kExitDone;
+}
+
+// The adapter took another address than asked (it refused the one asked for, or it is
+// faulty): what it reported is printed as it is, and the run fails naming both.
+int CommandRunner::OtherAddress(const FailureReport& failed, const QString& step, const char* verb,
+                                uint8_t confirmed, uint8_t asked) {
+    return failed.Report(kExitPortFailure,
+                         QStringLiteral("the adapter %1 %2, not %3")
+                             .arg(QLatin1String(verb), Hex2(confirmed), Hex2(asked)),
+                         step, {{QStringLiteral("confirmed"), confirmed}});
 }
 
 int CommandRunner::Run(const PressArgs& args, const FailureReport& failed) {
@@ -87,6 +106,12 @@ int CommandRunner::Run(const PacingArgs& args, const FailureReport& failed) {
         return failed.Report(outcome);
     }
     reporter_.Pacing(inEffect);
+    if (args.request != VANTREL_PACING_ASK && inEffect != args.request) {
+        return failed.Report(kExitPortFailure,
+                             QStringLiteral("the adapter confirmed pacing %1, not %2")
+                                 .arg(PacingName(inEffect), PacingName(args.request)),
+                             {}, {{QStringLiteral("confirmed"), PacingName(inEffect)}});
+    }
     return kExitDone;
 }
 

@@ -27,6 +27,8 @@ private:
     int Run(const StatsArgs& args, const FailureReport& failed);
     int Run(const PacingArgs& args, const FailureReport& failed);
     int Run(const RunArgs& args, const FailureReport& failed);
+    static int OtherAddress(const FailureReport& failed, const QString& step, const char* verb,
+                            uint8_t confirmed, uint8_t asked);
 
     AdapterSession& session_;
     Reporter& reporter_;

@@ -1,8 +1,11 @@
 #include "DeviceCheck.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace quillon::cli {
 
@@ -17,7 +20,21 @@ std::optional<QString> DeviceCheck::Problem(const QString& path) {
         }
         return QString::fromLocal8Bit(std::strerror(error));
     }
+    // Opening /dev/null or a disk would fail in ways that blame another program; asking the
+    // system's device list, not the device, keeps the library's open the only one.
+    if (S_ISCHR(access.mode) && !IsTerminalClass(access.device)) {
+        return QStringLiteral("not a serial device");
+    }
     return Problem(access);
+}
+
+bool DeviceCheck::IsTerminalClass(dev_t device) {
+    const QFileInfo subsystem(
+        QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(major(device)).arg(minor(device)));
+    if (!subsystem.isSymLink()) {
+        return true;
+    }
+    return QFileInfo(subsystem.symLinkTarget()).fileName() == QLatin1String("tty");
 }
 
 std::optional<QString> DeviceCheck::Problem(const DevicePath::Access& access) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <sys/types.h>
 
 namespace quillon::cli {
 
@@ -18,6 +19,9 @@ public:
     static std::optional<QString> Problem(const QString& path);
     // The same from what the system says of the device and of us.
     static std::optional<QString> Problem(const link::DevicePath::Access& access);
+    // Whether the system files the character device under its terminals, as every serial
+    // port is. Devices the system does not list (pseudo-terminals) count as terminals.
+    static bool IsTerminalClass(dev_t device);
 };
 
 } // namespace quillon::cli

@@ -13,16 +13,21 @@ int FailureReport::Report(AdapterSession::Outcome outcome, const QString& step) 
         return session_.StopStatus();
     }
     const Failure failure = Describe(outcome, session_.TimeOutMs());
+    return Report(failure.exitStatus, failure.reason, step);
+}
+
+int FailureReport::Report(int exitStatus, const QString& reason, const QString& step,
+                          const QJsonObject& extra) const {
     QString message = text_;
     if (!step.isEmpty()) {
         message += QStringLiteral(" (%1)").arg(step);
     }
-    message += QStringLiteral(": ") + failure.reason;
+    message += QStringLiteral(": ") + reason;
     if (!origin_.isEmpty()) {
         message.prepend(origin_ + QStringLiteral(": "));
     }
-    reporter_.Error(failure.exitStatus, message);
-    return failure.exitStatus;
+    reporter_.Error(exitStatus, message, extra);
+    return exitStatus;
 }
 
 } // namespace quillon::cli

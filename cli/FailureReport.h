@@ -3,6 +3,7 @@
 #include "AdapterSession.h"
 #include "Reporter.h"
 
+#include <QJsonObject>
 #include <QString>
 
 namespace quillon::cli {
@@ -18,6 +19,10 @@ public:
 
     // step says what the command was doing, e.g. "release"; empty when it did one thing.
     int Report(AdapterSession::Outcome outcome, const QString& step = {}) const;
+    // A failure the outcome does not tell: its status and reason, and more keys for the
+    // JSON error object; returns the status.
+    int Report(int exitStatus, const QString& reason, const QString& step,
+               const QJsonObject& extra = {}) const;
 
 private:
     AdapterSession& session_;

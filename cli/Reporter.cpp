@@ -168,12 +168,16 @@ void Reporter::NotForwarded(uint32_t count) {
          {{"event", "not_forwarded"}, {"count", qint64{count}}});
 }
 
-void Reporter::Error(int exitStatus, const QString& message) {
+void Reporter::Error(int exitStatus, const QString& message, const QJsonObject& extra) {
     const QByteArray line = QStringLiteral("quillon-cli: %1\n").arg(message).toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);
     std::fflush(err_);
     if (format_ == OutputFormat::Json) {
-        Emit({}, {{"event", "error"}, {"status", exitStatus}, {"message", message}});
+        QJsonObject object = extra;
+        object.insert(QStringLiteral("event"), QStringLiteral("error"));
+        object.insert(QStringLiteral("status"), exitStatus);
+        object.insert(QStringLiteral("message"), message);
+        Emit({}, object);
     }
 }
 

@@ -37,7 +37,8 @@ public:
     void Pacing(uint8_t pacing);
     // The adapter's count of master writes it could not forward has grown to count.
     void NotForwarded(uint32_t count);
-    void Error(int exitStatus, const QString& message);
+    // extra: more keys for the JSON error object, e.g. the system's "reason".
+    void Error(int exitStatus, const QString& message, const QJsonObject& extra = {});
 
     // Plain text on standard output whatever the format: help and --version.
     void Plain(const QString& text);

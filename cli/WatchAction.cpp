@@ -8,6 +8,10 @@ namespace quillon::cli {
 
 using Outcome = AdapterSession::Outcome;
 
+namespace {
+constexpr double kMsPerSecond = 1000.0;
+} // namespace
+
 WatchAction::WatchAction(AdapterSession& session, Reporter& reporter)
     : session_(session), reporter_(reporter) {}
 
@@ -32,6 +36,15 @@ int WatchAction::Run(const WatchArgs& args, const FailureReport& failed) {
         }
     }
     session_.StopWatching();
+    // Ended by its time before its count: a script must not take that for the writes seen.
+    if (status == kExitDone && args.count > 0 && seen < args.count) {
+        status = failed.Report(kExitNotSeen,
+                               QStringLiteral("%1 of %2 master writes within %3 s")
+                                   .arg(seen)
+                                   .arg(args.count)
+                                   .arg(double(args.durationMs) / kMsPerSecond),
+                               {}, {{QStringLiteral("seen"), seen}});
+    }
     return status;
 }
 

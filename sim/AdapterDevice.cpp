@@ -54,7 +54,10 @@ AdapterModel::SaveAddress MakeSaver(const std::string& path) {
 AdapterDevice::AdapterDevice(const SimOptions& options)
     : options_(options),
       model_(options.version, LoadAddress(options, stateProblem_), MakeSaver(options.line.state)),
-      booted_(options.bootMs == 0) {}
+      booted_(options.bootMs == 0) {
+    model_.ConfirmAddress(options.confirmAddress);
+    model_.ConfirmPacing(options.confirmPacing);
+}
 
 std::size_t AdapterDevice::LongestCommandLine() const {
     return kMaxCommandLine;

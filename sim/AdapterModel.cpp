@@ -80,7 +80,9 @@ AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& fr
     const uint8_t before = address_;
     const uint8_t asked = frame.payload[0];
     // A reserved address is refused: the reply names the address still in use.
-    if (!SlaveAddress::IsReserved(SlaveAddress::WithoutReadWriteBit(asked))) {
+    if (confirmAddress_) {
+        address_ = *confirmAddress_;
+    } else if (!SlaveAddress::IsReserved(SlaveAddress::WithoutReadWriteBit(asked))) {
         address_ = SlaveAddress::WithoutReadWriteBit(asked);
     }
     return Reply(frame.seq, ProtocolCodec::RepChanged, {address_},
@@ -88,6 +90,9 @@ AdapterModel::Outcome AdapterModel::ChangeAddress(const ProtocolCodec::Frame& fr
 }
 
 AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& frame) {
+    if (confirmAddress_) {
+        address_ = *confirmAddress_;
+    }
     if (const auto why = save_ ? save_(address_) : std::nullopt) {
         // Confirming a save that did not happen would make the panel report a stored
         // address that is lost at the next power-up; staying silent shows up as a time-out.
@@ -100,7 +105,7 @@ AdapterModel::Outcome AdapterModel::SaveAddressNow(const ProtocolCodec::Frame& f
 AdapterModel::Outcome AdapterModel::SetPacing(const ProtocolCodec::Frame& frame) {
     using quillon::protocol::Pacing;
     if (frame.payload[0] != quillon::protocol::kPacingAsk) {
-        pacing_ = static_cast<Pacing>(frame.payload[0]);
+        pacing_ = confirmPacing_.value_or(static_cast<Pacing>(frame.payload[0]));
     }
     return Reply(frame.seq, ProtocolCodec::RepPacing, {static_cast<uint8_t>(pacing_)},
                  {pacing_ == Pacing::Hold ? "pacing hold" : "pacing release"});

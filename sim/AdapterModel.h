@@ -41,6 +41,10 @@ public:
     // START, the adapter's address, STOP: how a bus scan asks whether anyone is there.
     Outcome MasterProbe();
 
+    // A faulty adapter (see SimOptions): what its address and pacing replies then carry.
+    void ConfirmAddress(std::optional<uint8_t> address) { confirmAddress_ = address; }
+    void ConfirmPacing(std::optional<quillon::protocol::Pacing> pacing) { confirmPacing_ = pacing; }
+
     uint8_t Port() const { return port_; }
     uint8_t Address() const { return address_; }
     quillon::protocol::Pacing PacingSetting() const { return pacing_; }
@@ -65,6 +69,8 @@ private:
     // and forwards every write: the pacing is only kept and reported, and of the counters
     // only the three that count the bus master's transactions ever grow.
     quillon::protocol::Pacing pacing_ = quillon::protocol::Pacing::Release;
+    std::optional<uint8_t> confirmAddress_;
+    std::optional<quillon::protocol::Pacing> confirmPacing_;
     uint32_t masterWrites_ = 0;
     uint32_t masterReads_ = 0;
     uint32_t addressOnly_ = 0;

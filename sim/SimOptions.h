@@ -1,8 +1,11 @@
 #pragma once
 
+#include "protocol/CommandTable.h"
 #include "protocol/FrameFormat.h"
 #include "simkit/ProgramOptions.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quillon::sim {
@@ -19,6 +22,10 @@ struct SimOptions : simkit::ProgramOptions {
     int bootMs = 0;
     bool pace = false;
     int baud = kDefaultBaud;
+    // A faulty adapter: every address change or save lands on this address, every pacing
+    // it is told to set becomes this one, so its replies name something other than asked.
+    std::optional<uint8_t> confirmAddress;
+    std::optional<protocol::Pacing> confirmPacing;
 
     SimOptions();
 };

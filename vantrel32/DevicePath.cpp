@@ -22,7 +22,13 @@ constexpr mode_t kOtherReadWrite = S_IROTH | S_IWOTH;
 
 QString DevicePath::OpenFailure(const QString& path, QSerialPort::SerialPortError error,
                                 const QString& reason, int comNumber) {
-    QString line = QStringLiteral("Vantrel32: cannot open %1: %2").arg(path, reason);
+    return QStringLiteral("Vantrel32: cannot open %1: %2")
+        .arg(path, OpenReason(error, path, reason, comNumber));
+}
+
+QString DevicePath::OpenReason(QSerialPort::SerialPortError error, const QString& path,
+                               const QString& reason, int comNumber) {
+    QString line = reason;
     if (error == QSerialPort::PermissionError) {
         Access access;
         if (ReadAccess(path, access)) {
@@ -80,6 +86,7 @@ bool DevicePath::ReadAccess(const QString& path, Access& access) {
     access.owner = info.st_uid;
     access.group = info.st_gid;
     access.mode = info.st_mode;
+    access.device = info.st_rdev;
     access.user = ::geteuid();
     access.userGroups = {::getegid()};
     const int count = ::getgroups(0, nullptr);

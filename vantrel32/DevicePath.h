@@ -24,6 +24,8 @@ public:
         uid_t owner = 0;
         gid_t group = 0;
         mode_t mode = 0;
+        // Which device a device file stands for (its major and minor numbers).
+        dev_t device = 0;
         // The name of the device's group; empty when the system has none for it.
         QString groupName;
         uid_t user = 0;
@@ -31,7 +33,12 @@ public:
         KernelAnswer kernel = KernelAnswer::NotAsked;
     };
 
-    // comNumber > 0 names the COM number the device was looked up for.
+    // The system's reason with advice in brackets where some fits, e.g. "Permission error
+    // while locking the device (the device is in use by another program)"; comNumber > 0
+    // names the COM number the device was looked up for.
+    static QString OpenReason(QSerialPort::SerialPortError error, const QString& path,
+                              const QString& reason, int comNumber = 0);
+    // The line the library prints: "Vantrel32: cannot open <path>: <OpenReason>".
     static QString OpenFailure(const QString& path, QSerialPort::SerialPortError error,
                                const QString& reason, int comNumber = 0);
 

@@ -224,6 +224,21 @@ uint32_t LinkLibrary::NotForwarded() {
     return state_ ? state_->NotForwarded() : 0;
 }
 
+uint8_t LinkLibrary::AddressReply() {
+    std::lock_guard lock(mutex_);
+    return state_ ? state_->AddressReply() : 0;
+}
+
+std::string LinkLibrary::OpenError() {
+    std::lock_guard lock(mutex_);
+    return state_ ? state_->OpenError() : std::string();
+}
+
+std::string LinkLibrary::OpenPath() {
+    std::lock_guard lock(mutex_);
+    return state_ ? state_->OpenPath() : std::string();
+}
+
 const char* LinkLibrary::Version() {
     std::lock_guard lock(mutex_);
     const std::string text = state_ ? state_->Version() : std::string();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 class QThread;
@@ -44,6 +45,9 @@ public:
     uint8_t AskCounters();
     void TakeCounters(uint32_t* out);
     uint32_t NotForwarded();
+    uint8_t AddressReply();
+    std::string OpenError();
+    std::string OpenPath();
 
     // How long VantrelDestroy waits for the link thread before leaving it behind.
     static constexpr unsigned long kThreadStopMs = 3000;

@@ -14,6 +14,7 @@ uint64_t LinkState::BeginOpen() {
         return 0;
     }
     port_ = Port::Opening;
+    openError_.clear();
     counters_ = {};
     notForwarded_ = 0;
     fetchedNotForwarded_ = 0;
@@ -104,11 +105,20 @@ void LinkState::OpeningAnswered(uint64_t generation, const std::string& version)
     Post(VANTREL_NOTIFY_VERSION);
 }
 
-void LinkState::OpeningFailed(uint64_t generation) {
+void LinkState::OpeningTo(uint64_t generation, const std::string& path) {
+    std::lock_guard lock(mutex_);
+    if (generation == generation_) {
+        openPath_ = path;
+    }
+}
+
+void LinkState::OpeningFailed(uint64_t generation, const std::string& openError) {
     std::lock_guard lock(mutex_);
     if (generation != generation_ || port_ != Port::Opening) {
         return;
     }
+    // Kept before the notification, so the handler that reports it can ask why.
+    openError_ = openError;
     port_ = Port::Closed;
     ++generation_;
     Post(VANTREL_NOTIFY_TIMEOUT);
@@ -120,6 +130,11 @@ bool LinkState::Resolve(uint8_t seq, uintptr_t code, intptr_t arg) {
         return false;
     }
     waiting_ = false;
+    // The address the adapter now uses is in the reply only; the notification that follows
+    // carries the operation.
+    if (code == VANTREL_NOTIFY_ADDRESS_CHANGED || code == VANTREL_NOTIFY_ADDRESS_SAVED) {
+        addressReply_ = static_cast<uint8_t>(arg);
+    }
     Post(code, arg);
     return true;
 }
@@ -135,6 +150,21 @@ void LinkState::PortLost(uint64_t generation) {
     ++generation_;
     // A device lost while the adapter had not yet answered is a failed opening, not a close.
     Post(wasOpen ? VANTREL_NOTIFY_CLOSED : VANTREL_NOTIFY_TIMEOUT);
+}
+
+std::string LinkState::OpenError() const {
+    std::lock_guard lock(mutex_);
+    return openError_;
+}
+
+std::string LinkState::OpenPath() const {
+    std::lock_guard lock(mutex_);
+    return openPath_;
+}
+
+uint8_t LinkState::AddressReply() const {
+    std::lock_guard lock(mutex_);
+    return addressReply_;
 }
 
 void LinkState::Closed() {

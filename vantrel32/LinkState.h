@@ -46,6 +46,13 @@ public:
     Counters LastCounters() const;
     // The not-forwarded count as it stood when the record TakeRecord last gave came.
     uint32_t NotForwarded() const;
+    // Why the last opening could not open the device, as the system said; empty when it
+    // opened (or is opening).
+    std::string OpenError() const;
+    // The device the last opening went to; empty before the first.
+    std::string OpenPath() const;
+    // The address the last address-changed or address-saved reply carried; 0 before any.
+    uint8_t AddressReply() const;
     // The instance is going away: nothing is posted any more.
     void Detach();
 
@@ -56,8 +63,11 @@ public:
     bool IsWaiting(uint8_t seq) const;
     // The adapter answered the opening check: open, version known; posts 8 and 'v'.
     void OpeningAnswered(uint64_t generation, const std::string& version);
-    // Posts 2 when the opening of this generation is still under way.
-    void OpeningFailed(uint64_t generation);
+    // The device this generation's opening goes to.
+    void OpeningTo(uint64_t generation, const std::string& path);
+    // Posts 2 when the opening of this generation is still under way; openError says why
+    // the device could not be opened, empty when it opened but the adapter did not answer.
+    void OpeningFailed(uint64_t generation, const std::string& openError = {});
     // Posts the outcome of the waiting command if seq is still the one waiting.
     bool Resolve(uint8_t seq, uintptr_t code, intptr_t arg);
     // The device went away under an open (or opening) link.
@@ -84,6 +94,9 @@ private:
     bool waiting_ = false;
     uint8_t waitingSeq_ = 0;
     std::string version_;
+    std::string openError_;
+    std::string openPath_;
+    uint8_t addressReply_ = 0;
     // Each record with the not-forwarded count as it stood when the record came: the count
     // a program reads belongs to the record it last fetched, however far the link thread
     // has read ahead.

@@ -75,6 +75,7 @@ void SerialLink::Open(uint64_t generation, int32_t comPort, uint16_t timeOut) {
     const QString path = target.OpenPath();
     LinkTrace::Note(ComPortMap::Hint(target));
     path_ = path;
+    state_->OpeningTo(generation, path.toStdString());
     port_.setPortName(path);
     port_.setBaudRate(static_cast<qint32>(LineFormat::kBaud));
     port_.setDataBits(QSerialPort::DataBits(LineFormat::kDataBits));
@@ -83,10 +84,11 @@ void SerialLink::Open(uint64_t generation, int32_t comPort, uint16_t timeOut) {
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         const int numbered = target.source == ComPortMap::Source::Numbered ? comPort : 0;
-        LinkTrace::Error(
-            DevicePath::OpenFailure(path, port_.error(), port_.errorString(), numbered));
+        const QString reason =
+            DevicePath::OpenReason(port_.error(), path, port_.errorString(), numbered);
+        LinkTrace::Error(QStringLiteral("Vantrel32: cannot open %1: %2").arg(path, reason));
         port_.clearError();
-        state_->OpeningFailed(generation);
+        state_->OpeningFailed(generation, reason.toStdString());
         return;
     }
     LinkTrace::Note(QStringLiteral("opened %1").arg(path));

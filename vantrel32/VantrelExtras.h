@@ -59,6 +59,22 @@ VANTREL_API void VantrelGetCounters(uint32_t* counters);
  * the count changed: look after each GetI2CData. */
 VANTREL_API uint32_t VantrelGetNotForwarded(void);
 
+/* The address the last address-changed or address-saved reply of this link carried: the
+ * address the adapter uses (or saved) now, which is not the one asked for when the adapter
+ * refused it. 0 before any. Read it in the handler of that notification. */
+VANTREL_API uint8_t VantrelGetAddressReply(void);
+
+/* Why the last opening could not open its device, as the system said, with advice in
+ * brackets where some fits ("Permission error while locking the device (the device is in
+ * use by another program)"); empty when the device opened, even if the adapter then did not
+ * answer. Copies at most size-1 bytes and a terminating NUL into text (when size > 0) and
+ * returns the full length, so a caller can tell it was cut short. */
+VANTREL_API uint32_t VantrelGetOpenError(char* text, uint32_t size);
+
+/* The device the last opening of this link went to, as the library mapped the COM number
+ * ("/dev/ttyS0"); empty before the first opening. Copies and returns as VantrelGetOpenError. */
+VANTREL_API uint32_t VantrelGetOpenPath(char* text, uint32_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -121,6 +121,7 @@ private slots:
     void watchPrintsEveryMasterWriteInOrder();
     void busCountersAndWritesNotForwarded();
     void deviceInUseIsNotAnAdapterSilence();
+    void silenceOnAComPortNamesItsDevice();
     void signalsEndCleanly_data();
     void signalsEndCleanly();
 };
@@ -227,6 +228,26 @@ void TestCli::commands_data() {
                        "INT1 pulse",
                        "SW7 released after <N> ms"}
         << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << noError << 0;
+    // A faulty adapter, or one that refused what was asked: its reply names what it took.
+    QTest::newRow("address set, the adapter confirms another")
+        << QStringList{"--confirm-address", "40"}
+        << QStringList{"-d", "%DEV%", "address", "set", "72", "--save"} << QByteArray()
+        << QByteArray() << QStringList{opened, "address 40 -> <*>"}
+        << QStringList{"address changed 40 (PCF8574, A2..A0 = 000)"}
+        << "quillon-cli: address set 72 --save: the adapter confirmed 40, not 72" << 1;
+    QTest::newRow("address set, the adapter confirms another, json")
+        << QStringList{"--confirm-address", "4E"}
+        << QStringList{"--json", "-d", "%DEV%", "address", "set", "72"} << QByteArray()
+        << QByteArray() << QStringList{opened, "address 40 -> <*>"}
+        << QStringList{R"({"address":78,<*>})",
+                       R"({"confirmed":78,"event":"error","message":"address set 72: the )"
+                       R"(adapter confirmed 4E, not 72","status":1})"}
+        << "quillon-cli: address set 72: the adapter confirmed 4E, not 72" << 1;
+    QTest::newRow("pacing hold, the adapter confirms release")
+        << QStringList{"--confirm-pacing", "release"}
+        << QStringList{"-d", "%DEV%", "pacing", "hold"} << QByteArray() << QByteArray()
+        << QStringList{opened, "pacing release"} << QStringList{"pacing release"}
+        << "quillon-cli: pacing hold: the adapter confirmed pacing release, not hold" << 1;
     QTest::newRow("pacing asked") << none << QStringList{"-d", "%DEV%", "pacing"} << QByteArray()
                                   << QByteArray() << QStringList{opened, "pacing release"}
                                   << QStringList{"pacing release"} << noError << 0;
@@ -244,6 +265,15 @@ void TestCli::commands_data() {
         << QStringList{"--no-reply"} << QStringList{"-d", "%DEV%", "--timeout", "200", "version"}
         << QByteArray() << QByteArray() << QStringList{opened} << none
         << "quillon-cli: no answer from the adapter on <*> within 200 ms <*>" << 1;
+    QTest::newRow("hang-up during the opening check")
+        << QStringList{"--hangup-after", "1"} << QStringList{"-d", "%DEV%", "version"}
+        << QByteArray() << QByteArray() << QStringList{"hangup"} << none
+        << "quillon-cli: <*>: the port closed under us during the opening check (device "
+           "unplugged or hung up)"
+        << 1;
+    QTest::newRow("a device that is no serial port")
+        << none << QStringList{"-d", "/dev/null", "version"} << QByteArray() << QByteArray() << none
+        << none << "quillon-cli: cannot open /dev/null: not a serial device" << 1;
     QTest::newRow("device missing")
         << none << QStringList{"-d", "%DIR%/ttyNONE", "version"} << QByteArray() << QByteArray()
         << none << none << "quillon-cli: cannot open <*>/ttyNONE: no such device <*>" << 1;
@@ -257,8 +287,27 @@ void TestCli::commands_data() {
         << none << QStringList{"-p", "200", "version"} << QByteArray() << QByteArray() << none
         << none
         << "Vantrel32: cannot open /dev/ttyS199: <*>\n"
-           "quillon-cli: cannot open COM200 (the adapter library's line above gives <*>)"
+           "quillon-cli: cannot open COM200 (/dev/ttyS199): <*>"
         << 1;
+    // A JSON reader sees no line on standard error: the system's reason is in the object.
+    QTest::newRow("COM port the library cannot open, json")
+        << none << QStringList{"--json", "-p", "200", "version"} << QByteArray() << QByteArray()
+        << none
+        << QStringList{R"({"event":"error","message":"cannot open COM200 (/dev/ttyS199): <*>",)"
+                       R"("reason":"<*>","status":1})"}
+        << "Vantrel32: cannot open /dev/ttyS199: <*>\n"
+           "quillon-cli: cannot open COM200 (/dev/ttyS199): <*>"
+        << 1;
+    QTest::newRow("watch that sees fewer writes than its count")
+        << none << QStringList{"--json", "-d", "%DEV%", "watch", "--count", "1", "--seconds", "0.2"}
+        << QByteArray() << QByteArray() << QStringList{opened}
+        << QStringList{R"({"event":"watch","time":<*>})",
+                       R"({"event":"error","message":"watch --count 1 --seconds 0.2: 0 of 1 )"
+                       R"(master writes within 0.2 s","seen":0,"status":3})"}
+        << "quillon-cli: watch --count 1 --seconds 0.2: 0 of 1 master writes within 0.2 s" << 3;
+    QTest::newRow("watch for a time only ends well")
+        << none << QStringList{"-d", "%DEV%", "watch", "--seconds", "0.2"} << QByteArray()
+        << QByteArray() << QStringList{opened} << QStringList{"watch started <*>"} << noError << 0;
     QTest::newRow("port lost during a write")
         << QStringList{"--hangup-after", "2"} << QStringList{"-d", "%DEV%", "write", "5A"}
         << QByteArray() << QByteArray() << QStringList{opened, "hangup"} << none
@@ -348,6 +397,8 @@ void TestCli::badInputSendsNothing_data() {
     row("option of another command", {"press", "SW1", "--int", "1"}, "press: unknown option --int");
     row("count of 0", {"watch", "--count", "0"}, "watch: --count takes <*>");
     row("negative seconds", {"watch", "--seconds", "-1"}, "watch: --seconds takes <*>");
+    row("seconds below the resolution", {"watch", "--seconds", "0.0001"},
+        R"(watch: --seconds counts whole milliseconds: "0.0001" is below 1 ms; the least is 0.001)");
     row("unknown command", {"frobnicate"}, R"(unknown command "frobnicate" <*>)");
     row("no command", {}, "no command given <*>");
     row("time-out of 0", {"--timeout", "0", "version"}, "--timeout takes milliseconds<*>");
@@ -502,12 +553,28 @@ void TestCli::deviceInUseIsNotAnAdapterSilence() {
     QCOMPARE(err.size(), 2);
     QVERIFY2(err.at(0).startsWith("Vantrel32: cannot open " + sim->Device()),
              qPrintable(err.at(0)));
-    const QString expected =
-        "quillon-cli: cannot open " + sim->Device() + " (in use by another program? <*>)";
+    const QString expected = "quillon-cli: cannot open " + sim->Device() +
+                             ": <*> (the device is in use by another program)";
     QVERIFY2(LineMatches(expected, err.at(1)), qPrintable(err.at(1)));
     holder.Signal(SIGINT);
     QVERIFY(holder.Finish(5000));
     QCOMPARE(holder.ExitCode(), 130);
+}
+
+// The user gave a COM number: the error names the device the library mapped it to, so the
+// user knows which one stayed silent.
+void TestCli::silenceOnAComPortNamesItsDevice() {
+    QVERIFY(StartSim({"--no-reply"}));
+    CliProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VANTREL_COM7"), sim->Device());
+    cli.Process().setProcessEnvironment(environment);
+    QVERIFY(cli.Run({"-p", "7", "--timeout", "200", "version"}));
+    QCOMPARE(cli.ExitCode(), 1);
+    const QString expected =
+        "quillon-cli: no answer from the adapter on COM7 (" + sim->Device() + ") within 200 ms <*>";
+    const QString errDiff = Mismatch(cli.ErrLines(), {expected});
+    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
 }
 
 void TestCli::signalsEndCleanly_data() {
