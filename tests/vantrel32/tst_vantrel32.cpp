@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 namespace {
@@ -192,27 +194,31 @@ void TestVantrel32::openAndClose() {
 }
 
 void TestVantrel32::openFails_data() {
-    // device: empty for the simulator's own
-    quillon::testing::AddColumns<QStringList, QByteArray, int>({"arguments", "device", "timeOut"});
+    // device: empty for the simulator's own; refused: the system would not open it, so
+    // VantrelGetOpenError has its reason
+    quillon::testing::AddColumns<QStringList, QByteArray, int, bool>(
+        {"arguments", "device", "timeOut", "refused"});
 
-    QTest::newRow("missing device") << QStringList{} << QByteArray("/nonexistent/ttyQ9") << 300;
-    QTest::newRow("not a serial device") << QStringList{} << QByteArray("/dev/null") << 300;
-    QTest::newRow("silent adapter") << QStringList{"--no-reply"} << QByteArray() << 300;
+    QTest::newRow("missing device")
+        << QStringList{} << QByteArray("/nonexistent/ttyQ9") << 300 << true;
+    QTest::newRow("not a serial device") << QStringList{} << QByteArray("/dev/null") << 300 << true;
+    QTest::newRow("silent adapter") << QStringList{"--no-reply"} << QByteArray() << 300 << false;
     QTest::newRow("adapter answers too late")
-        << QStringList{"--late-reply", "600"} << QByteArray() << 300;
+        << QStringList{"--late-reply", "600"} << QByteArray() << 300 << false;
     // Repeating V must not stretch the time-out, or this opening would never end.
     QTest::newRow("board still in its bootloader")
-        << QStringList{"--boot-ms", "3000"} << QByteArray() << 300;
+        << QStringList{"--boot-ms", "3000"} << QByteArray() << 300 << false;
     // Gone before its answer: a failed opening, not a close. The long time-out makes sure
     // it is the loss that is reported, not the time-out.
     QTest::newRow("device lost before the answer")
-        << QStringList{"--hangup-after", "1"} << QByteArray() << 1500;
+        << QStringList{"--hangup-after", "1"} << QByteArray() << 1500 << false;
 }
 
 void TestVantrel32::openFails() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, device);
     QFETCH(int, timeOut);
+    QFETCH(bool, refused);
     QVERIFY(StartSim(arguments));
     if (!device.isEmpty()) {
         qputenv("VANTREL_COM1", device);
@@ -221,6 +227,14 @@ void TestVantrel32::openFails() {
     CALL(Connect(1));
     QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     QTRY_COMPARE(log_->codes, Codes{kTimeOut});
+    // Why, and where to: a caller cut short still learns the whole length.
+    std::array<char, 4> cut{};
+    const uint32_t length = CALL(VantrelGetOpenError(cut.data(), uint32_t(cut.size())));
+    QCOMPARE(length > 0, refused);
+    QCOMPARE(qstrlen(cut.data()), std::min<uint32_t>(length, uint32_t(cut.size() - 1)));
+    std::array<char, 256> path{};
+    CALL(VantrelGetOpenPath(path.data(), uint32_t(path.size())));
+    QCOMPARE(QByteArray(path.data()), device.isEmpty() ? sim_->Device().toLocal8Bit() : device);
     QCOMPARE(CALL(IsConnected()), uint8_t{0});
     QCOMPARE(CALL(ReadSlvAdr()), kPortClosed);
     // The port was left closed: a new opening is possible and fails the same way. It goes
@@ -399,6 +413,13 @@ void TestVantrel32::commandCompletes() {
     QTRY_COMPARE(log_->codes, (Codes{kOpened, kVersion, code}));
     if (arg >= 0) {
         QCOMPARE(log_->args.last(), arg);
+    }
+    // The address the change or save reply carried, which its notification does not.
+    const uint8_t addressReply = CALL(VantrelGetAddressReply());
+    if (command == 2) {
+        QCOMPARE(addressReply, uint8_t{0x7E});
+    } else if (command == 3) {
+        QCOMPARE(addressReply, uint8_t{0x40});
     }
     for (const QString& event : events) {
         QTRY_COMPARE(sim_->CountEvents(event), 1);
