@@ -104,6 +104,8 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
                                      .arg(invocation.timeOutMs));
     }
     session.Close();
+    // Writes lost after the last one reported have no later write to be told before.
+    feed.ReportLost();
     session_ = nullptr;
     reporter_->OnOutputLost({});
     // A stop asked for by a signal or a fault wins over what the interrupted command said.

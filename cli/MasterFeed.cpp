@@ -33,18 +33,23 @@ void MasterFeed::OnWrite(const AdapterSession::MasterWrite& write) {
     if (echo_ != Echo::Live) {
         return;
     }
-    // The library counts since it was loaded, and it was loaded for this run: the count is
-    // the tool's own in all.
-    const uint32_t lost = VantrelGetRecordsDropped();
-    if (lost != lost_) {
-        lost_ = lost;
-        reporter_.MasterLost(lost);
-    }
+    ReportLost();
     if (write.notForwarded != notForwarded_) {
         notForwarded_ = write.notForwarded;
         reporter_.NotForwarded(notForwarded_);
     }
     reporter_.MasterWrite(write.at, ms, write.bytes, write.port);
+}
+
+void MasterFeed::ReportLost() {
+    // The library counts since it was loaded, and it was loaded for this run: the count is
+    // the tool's own in all. It stands as it was when the write just fetched came, so a
+    // grown count lies just before that write.
+    const uint32_t lost = VantrelGetRecordsDropped();
+    if (echo_ == Echo::Live && lost != lost_) {
+        lost_ = lost;
+        reporter_.MasterLost(lost);
+    }
 }
 
 std::optional<qint64> MasterFeed::TakeMatch(std::span<const uint8_t> bytes) {

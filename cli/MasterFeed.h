@@ -45,6 +45,10 @@ public:
     // Passes over every write kept so far.
     void PassOver() { kept_.clear(); }
 
+    // In a session: says so when writes were lost since the last one reported. Called
+    // before each write and once the port closed, so a loss after the last write is told.
+    void ReportLost();
+
 private:
     struct Kept {
         qint64 ms;

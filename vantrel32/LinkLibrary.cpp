@@ -224,6 +224,11 @@ uint32_t LinkLibrary::NotForwarded() {
     return state_ ? state_->NotForwarded() : 0;
 }
 
+uint32_t LinkLibrary::RecordsDropped() {
+    std::lock_guard lock(mutex_);
+    return state_ ? state_->RecordsDropped() : LinkState::TotalRecordsDropped();
+}
+
 const char* LinkLibrary::Version() {
     std::lock_guard lock(mutex_);
     const std::string text = state_ ? state_->Version() : std::string();

@@ -44,6 +44,7 @@ public:
     uint8_t AskCounters();
     void TakeCounters(uint32_t* out);
     uint32_t NotForwarded();
+    uint32_t RecordsDropped();
 
     // How long VantrelDestroy waits for the link thread before leaving it behind.
     static constexpr unsigned long kThreadStopMs = 3000;

@@ -1,7 +1,6 @@
 #include "VantrelExtras.h"
 
 #include "ExportGuard.h"
-#include "LinkState.h"
 
 namespace {
 
@@ -32,7 +31,7 @@ uint32_t VantrelGetNotForwarded(void) {
 }
 
 uint32_t VantrelGetRecordsDropped(void) {
-    return quillon::link::LinkState::RecordsDropped();
+    return Guarded(uint32_t{0}, [] { return Lib().RecordsDropped(); });
 }
 
 } // extern "C"
