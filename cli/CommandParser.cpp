@@ -256,8 +256,8 @@ const CommandEntry kCommands[] = {
      "run one command per line; stops at the first failure unless --keep-going", kRunOptions,
      &OnArguments<RunArgs, &RunArguments>},
     {"session", &Start<SessionArgs>, "",
-     "run command lines from standard input as they arrive, reporting master writes as they "
-     "come; stops at the first failure unless --keep-going",
+     "run lines from standard input as they arrive, master writes reported as they come; "
+     "stops at the first failure unless --keep-going",
      kSessionOptions, &NoArguments},
 };
 
