@@ -116,7 +116,10 @@ int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
 }
 
 int CommandRunner::Run(const SessionArgs& args, const FailureReport& failed) {
-    return SessionAction(session_, reporter_, *this).Run(args, failed);
+    const auto runLine = [this](const Command& command, const QString& origin) {
+        return Run(command, origin);
+    };
+    return SessionAction(session_, reporter_, runLine).Run(args, failed);
 }
 
 int CommandRunner::Run(const ExpectArgs& args, const FailureReport& failed) {

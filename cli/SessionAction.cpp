@@ -1,6 +1,5 @@
 #include "SessionAction.h"
 
-#include "CommandRunner.h"
 #include "ExitStatus.h"
 #include "ScriptReader.h"
 #include "SessionInput.h"
@@ -19,8 +18,8 @@ const QString kInputName = QStringLiteral("stdin");
 
 } // namespace
 
-SessionAction::SessionAction(AdapterSession& session, Reporter& reporter, CommandRunner& runner)
-    : session_(session), reporter_(reporter), runner_(runner) {}
+SessionAction::SessionAction(AdapterSession& session, Reporter& reporter, LineRunner runLine)
+    : session_(session), reporter_(reporter), runLine_(std::move(runLine)) {}
 
 int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
     SessionInput input(STDIN_FILENO);
@@ -50,7 +49,7 @@ int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
             status = kExitUsage;
             reporter_.Error(status, *problem);
         } else if (line) {
-            status = runner_.Run(line->command, line->origin);
+            status = runLine_(line->command, line->origin);
         }
         if (status == kExitDone) {
             continue;

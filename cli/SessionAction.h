@@ -5,9 +5,9 @@
 #include "FailureReport.h"
 #include "Reporter.h"
 
-namespace quillon::cli {
+#include <functional>
 
-class CommandRunner;
+namespace quillon::cli {
 
 // `session`: runs command lines from standard input as they arrive, on the port opened
 // once, until the input ends. Each line is parsed and run on its own: a bad line sends
@@ -15,13 +15,16 @@ class CommandRunner;
 // reported as they come by the runner's feed, between and during the commands.
 class SessionAction {
 public:
-    SessionAction(AdapterSession& session, Reporter& reporter, CommandRunner& runner);
+    // Runs one line's command, named by its origin ("stdin:3"), and gives its exit status.
+    using LineRunner = std::function<int(const Command& command, const QString& origin)>;
+
+    SessionAction(AdapterSession& session, Reporter& reporter, LineRunner runLine);
     int Run(const SessionArgs& args, const FailureReport& failed);
 
 private:
     AdapterSession& session_;
     Reporter& reporter_;
-    CommandRunner& runner_;
+    const LineRunner runLine_;
 };
 
 } // namespace quillon::cli
