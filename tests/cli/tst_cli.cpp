@@ -290,6 +290,12 @@ void TestCli::commands_data() {
         << QStringList{"written 11 int 0", "address changed 72 (PCF8574A, A2..A0 = 001)",
                        "written 22 int 0"}
         << "quillon-cli: <*>/rig.txt:4: <*>" << 2;
+    QTest::newRow("run: an expect that sees no such write")
+        << none << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << QByteArray("write 11\nexpect 12 --within 100\nwrite 22\n") << QByteArray()
+        << QStringList{opened, "port FF -> 11"} << QStringList{"written 11 int 0"}
+        << "quillon-cli: <*>/rig.txt:2: expect 12 --within 100: no master write 12 within 100 ms"
+        << 3;
     // A press writes its own pattern, as the keypad does: SW6, held down by the port byte
     // written before, comes up with it.
     QTest::newRow("run from standard input, one open for all lines")
