@@ -3,7 +3,9 @@
 //    output at 9600 baud, next to the wire time of the opening check and the write, and
 //    the program's start and exit alone (`--version`);
 //  - `watch` taking one-byte master writes at the line's capacity: rate and losses;
-//  - `press SW7` hold times, as the camera unit measures them and as the tool does.
+//  - `press SW7` hold times, as the camera unit measures them and as the tool does;
+//  - one `session`: a `write` line to its `written` line, next to the write's wire time, and
+//    master writes at the line's capacity arriving in it: rate, order, losses.
 // Figures in docs/performance.md.
 #include "BenchMain.h"
 #include "protocol/FrameFormat.h"
@@ -36,6 +38,10 @@ constexpr int kWriteBytes = 7 + 5;
 constexpr double kWireMs = (kOpenBytes + kWriteBytes) * kByteMs;
 // Only the simulator's output is paced: a pseudo-terminal passes our own bytes at once.
 constexpr double kPacedMs = ((5 + kVersionTextBytes) + 5) * kByteMs;
+// A write in a session: W and its reply, nothing else.
+constexpr double kSessionWriteWireMs = kWriteBytes * kByteMs;
+// Of which the simulator paces its reply only.
+constexpr double kSessionWritePacedMs = 5 * kByteMs;
 // One-byte master writes make the shortest data frames, so the most the line carries.
 constexpr int kMasterFrameBytes = 6;
 constexpr double kLineCapacity = 1000.0 / (kMasterFrameBytes * kByteMs);
@@ -231,6 +237,137 @@ void BM_CliPressHold(benchmark::State& state) {
     state.counters["tool_max_ms"] = *toolMax;
 }
 BENCHMARK(BM_CliPressHold)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A session opened on the paced simulator, past its opening: the version line is out.
+bool OpenSession(CliProcess& cli, const SimProcess& sim, benchmark::State& state) {
+    if (!cli.Start({"-d", sim.Device(), "--json", "session"}, "version\n",
+                   CliProcess::InputEnd::OnClose) ||
+        !cli.WaitForOutput(R"(^\{"event":"version")", 10000)) {
+        state.SkipWithError(qPrintable("session did not open: " + cli.ErrLines().join(" | ")));
+        return false;
+    }
+    return true;
+}
+
+// Waits until the tool has printed more than `lines` lines; false after ms.
+bool WaitForLines(CliProcess& cli, qsizetype lines, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (cli.OutLines().size() <= lines) {
+        if (clock.elapsed() > ms || cli.Process().state() == QProcess::NotRunning) {
+            return false;
+        }
+        cli.Process().waitForReadyRead(ms);
+    }
+    return true;
+}
+
+void BM_CliSessionWrite(benchmark::State& state) {
+    const auto sim = StartSim({"--pace"}, state);
+    if (!sim) {
+        return;
+    }
+    CliProcess cli;
+    if (!OpenSession(cli, *sim, state)) {
+        return;
+    }
+    std::vector<double> samples;
+    for (auto _ : state) {
+        const qsizetype before = cli.OutLines().size();
+        QElapsedTimer clock;
+        clock.start();
+        if (!cli.Send("write 5A\n") || !WaitForLines(cli, before, 5000) ||
+            !cli.OutLines().last().contains(QLatin1String(R"("event":"written")"))) {
+            state.SkipWithError(qPrintable("write failed: " + cli.ErrLines().join(" | ")));
+            break;
+        }
+        samples.push_back(double(clock.nsecsElapsed()) / 1e6);
+        state.SetIterationTime(samples.back() / 1000.0);
+        sim->RawLines();
+    }
+    cli.CloseInput();
+    cli.Finish(5000);
+    if (samples.empty()) {
+        return;
+    }
+    const double target = kSessionWriteWireMs + 5.0;
+    state.counters["wire_ms"] = kSessionWriteWireMs;
+    state.counters["paced_ms"] = kSessionWritePacedMs;
+    state.counters["median_ms"] = Median(samples);
+    state.counters["max_ms"] = *std::max_element(samples.begin(), samples.end());
+    state.counters["target_ms"] = target;
+    state.counters["median_per_target"] = Median(samples) / target;
+}
+BENCHMARK(BM_CliSessionWrite)->Iterations(200)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_CliSessionMasterWrites(benchmark::State& state) {
+    const int writes = int(state.range(0));
+    for (auto _ : state) {
+        const auto sim = StartSim({"--pace"}, state);
+        if (!sim) {
+            return;
+        }
+        CliProcess cli;
+        if (!OpenSession(cli, *sim, state)) {
+            return;
+        }
+        QByteArray burst;
+        for (int i = 0; i < writes; ++i) {
+            burst += QStringLiteral("write %1\n").arg(i & 0xFF, 2, 16, QLatin1Char('0')).toUtf8();
+        }
+        burst.chop(1);
+        sim->Command(QString::fromUtf8(burst));
+        QElapsedTimer clock;
+        clock.start();
+        const double allowedMs = writes / kLineCapacity * 1000.0 + 5000.0;
+        std::vector<double> arrived;
+        qsizetype seen = 1; // the version line
+        while (int(arrived.size()) < writes && clock.elapsed() < allowedMs &&
+               cli.Process().state() == QProcess::Running) {
+            cli.Process().waitForReadyRead(100);
+            const qsizetype now = cli.OutLines().size();
+            for (; seen < now; ++seen) {
+                arrived.push_back(double(clock.nsecsElapsed()) / 1e6);
+            }
+        }
+        cli.CloseInput();
+        cli.Finish(5000);
+        // Every write once, in the order made, and nothing else between them.
+        const QStringList lines = cli.OutLines();
+        int inOrder = 0;
+        for (qsizetype i = 1; i < lines.size() && inOrder < writes; ++i) {
+            const QJsonObject event = QJsonDocument::fromJson(lines.at(i).toUtf8()).object();
+            if (event.value("event").toString() != QLatin1String("master") ||
+                event.value("port").toInt() != (inOrder & 0xFF)) {
+                break;
+            }
+            ++inOrder;
+        }
+        if (inOrder != writes || lines.size() != writes + 1 || cli.ExitCode() != 0) {
+            state.SkipWithError(qPrintable(
+                QStringLiteral("%1 of %2 writes in order, %3 lines, exit %4; the simulator "
+                               "made %5")
+                    .arg(inOrder)
+                    .arg(writes)
+                    .arg(lines.size())
+                    .arg(cli.ExitCode())
+                    .arg(sim->EventTexts().filter(QRegularExpression("^master wrote ")).size())));
+            return;
+        }
+        const double seconds = (arrived.back() - arrived.front()) / 1000.0;
+        const double rate = double(arrived.size() - 1) / seconds;
+        state.SetIterationTime(seconds);
+        state.counters["in_order"] = double(inOrder);
+        state.counters["per_s"] = rate;
+        state.counters["capacity_per_s"] = kLineCapacity;
+        state.counters["ratio"] = rate / kLineCapacity;
+    }
+}
+BENCHMARK(BM_CliSessionMasterWrites)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -4,14 +4,16 @@
 #include "PacingText.h"
 #include "PressAction.h"
 #include "ValueText.h"
+#include "ExpectAction.h"
+#include "SessionAction.h"
 #include "WatchAction.h"
 
 namespace quillon::cli {
 
 using Outcome = AdapterSession::Outcome;
 
-CommandRunner::CommandRunner(AdapterSession& session, Reporter& reporter)
-    : session_(session), reporter_(reporter) {}
+CommandRunner::CommandRunner(AdapterSession& session, Reporter& reporter, MasterFeed& feed)
+    : session_(session), reporter_(reporter), feed_(feed) {}
 
 int CommandRunner::Run(const Command& command, const QString& origin) {
     if (session_.StopStatus() != 0) {
@@ -86,7 +88,9 @@ int CommandRunner::Run(const PressArgs& args, const FailureReport& failed) {
 }
 
 int CommandRunner::Run(const WatchArgs& args, const FailureReport& failed) {
-    return WatchAction(session_, reporter_).Run(args, failed);
+    WatchAction watch(session_, reporter_);
+    // In a session the feed already reports every write as it comes.
+    return feed_.IsLive() ? watch.RunOnFeed(args, failed, feed_) : watch.Run(args, failed);
 }
 
 int CommandRunner::Run(const StatsArgs&, const FailureReport& failed) {
@@ -134,6 +138,17 @@ int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
         }
     }
     return firstFailure;
+}
+
+int CommandRunner::Run(const SessionArgs& args, const FailureReport& failed) {
+    const auto runLine = [this](const Command& command, const QString& origin) {
+        return Run(command, origin);
+    };
+    return SessionAction(session_, reporter_, runLine).Run(args, failed);
+}
+
+int CommandRunner::Run(const ExpectArgs& args, const FailureReport& failed) {
+    return ExpectAction(session_, reporter_, feed_).Run(args, failed);
 }
 
 } // namespace quillon::cli

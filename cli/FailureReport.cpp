@@ -30,4 +30,13 @@ int FailureReport::Report(int exitStatus, const QString& reason, const QString& 
     return exitStatus;
 }
 
+int FailureReport::Fail(int exitStatus, const QString& reason) const {
+    QString message = text_ + QStringLiteral(": ") + reason;
+    if (!origin_.isEmpty()) {
+        message.prepend(origin_ + QStringLiteral(": "));
+    }
+    reporter_.Error(exitStatus, message);
+    return exitStatus;
+}
+
 } // namespace quillon::cli

@@ -23,6 +23,9 @@ public:
     // JSON error object; returns the status.
     int Report(int exitStatus, const QString& reason, const QString& step,
                const QJsonObject& extra = {}) const;
+    // A failure that is no outcome of the adapter's (an expected write that did not come):
+    // reported with this status and reason.
+    int Fail(int exitStatus, const QString& reason) const;
 
 private:
     AdapterSession& session_;

@@ -39,6 +39,12 @@ public:
     void NotForwarded(uint32_t count);
     // extra: more keys for the JSON error object, e.g. the system's "reason".
     void Error(int exitStatus, const QString& message, const QJsonObject& extra = {});
+    // Master writes the tool itself lost (it could not fetch them in time), count in all.
+    void MasterLost(uint32_t count);
+    // A session's watch ended after count master writes.
+    void WatchEnded(qint64 count);
+    // The master write an expect waited for came ms after it started (0: it was there).
+    void Expected(std::span<const uint8_t> bytes, qint64 ms);
 
     // Plain text on standard output whatever the format: help and --version.
     void Plain(const QString& text);

@@ -239,6 +239,11 @@ std::string LinkLibrary::OpenPath() {
     return state_ ? state_->OpenPath() : std::string();
 }
 
+uint32_t LinkLibrary::RecordsDropped() {
+    std::lock_guard lock(mutex_);
+    return state_ ? state_->RecordsDropped() : LinkState::TotalRecordsDropped();
+}
+
 const char* LinkLibrary::Version() {
     std::lock_guard lock(mutex_);
     const std::string text = state_ ? state_->Version() : std::string();

@@ -48,6 +48,7 @@ public:
     uint8_t AddressReply();
     std::string OpenError();
     std::string OpenPath();
+    uint32_t RecordsDropped();
 
     // How long VantrelDestroy waits for the link thread before leaving it behind.
     static constexpr unsigned long kThreadStopMs = 3000;

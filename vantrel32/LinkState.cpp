@@ -25,6 +25,7 @@ void LinkState::BeginClose() {
     std::lock_guard lock(mutex_);
     ResolveWaiting(VANTREL_NOTIFY_TIMEOUT);
     port_ = Port::Closed;
+    droppedAsItStands_ = true;
     ++generation_;
 }
 
@@ -49,9 +50,11 @@ bool LinkState::IsOpen() const {
 
 void LinkState::TakeRecord(uint8_t* out) {
     std::lock_guard lock(mutex_);
+    droppedAsItStands_ = records_.empty();
     if (!records_.empty()) {
         lastRecord_ = records_.front().record;
         fetchedNotForwarded_ = records_.front().notForwarded;
+        fetchedDropped_ = records_.front().dropped;
         records_.pop_front();
     }
     std::copy(lastRecord_.begin(), lastRecord_.end(), out);
@@ -65,6 +68,11 @@ std::string LinkState::Version() const {
 LinkState::Counters LinkState::LastCounters() const {
     std::lock_guard lock(mutex_);
     return counters_;
+}
+
+uint32_t LinkState::RecordsDropped() const {
+    std::lock_guard lock(mutex_);
+    return droppedAsItStands_ ? totalDropped_.load() : fetchedDropped_;
 }
 
 uint32_t LinkState::NotForwarded() const {
@@ -145,6 +153,7 @@ void LinkState::PortLost(uint64_t generation) {
         return;
     }
     const bool wasOpen = port_ == Port::Open;
+    droppedAsItStands_ = true;
     ResolveWaiting(VANTREL_NOTIFY_TIMEOUT);
     port_ = Port::Closed;
     ++generation_;
@@ -174,10 +183,14 @@ void LinkState::Closed() {
 
 void LinkState::PushRecord(uint64_t generation, const Record& record) {
     std::lock_guard lock(mutex_);
-    if (generation != generation_ || port_ == Port::Closed || records_.size() >= kMaxRecords) {
+    if (generation != generation_ || port_ == Port::Closed) {
         return;
     }
-    records_.push_back({record, notForwarded_});
+    if (records_.size() >= kMaxRecords) {
+        ++totalDropped_;
+        return;
+    }
+    records_.push_back({record, notForwarded_, totalDropped_.load()});
     Post(VANTREL_NOTIFY_MASTER_DATA);
 }
 

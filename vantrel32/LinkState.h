@@ -4,6 +4,7 @@
 #include "VantrelExtras.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -55,6 +56,13 @@ public:
     uint8_t AddressReply() const;
     // The instance is going away: nothing is posted any more.
     void Detach();
+    // Records dropped beyond kMaxRecords since the library was loaded, as the count stood
+    // when the record TakeRecord last gave was queued: the drops a record shows lie between
+    // it and the record before it. Once TakeRecord found no record left, or the port
+    // closed, as it stands: nothing later can show the drops after the last record.
+    uint32_t RecordsDropped() const;
+    // The same without a link: every record has been taken.
+    static uint32_t TotalRecordsDropped() { return totalDropped_.load(); }
 
     // --- link thread ---
     uint8_t NextSeq();
@@ -85,6 +93,9 @@ private:
     void Post(uintptr_t code, intptr_t arg = 0);
     void ResolveWaiting(uintptr_t code);
 
+    // Counts for every instance, so a reopened link does not start again at zero.
+    static inline std::atomic<uint32_t> totalDropped_{0};
+
     mutable std::mutex mutex_;
     const uint32_t message_;
     bool attached_ = true;
@@ -103,6 +114,7 @@ private:
     struct Queued {
         Record record;
         uint32_t notForwarded;
+        uint32_t dropped;
     };
     std::deque<Queued> records_;
     Record lastRecord_{};
@@ -110,6 +122,8 @@ private:
     Counters counters_{};
     uint32_t notForwarded_ = 0;
     uint32_t fetchedNotForwarded_ = 0;
+    uint32_t fetchedDropped_ = 0;
+    bool droppedAsItStands_ = true;
 };
 
 } // namespace quillon::link

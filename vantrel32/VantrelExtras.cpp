@@ -54,4 +54,8 @@ uint32_t VantrelGetOpenPath(char* text, uint32_t size) {
     return Guarded(uint32_t{0}, [text, size] { return CopyText(Lib().OpenPath(), text, size); });
 }
 
+uint32_t VantrelGetRecordsDropped(void) {
+    return Guarded(uint32_t{0}, [] { return Lib().RecordsDropped(); });
+}
+
 } // extern "C"

@@ -74,6 +74,14 @@ VANTREL_API uint32_t VantrelGetOpenError(char* text, uint32_t size);
 /* The device the last opening of this link went to, as the library mapped the COM number
  * ("/dev/ttyS0"); empty before the first opening. Copies and returns as VantrelGetOpenError. */
 VANTREL_API uint32_t VantrelGetOpenPath(char* text, uint32_t size);
+/* The count of master-data records this library dropped since it was loaded because the
+ * program had not fetched them with GetI2CData (4096 unfetched records are kept; beyond
+ * them a record is dropped without a notification): a loss on the host, unlike the
+ * adapter's not-forwarded count. As VantrelGetNotForwarded, it is the count as it stood
+ * when the record GetI2CData last returned came, so a grown count lies just before that
+ * record. Once a GetI2CData found no record left, or the port closed, it is the count as
+ * it stands, which tells the drops after the last record. */
+VANTREL_API uint32_t VantrelGetRecordsDropped(void);
 
 #ifdef __cplusplus
 }

@@ -13,8 +13,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -124,6 +126,9 @@ private slots:
     void silenceOnAComPortNamesItsDevice();
     void signalsEndCleanly_data();
     void signalsEndCleanly();
+    void sessionRunsLinesAsTheyArrive_data();
+    void sessionRunsLinesAsTheyArrive();
+    void sessionTellsMasterWritesItLost();
 };
 
 void TestCli::initTestCase() {
@@ -334,6 +339,12 @@ void TestCli::commands_data() {
         << QStringList{"written 11 int 0", "address changed 72 (PCF8574A, A2..A0 = 001)",
                        "written 22 int 0"}
         << "quillon-cli: <*>/rig.txt:4: <*>" << 2;
+    QTest::newRow("run: an expect that sees no such write")
+        << none << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << QByteArray("write 11\nexpect 12 --within 100\nwrite 22\n") << QByteArray()
+        << QStringList{opened, "port FF -> 11"} << QStringList{"written 11 int 0"}
+        << "quillon-cli: <*>/rig.txt:2: expect 12 --within 100: no master write 12 within 100 ms"
+        << 3;
     // A press writes its own pattern, as the keypad does: SW6, held down by the port byte
     // written before, comes up with it.
     QTest::newRow("run from standard input, one open for all lines")
@@ -372,12 +383,14 @@ void TestCli::commands() {
 }
 
 void TestCli::badInputSendsNothing_data() {
-    quillon::testing::AddColumns<QStringList, QByteArray, QString, QStringList>(
-        {"args", "script", "err", "out"});
+    // input: standard input; exitCode: 64 for what is wrong, 66 for what cannot be read
+    quillon::testing::AddColumns<QStringList, QByteArray, QString, QStringList, QByteArray, int>(
+        {"args", "script", "err", "out", "input", "exitCode"});
 
     const QStringList none;
     const auto row = [&](const char* name, const QStringList& words, const QString& err) {
-        QTest::newRow(name) << QStringList{"-d", "%DEV%"} + words << QByteArray() << err << none;
+        QTest::newRow(name) << QStringList{"-d", "%DEV%"} + words << QByteArray() << err << none
+                            << QByteArray() << 64;
     };
     row("bad hex", {"write", "5G"}, R"(write: "5G" is not a hex byte (00..FF))");
     row("three digits", {"write", "123"}, R"(write: "123" is not a hex byte (00..FF))");
@@ -404,23 +417,66 @@ void TestCli::badInputSendsNothing_data() {
     row("time-out of 0", {"--timeout", "0", "version"}, "--timeout takes milliseconds<*>");
     row("device and port", {"-p", "3", "version"}, "give either -d DEVICE or -p N, not both");
     row("unknown option", {"--bogus", "version"}, "version: unknown option --bogus");
-    row("missing script", {"run", "%DEV%-no-such-script"}, "run: cannot read <*>");
-    QTest::newRow("no adapter named") << QStringList{"version"} << QByteArray()
-                                      << "no adapter named: give -d DEVICE or -p N" << none;
+    QTest::newRow("no adapter named")
+        << QStringList{"version"} << QByteArray() << "no adapter named: give -d DEVICE or -p N"
+        << none << QByteArray() << 64;
     QTest::newRow("script with a bad line")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
         << QByteArray("write 11\npress SW1\n# fine so far\nwrite 1G\nwrite 22\n")
-        << R"(<*>/rig.txt:4: write: "1G" is not a hex byte (00..FF))" << none;
+        << R"(<*>/rig.txt:4: write: "1G" is not a hex byte (00..FF))" << none << QByteArray() << 64;
     QTest::newRow("script that runs a script")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("version\nrun other\n")
-        << "<*>/rig.txt:2: run: a script cannot run another script" << none;
+        << "<*>/rig.txt:2: run: a script cannot run another script" << none << QByteArray() << 64;
     QTest::newRow("script with the tool's options")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("--json version\n")
-        << "<*>/rig.txt:1: version: unknown option --json" << none;
+        << "<*>/rig.txt:1: version: unknown option --json" << none << QByteArray() << 64;
     QTest::newRow("json adds the error object")
         << QStringList{"--json", "-d", "%DEV%", "write", "5G"} << QByteArray() << "write: <*>"
         << QStringList{R"({"event":"error","message":"write: \"5G\" is not a hex byte )"
-                       R"j((00..FF)","status":64})j"};
+                       R"j((00..FF)","status":64})j"}
+        << QByteArray() << 64;
+
+    // Scripts are read as they come and bounded: a stream without end fails at its bound
+    // instead of filling the memory, and nothing is sent.
+    const QByteArray tenThousandAndOne = QByteArray("write 5A\n").repeated(10001);
+    const QString useASession =
+        "(a session streams any number of commands: quillon-cli ... session)";
+    QTest::newRow("endless line") << QStringList{"-d", "%DEV%", "run", "/dev/zero"} << QByteArray()
+                                  << "/dev/zero:1: line longer than 4096 bytes" << none
+                                  << QByteArray() << 64;
+    QTest::newRow("overlong line")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << "write 11\n# fine\n" + QByteArray(4097, 'x') + "\nwrite 22\n"
+        << "<*>/rig.txt:3: line longer than 4096 bytes" << none << QByteArray() << 64;
+    QTest::newRow("script of too many lines")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << tenThousandAndOne
+        << "<*>/rig.txt: script longer than 10000 lines " + useASession << none << QByteArray()
+        << 64;
+    QTest::newRow("script too large")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << ("#" + QByteArray(4000, '-') + "\n").repeated(300)
+        << "<*>/rig.txt: script larger than 1 MiB " + useASession << none << QByteArray() << 64;
+    QTest::newRow("standard input of too many lines")
+        << QStringList{"-d", "%DEV%", "run", "-"} << QByteArray()
+        << "stdin: script longer than 10000 lines " + useASession << none << tenThousandAndOne
+        << 64;
+    QTest::newRow("missing script")
+        << QStringList{"-d", "%DEV%", "run", "%DEV%-no-such-script"} << QByteArray()
+        << "run: cannot read <*>" << none << QByteArray() << 66;
+    QTest::newRow("script is a directory")
+        << QStringList{"-d", "%DEV%", "run", "%DIR%"} << QByteArray()
+        << "run: cannot read <*>: file to open is a directory" << none << QByteArray() << 66;
+    // Root reads a file whatever its mode, so only others can see this refusal.
+    if (::geteuid() != 0) {
+        const QString locked = dir.filePath(QStringLiteral("locked.txt"));
+        QFile file(locked);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(file.setPermissions({}));
+        QTest::newRow("script not readable")
+            << QStringList{"-d", "%DEV%", "run", locked} << QByteArray()
+            << "run: cannot read <*>/locked.txt: <*>" << none << QByteArray() << 66;
+    }
 }
 
 void TestCli::badInputSendsNothing() {
@@ -428,11 +484,13 @@ void TestCli::badInputSendsNothing() {
     QFETCH(QByteArray, script);
     QFETCH(QString, err);
     QFETCH(QStringList, out);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
 
     QVERIFY(StartSim({}));
     CliProcess cli;
-    QVERIFY(cli.Run(Args(args, script)));
-    QCOMPARE(cli.ExitCode(), 64);
+    QVERIFY(cli.Run(Args(args, script), input));
+    QCOMPARE(cli.ExitCode(), exitCode);
     const QString errDiff = Mismatch(cli.ErrLines(), {"quillon-cli: " + err});
     QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
     const QString outDiff = Mismatch(cli.OutLines(), out);
@@ -634,6 +692,222 @@ void TestCli::signalsEndCleanly() {
         const double held = NumberAfter(sim->EventTexts(), "SW7 released after ");
         QVERIFY2(held >= 0 && held < 1500, qPrintable(QString::number(held)));
     }
+}
+
+void TestCli::sessionRunsLinesAsTheyArrive_data() {
+    // steps, in order: "> LINE" sends a line to the tool, "sim LINE" to the simulator,
+    // "out PATTERN" waits for such a line of the tool's output, "event PATTERN" for such a
+    // simulator event, "signal N" signals the tool. The tool's input stays open through all
+    // of them, so whatever was waited for happened before the input ended; then it ends.
+    quillon::testing::AddColumns<QStringList, QStringList, QStringList, QStringList, QString, int>(
+        {"simArgs", "args", "steps", "out", "err", "exitCode"});
+    const QStringList none;
+    const QStringList session{"-d", "%DEV%", "session"};
+    const QStringList keepGoing = session + QStringList{"--keep-going"};
+    const QStringList json = QStringList{"--json"} + session;
+
+    QTest::newRow("lines run as they arrive, master writes between them")
+        << none << session
+        << QStringList{"> write 5A",
+                       "event port FF -> 5A",
+                       "out written 5A int 0",
+                       "sim write 11 22",
+                       "out <*> master wrote 11 22 port 22",
+                       "> address",
+                       "out address 40 <*>"}
+        << QStringList{"written 5A int 0", "<*> +<N> master wrote 11 22 port 22",
+                       "address 40 (PCF8574, A2..A0 = 000)"}
+        << QString() << 0;
+    QTest::newRow("master writes during a press, json, in arrival order")
+        << QStringList{"--camera"} << json
+        << QStringList{"> press SW7 --hold 1000", "event SW7 pressed", "sim write 33",
+                       R"(out {"bytes":[51],<*>)", R"(out {"event":"released",<*>)"}
+        << QStringList{R"({"event":"pressed","pattern":191,"switches":["SW7"]})",
+                       R"({"bytes":[51],"event":"master","ms":<N>,"port":51,"time":"<*>"})",
+                       R"({"event":"released","held_ms":<N>,"pattern":255,"switches":["SW7"]})"}
+        << QString() << 0;
+    // A write that came before the expect counts; writes before the match are passed over,
+    // and so is everything an expect that timed out looked at.
+    QTest::newRow("expect: there already, passed over, timed out, arriving")
+        << none << keepGoing
+        << QStringList{"event version sent",
+                       "sim write 12 34",
+                       "out <*> master wrote 12 34 port 34",
+                       "> expect 12 34",
+                       "out expected 12 34 after 0 ms",
+                       "sim write AA",
+                       "sim write BB",
+                       "out <*> master wrote BB port BB",
+                       "> expect BB",
+                       "out expected BB after 0 ms",
+                       "> expect AA --within 200",
+                       "> write 01",
+                       "out written 01 int 0",
+                       "> expect 56 --within 5000",
+                       "sim write 56",
+                       "out expected 56 after <N> ms"}
+        << QStringList{"<*> master wrote 12 34 port 34", "expected 12 34 after 0 ms",
+                       "<*> master wrote AA port AA",    "<*> master wrote BB port BB",
+                       "expected BB after 0 ms",         "written 01 int 0",
+                       "<*> master wrote 56 port 56",    "expected 56 after <N> ms"}
+        << "quillon-cli: stdin:3: expect AA --within 200: no master write AA within 200 ms" << 3;
+    QTest::newRow("the first failing line ends it while the input is open")
+        << none << session << QStringList{"> write 5G", "> write 22"} << none
+        << R"(quillon-cli: stdin:1: write: "5G" is not a hex byte (00..FF))" << 64;
+    QTest::newRow("--keep-going, json: one error event for each bad line, exit the first")
+        << none << QStringList{"--json"} + keepGoing
+        << QStringList{"> write 5G", "> run rig.txt",
+                       "> session",  "> expect 12 --within 100",
+                       "> write 22", R"(out {"bytes":[34],<*>)"}
+        << QStringList{R"({"event":"error","message":"stdin:1: write: <*>","status":64})",
+                       R"({"event":"error","message":"stdin:2: run: not inside a session <*>)",
+                       R"({"event":"error","message":"stdin:3: session: already in a session",)"
+                       R"("status":64})",
+                       R"({"event":"error","message":"stdin:4: expect 12 --within 100: no )"
+                       R"(master write 12 within 100 ms","status":3})",
+                       R"({"bytes":[34],"event":"written","int":0})"}
+        << "quillon-cli: stdin:1: <*>\nquillon-cli: stdin:2: <*>\nquillon-cli: stdin:3: <*>\n"
+           "quillon-cli: stdin:4: <*>"
+        << 64;
+    QTest::newRow("watch shows each write once and says when it ended")
+        << none << json
+        << QStringList{"> watch --count 2",
+                       R"(out {"event":"watch",<*>)",
+                       "sim write 01",
+                       "sim write 02",
+                       R"(out {"count":2,"event":"watch_end"})",
+                       "sim write 03",
+                       R"(out {"bytes":[3],<*>)"}
+        << QStringList{R"({"event":"watch","time":"<*>"})", R"({"bytes":[1],"event":"master",<*>)",
+                       R"({"bytes":[2],"event":"master",<*>)", R"({"count":2,"event":"watch_end"})",
+                       R"({"bytes":[3],"event":"master",<*>)"}
+        << QString() << 0;
+    QTest::newRow("the port lost ends it despite --keep-going")
+        << QStringList{"--hangup-after", "3"} << keepGoing
+        << QStringList{"> write 11", "out written 11 int 0", "> write 22", "> write 33"}
+        << QStringList{"written 11 int 0"}
+        << "quillon-cli: stdin:2: write 22: the port closed under us <*>" << 1;
+    QTest::newRow("SIGTERM during a press releases")
+        << QStringList{"--camera"} << session
+        << QStringList{"> press SW7 --hold 5000", "out pressed SW7 pattern BF", "signal 15",
+                       "event SW7 released after <N> ms"}
+        << QStringList{"pressed SW7 pattern BF", "released SW7 after <N> ms"} << QString() << 143;
+    QTest::newRow("Ctrl-C while waiting for a line")
+        << none << session << QStringList{"> write 5A", "out written 5A int 0", "signal 2"}
+        << QStringList{"written 5A int 0"} << QString() << 130;
+}
+
+void TestCli::sessionRunsLinesAsTheyArrive() {
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, out);
+    QFETCH(QString, err);
+    QFETCH(int, exitCode);
+
+    QVERIFY(StartSim(simArgs));
+    CliProcess cli;
+    QVERIFY(cli.Start(Args(args), {}, CliProcess::InputEnd::OnClose));
+    const auto anyMatches = [](const QStringList& lines, const QString& pattern) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const QString& line) { return LineMatches(pattern, line); });
+    };
+    for (const QString& step : steps) {
+        const QString kind = step.section(QLatin1Char(' '), 0, 0);
+        const QString text = step.section(QLatin1Char(' '), 1);
+        if (kind == ">") {
+            // A tool that rightly ended at a failing line reads no more.
+            cli.Send((text + "\n").toUtf8());
+        } else if (kind == "sim") {
+            sim->Command(text);
+        } else if (kind == "out") {
+            QVERIFY2(
+                QTest::qWaitFor([&] { return anyMatches(cli.OutLines(), text); }, kEventWaitMs),
+                qPrintable(step + " not in: " + cli.OutLines().join(" | ")));
+        } else if (kind == "event") {
+            QVERIFY2(
+                QTest::qWaitFor([&] { return anyMatches(sim->EventTexts(), text); }, kEventWaitMs),
+                qPrintable(step + " not in: " + sim->EventTexts().join(" | ")));
+        } else if (kind == "signal") {
+            cli.Signal(text.toInt());
+        } else {
+            QFAIL(qPrintable("unknown step " + step));
+        }
+    }
+    cli.CloseInput();
+    QVERIFY(cli.Finish(10000));
+    const QString outDiff = Mismatch(cli.OutLines(), out);
+    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
+    const QString errDiff = Mismatch(cli.ErrLines(), err.split('\n', Qt::SkipEmptyParts));
+    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
+    QCOMPARE(cli.ExitCode(), exitCode);
+}
+
+// A reader that stops reading blocks the tool's output, so the adapter library's queue of
+// unfetched master writes overflows and drops writes. None of them goes unmentioned: the
+// loss is told in its place, before the first write after it.
+void TestCli::sessionTellsMasterWritesItLost() {
+    constexpr int kWrites = 6000;
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    QVERIFY(cli.Start(Args({"--json", "-d", "%DEV%", "session"}), "write 5A\n",
+                      CliProcess::InputEnd::OnClose));
+    QVERIFY(cli.WaitForOutput(R"("event":"written")", kEventWaitMs));
+    QByteArray burst;
+    for (int i = 0; i < kWrites; ++i) {
+        burst += QStringLiteral("write %1 %2\n").arg(i >> 8, 2, 16).arg(i & 0xFF, 2, 16).toUtf8();
+    }
+    burst.chop(1);
+    // Only the simulator is served meanwhile; nothing here reads the tool's output.
+    QProcess& simProcess = sim->Process();
+    sim->Command(QString::fromUtf8(burst));
+    while (simProcess.bytesToWrite() > 0 && simProcess.waitForBytesWritten(kEventWaitMs)) {
+    }
+    const QDeadlineTimer sent(30000);
+    while (sim->EventTexts().filter("master wrote").size() < kWrites && !sent.hasExpired()) {
+        simProcess.waitForReadyRead(100);
+    }
+    QCOMPARE(sim->EventTexts().filter("master wrote").size(), kWrites);
+    // The counters' reply comes after the writes the library still holds: once it is out,
+    // a new write finds room again.
+    QVERIFY(cli.Send("stats\n"));
+    QVERIFY(cli.WaitForOutput(R"("event":"counters")", 30000));
+    sim->Command("write FF FF");
+    QVERIFY(cli.WaitForOutput(R"(^\{"bytes":\[255,255\])", kEventWaitMs));
+    cli.CloseInput();
+    QVERIFY(cli.Finish(kEventWaitMs));
+    QCOMPARE(cli.ExitCode(), 0);
+
+    // Every gap in the numbered writes is told, by its size, before the write after it;
+    // the gap before FF FF too.
+    const QStringList lines = cli.OutLines();
+    QVERIFY(lines.size() > 2);
+    int next = 0;
+    qint64 skipped = 0;
+    qint64 told = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QJsonObject event = QJsonDocument::fromJson(lines.at(i).toUtf8()).object();
+        if (event.value("event") == QLatin1String("master_lost")) {
+            told = event.value("count").toInteger();
+            continue;
+        }
+        if (event.value("event") == QLatin1String("counters")) {
+            continue;
+        }
+        QCOMPARE(event.value("event").toString(), QString("master"));
+        const QJsonArray bytes = event.value("bytes").toArray();
+        const bool last = i == lines.size() - 1;
+        const int number = last ? kWrites : bytes.at(0).toInt() * 256 + bytes.at(1).toInt();
+        QVERIFY2(number >= next, qPrintable(lines.at(i)));
+        skipped += number - next;
+        QVERIFY2(told == skipped, qPrintable(QStringLiteral("told %1, skipped %2 before %3")
+                                                 .arg(told)
+                                                 .arg(skipped)
+                                                 .arg(lines.at(i))));
+        next = number + 1;
+    }
+    QVERIFY2(lines.last().startsWith(R"({"bytes":[255,255])"), qPrintable(lines.last()));
+    QVERIFY2(told > 0, "the output never blocked: nothing was lost");
 }
 
 QTEST_GUILESS_MAIN(TestCli)

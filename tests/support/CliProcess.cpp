@@ -18,7 +18,7 @@ QString CliProcess::Binary() {
     return SimProcess::FindProgram(QStringLiteral("quillon-cli"));
 }
 
-bool CliProcess::Start(const QStringList& args, const QByteArray& input) {
+bool CliProcess::Start(const QStringList& args, const QByteArray& input, InputEnd end) {
     process_.setProgram(Binary());
     process_.setArguments(args);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
@@ -27,11 +27,29 @@ bool CliProcess::Start(const QStringList& args, const QByteArray& input) {
         return false;
     }
     if (!input.isEmpty()) {
-        process_.write(input);
-        process_.waitForBytesWritten(5000);
+        // The tool may rightly end before it read it all (a script over its bound).
+        Send(input);
     }
-    process_.closeWriteChannel();
+    if (end == InputEnd::AtStart) {
+        CloseInput();
+    }
     return true;
+}
+
+bool CliProcess::Send(const QByteArray& bytes) {
+    if (process_.write(bytes) != bytes.size()) {
+        return false;
+    }
+    while (process_.bytesToWrite() > 0) {
+        if (!process_.waitForBytesWritten(5000)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CliProcess::CloseInput() {
+    process_.closeWriteChannel();
 }
 
 bool CliProcess::Finish(int ms) {

@@ -14,8 +14,16 @@ public:
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
 
-    // Starts it; input, if any, is its whole standard input.
-    bool Start(const QStringList& args, const QByteArray& input = {});
+    // Whether standard input ends once the input given at the start is written, or stays
+    // open for Send (a session reads its lines as they come).
+    enum class InputEnd { AtStart, OnClose };
+
+    // Starts it; input, if any, is its whole standard input unless it stays open.
+    bool Start(const QStringList& args, const QByteArray& input = {},
+               InputEnd end = InputEnd::AtStart);
+    // Writes to its standard input while it runs; CloseInput ends that input.
+    bool Send(const QByteArray& bytes);
+    void CloseInput();
     // Waits for it to end; false when it did not within the time.
     bool Finish(int ms);
     // Start and Finish in one.

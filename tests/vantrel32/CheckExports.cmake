@@ -8,7 +8,7 @@ set(contract
     ChangeSlvAdr Connect GetComPort GetI2CData GetTimeOut GetVersion IsConnected ReadSlvAdr
     SaveSlvAdr SetComPort SetTimeOut VantrelCreate VantrelDestroy WriteI2CRegs)
 set(extras VantrelAskCounters VantrelGetAddressReply VantrelGetCounters VantrelGetNotForwarded
-    VantrelGetOpenError VantrelGetOpenPath VantrelSetPacing)
+    VantrelGetOpenError VantrelGetOpenPath VantrelGetRecordsDropped VantrelSetPacing)
 
 list(LENGTH contract contractCount)
 if(NOT contractCount EQUAL 14)
