@@ -89,12 +89,12 @@ void AdapterSession::Wire() {
     vantrel_->OnSlvAdrRead = confirmed;
     vantrel_->OnSlvAdrOP = confirmed;
     vantrel_->OnI2CDataAvail = [this](QObject*, TI2CData data) {
-        if (!watching_) {
+        if (!watching_ && !masterHandler_) {
             return;
         }
         MasterWrite write;
         write.at = QDateTime::currentDateTime();
-        write.msSinceStart = watchClock_.elapsed();
+        write.msSinceStart = watching_ ? watchClock_.elapsed() : 0;
         using quillon::protocol::MasterRecord;
         write.port = data[MasterRecord::kPortOffset];
         const std::size_t count = MasterRecord::Count(data.data());
@@ -105,7 +105,12 @@ void AdapterSession::Wire() {
             write.bytes.assign(1, write.port);
         }
         write.notForwarded = NotForwarded();
-        masterWrites_.push_back(std::move(write));
+        if (masterHandler_) {
+            masterHandler_(write);
+        }
+        if (watching_) {
+            masterWrites_.push_back(std::move(write));
+        }
         Wake();
     };
 }

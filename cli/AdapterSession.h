@@ -118,10 +118,17 @@ public:
     std::deque<MasterWrite>& MasterWrites() { return masterWrites_; }
     // Waits until a master write is collected or the deadline passes (Done either way).
     Outcome WaitForMasterWrite(const QDeadlineTimer& deadline);
+    // Every master write as it arrives, from the opening on, whether a watch collects it
+    // or not (its msSinceStart is then 0): a session reports each at once.
+    void OnMasterWrite(std::function<void(const MasterWrite&)> handler) {
+        masterHandler_ = std::move(handler);
+    }
 
     // Ends every wait that honours stops; the status is what the tool exits with.
     void RequestStop(int exitStatus);
     int StopStatus() const { return stopStatus_; }
+    // The port closed under us: nothing more can be sent.
+    bool IsLost() const { return lost_; }
 
 private:
     enum class Reply { Confirmed, TimedOut };
@@ -169,6 +176,7 @@ private:
     bool watching_ = false;
     QElapsedTimer watchClock_;
     std::deque<MasterWrite> masterWrites_;
+    std::function<void(const MasterWrite&)> masterHandler_;
 
     int stopStatus_ = 0;
 };

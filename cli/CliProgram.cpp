@@ -6,6 +6,7 @@
 #include "CommandRunner.h"
 #include "ExitStatus.h"
 #include "GlobalOptions.h"
+#include "MasterFeed.h"
 #include "ScriptReader.h"
 #include "SignalWatcher.h"
 #include "vantrel32/Vantrel32.h"
@@ -42,13 +43,15 @@ int CliProgram::Run(const QStringList& args) {
         return kExitDone;
     }
     Command command;
-    std::optional<QString> problem = CommandParser::Parse(invocation.commandWords, command);
-    if (auto* run = std::get_if<RunArgs>(&command.args); run && !problem) {
-        problem = ScriptReader::Read(run->file, run->script);
-    }
-    if (problem) {
+    if (const auto problem = CommandParser::Parse(invocation.commandWords, command)) {
         reporter_->Error(kExitUsage, *problem);
         return kExitUsage;
+    }
+    if (auto* run = std::get_if<RunArgs>(&command.args)) {
+        if (const auto problem = ScriptReader::Read(run->file, run->script)) {
+            reporter_->Error(problem->exitStatus, problem->message);
+            return problem->exitStatus;
+        }
     }
     if (invocation.target.kind == Target::Kind::None) {
         reporter_->Error(kExitUsage, QStringLiteral("no adapter named: give -d DEVICE or -p N"));
@@ -82,9 +85,12 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
 
     int status = kExitDone;
     QString detail;
+    MasterFeed feed(session, *reporter_);
     const AdapterSession::Outcome opened = session.Open(detail);
     if (opened == AdapterSession::Outcome::Done) {
-        status = CommandRunner(session, *reporter_).Run(command);
+        feed.Start(std::holds_alternative<SessionArgs>(command.args) ? MasterFeed::Echo::Live
+                                                                     : MasterFeed::Echo::Quiet);
+        status = CommandRunner(session, *reporter_, feed).Run(command);
     } else if (opened == AdapterSession::Outcome::Stopped) {
         status = session.StopStatus();
     } else if (opened == AdapterSession::Outcome::CannotOpen) {

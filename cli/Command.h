@@ -52,9 +52,19 @@ struct RunArgs {
     OnFailure onFailure = OnFailure::Stop;
     std::vector<ScriptLine> script;
 };
+struct SessionArgs {
+    OnFailure onFailure = OnFailure::Stop;
+};
+struct ExpectArgs {
+    // The bytes of the master write waited for, in bus order.
+    std::vector<uint8_t> bytes;
+    // 0: the time-out of the adapter's replies.
+    int withinMs = 0;
+};
 
-using CommandArgs = std::variant<VersionArgs, WriteArgs, AddressArgs, AddressSetArgs, PressArgs,
-                                 WatchArgs, StatsArgs, PacingArgs, RunArgs>;
+using CommandArgs =
+    std::variant<VersionArgs, WriteArgs, AddressArgs, AddressSetArgs, PressArgs, WatchArgs,
+                 StatsArgs, PacingArgs, RunArgs, SessionArgs, ExpectArgs>;
 
 // One command, checked and complete: running it needs no more parsing, so a whole command
 // line or script is known to be good before the port is opened.

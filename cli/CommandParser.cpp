@@ -18,6 +18,9 @@ namespace {
 using Problem = std::optional<QString>;
 
 constexpr qint64 kMaxHoldMs = 3600 * 1000;
+constexpr qint64 kMaxWithinMs = 3600 * 1000;
+// A master write carries at most one frame's payload.
+constexpr qsizetype kMaxExpectBytes = qsizetype{quillon::protocol::FrameFormat::kMaxPayload};
 constexpr qint64 kMaxCount = 1000 * 1000 * 1000;
 constexpr double kMaxWatchSeconds = 1e6;
 // The adapter library takes as many data bytes in one port write as the protocol's write.
@@ -185,6 +188,32 @@ Problem ApplyKeepGoing(const QString&, RunArgs& args) {
     return std::nullopt;
 }
 
+Problem ApplySessionKeepGoing(const QString&, SessionArgs& args) {
+    args.onFailure = OnFailure::KeepGoing;
+    return std::nullopt;
+}
+
+Problem ExpectArguments(const QStringList& words, ExpectArgs& args) {
+    if (words.isEmpty()) {
+        return QStringLiteral("missing the bytes of the master write (hex, e.g. 12 34)");
+    }
+    if (words.size() > kMaxExpectBytes) {
+        return QStringLiteral("a master write has at most %1 bytes").arg(kMaxExpectBytes);
+    }
+    for (const QString& word : words) {
+        const auto byte = HexByte(word);
+        if (!byte) {
+            return QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(word);
+        }
+        args.bytes.push_back(*byte);
+    }
+    return std::nullopt;
+}
+
+Problem ApplyWithin(const QString& value, ExpectArgs& args) {
+    return TakeCount(value, kMaxWithinMs, "--within", "milliseconds", args.withinMs);
+}
+
 constexpr OptionEntry kWriteOptions[] = {{"--int", "0|1|2", &OnOption<WriteArgs, &ApplyInt>}};
 constexpr OptionEntry kAddressSetOptions[] = {
     {"--save", "", &OnOption<AddressSetArgs, &ApplySave>}};
@@ -192,6 +221,9 @@ constexpr OptionEntry kPressOptions[] = {{"--hold", "MS", &OnOption<PressArgs, &
 constexpr OptionEntry kWatchOptions[] = {{"--count", "N", &OnOption<WatchArgs, &ApplyCount>},
                                          {"--seconds", "S", &OnOption<WatchArgs, &ApplySeconds>}};
 constexpr OptionEntry kRunOptions[] = {{"--keep-going", "", &OnOption<RunArgs, &ApplyKeepGoing>}};
+constexpr OptionEntry kSessionOptions[] = {
+    {"--keep-going", "", &OnOption<SessionArgs, &ApplySessionKeepGoing>}};
+constexpr OptionEntry kExpectOptions[] = {{"--within", "MS", &OnOption<ExpectArgs, &ApplyWithin>}};
 
 // Longer names first: "address set" must win over "address".
 const CommandEntry kCommands[] = {
@@ -210,6 +242,9 @@ const CommandEntry kCommands[] = {
      "print every byte the bus master writes, and writes not forwarded, until the count, the "
      "time or Ctrl-C",
      kWatchOptions, &NoArguments},
+    {"expect", &Start<ExpectArgs>, "HH [HH..]",
+     "wait for a master write of exactly these bytes (default: within the --timeout)",
+     kExpectOptions, &OnArguments<ExpectArgs, &ExpectArguments>},
     {"stats", &Start<StatsArgs>, "", "print the adapter's bus counters", {}, &NoArguments},
     {"pacing",
      &Start<PacingArgs>,
@@ -220,6 +255,10 @@ const CommandEntry kCommands[] = {
     {"run", &Start<RunArgs>, "FILE|-",
      "run one command per line; stops at the first failure unless --keep-going", kRunOptions,
      &OnArguments<RunArgs, &RunArguments>},
+    {"session", &Start<SessionArgs>, "",
+     "run command lines from standard input as they arrive, reporting master writes as they "
+     "come; stops at the first failure unless --keep-going",
+     kSessionOptions, &NoArguments},
 };
 
 // The commands' first words, each once, in the table's order.

@@ -1,15 +1,17 @@
 #include "CommandRunner.h"
 
 #include "ExitStatus.h"
+#include "ExpectAction.h"
 #include "PressAction.h"
+#include "SessionAction.h"
 #include "WatchAction.h"
 
 namespace quillon::cli {
 
 using Outcome = AdapterSession::Outcome;
 
-CommandRunner::CommandRunner(AdapterSession& session, Reporter& reporter)
-    : session_(session), reporter_(reporter) {}
+CommandRunner::CommandRunner(AdapterSession& session, Reporter& reporter, MasterFeed& feed)
+    : session_(session), reporter_(reporter), feed_(feed) {}
 
 int CommandRunner::Run(const Command& command, const QString& origin) {
     if (session_.StopStatus() != 0) {
@@ -67,7 +69,9 @@ int CommandRunner::Run(const PressArgs& args, const FailureReport& failed) {
 }
 
 int CommandRunner::Run(const WatchArgs& args, const FailureReport& failed) {
-    return WatchAction(session_, reporter_).Run(args, failed);
+    WatchAction watch(session_, reporter_);
+    // In a session the feed already reports every write as it comes.
+    return feed_.IsLive() ? watch.RunOnFeed(args, failed, feed_) : watch.Run(args, failed);
 }
 
 int CommandRunner::Run(const StatsArgs&, const FailureReport& failed) {
@@ -109,6 +113,14 @@ int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
         }
     }
     return firstFailure;
+}
+
+int CommandRunner::Run(const SessionArgs& args, const FailureReport& failed) {
+    return SessionAction(session_, reporter_, *this).Run(args, failed);
+}
+
+int CommandRunner::Run(const ExpectArgs& args, const FailureReport& failed) {
+    return ExpectAction(session_, reporter_, feed_).Run(args, failed);
 }
 
 } // namespace quillon::cli

@@ -3,6 +3,7 @@
 #include "AdapterSession.h"
 #include "Command.h"
 #include "FailureReport.h"
+#include "MasterFeed.h"
 #include "Reporter.h"
 
 namespace quillon::cli {
@@ -11,7 +12,8 @@ namespace quillon::cli {
 // exit status of that command; a failure has been reported when it returns.
 class CommandRunner {
 public:
-    CommandRunner(AdapterSession& session, Reporter& reporter);
+    // feed holds the master writes from the opening on, for expect and a session.
+    CommandRunner(AdapterSession& session, Reporter& reporter, MasterFeed& feed);
 
     // origin names the script line the command came from ("rig.txt:7"), empty on the
     // command line.
@@ -27,9 +29,12 @@ private:
     int Run(const StatsArgs& args, const FailureReport& failed);
     int Run(const PacingArgs& args, const FailureReport& failed);
     int Run(const RunArgs& args, const FailureReport& failed);
+    int Run(const SessionArgs& args, const FailureReport& failed);
+    int Run(const ExpectArgs& args, const FailureReport& failed);
 
     AdapterSession& session_;
     Reporter& reporter_;
+    MasterFeed& feed_;
 };
 
 } // namespace quillon::cli

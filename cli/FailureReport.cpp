@@ -25,4 +25,13 @@ int FailureReport::Report(AdapterSession::Outcome outcome, const QString& step) 
     return failure.exitStatus;
 }
 
+int FailureReport::Fail(int exitStatus, const QString& reason) const {
+    QString message = text_ + QStringLiteral(": ") + reason;
+    if (!origin_.isEmpty()) {
+        message.prepend(origin_ + QStringLiteral(": "));
+    }
+    reporter_.Error(exitStatus, message);
+    return exitStatus;
+}
+
 } // namespace quillon::cli

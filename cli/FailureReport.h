@@ -18,6 +18,9 @@ public:
 
     // step says what the command was doing, e.g. "release"; empty when it did one thing.
     int Report(AdapterSession::Outcome outcome, const QString& step = {}) const;
+    // A failure that is no outcome of the adapter's (an expected write that did not come):
+    // reported with this status and reason.
+    int Fail(int exitStatus, const QString& reason) const;
 
 private:
     AdapterSession& session_;

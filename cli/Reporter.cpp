@@ -168,6 +168,21 @@ void Reporter::NotForwarded(uint32_t count) {
          {{"event", "not_forwarded"}, {"count", qint64{count}}});
 }
 
+void Reporter::MasterLost(uint32_t count) {
+    Emit(QStringLiteral("master writes lost by the tool: %1 in all").arg(count),
+         {{"event", "master_lost"}, {"count", qint64{count}}});
+}
+
+void Reporter::WatchEnded(qint64 count) {
+    Emit(QStringLiteral("watch ended after %1 master writes").arg(count),
+         {{"event", "watch_end"}, {"count", count}});
+}
+
+void Reporter::Expected(std::span<const uint8_t> bytes, qint64 ms) {
+    Emit(QStringLiteral("expected %1 after %2 ms").arg(HexList(bytes)).arg(ms),
+         {{"event", "expected"}, {"bytes", NumberList(bytes)}, {"ms", ms}});
+}
+
 void Reporter::Error(int exitStatus, const QString& message) {
     const QByteArray line = QStringLiteral("quillon-cli: %1\n").arg(message).toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);

@@ -37,6 +37,12 @@ public:
     void Pacing(uint8_t pacing);
     // The adapter's count of master writes it could not forward has grown to count.
     void NotForwarded(uint32_t count);
+    // Master writes the tool itself lost (it could not fetch them in time), count in all.
+    void MasterLost(uint32_t count);
+    // A session's watch ended after count master writes.
+    void WatchEnded(qint64 count);
+    // The master write an expect waited for came ms after it started (0: it was there).
+    void Expected(std::span<const uint8_t> bytes, qint64 ms);
     void Error(int exitStatus, const QString& message);
 
     // Plain text on standard output whatever the format: help and --version.

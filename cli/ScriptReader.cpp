@@ -1,15 +1,34 @@
 #include "ScriptReader.h"
 
 #include "CommandParser.h"
+#include "ExitStatus.h"
+#include "LineSplitter.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
+#include <array>
 #include <cstdio>
+#include <deque>
 
 namespace quillon::cli {
 
-std::optional<QString> ScriptReader::Read(const QString& file, std::vector<ScriptLine>& lines) {
+namespace {
+
+// What an oversized script is told to use instead.
+const char kUseASession[] = "(a session streams any number of commands: quillon-cli ... session)";
+
+} // namespace
+
+QString ScriptReader::TooLong(const QString& origin) {
+    return QStringLiteral("%1: line longer than %2 bytes")
+        .arg(origin)
+        .arg(LineSplitter::kMaxLineBytes);
+}
+
+std::optional<ScriptReader::Problem> ScriptReader::Read(const QString& file,
+                                                        std::vector<ScriptLine>& lines) {
+    lines.clear();
     QFile input;
     QString name = file;
     bool opened = false;
@@ -20,38 +39,112 @@ std::optional<QString> ScriptReader::Read(const QString& file, std::vector<Scrip
         input.setFileName(file);
         opened = input.open(QIODevice::ReadOnly);
     }
+    const auto unreadable = [&] {
+        return Problem{kExitNoInput,
+                       QStringLiteral("run: cannot read %1: %2").arg(name, input.errorString())};
+    };
     if (!opened) {
-        return QStringLiteral("run: cannot read %1: %2").arg(name, input.errorString());
+        return unreadable();
     }
-    return Parse(name, QString::fromUtf8(input.readAll()), lines);
+    LineSplitter splitter;
+    std::deque<LineSplitter::Line> pending;
+    std::array<char, LineSplitter::kMaxLineBytes> chunk{};
+    qint64 total = 0;
+    bool atEnd = false;
+    while (!atEnd) {
+        const qint64 got = input.read(chunk.data(), qint64(chunk.size()));
+        if (got < 0) {
+            return unreadable();
+        }
+        total += got;
+        if (got == 0) {
+            atEnd = true;
+            splitter.Finish(pending);
+        } else {
+            splitter.Feed(std::string_view(chunk.data(), std::size_t(got)), pending);
+        }
+        if (total > kMaxBytes) {
+            return Problem{kExitUsage, QStringLiteral("%1: script larger than %2 MiB %3")
+                                           .arg(name)
+                                           .arg(kMaxBytes / (1024 * 1024))
+                                           .arg(QLatin1String(kUseASession))};
+        }
+        for (; !pending.empty(); pending.pop_front()) {
+            const LineSplitter::Line& row = pending.front();
+            if (row.number > kMaxLines) {
+                return Problem{kExitUsage, QStringLiteral("%1: script longer than %2 lines %3")
+                                               .arg(name)
+                                               .arg(kMaxLines)
+                                               .arg(QLatin1String(kUseASession))};
+            }
+            const QString origin = QStringLiteral("%1:%2").arg(name).arg(row.number);
+            if (row.tooLong) {
+                return Problem{kExitUsage, TooLong(origin)};
+            }
+            std::optional<ScriptLine> line;
+            if (const auto problem =
+                    ParseLine(origin, QString::fromUtf8(row.text), Context::Script, line)) {
+                return Problem{kExitUsage, *problem};
+            }
+            if (line) {
+                lines.push_back(std::move(*line));
+            }
+        }
+        if (splitter.TooLongSoFar() != 0) {
+            return Problem{kExitUsage,
+                           TooLong(QStringLiteral("%1:%2").arg(name).arg(splitter.TooLongSoFar()))};
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> ScriptReader::Parse(const QString& name, const QString& text,
                                            std::vector<ScriptLine>& lines) {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     lines.clear();
     const QStringList rows = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QString origin = QStringLiteral("%1:%2").arg(name).arg(i + 1);
-        QString row = rows.at(i);
-        const qsizetype comment = row.indexOf(QLatin1Char('#'));
-        if (comment >= 0) {
-            row.truncate(comment);
+        std::optional<ScriptLine> line;
+        if (const auto problem = ParseLine(origin, rows.at(i), Context::Script, line)) {
+            return problem;
         }
-        const QStringList words = row.split(blanks, Qt::SkipEmptyParts);
-        if (words.isEmpty()) {
-            continue;
+        if (line) {
+            lines.push_back(std::move(*line));
         }
-        ScriptLine line;
-        line.origin = origin;
-        if (const auto problem = CommandParser::Parse(words, line.command)) {
-            return origin + QStringLiteral(": ") + *problem;
-        }
-        if (std::holds_alternative<RunArgs>(line.command.args)) {
-            return origin + QStringLiteral(": run: a script cannot run another script");
-        }
-        lines.push_back(std::move(line));
     }
+    return std::nullopt;
+}
+
+std::optional<QString> ScriptReader::ParseLine(const QString& origin, const QString& text,
+                                               Context context, std::optional<ScriptLine>& line) {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    line.reset();
+    QString row = text;
+    const qsizetype comment = row.indexOf(QLatin1Char('#'));
+    if (comment >= 0) {
+        row.truncate(comment);
+    }
+    const QStringList words = row.split(blanks, Qt::SkipEmptyParts);
+    if (words.isEmpty()) {
+        return std::nullopt;
+    }
+    ScriptLine parsed;
+    parsed.origin = origin;
+    if (const auto problem = CommandParser::Parse(words, parsed.command)) {
+        return origin + QStringLiteral(": ") + *problem;
+    }
+    const bool inScript = context == Context::Script;
+    if (std::holds_alternative<RunArgs>(parsed.command.args)) {
+        return origin +
+               (inScript ? QStringLiteral(": run: a script cannot run another script")
+                         : QStringLiteral(
+                               ": run: not inside a session (send the script's lines instead)"));
+    }
+    if (std::holds_alternative<SessionArgs>(parsed.command.args)) {
+        return origin + (inScript ? QStringLiteral(": session: a script cannot start a session")
+                                  : QStringLiteral(": session: already in a session"));
+    }
+    line = std::move(parsed);
     return std::nullopt;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QDeadlineTimer>
 
+#include <algorithm>
+
 namespace quillon::cli {
 
 using Outcome = AdapterSession::Outcome;
@@ -33,6 +35,32 @@ int WatchAction::Run(const WatchArgs& args, const FailureReport& failed) {
     }
     session_.StopWatching();
     return status;
+}
+
+int WatchAction::RunOnFeed(const WatchArgs& args, const FailureReport& failed,
+                           const MasterFeed& feed) {
+    reporter_.WatchStarted(QDateTime::currentDateTime());
+    const QDeadlineTimer end = args.durationMs > 0
+                                   ? QDeadlineTimer(args.durationMs, Qt::PreciseTimer)
+                                   : QDeadlineTimer(QDeadlineTimer::Forever);
+    const qint64 from = feed.Arrived();
+    const auto seen = [&] {
+        const qint64 arrived = feed.Arrived() - from;
+        return args.count > 0 ? std::min<qint64>(arrived, args.count) : arrived;
+    };
+    const Outcome waited = session_.WaitFor([&] { return args.count > 0 && seen() >= args.count; },
+                                            end, AdapterSession::OnStop::End);
+    if (waited != Outcome::Done) {
+        return failed.Report(waited);
+    }
+    if (args.count > 0 && seen() < args.count) {
+        return failed.Fail(kExitNotSeen, QStringLiteral("%1 of %2 master writes within %3 s")
+                                             .arg(seen())
+                                             .arg(args.count)
+                                             .arg(double(args.durationMs) / 1000.0));
+    }
+    reporter_.WatchEnded(seen());
+    return kExitDone;
 }
 
 bool WatchAction::PrintArrived(int count, int& seen) {

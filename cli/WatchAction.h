@@ -3,6 +3,7 @@
 #include "AdapterSession.h"
 #include "Command.h"
 #include "FailureReport.h"
+#include "MasterFeed.h"
 #include "Reporter.h"
 
 namespace quillon::cli {
@@ -15,6 +16,9 @@ class WatchAction {
 public:
     WatchAction(AdapterSession& session, Reporter& reporter);
     int Run(const WatchArgs& args, const FailureReport& failed);
+    // In a session, whose feed prints each write as it comes: counts them, prints no write
+    // twice, and says when the watch ended.
+    int RunOnFeed(const WatchArgs& args, const FailureReport& failed, const MasterFeed& feed);
 
 private:
     // Prints what has arrived; true once the count is reached.

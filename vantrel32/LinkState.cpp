@@ -144,7 +144,11 @@ void LinkState::Closed() {
 
 void LinkState::PushRecord(uint64_t generation, const Record& record) {
     std::lock_guard lock(mutex_);
-    if (generation != generation_ || port_ == Port::Closed || records_.size() >= kMaxRecords) {
+    if (generation != generation_ || port_ == Port::Closed) {
+        return;
+    }
+    if (records_.size() >= kMaxRecords) {
+        ++recordsDropped_;
         return;
     }
     records_.push_back({record, notForwarded_});

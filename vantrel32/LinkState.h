@@ -4,6 +4,7 @@
 #include "VantrelExtras.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -48,6 +49,8 @@ public:
     uint32_t NotForwarded() const;
     // The instance is going away: nothing is posted any more.
     void Detach();
+    // Records dropped beyond kMaxRecords by every instance since the library was loaded.
+    static uint32_t RecordsDropped() { return recordsDropped_.load(); }
 
     // --- link thread ---
     uint8_t NextSeq();
@@ -74,6 +77,8 @@ public:
 private:
     void Post(uintptr_t code, intptr_t arg = 0);
     void ResolveWaiting(uintptr_t code);
+
+    static inline std::atomic<uint32_t> recordsDropped_{0};
 
     mutable std::mutex mutex_;
     const uint32_t message_;

@@ -1,6 +1,7 @@
 #include "VantrelExtras.h"
 
 #include "ExportGuard.h"
+#include "LinkState.h"
 
 namespace {
 
@@ -28,6 +29,10 @@ void VantrelGetCounters(uint32_t* counters) {
 
 uint32_t VantrelGetNotForwarded(void) {
     return Guarded(uint32_t{0}, [] { return Lib().NotForwarded(); });
+}
+
+uint32_t VantrelGetRecordsDropped(void) {
+    return quillon::link::LinkState::RecordsDropped();
 }
 
 } // extern "C"

@@ -59,6 +59,13 @@ VANTREL_API void VantrelGetCounters(uint32_t* counters);
  * the count changed: look after each GetI2CData. */
 VANTREL_API uint32_t VantrelGetNotForwarded(void);
 
+/* The count of master-data records this library dropped since it was loaded because the
+ * program had not fetched them with GetI2CData (4096 unfetched records are kept; beyond
+ * them a record is dropped without a notification). Unlike the adapter's not-forwarded
+ * count this is a loss on the host: a program that reports every master write compares it
+ * before each write it reports. */
+VANTREL_API uint32_t VantrelGetRecordsDropped(void);
+
 #ifdef __cplusplus
 }
 #endif

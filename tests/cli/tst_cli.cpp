@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -323,12 +324,14 @@ void TestCli::commands() {
 }
 
 void TestCli::badInputSendsNothing_data() {
-    quillon::testing::AddColumns<QStringList, QByteArray, QString, QStringList>(
-        {"args", "script", "err", "out"});
+    // input: standard input; exitCode: 64 for what is wrong, 66 for what cannot be read
+    quillon::testing::AddColumns<QStringList, QByteArray, QString, QStringList, QByteArray, int>(
+        {"args", "script", "err", "out", "input", "exitCode"});
 
     const QStringList none;
     const auto row = [&](const char* name, const QStringList& words, const QString& err) {
-        QTest::newRow(name) << QStringList{"-d", "%DEV%"} + words << QByteArray() << err << none;
+        QTest::newRow(name) << QStringList{"-d", "%DEV%"} + words << QByteArray() << err << none
+                            << QByteArray() << 64;
     };
     row("bad hex", {"write", "5G"}, R"(write: "5G" is not a hex byte (00..FF))");
     row("three digits", {"write", "123"}, R"(write: "123" is not a hex byte (00..FF))");
@@ -353,23 +356,66 @@ void TestCli::badInputSendsNothing_data() {
     row("time-out of 0", {"--timeout", "0", "version"}, "--timeout takes milliseconds<*>");
     row("device and port", {"-p", "3", "version"}, "give either -d DEVICE or -p N, not both");
     row("unknown option", {"--bogus", "version"}, "version: unknown option --bogus");
-    row("missing script", {"run", "%DEV%-no-such-script"}, "run: cannot read <*>");
-    QTest::newRow("no adapter named") << QStringList{"version"} << QByteArray()
-                                      << "no adapter named: give -d DEVICE or -p N" << none;
+    QTest::newRow("no adapter named")
+        << QStringList{"version"} << QByteArray() << "no adapter named: give -d DEVICE or -p N"
+        << none << QByteArray() << 64;
     QTest::newRow("script with a bad line")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
         << QByteArray("write 11\npress SW1\n# fine so far\nwrite 1G\nwrite 22\n")
-        << R"(<*>/rig.txt:4: write: "1G" is not a hex byte (00..FF))" << none;
+        << R"(<*>/rig.txt:4: write: "1G" is not a hex byte (00..FF))" << none << QByteArray() << 64;
     QTest::newRow("script that runs a script")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("version\nrun other\n")
-        << "<*>/rig.txt:2: run: a script cannot run another script" << none;
+        << "<*>/rig.txt:2: run: a script cannot run another script" << none << QByteArray() << 64;
     QTest::newRow("script with the tool's options")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("--json version\n")
-        << "<*>/rig.txt:1: version: unknown option --json" << none;
+        << "<*>/rig.txt:1: version: unknown option --json" << none << QByteArray() << 64;
     QTest::newRow("json adds the error object")
         << QStringList{"--json", "-d", "%DEV%", "write", "5G"} << QByteArray() << "write: <*>"
         << QStringList{R"({"event":"error","message":"write: \"5G\" is not a hex byte )"
-                       R"j((00..FF)","status":64})j"};
+                       R"j((00..FF)","status":64})j"}
+        << QByteArray() << 64;
+
+    // Scripts are read as they come and bounded: a stream without end fails at its bound
+    // instead of filling the memory, and nothing is sent.
+    const QByteArray tenThousandAndOne = QByteArray("write 5A\n").repeated(10001);
+    const QString useASession =
+        "(a session streams any number of commands: quillon-cli ... session)";
+    QTest::newRow("endless line") << QStringList{"-d", "%DEV%", "run", "/dev/zero"} << QByteArray()
+                                  << "/dev/zero:1: line longer than 4096 bytes" << none
+                                  << QByteArray() << 64;
+    QTest::newRow("overlong line")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << "write 11\n# fine\n" + QByteArray(4097, 'x') + "\nwrite 22\n"
+        << "<*>/rig.txt:3: line longer than 4096 bytes" << none << QByteArray() << 64;
+    QTest::newRow("script of too many lines")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << tenThousandAndOne
+        << "<*>/rig.txt: script longer than 10000 lines " + useASession << none << QByteArray()
+        << 64;
+    QTest::newRow("script too large")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
+        << ("#" + QByteArray(4000, '-') + "\n").repeated(300)
+        << "<*>/rig.txt: script larger than 1 MiB " + useASession << none << QByteArray() << 64;
+    QTest::newRow("standard input of too many lines")
+        << QStringList{"-d", "%DEV%", "run", "-"} << QByteArray()
+        << "stdin: script longer than 10000 lines " + useASession << none << tenThousandAndOne
+        << 64;
+    QTest::newRow("missing script")
+        << QStringList{"-d", "%DEV%", "run", "%DEV%-no-such-script"} << QByteArray()
+        << "run: cannot read <*>" << none << QByteArray() << 66;
+    QTest::newRow("script is a directory")
+        << QStringList{"-d", "%DEV%", "run", "%DIR%"} << QByteArray()
+        << "run: cannot read <*>: file to open is a directory" << none << QByteArray() << 66;
+    // Root reads a file whatever its mode, so only others can see this refusal.
+    if (::geteuid() != 0) {
+        const QString locked = dir.filePath(QStringLiteral("locked.txt"));
+        QFile file(locked);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(file.setPermissions({}));
+        QTest::newRow("script not readable")
+            << QStringList{"-d", "%DEV%", "run", locked} << QByteArray()
+            << "run: cannot read <*>/locked.txt: <*>" << none << QByteArray() << 66;
+    }
 }
 
 void TestCli::badInputSendsNothing() {
@@ -377,11 +423,13 @@ void TestCli::badInputSendsNothing() {
     QFETCH(QByteArray, script);
     QFETCH(QString, err);
     QFETCH(QStringList, out);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
 
     QVERIFY(StartSim({}));
     CliProcess cli;
-    QVERIFY(cli.Run(Args(args, script)));
-    QCOMPARE(cli.ExitCode(), 64);
+    QVERIFY(cli.Run(Args(args, script), input));
+    QCOMPARE(cli.ExitCode(), exitCode);
     const QString errDiff = Mismatch(cli.ErrLines(), {"quillon-cli: " + err});
     QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
     const QString outDiff = Mismatch(cli.OutLines(), out);

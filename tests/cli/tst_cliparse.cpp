@@ -3,6 +3,7 @@
 #include "cli/CommandParser.h"
 #include "cli/DeviceCheck.h"
 #include "cli/GlobalOptions.h"
+#include "cli/LineSplitter.h"
 #include "cli/ScriptReader.h"
 #include "cli/ValueText.h"
 #include "tests/support/DataColumns.h"
@@ -54,6 +55,13 @@ QString Shown(const CommandArgs& args) {
             return QStringLiteral("run %1%2")
                 .arg(a.file, a.onFailure == OnFailure::KeepGoing ? " keep going" : "");
         }
+        QString operator()(const SessionArgs& a) const {
+            return QStringLiteral("session%1")
+                .arg(a.onFailure == OnFailure::KeepGoing ? " keep going" : "");
+        }
+        QString operator()(const ExpectArgs& a) const {
+            return QStringLiteral("expect %1 within %2").arg(Bytes(a.bytes)).arg(a.withinMs);
+        }
     };
     return std::visit(Show{}, args);
 }
@@ -72,6 +80,8 @@ private slots:
     void command();
     void script_data();
     void script();
+    void linesInPieces_data();
+    void linesInPieces();
     void deviceCheck_data();
     void deviceCheck();
 };
@@ -99,15 +109,20 @@ void TestCliParse::command_data() {
     good("watch", "watch count 0 ms 0");
     good("watch --count 5 --seconds 0.5", "watch count 5 ms 500");
     good("run - --keep-going", "run - keep going");
+    good("session", "session");
+    good("session --keep-going", "session keep going");
+    good("expect 12 0x34", "expect 12 34 within 0");
+    good("expect a --within=250", "expect 0A within 250");
     good("stats", "stats");
     // The request as the library takes it: 255 only asks, 1 holds, 0 releases.
     good("pacing", "pacing 255");
     good("pacing Hold", "pacing 1");
     good("pacing release", "pacing 0");
     bad("no command", "",
-        "no command given (version, write, address, press, watch, stats, pacing, run)");
+        "no command given (version, write, address, press, watch, expect, stats, pacing, run, "
+        "session)");
     bad("unknown", "frob",
-        R"(unknown command "frob" (version, write, address, press, watch, stats, pacing, run))");
+        R"(unknown command "frob" (version, write, address, press, watch, expect, stats, pacing, run, session))");
     bad("no pacing", "pacing slow", R"(pacing: "slow" is no pacing (hold or release))");
     bad("two pacings", "pacing hold release", R"(pacing: unexpected argument "release")");
     bad("stats with an argument", "stats all", R"(stats: unexpected argument "all")");
@@ -130,6 +145,12 @@ void TestCliParse::command_data() {
     bad("seconds 0", "watch --seconds 0",
         R"(watch: --seconds takes a time above 0 (e.g. 10 or 0.5), not "0")");
     bad("no script", "run", "run: missing the script file (or - for standard input)");
+    bad("session with an argument", "session -", R"(session: unexpected argument "-")");
+    bad("expect nothing", "expect",
+        "expect: missing the bytes of the master write (hex, e.g. 12 34)");
+    bad("expect a bad byte", "expect 12 345", R"(expect: "345" is not a hex byte (00..FF))");
+    bad("expect within 0", "expect 12 --within 0",
+        R"(expect: --within takes milliseconds, 1..3600000, not "0")");
     // The tool's own options, anywhere on the line.
     good("-p3 version", "COM3 version");
     good("address -d /dev/ttyUSB0 --timeout=300", "/dev/ttyUSB0 timeout 300 address");
@@ -176,6 +197,9 @@ void TestCliParse::script_data() {
     QTest::newRow("script in a script")
         << "version\nrun other\n"
         << QStringList{} << "rig.txt:2: run: a script cannot run another script";
+    QTest::newRow("session in a script")
+        << "version\nsession\n"
+        << QStringList{} << "rig.txt:2: session: a script cannot start a session";
 }
 
 void TestCliParse::script() {
@@ -191,6 +215,45 @@ void TestCliParse::script() {
     QStringList shown;
     for (const ScriptLine& line : parsed) {
         shown << line.origin + QLatin1Char(' ') + Shown(line.command.args);
+    }
+    QCOMPARE(shown, lines);
+}
+
+// Input arrives in pieces cut anywhere; a line is whole or named too long ("!"), never
+// split, joined or kept beyond its bound.
+void TestCliParse::linesInPieces_data() {
+    AddColumns<QList<QByteArray>, QStringList>({"pieces", "lines"});
+    const qsizetype max = LineSplitter::kMaxLineBytes;
+    QTest::newRow("lines across pieces")
+        << QList<QByteArray>{"wri", "te 5A\nadd", "ress\n\n", "stats"}
+        << QStringList{"1 write 5A", "2 address", "3 ", "4 stats"};
+    QTest::newRow("longest line kept, its bound split between pieces")
+        << QList<QByteArray>{QByteArray(max - 1, 'a'), "b\nnext\n"}
+        << QStringList{"1 " + QString(max - 1, 'a') + "b", "2 next"};
+    QTest::newRow("one byte too long, the next line whole")
+        << QList<QByteArray>{QByteArray(max, 'a'), "b", "\nversion\n"}
+        << QStringList{"1 !", "2 version"};
+    QTest::newRow("endless line without a newline")
+        << QList<QByteArray>{QByteArray(max, 'x'), QByteArray(max, 'x'), QByteArray(max, 'x')}
+        << QStringList{"1 !"};
+    QTest::newRow("nothing") << QList<QByteArray>{} << QStringList{};
+}
+
+void TestCliParse::linesInPieces() {
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(QStringList, lines);
+    LineSplitter splitter;
+    std::deque<LineSplitter::Line> found;
+    for (const QByteArray& piece : pieces) {
+        splitter.Feed(std::string_view(piece.constData(), std::size_t(piece.size())), found);
+    }
+    splitter.Finish(found);
+    QStringList shown;
+    for (const LineSplitter::Line& line : found) {
+        QVERIFY(line.text.size() <= LineSplitter::kMaxLineBytes);
+        shown << QStringLiteral("%1 %2")
+                     .arg(line.number)
+                     .arg(line.tooLong ? QStringLiteral("!") : QString::fromLatin1(line.text));
     }
     QCOMPARE(shown, lines);
 }

@@ -7,7 +7,8 @@
 set(contract
     ChangeSlvAdr Connect GetComPort GetI2CData GetTimeOut GetVersion IsConnected ReadSlvAdr
     SaveSlvAdr SetComPort SetTimeOut VantrelCreate VantrelDestroy WriteI2CRegs)
-set(extras VantrelAskCounters VantrelGetCounters VantrelGetNotForwarded VantrelSetPacing)
+set(extras VantrelAskCounters VantrelGetCounters VantrelGetNotForwarded VantrelSetPacing
+    VantrelGetRecordsDropped)
 
 list(LENGTH contract contractCount)
 if(NOT contractCount EQUAL 14)

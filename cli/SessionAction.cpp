@@ -1,0 +1,77 @@
+#include "SessionAction.h"
+
+#include "CommandRunner.h"
+#include "ExitStatus.h"
+#include "ScriptReader.h"
+#include "SessionInput.h"
+
+#include <QDeadlineTimer>
+
+#include <unistd.h>
+
+namespace quillon::cli {
+
+using Outcome = AdapterSession::Outcome;
+
+namespace {
+
+const QString kInputName = QStringLiteral("stdin");
+
+} // namespace
+
+SessionAction::SessionAction(AdapterSession& session, Reporter& reporter, CommandRunner& runner)
+    : session_(session), reporter_(reporter), runner_(runner) {}
+
+int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
+    SessionInput input(STDIN_FILENO);
+    QObject::connect(&input, &SessionInput::Arrived, &session_, [this] { session_.Wake(); });
+    int firstFailure = kExitDone;
+    for (;;) {
+        const Outcome waited =
+            session_.WaitFor([&input] { return input.Ready(); },
+                             QDeadlineTimer(QDeadlineTimer::Forever), AdapterSession::OnStop::End);
+        if (waited != Outcome::Done) {
+            const int status = failed.Report(waited);
+            return firstFailure != kExitDone ? firstFailure : status;
+        }
+        const std::optional<LineSplitter::Line> row = input.Take();
+        if (!row) {
+            break;
+        }
+        const QString origin = QStringLiteral("%1:%2").arg(kInputName).arg(row->number);
+        int status = kExitDone;
+        std::optional<ScriptLine> line;
+        if (row->tooLong) {
+            status = kExitUsage;
+            reporter_.Error(status, ScriptReader::TooLong(origin));
+        } else if (const auto problem =
+                       ScriptReader::ParseLine(origin, QString::fromUtf8(row->text),
+                                               ScriptReader::Context::Session, line)) {
+            status = kExitUsage;
+            reporter_.Error(status, *problem);
+        } else if (line) {
+            status = runner_.Run(line->command, line->origin);
+        }
+        if (status == kExitDone) {
+            continue;
+        }
+        if (session_.StopStatus() != 0) {
+            return session_.StopStatus();
+        }
+        if (firstFailure == kExitDone) {
+            firstFailure = status;
+        }
+        // Without the port no later line can succeed, whatever --keep-going says.
+        if (args.onFailure == OnFailure::Stop || session_.IsLost()) {
+            return firstFailure;
+        }
+    }
+    if (input.Error()) {
+        const int status = failed.Fail(
+            kExitNoInput, QStringLiteral("cannot read %1: %2").arg(kInputName, *input.Error()));
+        return firstFailure != kExitDone ? firstFailure : status;
+    }
+    return firstFailure;
+}
+
+} // namespace quillon::cli
