@@ -23,6 +23,8 @@ _GRACE_S = 3.0
 _START_S = 5.0
 # The limits of the tool's command lines (docs/cli.md).
 _MAX_WRITE_BYTES = 16
+# A master write comes in one frame, whose payload holds 127 bytes at most.
+_MAX_EXPECT_BYTES = 127
 _INTERRUPTS = (0, 1, 2)
 _SWITCHES = range(1, 9)
 _SWITCH_NAME = re.compile(r"[Ss][Ww]([1-8])")
@@ -121,7 +123,9 @@ class Adapter:
         values = _byte_list(data, "write", _MAX_WRITE_BYTES)
         if isinstance(interrupt, bool) or interrupt not in _INTERRUPTS:
             raise UsageError(f"write: interrupt {interrupt!r} is not 0, 1 or 2")
-        self._run(f"write {_hex(values)} --int {interrupt}", {"written"}, self.timeout_ms)
+        # The tool's messages quote the command line: no option where the default holds.
+        line = f"write {_hex(values)}" + (f" --int {interrupt}" if interrupt else "")
+        self._run(line, {"written"}, self.timeout_ms)
 
     def press(self, *switches, hold_ms=250):
         """Presses camera switches ("SW1".."SW8" or 1..8), holds them hold_ms, releases them;
@@ -161,6 +165,17 @@ class Adapter:
             raise UsageError(f"pacing: {mode!r} is not 'hold' or 'release'")
         line = "pacing" if mode is None else f"pacing {mode}"
         return self._run(line, {"pacing"}, self.timeout_ms)["pacing"]
+
+    def expect_master_write(self, data, within_ms=None):
+        """Waits for a master write of exactly these bytes, one that came since the previous
+        expect ended included, for within_ms (default: the time-out); returns how many ms
+        after the call it came (0 when it was there already). NotSeen when none came. The
+        write is also among master_writes(), as every write is."""
+        values = _byte_list(data, "expect_master_write", _MAX_EXPECT_BYTES)
+        within = self.timeout_ms if within_ms is None else _milliseconds(within_ms,
+                                                                           "expect: within_ms")
+        answer = self._run(f"expect {_hex(values)} --within {within}", {"expected"}, within)
+        return answer["ms"]
 
     def wait_master_write(self, timeout=None):
         """The next write of the bus master (a MasterWrite, which is bytes), or None when none

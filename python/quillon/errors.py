@@ -5,6 +5,8 @@ its message as the tool prints it, and the tool's reason when it gives one, so a
 report says what went wrong without a look at the tool's standard error.
 """
 
+import re
+
 # The tool's exit statuses that choose an exception class (cli/ExitStatus.h).
 EXIT_PORT = 1
 EXIT_NO_REPLY = 2
@@ -76,9 +78,15 @@ STATUS_CLASSES = {
 }
 
 
+# The session names each error's line of its standard input ("stdin:3: write 5A: ..."); to
+# the caller, who made the call, that number means nothing.
+_SESSION_LINE = re.compile(r"^stdin:\d+: ")
+
+
 def from_event(event, asked_address=None):
     """The exception for one "error" object of the tool's JSON output."""
     message = event.get("message", "the tool reported an error without a message")
+    message = _SESSION_LINE.sub("", message)
     status = event.get("status")
     reason = event.get("reason")
     if "confirmed" in event:
