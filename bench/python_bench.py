@@ -6,8 +6,9 @@
 
 Against the adapter simulator at cable speed (--pace, 9600 baud), it measures
 - a port write through a raw JSON session (a line to the tool's standard input, read lines
-  until its answer) and through quillon.Adapter.write, one after the other in each round so
-  both see the same machine; the difference is what the module adds;
+  until its answer) and through quillon.Adapter.write, each on a simulator of its own, one
+  after the other in each round so both see the same machine; the difference is what the
+  module adds;
 - the bus master writing back to back at the line's capacity: every write must come out of
   the module's iterator, in order, and the rate is set against what the line can carry.
 Prints one line per figure; exits 1 when a master write is lost or out of order.
@@ -51,11 +52,12 @@ def raw_session(device):
 
 
 def write_latency(rounds):
-    sim = Simulator(find_program(ADAPTER_SIM), ["--pace"])
+    # One simulator each: a port is opened by one program at a time.
+    sims = [Simulator(find_program(ADAPTER_SIM), ["--pace"]) for _ in range(2)]
     try:
-        process, send = raw_session(sim.device)
+        process, send = raw_session(sims[0].device)
         raw, module = [], []
-        with quillon.Adapter(sim.device) as adapter:
+        with quillon.Adapter(sims[1].device) as adapter:
             for n in range(rounds):
                 start = time.perf_counter()
                 event = send(f"write {n & 0xFF:02X}", "written")
@@ -68,7 +70,8 @@ def write_latency(rounds):
         process.stdin.close()
         process.wait()
     finally:
-        sim.stop()
+        for sim in sims:
+            sim.stop()
     return raw, module
 
 
@@ -111,8 +114,9 @@ def main():
         print(f"{name:24} {len(times)} writes: median {ms(statistics.median(times)):.2f} ms, "
               f"mean {ms(statistics.mean(times)):.2f} ms, "
               f"95th percentile {ms(statistics.quantiles(times, n=20)[18]):.2f} ms")
-    print(f"{'module adds':24} median {ms(statistics.median(module) - statistics.median(raw)):+.2f} ms, "
-          f"mean {ms(statistics.mean(module) - statistics.mean(raw)):+.2f} ms")
+    median = statistics.median(module) - statistics.median(raw)
+    mean = statistics.mean(module) - statistics.mean(raw)
+    print(f"{'module adds':24} median {ms(median):+.2f} ms, mean {ms(mean):+.2f} ms")
 
     sent, got, elapsed, lost = master_stream(options.master)
     wire_s = len(sent) * FRAME_BYTES_ONE_DATA_BYTE * BYTE_MS / 1000
