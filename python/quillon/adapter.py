@@ -121,7 +121,8 @@ class Adapter:
         """Writes the port byte, or up to 16 bytes of which the port keeps the last, with no
         interrupt pulse (0) or one on interrupt line 1 or 2."""
         values = _byte_list(data, "write", _MAX_WRITE_BYTES)
-        if isinstance(interrupt, bool) or interrupt not in _INTERRUPTS:
+        if not isinstance(interrupt, numbers.Integral) or isinstance(interrupt, bool) \
+                or interrupt not in _INTERRUPTS:
             raise UsageError(f"write: interrupt {interrupt!r} is not 0, 1 or 2")
         # The tool's messages quote the command line: no option where the default holds.
         line = f"write {_hex(values)}" + (f" --int {interrupt}" if interrupt else "")

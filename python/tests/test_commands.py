@@ -69,6 +69,7 @@ def test_stats_and_pacing(quillon_adapter, quillon_sim):
     (lambda a: a.write([]), "0 bytes given"),
     (lambda a: a.write(range(17)), "17 bytes given"),
     (lambda a: a.write(1, interrupt=3), "is not 0, 1 or 2"),
+    (lambda a: a.write(1, interrupt=1.0), "is not 0, 1 or 2"),
     (lambda a: a.press(), "no switch"),
     (lambda a: a.press("SW9"), "unknown switch 'SW9'"),
     (lambda a: a.press(0), "unknown switch 0"),
