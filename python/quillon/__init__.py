@@ -10,12 +10,13 @@ docs/python.md describes the module, its exceptions, its environment and its pyt
 """
 
 from .adapter import Adapter
-from .errors import (AddressMismatch, Error, NoReply, NotSeen, PortError, ProgramNotFound,
-                     SessionClosed, UsageError)
+from .errors import (AddressMismatch, Error, Mismatch, NoReply, NotSeen, PacingMismatch,
+                     PortError, ProgramNotFound, SessionClosed, UsageError)
 from .master import MasterWrite
 from .tool import find_program, tool_version
 
 __all__ = [
-    "Adapter", "AddressMismatch", "Error", "MasterWrite", "NoReply", "NotSeen", "PortError",
-    "ProgramNotFound", "SessionClosed", "UsageError", "find_program", "tool_version",
+    "Adapter", "AddressMismatch", "Error", "MasterWrite", "Mismatch", "NoReply", "NotSeen",
+    "PacingMismatch", "PortError", "ProgramNotFound", "SessionClosed", "UsageError",
+    "find_program", "tool_version",
 ]

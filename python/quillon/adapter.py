@@ -106,10 +106,17 @@ class Adapter:
     def _budget(self, adapter_ms, extra_s=0.0):
         return adapter_ms / 1000 + _GRACE_S + extra_s
 
-    def _run(self, line, terminal, adapter_ms, asked_address=None, extra_s=0.0):
-        event, _ = self._session.command(line, terminal, self._budget(adapter_ms, extra_s))
+    def _run(self, line, terminal, adapter_ms, asked=None, extra_s=0.0, key=None):
+        """Runs one command: its answer is an event named in terminal, or, with key, such an
+        event whose key holds what was asked. The tool prints what the adapter confirmed
+        even when it is not what was asked, and then the error that names both: that error
+        is the answer then."""
+        def ends(event):
+            return event.get("event") in terminal and (key is None or event.get(key) == asked)
+
+        event, _ = self._session.command(line, ends, self._budget(adapter_ms, extra_s))
         if event.get("event") == "error":
-            raise errors.from_event(event, asked_address)
+            raise errors.from_event(event, asked)
         return event
 
     @property
@@ -150,7 +157,7 @@ class Adapter:
         value = _byte(address, "set_address")
         line = f"address set {value:02X}" + (" --save" if save else "")
         terminal = {"address_saved"} if save else {"address_changed"}
-        answer = self._run(line, terminal, 2 * self.timeout_ms, asked_address=value)
+        answer = self._run(line, terminal, 2 * self.timeout_ms, asked=value, key="address")
         return answer["address"]
 
     def stats(self):
@@ -161,11 +168,13 @@ class Adapter:
 
     def pacing(self, mode=None):
         """Sets the adapter's pacing ("hold" or "release"), or with no argument asks it;
-        returns the pacing in effect."""
+        returns the pacing in effect. PacingMismatch when it confirms the other one."""
         if mode is not None and mode not in _PACINGS:
             raise UsageError(f"pacing: {mode!r} is not 'hold' or 'release'")
-        line = "pacing" if mode is None else f"pacing {mode}"
-        return self._run(line, {"pacing"}, self.timeout_ms)["pacing"]
+        if mode is None:
+            return self._run("pacing", {"pacing"}, self.timeout_ms)["pacing"]
+        return self._run(f"pacing {mode}", {"pacing"}, self.timeout_ms, asked=mode,
+                         key="pacing")["pacing"]
 
     def expect_master_write(self, data, within_ms=None):
         """Waits for a master write of exactly these bytes, one that came since the previous

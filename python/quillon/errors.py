@@ -33,13 +33,21 @@ class PortError(Error):
     """The port could not be opened, or it closed under the tool (status 1)."""
 
 
-class AddressMismatch(Error):
-    """The adapter confirmed another slave address than the one asked for (status 1)."""
+class Mismatch(Error):
+    """The adapter confirmed something other than asked (status 1): .asked, .confirmed."""
 
     def __init__(self, message, asked, confirmed, status=EXIT_PORT, reason=None):
         super().__init__(message, status, reason)
         self.asked = asked
         self.confirmed = confirmed
+
+
+class AddressMismatch(Mismatch):
+    """The adapter confirmed another slave address than the one asked for."""
+
+
+class PacingMismatch(Mismatch):
+    """The adapter confirmed the other pacing ("hold" or "release") than the one asked for."""
 
 
 class NoReply(Error):
@@ -83,13 +91,17 @@ STATUS_CLASSES = {
 _SESSION_LINE = re.compile(r"^stdin:\d+: ")
 
 
-def from_event(event, asked_address=None):
-    """The exception for one "error" object of the tool's JSON output."""
+def from_event(event, asked=None):
+    """The exception for one "error" object of the tool's JSON output; asked is what the
+    command asked for, for a mismatch."""
     message = event.get("message", "the tool reported an error without a message")
     message = _SESSION_LINE.sub("", message)
     status = event.get("status")
     reason = event.get("reason")
-    if "confirmed" in event:
-        return AddressMismatch(message, asked_address, event["confirmed"], status, reason)
+    confirmed = event.get("confirmed")
+    if confirmed is not None:
+        # A pacing is named, an address is a number.
+        cls = PacingMismatch if isinstance(confirmed, str) else AddressMismatch
+        return cls(message, asked, confirmed, status, reason)
     cls = STATUS_CLASSES.get(status, Error)
     return cls(message, status=status, reason=reason)

@@ -83,10 +83,10 @@ class Session:
             except (OSError, ValueError):
                 pass
 
-    def command(self, line, terminal, budget_s):
-        """Sends one command line; returns its terminal event (an "error" event included) and
-        the events that came before it. Raises SessionClosed when the tool has ended or does
-        not answer within budget_s."""
+    def command(self, line, ends, budget_s):
+        """Sends one command line; returns the event that ends it (an "error" event, or one
+        for which ends(event) is true) and the events that came before it. Raises
+        SessionClosed when the tool has ended or does not answer within budget_s."""
         with self._command_lock:
             self._send(line)
             deadline = time.monotonic() + budget_s
@@ -99,7 +99,7 @@ class Session:
                 if event is _END:
                     self._replies.put(_END)
                     raise self._ended(line)
-                if event.get("event") == "error" or event.get("event") in terminal:
+                if event.get("event") == "error" or ends(event):
                     return event, before
                 before.append(event)
 

@@ -11,18 +11,27 @@ import quillon
 from quillon.tool import ADAPTER_SIM, find_program
 
 
-def test_address_mismatch_carries_asked_and_confirmed(quillon_start_sim, quillon_connect):
+@pytest.mark.parametrize("option, call, error, asked, confirmed", [
+    (["--confirm-address", "7E"], lambda a: a.set_address(0x72), quillon.AddressMismatch,
+     0x72, 0x7E),
+    (["--confirm-address", "7E"], lambda a: a.set_address(0x72, save=True),
+     quillon.AddressMismatch, 0x72, 0x7E),
+    (["--confirm-pacing", "release"], lambda a: a.pacing("hold"), quillon.PacingMismatch,
+     "hold", "release"),
+])
+def test_mismatch_carries_asked_and_confirmed(quillon_start_sim, quillon_connect, option, call,
+                                              error, asked, confirmed):
     usage = subprocess.run([find_program(ADAPTER_SIM), "--help"], capture_output=True,
                            text=True, check=False).stdout
-    if "--confirm-address" not in usage:
-        pytest.skip(f"{ADAPTER_SIM} has no --confirm-address option yet")
-    adapter = quillon_connect(quillon_start_sim("--confirm-address", "7E"))
-    with pytest.raises(quillon.AddressMismatch) as caught:
-        adapter.set_address(0x72)
-    mismatch = caught.value
-    assert (mismatch.asked, mismatch.confirmed, mismatch.status) == (0x72, 0x7E, 1)
-    assert "72" in mismatch.message and "7E" in mismatch.message
-    adapter.write(0x5A)
+    if option[0] not in usage:
+        pytest.skip(f"{ADAPTER_SIM} has no {option[0]} option yet")
+    adapter = quillon_connect(quillon_start_sim(*option))
+    with pytest.raises(error) as caught:
+        call(adapter)
+    assert (caught.value.asked, caught.value.confirmed, caught.value.status) == (
+        asked, confirmed, 1)
+    # The error was that call's answer: the next call gets its own.
+    assert adapter.address() == (0x7E if error is quillon.AddressMismatch else 0x40)
 
 
 def test_quillon_library_is_the_one_the_tool_loads(tmp_path, monkeypatch, quillon_start_sim):
