@@ -105,6 +105,13 @@ else
     fail "versions differ: package $version, change log $changelog_version, AppStream $release_version"
 fi
 
+# --- the Python module needs the system's interpreter, which no library scan names ---
+if dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -Eq '^ *python3( |$)'; then
+    pass "the package depends on python3"
+else
+    fail "the package does not depend on python3: $(dpkg-deb -f "$deb" Depends)"
+fi
+
 # --- the programs this build installs, each with its manual page ---
 mapfile -t programs <"$build/installed-programs.txt"
 for program in "${programs[@]}"; do
@@ -227,6 +234,17 @@ if has_program quillon-cli; then
         pass "quillon-cli write 5A against quillon-adapter-sim"
     else
         fail "quillon-cli write 5A: $(cat "$work/cli.out" "$work/adapter.out")"
+    fi
+    # The Python module from the package's own folder of the system's Python path, finding
+    # the package's tool on PATH, through the same simulator.
+    dist="$root/usr/lib/python3/dist-packages"
+    if out=$("${bare_env[@]}" "PYTHONPATH=$dist" /usr/bin/python3 -c \
+        'import quillon, sys; print(quillon.__file__); quillon.Adapter(sys.argv[1]).write(0x5B)' \
+        "$sim_pty" 2>&1) && [ "$(head -1 <<<"$out")" = "$dist/quillon/__init__.py" ] &&
+        wait_for "$work/adapter.out" '\] port 5A -> 5B$'; then
+        pass "python3 imports quillon from usr/lib/python3/dist-packages and writes through it"
+    else
+        fail "the Python module: $out"
     fi
     stop_sim adapter || fail "quillon-adapter-sim did not quit cleanly: $(cat "$work/adapter.err")"
 else
