@@ -220,6 +220,12 @@ AdapterSession::Outcome AdapterSession::Issued(uint8_t status) {
         ++outstanding_;
         return Outcome::Done;
     case VANTREL_STATUS_PORT_CLOSED:
+        // The library can refuse a command on a port that closed under us before its close
+        // notice reaches us. We never asked for that close, so the port is lost now: a session
+        // must end on this line, not run the next one and report the loss a second time.
+        if (open_ && !closing_) {
+            lost_ = true;
+        }
         return lost_ ? Outcome::Lost : Outcome::PortClosed;
     case VANTREL_STATUS_BUSY:
         return Outcome::Busy;
