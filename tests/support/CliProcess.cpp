@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <unistd.h>
 
 CliProcess::~CliProcess() {
     if (process_.state() != QProcess::NotRunning) {
@@ -16,6 +17,30 @@ CliProcess::~CliProcess() {
 
 QString CliProcess::Binary() {
     return SimProcess::FindProgram(QStringLiteral("quillon-cli"));
+}
+
+void CliProcess::SetOutput(Output output) {
+    process_.setStandardOutputFile(output == Output::Full ? QStringLiteral("/dev/full")
+                                                          : QString());
+    // Runs in the child after its channels are set up, just before the tool starts.
+    switch (output) {
+    case Output::Closed:
+        process_.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+        break;
+    case Output::ReaderGone:
+        process_.setChildProcessModifier([] {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::dup2(ends[1], STDOUT_FILENO);
+                ::close(ends[0]);
+                ::close(ends[1]);
+            }
+        });
+        break;
+    default:
+        process_.setChildProcessModifier({});
+        break;
+    }
 }
 
 bool CliProcess::Start(const QStringList& args, const QByteArray& input, InputEnd end) {

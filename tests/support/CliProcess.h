@@ -18,6 +18,12 @@ public:
     // open for Send (a session reads its lines as they come).
     enum class InputEnd { AtStart, OnClose };
 
+    // Where its standard output goes: read by the test, the full device (every write fails
+    // with "no space"), nowhere (closed when it starts), or a pipe whose reader is gone.
+    enum class Output { Captured, Full, Closed, ReaderGone };
+    // For the next Start.
+    void SetOutput(Output output);
+
     // Starts it; input, if any, is its whole standard input unless it stays open.
     bool Start(const QStringList& args, const QByteArray& input = {},
                InputEnd end = InputEnd::AtStart);
