@@ -7,6 +7,7 @@
 #include "ExitStatus.h"
 #include "GlobalOptions.h"
 #include "MasterFeed.h"
+#include "OutOfMemory.h"
 #include "ScriptReader.h"
 #include "SignalWatcher.h"
 #include "vantrel32/Vantrel32.h"
@@ -131,6 +132,13 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
 }
 
 void CliProgram::ReportError(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        // Building the message below would need memory too.
+        ExitOutOfMemory();
+    } catch (...) {
+    }
     const QString message =
         QStringLiteral("internal error: %1").arg(quillon::platform::ErrorReport::Text(error));
     if (reporter_) {
