@@ -131,6 +131,7 @@ private slots:
     void sessionTellsMasterWritesItLost();
     void outputFailureLetsTheActionComplete_data();
     void outputFailureLetsTheActionComplete();
+    void sessionWithoutStandardInputReadsItsEnd();
 };
 
 void TestCli::initTestCase() {
@@ -1016,4 +1017,17 @@ void TestCli::outputFailureLetsTheActionComplete() {
         const double held = NumberAfter(sim->EventTexts(), "SW7 released after ");
         QVERIFY2(held >= heldMs - 20, qPrintable(QString::number(held)));
     }
+}
+
+// Started with standard input closed, the port must not take its place: the session reads
+// the end of its input, not the adapter's replies.
+void TestCli::sessionWithoutStandardInputReadsItsEnd() {
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    QVERIFY(cli.Start(Args({"-d", "%DEV%", "session"}), {}, CliProcess::InputEnd::Closed));
+    QVERIFY(cli.Finish(kEventWaitMs));
+    QCOMPARE(cli.ExitCode(), 0);
+    QCOMPARE(cli.OutLines(), QStringList());
+    QCOMPARE(cli.ErrLines(), QStringList());
+    QVERIFY2(SimSaw({"version sent"}), qPrintable(sim->EventTexts().join(" | ")));
 }

@@ -20,33 +20,38 @@ QString CliProcess::Binary() {
 }
 
 void CliProcess::SetOutput(Output output) {
+    output_ = output;
     process_.setStandardOutputFile(output == Output::Full ? QStringLiteral("/dev/full")
                                                           : QString());
-    // Runs in the child after its channels are set up, just before the tool starts.
-    switch (output) {
-    case Output::Closed:
-        process_.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
-        break;
-    case Output::ReaderGone:
-        process_.setChildProcessModifier([] {
-            int ends[2];
-            if (::pipe(ends) == 0) {
-                ::dup2(ends[1], STDOUT_FILENO);
-                ::close(ends[0]);
-                ::close(ends[1]);
-            }
-        });
-        break;
-    default:
-        process_.setChildProcessModifier({});
-        break;
+}
+
+namespace {
+
+// In the child after its channels are set up, just before the tool starts: only calls
+// that are safe between fork and exec.
+void CloseOrCutChannels(CliProcess::Output output, CliProcess::InputEnd end) {
+    if (end == CliProcess::InputEnd::Closed) {
+        ::close(STDIN_FILENO);
+    }
+    if (output == CliProcess::Output::Closed) {
+        ::close(STDOUT_FILENO);
+    } else if (output == CliProcess::Output::ReaderGone) {
+        int ends[2];
+        if (::pipe(ends) == 0) {
+            ::dup2(ends[1], STDOUT_FILENO);
+            ::close(ends[0]);
+            ::close(ends[1]);
+        }
     }
 }
+
+} // namespace
 
 bool CliProcess::Start(const QStringList& args, const QByteArray& input, InputEnd end) {
     process_.setProgram(Binary());
     process_.setArguments(args);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
+    process_.setChildProcessModifier([output = output_, end] { CloseOrCutChannels(output, end); });
     process_.start();
     if (!process_.waitForStarted(5000)) {
         return false;
@@ -55,7 +60,7 @@ bool CliProcess::Start(const QStringList& args, const QByteArray& input, InputEn
         // The tool may rightly end before it read it all (a script over its bound).
         Send(input);
     }
-    if (end == InputEnd::AtStart) {
+    if (end != InputEnd::OnClose) {
         CloseInput();
     }
     return true;
