@@ -132,6 +132,7 @@ private slots:
     void outputFailureLetsTheActionComplete_data();
     void outputFailureLetsTheActionComplete();
     void sessionWithoutStandardInputReadsItsEnd();
+    void idleSessionEndsWhenAMasterWriteCannotBePrinted();
 };
 
 void TestCli::initTestCase() {
@@ -1030,4 +1031,24 @@ void TestCli::sessionWithoutStandardInputReadsItsEnd() {
     QCOMPARE(cli.OutLines(), QStringList());
     QCOMPARE(cli.ErrLines(), QStringList());
     QVERIFY2(SimSaw({"version sent"}), qPrintable(sim->EventTexts().join(" | ")));
+}
+
+// A session waiting for its next line reports master writes as they come; once that fails,
+// it ends without waiting for an input that may never come.
+void TestCli::idleSessionEndsWhenAMasterWriteCannotBePrinted() {
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    cli.SetOutput(CliProcess::Output::Full);
+    QVERIFY(cli.Start(Args({"-d", "%DEV%", "session"}), {}, CliProcess::InputEnd::OnClose));
+    QTRY_VERIFY_WITH_TIMEOUT(sim->HasEvent("version sent"), kEventWaitMs);
+    // The first writes may come before the session reports any: the bus master goes on
+    // until the tool has ended.
+    for (int i = 0; i < 50 && cli.Process().state() != QProcess::NotRunning; ++i) {
+        sim->Command("write 21");
+        cli.Process().waitForFinished(100);
+    }
+    QVERIFY(cli.Finish(kEventWaitMs));
+    QCOMPARE(cli.ExitCode(), 74);
+    QCOMPARE(cli.ErrLines(),
+             QStringList{"quillon-cli: cannot write standard output: No space left on device"});
 }
