@@ -7,6 +7,7 @@
 #include "ExitStatus.h"
 #include "GlobalOptions.h"
 #include "MasterFeed.h"
+#include "OutOfMemory.h"
 #include "ScriptReader.h"
 #include "SignalWatcher.h"
 #include "vantrel32/Vantrel32.h"
@@ -19,7 +20,7 @@
 
 namespace quillon::cli {
 
-CliProgram::CliProgram() {
+CliProgram::CliProgram(StandardOutput output) : output_(output) {
     quillon::platform::ErrorReport::Install(this);
 }
 
@@ -28,9 +29,25 @@ CliProgram::~CliProgram() {
 }
 
 int CliProgram::Run(const QStringList& args) {
+    const int status = RunCommand(args);
+    // Once, after the command: a failure on every line of a long watch is still one fault.
+    reporter_->ReportOutputFailure();
+    // A signal or a fault of the tool says more than the output that failed meanwhile;
+    // otherwise results that never reached their reader make the run a failure, whatever
+    // the command itself did.
+    if (status >= kExitSignalBase || status == kExitInternal) {
+        return status;
+    }
+    return reporter_->OutputStatus() != kExitDone ? reporter_->OutputStatus() : status;
+}
+
+int CliProgram::RunCommand(const QStringList& args) {
     Invocation invocation;
     const std::optional<QString> badOption = GlobalOptions::Parse(args, invocation);
     reporter_ = std::make_unique<Reporter>(invocation.format);
+    if (output_ == StandardOutput::Closed) {
+        reporter_->MarkOutputClosed();
+    }
     if (badOption) {
         reporter_->Error(kExitUsage, *badOption);
         return kExitUsage;
@@ -66,8 +83,8 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
         reporter_->Error(kExitPortFailure, *problem);
         return kExitPortFailure;
     }
-    // A reader that went away (`| head`) ends the run like a signal, not by killing the
-    // tool in the middle of a press.
+    // A reader that went away (`| head`) must not kill the tool in the middle of a press:
+    // the write fails instead, and the run ends once the switch is released.
     std::signal(SIGPIPE, SIG_IGN);
     SignalWatcher watcher({SIGINT, SIGTERM});
     AdapterSession session(invocation.target, invocation.timeOutMs);
@@ -76,7 +93,9 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
         session.RequestStop(kExitSignalBase + signalNumber);
     };
     QObject::connect(&watcher, &SignalWatcher::Raised, &session, stop);
-    reporter_->OnOutputLost([&session] { session.RequestStop(kExitSignalBase + SIGPIPE); });
+    // Not a stop: a hold keeps its time and a command under way completes. Only the waits
+    // that exist to print (a watch, a session's idle wait) look again and end.
+    reporter_->OnOutputLost([&session] { session.Wake(); });
     if (watcher.Caught() != 0) {
         stop(watcher.Caught());
     }
@@ -113,6 +132,13 @@ int CliProgram::Execute(const Invocation& invocation, const Command& command) {
 }
 
 void CliProgram::ReportError(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        // Building the message below would need memory too.
+        ExitOutOfMemory();
+    } catch (...) {
+    }
     const QString message =
         QStringLiteral("internal error: %1").arg(quillon::platform::ErrorReport::Text(error));
     if (reporter_) {
@@ -140,9 +166,11 @@ QString CliProgram::HelpText() const {
                "  64   usage error (nothing was sent; in a session, nothing of that line)\n"
                "  66   the script could not be read\n"
                "  70   a fault of the tool itself, memory exhausted included\n"
-               "  74   standard output could not be written (after the hardware action)\n"
-               "  130  Ctrl-C, 143 SIGTERM, 141 the reader of the output went away\n"
-               "       (a pending release is written and the port closed first)\n"
+               "  74   standard output could not be written (after the hardware action\n"
+               "       under way: a press is held and released)\n"
+               "  130  Ctrl-C, 143 SIGTERM (a pending release is written and the port\n"
+               "       closed first)\n"
+               "  141  the reader of the output went away (after the action under way)\n"
                "Examples and output formats: docs/cli.md\n");
 }
 

@@ -2,6 +2,7 @@
 
 #include "Invocation.h"
 #include "Reporter.h"
+#include "StandardStreams.h"
 #include "platform/core/ErrorReport.h"
 
 #include <QStringList>
@@ -18,7 +19,7 @@ struct Command;
 // closes the port again, also after Ctrl-C. It is the error report of this process.
 class CliProgram final : public quillon::platform::IErrorReport {
 public:
-    CliProgram();
+    explicit CliProgram(StandardOutput output = StandardOutput::Open);
     ~CliProgram();
 
     int Run(const QStringList& args);
@@ -26,10 +27,12 @@ public:
     void ReportError(const std::exception_ptr& error) override;
 
 private:
+    int RunCommand(const QStringList& args);
     int Execute(const Invocation& invocation, const Command& command);
     QString HelpText() const;
     QString VersionText() const;
 
+    const StandardOutput output_;
     std::unique_ptr<Reporter> reporter_;
     AdapterSession* session_ = nullptr;
     int failure_ = 0;

@@ -1,11 +1,11 @@
 #include "CommandRunner.h"
 
 #include "ExitStatus.h"
+#include "ExpectAction.h"
 #include "PacingText.h"
 #include "PressAction.h"
-#include "ValueText.h"
-#include "ExpectAction.h"
 #include "SessionAction.h"
+#include "ValueText.h"
 #include "WatchAction.h"
 
 namespace quillon::cli {
@@ -122,6 +122,10 @@ int CommandRunner::Run(const PacingArgs& args, const FailureReport& failed) {
 int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
     int firstFailure = kExitDone;
     for (const ScriptLine& line : args.script) {
+        // Nobody reads the results of further lines: none starts.
+        if (reporter_.OutputLost()) {
+            return reporter_.OutputStatus();
+        }
         const int status = Run(line.command, line.origin);
         if (status == kExitDone) {
             continue;

@@ -1,5 +1,6 @@
 #include "Reporter.h"
 
+#include "ExitStatus.h"
 #include "PacingText.h"
 #include "SlaveAddress.h"
 #include "ValueText.h"
@@ -8,6 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 
@@ -64,14 +68,51 @@ void Reporter::Write(const QByteArray& bytes) {
     if (lost_) {
         return;
     }
+    errno = 0;
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
     // A script or a log reads the line as it happens, even through a pipe.
     if (std::fflush(out_) != 0 || std::ferror(out_)) {
-        lost_ = true;
-        if (outputLost_) {
-            outputLost_();
-        }
+        // A stream that failed without saying why still failed: EIO is the honest guess.
+        LoseOutput(errno != 0 ? errno : EIO);
     }
+}
+
+void Reporter::LoseOutput(int error) {
+    if (lost_) {
+        return;
+    }
+    lost_ = true;
+    lostError_ = error;
+    if (outputLost_) {
+        outputLost_();
+    }
+}
+
+void Reporter::MarkOutputClosed() {
+    LoseOutput(EBADF);
+}
+
+int Reporter::OutputStatus() const {
+    if (!lost_) {
+        return kExitDone;
+    }
+    return lostError_ == EPIPE ? kExitSignalBase + SIGPIPE : int{kExitOutputError};
+}
+
+void Reporter::ReportOutputFailure() {
+    if (!lost_ || lostError_ == EPIPE || failureReported_) {
+        return;
+    }
+    failureReported_ = true;
+    // EBADF can only mean there is no standard output at all; the system's words for it
+    // ("Bad file descriptor") would send the user looking for a bug in the tool.
+    const QString reason = lostError_ == EBADF ? QStringLiteral("it is closed")
+                                               : QString::fromLocal8Bit(std::strerror(lostError_));
+    const QByteArray line =
+        QStringLiteral("quillon-cli: cannot write standard output: %1\n").arg(reason).toUtf8();
+    // Standard error failing too leaves nowhere to tell it.
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);
+    std::fflush(err_);
 }
 
 void Reporter::Version(const QString& text) {

@@ -49,19 +49,35 @@ public:
     // Plain text on standard output whatever the format: help and --version.
     void Plain(const QString& text);
 
-    // Called once when standard output can no longer be written (its reader went away).
+    // Called once when standard output can no longer be written (full, closed, an I/O
+    // error, or its reader went away). Nothing more is written to it from then on.
     void OnOutputLost(std::function<void()> handler) { outputLost_ = std::move(handler); }
+    // Standard output was closed when the tool started (a stand-in now fills its place):
+    // nothing the tool prints can reach anyone.
+    void MarkOutputClosed();
+    bool OutputLost() const { return lost_; }
+    // The exit status the loss of standard output calls for: none (0), an output error, or
+    // the status of SIGPIPE when its reader went away, as a shell expects of a pipeline.
+    int OutputStatus() const;
+    // Says on standard error, at most once, why standard output failed. A reader that went
+    // away is no error to tell: the pipeline ended as its user wanted.
+    void ReportOutputFailure();
 
 private:
     void Emit(const QString& line, const QJsonObject& object);
     void AddressEvent(const char* event, const char* verb, uint8_t address);
     void Write(const QByteArray& bytes);
+    void LoseOutput(int error);
 
     OutputFormat format_;
     FILE* out_;
     FILE* err_;
     std::function<void()> outputLost_;
     bool lost_ = false;
+    // errno of the failure: EBADF when standard output is closed, EPIPE when its reader
+    // went away.
+    int lostError_ = 0;
+    bool failureReported_ = false;
 };
 
 } // namespace quillon::cli

@@ -27,11 +27,15 @@ int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
     int firstFailure = kExitDone;
     for (;;) {
         const Outcome waited =
-            session_.WaitFor([&input] { return input.Ready(); },
+            session_.WaitFor([&] { return input.Ready() || reporter_.OutputLost(); },
                              QDeadlineTimer(QDeadlineTimer::Forever), AdapterSession::OnStop::End);
         if (waited != Outcome::Done) {
             const int status = failed.Report(waited);
             return firstFailure != kExitDone ? firstFailure : status;
+        }
+        // Nobody reads the results of further lines: none starts.
+        if (reporter_.OutputLost()) {
+            return reporter_.OutputStatus();
         }
         const std::optional<LineSplitter::Line> row = input.Take();
         if (!row) {

@@ -26,7 +26,8 @@ int WatchAction::Run(const WatchArgs& args, const FailureReport& failed) {
     int seen = 0;
     int status = kExitDone;
     for (;;) {
-        if (PrintArrived(args.count, seen) || end.hasExpired()) {
+        // Printing is a watch's only purpose: once its output is gone, it is done.
+        if (PrintArrived(args.count, seen) || end.hasExpired() || reporter_.OutputLost()) {
             break;
         }
         const Outcome outcome = session_.WaitForMasterWrite(end);
@@ -38,6 +39,9 @@ int WatchAction::Run(const WatchArgs& args, const FailureReport& failed) {
         }
     }
     session_.StopWatching();
+    if (reporter_.OutputLost()) {
+        return reporter_.OutputStatus();
+    }
     // Ended by its time before its count: a script must not take that for the writes seen.
     if (status == kExitDone && args.count > 0 && seen < args.count) {
         status = failed.Report(kExitNotSeen,
@@ -61,10 +65,14 @@ int WatchAction::RunOnFeed(const WatchArgs& args, const FailureReport& failed,
         const qint64 arrived = feed.Arrived() - from;
         return args.count > 0 ? std::min<qint64>(arrived, args.count) : arrived;
     };
-    const Outcome waited = session_.WaitFor([&] { return args.count > 0 && seen() >= args.count; },
-                                            end, AdapterSession::OnStop::End);
+    const Outcome waited = session_.WaitFor(
+        [&] { return (args.count > 0 && seen() >= args.count) || reporter_.OutputLost(); }, end,
+        AdapterSession::OnStop::End);
     if (waited != Outcome::Done) {
         return failed.Report(waited);
+    }
+    if (reporter_.OutputLost()) {
+        return reporter_.OutputStatus();
     }
     if (args.count > 0 && seen() < args.count) {
         return failed.Fail(kExitNotSeen, QStringLiteral("%1 of %2 master writes within %3 s")

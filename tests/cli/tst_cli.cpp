@@ -129,6 +129,10 @@ private slots:
     void sessionRunsLinesAsTheyArrive_data();
     void sessionRunsLinesAsTheyArrive();
     void sessionTellsMasterWritesItLost();
+    void outputFailureLetsTheActionComplete_data();
+    void outputFailureLetsTheActionComplete();
+    void sessionWithoutStandardInputReadsItsEnd();
+    void idleSessionEndsWhenAMasterWriteCannotBePrinted();
 };
 
 void TestCli::initTestCase() {
@@ -912,3 +916,139 @@ void TestCli::sessionTellsMasterWritesItLost() {
 
 QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"
+
+// Standard output that cannot be written never cuts short what the adapter was asked to do:
+// a hold keeps its time and its release goes out, a write is made, a line of a script or
+// session under way completes and no later one starts. Then the exit status says the output
+// failed, and standard error says why, once.
+void TestCli::outputFailureLetsTheActionComplete_data() {
+    // output: a CliProcess::Output; heldMs: the hold the simulator must see at least, 0 for
+    // no press.
+    quillon::testing::AddColumns<QStringList, QStringList, QByteArray, QByteArray, int, QStringList,
+                                 QStringList, int, int>(
+        {"simArgs", "args", "script", "input", "output", "simEvents", "err", "exitCode", "heldMs"});
+
+    const int full = int(CliProcess::Output::Full);
+    const int closed = int(CliProcess::Output::Closed);
+    const int readerGone = int(CliProcess::Output::ReaderGone);
+    const QStringList none;
+    const QStringList camera{"--camera"};
+    const QStringList noSpace{"quillon-cli: cannot write standard output: No space left on device"};
+    const QStringList isClosed{"quillon-cli: cannot write standard output: it is closed"};
+    const QStringList pressAndRelease{"version sent",
+                                      "port FF -> BF",
+                                      "INT1 pulse",
+                                      "SW7 pressed",
+                                      "port BF -> FF",
+                                      "INT1 pulse",
+                                      "SW7 released after <N> ms"};
+    const QStringList press{"-d", "%DEV%", "press", "SW7", "--hold", "700"};
+    const QStringList twoWrites{"version sent", "port FF -> 11", "port 11 -> 22"};
+    const QStringList firstWrite{"version sent", "port FF -> 11"};
+    const QByteArray writes("write 11\nwrite 22\n");
+
+    QTest::newRow("press to a full output holds and releases")
+        << camera << press << QByteArray() << QByteArray() << full << pressAndRelease << noSpace
+        << 74 << 700;
+    QTest::newRow("press with output closed holds and releases")
+        << camera << press << QByteArray() << QByteArray() << closed << pressAndRelease << isClosed
+        << 74 << 700;
+    QTest::newRow("press whose reader went away holds and releases")
+        << camera << press << QByteArray() << QByteArray() << readerGone << pressAndRelease << none
+        << 141 << 700;
+    QTest::newRow("write to a full output")
+        << none << QStringList{"-d", "%DEV%", "write", "5A"} << QByteArray() << QByteArray() << full
+        << QStringList{"version sent", "port FF -> 5A"} << noSpace << 74 << 0;
+    QTest::newRow("write with output closed")
+        << none << QStringList{"-d", "%DEV%", "write", "5A"} << QByteArray() << QByteArray()
+        << closed << QStringList{"version sent", "port FF -> 5A"} << isClosed << 74 << 0;
+    QTest::newRow("a script's first line completes, the next does not start")
+        << none << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << writes << QByteArray() << full
+        << firstWrite << noSpace << 74 << 0;
+    QTest::newRow("a script with output closed starts no line")
+        << none << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << writes << QByteArray() << closed
+        << QStringList{"version sent"} << isClosed << 74 << 0;
+    QTest::newRow("a session's line completes, the next does not start")
+        << none << QStringList{"-d", "%DEV%", "session"} << QByteArray() << writes << full
+        << firstWrite << noSpace << 74 << 0;
+    QTest::newRow("a session whose reader went away")
+        << none << QStringList{"-d", "%DEV%", "session"} << QByteArray() << writes << readerGone
+        << firstWrite << none << 141 << 0;
+    // The control: the same script with its output read runs both lines.
+    QTest::newRow("a script with its output read runs every line")
+        << none << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << writes << QByteArray()
+        << int(CliProcess::Output::Captured) << twoWrites << none << 0 << 0;
+    // Its output is a watch's only purpose: it ends at its first line, count or no count.
+    QTest::newRow("watch to a full output ends at once")
+        << none << QStringList{"-d", "%DEV%", "watch", "--count", "5"} << QByteArray()
+        << QByteArray() << full << QStringList{"version sent"} << noSpace << 74 << 0;
+    QTest::newRow("watch whose reader went away ends at once")
+        << none << QStringList{"-d", "%DEV%", "watch"} << QByteArray() << QByteArray() << readerGone
+        << QStringList{"version sent"} << none << 141 << 0;
+    QTest::newRow("help to a full output") << none << QStringList{"--help"} << QByteArray()
+                                           << QByteArray() << full << none << noSpace << 74 << 0;
+    QTest::newRow("version to a full output") << none << QStringList{"--version"} << QByteArray()
+                                              << QByteArray() << full << none << noSpace << 74 << 0;
+    QTest::newRow("help with output closed")
+        << none << QStringList{"--help"} << QByteArray() << QByteArray() << closed << none
+        << isClosed << 74 << 0;
+}
+
+void TestCli::outputFailureLetsTheActionComplete() {
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, script);
+    QFETCH(QByteArray, input);
+    QFETCH(int, output);
+    QFETCH(QStringList, simEvents);
+    QFETCH(QStringList, err);
+    QFETCH(int, exitCode);
+    QFETCH(int, heldMs);
+
+    QVERIFY(StartSim(simArgs));
+    CliProcess cli;
+    cli.SetOutput(CliProcess::Output(output));
+    QVERIFY(cli.Run(Args(args, script), input));
+    QCOMPARE(cli.ExitCode(), exitCode);
+    const QString errDiff = Mismatch(cli.ErrLines(), err);
+    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
+    QVERIFY2(SimSaw(simEvents), qPrintable(Mismatch(sim->EventTexts(), simEvents)));
+    if (heldMs > 0) {
+        // As the camera unit measured it: the whole hold, not cut at the failed line.
+        const double held = NumberAfter(sim->EventTexts(), "SW7 released after ");
+        QVERIFY2(held >= heldMs - 20, qPrintable(QString::number(held)));
+    }
+}
+
+// Started with standard input closed, the port must not take its place: the session reads
+// the end of its input, not the adapter's replies.
+void TestCli::sessionWithoutStandardInputReadsItsEnd() {
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    QVERIFY(cli.Start(Args({"-d", "%DEV%", "session"}), {}, CliProcess::InputEnd::Closed));
+    QVERIFY(cli.Finish(kEventWaitMs));
+    QCOMPARE(cli.ExitCode(), 0);
+    QCOMPARE(cli.OutLines(), QStringList());
+    QCOMPARE(cli.ErrLines(), QStringList());
+    QVERIFY2(SimSaw({"version sent"}), qPrintable(sim->EventTexts().join(" | ")));
+}
+
+// A session waiting for its next line reports master writes as they come; once that fails,
+// it ends without waiting for an input that may never come.
+void TestCli::idleSessionEndsWhenAMasterWriteCannotBePrinted() {
+    QVERIFY(StartSim({}));
+    CliProcess cli;
+    cli.SetOutput(CliProcess::Output::Full);
+    QVERIFY(cli.Start(Args({"-d", "%DEV%", "session"}), {}, CliProcess::InputEnd::OnClose));
+    QTRY_VERIFY_WITH_TIMEOUT(sim->HasEvent("version sent"), kEventWaitMs);
+    // The first writes may come before the session reports any: the bus master goes on
+    // until the tool has ended.
+    for (int i = 0; i < 50 && cli.Process().state() != QProcess::NotRunning; ++i) {
+        sim->Command("write 21");
+        cli.Process().waitForFinished(100);
+    }
+    QVERIFY(cli.Finish(kEventWaitMs));
+    QCOMPARE(cli.ExitCode(), 74);
+    QCOMPARE(cli.ErrLines(),
+             QStringList{"quillon-cli: cannot write standard output: No space left on device"});
+}

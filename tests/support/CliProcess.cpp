@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <unistd.h>
 
 CliProcess::~CliProcess() {
     if (process_.state() != QProcess::NotRunning) {
@@ -18,10 +19,39 @@ QString CliProcess::Binary() {
     return SimProcess::FindProgram(QStringLiteral("quillon-cli"));
 }
 
+void CliProcess::SetOutput(Output output) {
+    output_ = output;
+    process_.setStandardOutputFile(output == Output::Full ? QStringLiteral("/dev/full")
+                                                          : QString());
+}
+
+namespace {
+
+// In the child after its channels are set up, just before the tool starts: only calls
+// that are safe between fork and exec.
+void CloseOrCutChannels(CliProcess::Output output, CliProcess::InputEnd end) {
+    if (end == CliProcess::InputEnd::Closed) {
+        ::close(STDIN_FILENO);
+    }
+    if (output == CliProcess::Output::Closed) {
+        ::close(STDOUT_FILENO);
+    } else if (output == CliProcess::Output::ReaderGone) {
+        int ends[2];
+        if (::pipe(ends) == 0) {
+            ::dup2(ends[1], STDOUT_FILENO);
+            ::close(ends[0]);
+            ::close(ends[1]);
+        }
+    }
+}
+
+} // namespace
+
 bool CliProcess::Start(const QStringList& args, const QByteArray& input, InputEnd end) {
     process_.setProgram(Binary());
     process_.setArguments(args);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
+    process_.setChildProcessModifier([output = output_, end] { CloseOrCutChannels(output, end); });
     process_.start();
     if (!process_.waitForStarted(5000)) {
         return false;
@@ -30,7 +60,7 @@ bool CliProcess::Start(const QStringList& args, const QByteArray& input, InputEn
         // The tool may rightly end before it read it all (a script over its bound).
         Send(input);
     }
-    if (end == InputEnd::AtStart) {
+    if (end != InputEnd::OnClose) {
         CloseInput();
     }
     return true;

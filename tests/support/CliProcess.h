@@ -15,8 +15,15 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
 
     // Whether standard input ends once the input given at the start is written, or stays
-    // open for Send (a session reads its lines as they come).
-    enum class InputEnd { AtStart, OnClose };
+    // open for Send (a session reads its lines as they come), or the tool starts without
+    // one at all.
+    enum class InputEnd { AtStart, OnClose, Closed };
+
+    // Where its standard output goes: read by the test, the full device (every write fails
+    // with "no space"), nowhere (closed when it starts), or a pipe whose reader is gone.
+    enum class Output { Captured, Full, Closed, ReaderGone };
+    // For the next Start.
+    void SetOutput(Output output);
 
     // Starts it; input, if any, is its whole standard input unless it stays open.
     bool Start(const QStringList& args, const QByteArray& input = {},
@@ -45,6 +52,7 @@ private:
     void Collect();
 
     QProcess process_;
+    Output output_ = Output::Captured;
     QByteArray out_;
     QByteArray err_;
 };
