@@ -2,7 +2,9 @@
 
 #include "CommandParser.h"
 #include "ExitStatus.h"
+#include "GlobalOptions.h"
 #include "LineSplitter.h"
+#include "TerminalText.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -83,7 +85,7 @@ std::optional<ScriptReader::Problem> ScriptReader::Read(const QString& file,
             }
             std::optional<ScriptLine> line;
             if (const auto problem =
-                    ParseLine(origin, QString::fromUtf8(row.text), Context::Script, line)) {
+                    ParseLine(origin, TerminalText::FromBytes(row.text), Context::Script, line)) {
                 return Problem{kExitUsage, *problem};
             }
             if (line) {
@@ -128,12 +130,25 @@ std::optional<QString> ScriptReader::ParseLine(const QString& origin, const QStr
     if (words.isEmpty()) {
         return std::nullopt;
     }
+    const bool inScript = context == Context::Script;
+    // The tool's options hold for the whole run; on one line they would read as a wish to
+    // change the adapter midway, which the tool cannot do.
+    for (const QString& word : words) {
+        if (word == QLatin1String(kEndOfOptions)) {
+            break;
+        }
+        if (const auto option = GlobalOptions::NameIn(word)) {
+            return origin + QStringLiteral(": %1 is an option of quillon-cli itself: give it "
+                                           "before the command on its command line, not %2")
+                                .arg(*option, inScript ? QStringLiteral("in a script")
+                                                       : QStringLiteral("on a session line"));
+        }
+    }
     ScriptLine parsed;
     parsed.origin = origin;
     if (const auto problem = CommandParser::Parse(words, parsed.command)) {
         return origin + QStringLiteral(": ") + *problem;
     }
-    const bool inScript = context == Context::Script;
     if (std::holds_alternative<RunArgs>(parsed.command.args)) {
         return origin +
                (inScript ? QStringLiteral(": run: a script cannot run another script")
