@@ -7,7 +7,6 @@
 #include "TerminalText.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <array>
 #include <cstdio>
@@ -19,6 +18,25 @@ namespace {
 
 // What an oversized script is told to use instead.
 const char kUseASession[] = "(a session streams any number of commands: quillon-cli ... session)";
+
+// The blank-separated words of a line. Not a regular expression: a line may keep bytes that
+// were not UTF-8 (TerminalText::FromBytes), which no expression matches.
+QStringList Words(const QString& row) {
+    QStringList words;
+    QString word;
+    for (const QChar c : row) {
+        if (!c.isSpace()) {
+            word += c;
+        } else if (!word.isEmpty()) {
+            words << word;
+            word.clear();
+        }
+    }
+    if (!word.isEmpty()) {
+        words << word;
+    }
+    return words;
+}
 
 } // namespace
 
@@ -119,14 +137,13 @@ std::optional<QString> ScriptReader::Parse(const QString& name, const QString& t
 
 std::optional<QString> ScriptReader::ParseLine(const QString& origin, const QString& text,
                                                Context context, std::optional<ScriptLine>& line) {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     line.reset();
     QString row = text;
     const qsizetype comment = row.indexOf(QLatin1Char('#'));
     if (comment >= 0) {
         row.truncate(comment);
     }
-    const QStringList words = row.split(blanks, Qt::SkipEmptyParts);
+    const QStringList words = Words(row);
     if (words.isEmpty()) {
         return std::nullopt;
     }
