@@ -313,6 +313,19 @@ const OptionEntry* FindOption(const CommandEntry& entry, const QString& name) {
     return nullptr;
 }
 
+// Whether an option before the command word takes the next word as its value: the command is
+// not known yet, so any command's option counts, lest "--int 1 write 5A" take 1 for the command.
+bool TakesNextWord(const QString& word) {
+    for (const CommandEntry& entry : kCommands) {
+        for (const OptionEntry& option : entry.options) {
+            if (Q(option.name) == word && !option.valueName.empty()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool IsOption(const QString& word) {
     return word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
 }
@@ -341,7 +354,7 @@ std::optional<QString> CommandParser::Parse(const QStringList& words, Command& c
     // when they end with "--" the command follows.
     qsizetype nameAt = 0;
     while (isOptionAt(nameAt)) {
-        ++nameAt;
+        nameAt += TakesNextWord(words.at(nameAt)) && nameAt + 1 < optionsEnd ? 2 : 1;
     }
     if (nameAt == end) {
         ++nameAt;

@@ -104,6 +104,7 @@ void TestCliParse::command_data() {
     good("write FF --int 1", "write FF int 1");
     good("write FF --int=2", "write FF int 2");
     good("--int=1 write FF", "write FF int 1");
+    good("--int 1 write FF", "write FF int 1");
     good("address", "address");
     good("address set 7e", "address set 7E");
     good("address set 40 --save", "address set 40 save");
@@ -170,6 +171,7 @@ void TestCliParse::command_data() {
     bad("time-out twice", "--timeout 5 version --timeout=6", "--timeout given twice");
     bad("json twice", "--json version --json", "--json given twice");
     bad("int twice", "write 5A --int 1 --int=2", "write: --int given twice");
+    bad("int twice before the command", "--int 1 --int 2 write 5A", "write: --int given twice");
     bad("save twice", "--save address set 40 --save", "address set: --save given twice");
     bad("hold twice", "press SW1 --hold 5 --hold 5", "press: --hold given twice");
     bad("count twice", "watch --count 1 --count 2", "watch: --count given twice");
