@@ -193,7 +193,7 @@ void Reporter::Error(int exitStatus, const QString& message, const QJsonObject& 
         QJsonObject object = extra;
         object.insert(QStringLiteral("event"), QStringLiteral("error"));
         object.insert(QStringLiteral("status"), exitStatus);
-        object.insert(QStringLiteral("message"), message);
+        object.insert(QStringLiteral("message"), TerminalText::Valid(message));
         Emit({}, object);
     }
 }

@@ -98,6 +98,16 @@ QString TerminalText::Escape(const QString& text) {
     return shown;
 }
 
+QString TerminalText::Valid(const QString& text) {
+    QString valid = text;
+    for (QChar& c : valid) {
+        if (IsRawByte(c.unicode())) {
+            c = QChar(kReplacement);
+        }
+    }
+    return valid;
+}
+
 QString TerminalText::Token(const QString& token) {
     if (token.size() <= kMaxTokenChars) {
         return token;

@@ -23,6 +23,10 @@ public:
     // \xHH; a backslash is doubled, so that "\x1b" on the terminal always stands for a byte.
     static QString Escape(const QString& text);
 
+    // The text with each byte FromBytes kept as not UTF-8 replaced by U+FFFD, for output that
+    // must be valid Unicode: a strict JSON reader refuses a lone surrogate.
+    static QString Valid(const QString& text);
+
     // A token for quoting in a message: whole when short, else its first kMaxTokenChars
     // characters followed by "... (N bytes)".
     static QString Token(const QString& token);

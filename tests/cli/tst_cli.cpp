@@ -433,6 +433,14 @@ void TestCli::badInputSendsNothing_data() {
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("write 5A\x1b]0;title\x07\n")
         << R"(<*>/rig.txt:1: write: "5A\x1b]0;title\x07" is not a hex byte (00..FF))" << none
         << QByteArray() << 64;
+    // JSON keeps valid Unicode for strict readers: such a byte is a replacement character.
+    QTest::newRow("bytes of no UTF-8 in a script line, json")
+        << QStringList{"--json", "-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("write \xff\n")
+        << R"(<*>/rig.txt:1: write: "\xff" is not a hex byte (00..FF))"
+        << QStringList{R"({"event":"error","message":"<*>/rig.txt:1: write: \")" +
+                       QString(QChar::ReplacementCharacter) +
+                       R"x(\" is not a hex byte (00..FF)","status":64})x"}
+        << QByteArray() << 64;
     QTest::newRow("bytes of no UTF-8 in a script line are shown as read")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("write \xff\xc3\n")
         << R"(<*>/rig.txt:1: write: "\xff\xc3" is not a hex byte (00..FF))" << none << QByteArray()

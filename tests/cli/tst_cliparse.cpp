@@ -2,8 +2,10 @@
 // parses to, the exact reason for each bad one.
 #include "cli/CommandParser.h"
 #include "cli/DeviceCheck.h"
+#include "cli/ExitStatus.h"
 #include "cli/GlobalOptions.h"
 #include "cli/LineSplitter.h"
+#include "cli/Reporter.h"
 #include "cli/ScriptReader.h"
 #include "cli/TerminalText.h"
 #include "cli/ValueText.h"
@@ -11,6 +13,9 @@
 #include "tests/support/DeviceAccessRows.h"
 
 #include <QtTest>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <sys/stat.h>
 
@@ -81,6 +86,8 @@ private slots:
     void command();
     void script_data();
     void script();
+    void reporterEscapes_data();
+    void reporterEscapes();
     void terminalText_data();
     void terminalText();
     void linesInPieces_data();
@@ -88,6 +95,51 @@ private slots:
     void deviceCheck_data();
     void deviceCheck();
 };
+
+// The adapter's version text and every message pass through the reporter: its text lines are
+// escaped; JSON keeps the text, escaped its own way, and valid Unicode.
+void TestCliParse::reporterEscapes_data() {
+    AddColumns<OutputFormat, QString, QString>({"format", "out", "err"});
+    const QString errLine = R"(quillon-cli: "\xc2\x9b" \xff)"
+                            "\n";
+    QTest::newRow("text") << OutputFormat::Text << "version Box\\x1b[2J\n" << errLine;
+    QTest::newRow("json") << OutputFormat::Json
+                          << R"({"event":"version","text":"Box\u001b[2J"})"
+                             "\n"
+                             R"({"event":"error","message":"\")" +
+                                 QString(QChar(0x9B)) + R"(\" )" +
+                                 QString(QChar::ReplacementCharacter) +
+                                 R"(","status":64})"
+                                 "\n"
+                          << errLine;
+}
+
+void TestCliParse::reporterEscapes() {
+    QFETCH(OutputFormat, format);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    char* outText = nullptr;
+    char* errText = nullptr;
+    size_t outSize = 0;
+    size_t errSize = 0;
+    FILE* outFile = open_memstream(&outText, &outSize);
+    FILE* errFile = open_memstream(&errText, &errSize);
+    QVERIFY(outFile && errFile);
+    {
+        Reporter reporter(format, outFile, errFile);
+        reporter.Version(QStringLiteral("Box\x1b[2J"));
+        reporter.Error(kExitUsage, QStringLiteral("\"%1\" ").arg(QChar(0x9B)) +
+                                       TerminalText::FromBytes("\xff"));
+    }
+    std::fclose(outFile);
+    std::fclose(errFile);
+    const QString shownOut = QString::fromUtf8(outText, qsizetype(outSize));
+    const QString shownErr = QString::fromUtf8(errText, qsizetype(errSize));
+    std::free(outText);
+    std::free(errText);
+    QCOMPARE(shownOut, out);
+    QCOMPARE(shownErr, err);
+}
 
 // Each good line parses to its command's own arguments (shown as one line, after the
 // adapter and time-out when the line names them); each bad one gives its exact reason.
