@@ -4,7 +4,6 @@
 #include "ValueText.h"
 
 #include <algorithm>
-
 #include <optional>
 #include <string_view>
 #include <vector>

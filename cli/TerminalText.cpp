@@ -22,6 +22,9 @@ constexpr char16_t kOneUtf8Byte = 0x80;
 constexpr char16_t kTwoUtf8Bytes = 0x800;
 constexpr qsizetype kPairUtf8Bytes = 4;
 constexpr qsizetype kMaxUtf8Sequence = 4;
+// A byte order mark at the start of the text is dropped, as QString::fromUtf8 does; a
+// sequence checked on its own is always at a start, so it keeps one as a character.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsRawByte(char16_t unit) {
     return unit >= kRawByteFirst && unit <= kRawByteLast;
@@ -31,13 +34,16 @@ void AppendByte(QString& text, uint byte) {
     text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
 }
 
-// The length of the valid UTF-8 sequence at the start of bytes, or 0 when it is not one.
-qsizetype ValidSequence(const char* bytes, qsizetype size) {
+// The length of the valid UTF-8 sequence at the start of bytes, or 0 when it is not one; its
+// character is appended to text.
+qsizetype TakeSequence(const char* bytes, qsizetype size, QString& text) {
     const QByteArray piece = QByteArray::fromRawData(bytes, std::min(size, kMaxUtf8Sequence));
     for (qsizetype length = 1; length <= piece.size(); ++length) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                         QStringDecoder::Flag::ConvertInitialBom);
         const QString decoded = decoder.decode(piece.first(length));
         if (!decoder.hasError() && !decoded.isEmpty()) {
+            text += decoded;
             return length;
         }
     }
@@ -54,16 +60,15 @@ QString TerminalText::FromBytes(const QByteArray& bytes) {
         return text;
     }
     text.clear();
-    qsizetype at = 0;
+    qsizetype at = bytes.startsWith(kByteOrderMark) ? qsizetype(sizeof kByteOrderMark - 1) : 0;
     while (at < bytes.size()) {
-        const qsizetype length = ValidSequence(bytes.constData() + at, bytes.size() - at);
+        const qsizetype length = TakeSequence(bytes.constData() + at, bytes.size() - at, text);
         if (length == 0) {
             text += QChar(char16_t(kRawByteBase + uchar(bytes.at(at))));
             ++at;
-            continue;
+        } else {
+            at += length;
         }
-        text += QString::fromUtf8(bytes.constData() + at, length);
-        at += length;
     }
     return text;
 }

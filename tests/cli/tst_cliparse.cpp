@@ -334,6 +334,10 @@ void TestCliParse::terminalText_data() {
                                                                   "b")
                                                     << QString::fromUtf8("a\xc2\xa0"
                                                                          "b");
+    QTest::newRow("byte order mark at the start dropped, as UTF-8 text is read")
+        << QByteArray("\xef\xbb\xbf"
+                      "a\xff\xef\xbb\xbf")
+        << QString("a\\xff") + QChar(0xFEFF);
     QTest::newRow("backslash") << QByteArray(R"(C:\x1b)") << R"(C:\\x1b)";
 }
 
