@@ -61,7 +61,8 @@ int CliProgram::RunCommand(const QStringList& args) {
         return kExitDone;
     }
     Command command;
-    if (const auto problem = CommandParser::Parse(invocation.commandWords, command)) {
+    if (const auto problem =
+            CommandParser::Parse(invocation.commandWords, command, GlobalOptions::Names())) {
         reporter_->Error(kExitUsage, *problem);
         return kExitUsage;
     }
@@ -152,11 +153,13 @@ void CliProgram::ReportError(const std::exception_ptr& error) {
 
 QString CliProgram::HelpText() const {
     return QStringLiteral(
-               "Usage: quillon-cli [options] COMMAND [ARGS]\n"
+               "Usage: quillon-cli [options] [--] COMMAND [ARGS] [--] [OPERANDS]\n"
                "Drives a Quillon serial I2C slave adapter from scripts and test rigs.\n\n"
-               "Options:\n") +
+               "Options (each at most once, before or after the command; -- ends them):\n") +
            GlobalOptions::Help() + QStringLiteral("\nCommands:\n") + CommandParser::Help() +
            QStringLiteral(
+               "\nControl characters and bytes that are not UTF-8 are printed as \\xHH,\n"
+               "a backslash as \\\\; a quoted word over 40 characters is cut.\n"
                "\nExit status:\n"
                "  0    done\n"
                "  1    the port could not be opened or closed under us; or the adapter\n"

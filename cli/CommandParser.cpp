@@ -1,7 +1,9 @@
 #include "CommandParser.h"
 
+#include "NearestName.h"
 #include "PacingText.h"
 #include "SlaveAddress.h"
+#include "TerminalText.h"
 #include "ValueText.h"
 #include "adapter/KeypadSwitches.h"
 #include "protocol/CommandTable.h"
@@ -65,7 +67,7 @@ Problem OnArguments(const QStringList& words, CommandArgs& args) {
 
 Problem NoArguments(const QStringList& words, CommandArgs&) {
     if (!words.isEmpty()) {
-        return QStringLiteral("unexpected argument \"%1\"").arg(words.front());
+        return QStringLiteral("unexpected argument \"%1\"").arg(TerminalText::Token(words.front()));
     }
     return std::nullopt;
 }
@@ -80,7 +82,8 @@ Problem WriteArguments(const QStringList& words, WriteArgs& args) {
     for (const QString& word : words) {
         const auto byte = HexByte(word);
         if (!byte) {
-            return QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(word);
+            return QStringLiteral("\"%1\" is not a hex byte (00..FF)")
+                .arg(TerminalText::Token(word));
         }
         args.bytes.push_back(*byte);
     }
@@ -91,7 +94,7 @@ Problem ApplyInt(const QString& value, WriteArgs& args) {
     const auto type = Integer(value, VANTREL_INT_NONE, VANTREL_INT_LINE2);
     if (!type) {
         return QStringLiteral("--int takes 0 (no interrupt), 1 or 2 (interrupt line), not \"%1\"")
-            .arg(value);
+            .arg(TerminalText::Token(value));
     }
     args.intType = static_cast<uint8_t>(*type);
     return std::nullopt;
@@ -100,11 +103,13 @@ Problem ApplyInt(const QString& value, WriteArgs& args) {
 Problem AddressSetArguments(const QStringList& words, AddressSetArgs& args) {
     if (words.size() != 1) {
         return words.isEmpty() ? QStringLiteral("missing the new address (e.g. 7E)")
-                               : QStringLiteral("unexpected argument \"%1\"").arg(words.at(1));
+                               : QStringLiteral("unexpected argument \"%1\"")
+                                     .arg(TerminalText::Token(words.at(1)));
     }
     const auto address = HexByte(words.front());
     if (!address) {
-        return QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(words.front());
+        return QStringLiteral("\"%1\" is not a hex byte (00..FF)")
+            .arg(TerminalText::Token(words.front()));
     }
     if (!IsSettable(*address)) {
         return QStringLiteral("%1 is not an address of either chip type: the address is even "
@@ -130,7 +135,8 @@ Problem PressArguments(const QStringList& words, PressArgs& args) {
         const uint8_t mask =
             quillon::adapter::SwitchByName(std::string_view(name.data(), name.size()));
         if (mask == 0) {
-            return QStringLiteral("unknown switch \"%1\" (SW1..SW8)").arg(word);
+            return QStringLiteral("unknown switch \"%1\" (SW1..SW8)")
+                .arg(TerminalText::Token(word));
         }
         if ((pressed & mask) != 0) {
             return QStringLiteral("switch %1 named twice").arg(word.toUpper());
@@ -159,10 +165,10 @@ Problem ApplySeconds(const QString& value, WatchArgs& args) {
         if (isNumber && seconds > 0 && seconds < kSecondsResolution) {
             return QStringLiteral("--seconds counts whole milliseconds: \"%1\" is below 1 ms; "
                                   "the least is 0.001")
-                .arg(value);
+                .arg(TerminalText::Token(value));
         }
         return QStringLiteral("--seconds takes a time above 0 (e.g. 10 or 0.5), not \"%1\"")
-            .arg(value);
+            .arg(TerminalText::Token(value));
     }
     args.durationMs = *ms;
     return std::nullopt;
@@ -170,7 +176,7 @@ Problem ApplySeconds(const QString& value, WatchArgs& args) {
 
 Problem PacingArguments(const QStringList& words, PacingArgs& args) {
     if (words.size() > 1) {
-        return QStringLiteral("unexpected argument \"%1\"").arg(words.at(1));
+        return QStringLiteral("unexpected argument \"%1\"").arg(TerminalText::Token(words.at(1)));
     }
     if (words.isEmpty()) {
         args.request = VANTREL_PACING_ASK;
@@ -178,7 +184,8 @@ Problem PacingArguments(const QStringList& words, PacingArgs& args) {
     }
     const auto pacing = PacingByName(words.front());
     if (!pacing) {
-        return QStringLiteral("\"%1\" is no pacing (hold or release)").arg(words.front());
+        return QStringLiteral("\"%1\" is no pacing (hold or release)")
+            .arg(TerminalText::Token(words.front()));
     }
     args.request = *pacing;
     return std::nullopt;
@@ -187,7 +194,8 @@ Problem PacingArguments(const QStringList& words, PacingArgs& args) {
 Problem RunArguments(const QStringList& words, RunArgs& args) {
     if (words.size() != 1) {
         return words.isEmpty() ? QStringLiteral("missing the script file (or - for standard input)")
-                               : QStringLiteral("unexpected argument \"%1\"").arg(words.at(1));
+                               : QStringLiteral("unexpected argument \"%1\"")
+                                     .arg(TerminalText::Token(words.at(1)));
     }
     args.file = words.front();
     return std::nullopt;
@@ -213,7 +221,8 @@ Problem ExpectArguments(const QStringList& words, ExpectArgs& args) {
     for (const QString& word : words) {
         const auto byte = HexByte(word);
         if (!byte) {
-            return QStringLiteral("\"%1\" is not a hex byte (00..FF)").arg(word);
+            return QStringLiteral("\"%1\" is not a hex byte (00..FF)")
+                .arg(TerminalText::Token(word));
         }
         args.bytes.push_back(*byte);
     }
@@ -304,6 +313,23 @@ const OptionEntry* FindOption(const CommandEntry& entry, const QString& name) {
     return nullptr;
 }
 
+// Whether an option before the command word takes the next word as its value: the command is
+// not known yet, so any command's option counts, lest "--int 1 write 5A" take 1 for the command.
+bool TakesNextWord(const QString& word) {
+    for (const CommandEntry& entry : kCommands) {
+        for (const OptionEntry& option : entry.options) {
+            if (Q(option.name) == word && !option.valueName.empty()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool IsOption(const QString& word) {
+    return word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
+}
+
 // Splits "--name=value" so both spellings work.
 void SplitOption(const QString& word, QString& name, std::optional<QString>& value) {
     const qsizetype eq = word.indexOf(QLatin1Char('='));
@@ -317,31 +343,49 @@ void SplitOption(const QString& word, QString& name, std::optional<QString>& val
 
 } // namespace
 
-std::optional<QString> CommandParser::Parse(const QStringList& words, Command& command) {
+std::optional<QString> CommandParser::Parse(const QStringList& words, Command& command,
+                                            const QStringList& toolOptions) {
     command = Command{};
     command.text = words.join(QLatin1Char(' '));
-    // The command is the first word that is not an option; options may stand before it.
-    const auto isOption = [](const QString& word) {
-        return word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
-    };
-    const auto first = std::find_if_not(words.begin(), words.end(), isOption);
-    if (first == words.end()) {
+    const qsizetype end = words.indexOf(QLatin1String(kEndOfOptions));
+    const qsizetype optionsEnd = end < 0 ? words.size() : end;
+    const auto isOptionAt = [&](qsizetype i) { return i < optionsEnd && IsOption(words.at(i)); };
+    // The command is the first word that is not an option; options may stand before it, and
+    // when they end with "--" the command follows.
+    qsizetype nameAt = 0;
+    while (isOptionAt(nameAt)) {
+        nameAt += TakesNextWord(words.at(nameAt)) && nameAt + 1 < optionsEnd ? 2 : 1;
+    }
+    if (nameAt == end) {
+        ++nameAt;
+    }
+    if (nameAt >= words.size()) {
         return QStringLiteral("no command given (%1)").arg(CommandNames());
     }
-    const qsizetype nameAt = first - words.begin();
     int nameWords = 0;
     const CommandEntry* entry = Find(words.mid(nameAt), nameWords);
     if (!entry) {
-        return QStringLiteral("unknown command \"%1\" (%2)").arg(*first, CommandNames());
+        return QStringLiteral("unknown command \"%1\" (%2)")
+            .arg(TerminalText::Token(words.at(nameAt)), CommandNames());
     }
     const QString name = Q(entry->name);
     command.args = entry->start();
-    QStringList rest = words;
-    rest.remove(nameAt, nameWords);
+    QStringList known = toolOptions;
+    for (const OptionEntry& option : entry->options) {
+        known << Q(option.name);
+    }
     QStringList arguments;
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const QString& word = rest.at(i);
-        if (!isOption(word)) {
+    std::vector<const OptionEntry*> given;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (i == nameAt) {
+            i += nameWords - 1;
+            continue;
+        }
+        if (i == end) {
+            continue;
+        }
+        const QString& word = words.at(i);
+        if (!isOptionAt(i)) {
             arguments << word;
             continue;
         }
@@ -350,15 +394,26 @@ std::optional<QString> CommandParser::Parse(const QStringList& words, Command& c
         SplitOption(word, optionName, value);
         const OptionEntry* option = FindOption(*entry, optionName);
         if (!option) {
-            return QStringLiteral("%1: unknown option %2").arg(name, optionName);
+            // Before the command word nothing names a command yet: the option was meant for
+            // the tool, and blaming the command would send the reader to the wrong table.
+            const QString unknown =
+                QStringLiteral("unknown option %1%2")
+                    .arg(TerminalText::Token(optionName), DidYouMean(optionName, known));
+            return i < nameAt ? unknown : name + QStringLiteral(": ") + unknown;
         }
+        // Each option once: with two values the first would be dropped without a word.
+        if (std::find(given.begin(), given.end(), option) != given.end()) {
+            return QStringLiteral("%1: %2 given twice").arg(name, optionName);
+        }
+        given.push_back(option);
         const bool takesValue = !option->valueName.empty();
         if (takesValue && !value) {
-            if (i + 1 >= rest.size()) {
+            const qsizetype next = i + 1;
+            if (next >= words.size() || next == nameAt || next == end) {
                 return QStringLiteral("%1: %2 needs a value (%3)")
                     .arg(name, optionName, Q(option->valueName));
             }
-            value = rest.at(++i);
+            value = words.at(++i);
         }
         if (!takesValue && value) {
             return QStringLiteral("%1: %2 takes no value").arg(name, optionName);

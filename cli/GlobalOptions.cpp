@@ -1,9 +1,12 @@
 #include "GlobalOptions.h"
 
+#include "TerminalText.h"
 #include "ValueText.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace quillon::cli {
 
@@ -109,20 +112,45 @@ const OptionEntry* Match(const QString& word, std::optional<QString>& attached) 
     return nullptr;
 }
 
+// The name as the user spelled it: "-p" for "-p3", "--timeout" for "--timeout=300".
+QString Spelled(const QString& word, const OptionEntry& option) {
+    return Q(word.startsWith(QLatin1String("--")) ? option.longName : option.shortName);
+}
+
+bool LooksLikeOption(const QString& word) {
+    return word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
+}
+
 } // namespace
 
 std::optional<QString> GlobalOptions::Parse(const QStringList& args, Invocation& invocation) {
+    // Each option once: a second -d would silently win over the first, and a rig script that
+    // builds its command line should hear about it instead.
+    std::vector<const OptionEntry*> given;
+    bool commandStarted = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& word = args.at(i);
+        if (word == QLatin1String(kEndOfOptions)) {
+            // Before the command it ends the tool's options; after it, the command's, which
+            // the command reads itself.
+            invocation.commandWords << args.mid(commandStarted ? i : i + 1);
+            break;
+        }
         std::optional<QString> value;
         const OptionEntry* option = Match(word, value);
         if (!option) {
             invocation.commandWords << word;
+            commandStarted = commandStarted || !LooksLikeOption(word);
             continue;
         }
+        if (std::find(given.begin(), given.end(), option) != given.end()) {
+            return QStringLiteral("%1 given twice").arg(Spelled(word, *option));
+        }
+        given.push_back(option);
         if (!option->valueName.empty() && !value) {
             if (i + 1 >= args.size()) {
-                return QStringLiteral("%1 needs a value (%2)").arg(word, Q(option->valueName));
+                return QStringLiteral("%1 needs a value (%2)")
+                    .arg(TerminalText::Token(word), Q(option->valueName));
             }
             value = args.at(++i);
         }
@@ -131,6 +159,23 @@ std::optional<QString> GlobalOptions::Parse(const QStringList& args, Invocation&
         }
     }
     return std::nullopt;
+}
+
+std::optional<QString> GlobalOptions::NameIn(const QString& word) {
+    std::optional<QString> value;
+    const OptionEntry* option = Match(word, value);
+    if (!option) {
+        return std::nullopt;
+    }
+    return Spelled(word, *option);
+}
+
+QStringList GlobalOptions::Names() {
+    QStringList names;
+    for (const OptionEntry& option : kOptions) {
+        names << Q(option.longName);
+    }
+    return names;
 }
 
 QString GlobalOptions::Help() {

@@ -23,6 +23,10 @@ struct Target {
 
 enum class OutputFormat { Text, Json };
 
+// The word that ends options, as in other command-line tools: every word after it is an
+// operand, even one that starts with a dash.
+inline constexpr char kEndOfOptions[] = "--";
+
 // What the command line asked for, before the command words are parsed.
 struct Invocation {
     enum class Action { RunCommand, Help, ShowVersion };

@@ -3,6 +3,7 @@
 #include "ExitStatus.h"
 #include "PacingText.h"
 #include "SlaveAddress.h"
+#include "TerminalText.h"
 #include "ValueText.h"
 #include "vantrel32/VantrelExtras.h"
 
@@ -60,7 +61,7 @@ Reporter::Reporter(OutputFormat format, FILE* out, FILE* err)
 void Reporter::Emit(const QString& line, const QJsonObject& object) {
     const QByteArray bytes = format_ == OutputFormat::Json
                                  ? QJsonDocument(object).toJson(QJsonDocument::Compact)
-                                 : line.toUtf8();
+                                 : TerminalText::Escape(line).toUtf8();
     Write(bytes + '\n');
 }
 
@@ -225,14 +226,15 @@ void Reporter::Expected(std::span<const uint8_t> bytes, qint64 ms) {
 }
 
 void Reporter::Error(int exitStatus, const QString& message, const QJsonObject& extra) {
-    const QByteArray line = QStringLiteral("quillon-cli: %1\n").arg(message).toUtf8();
+    const QByteArray line =
+        QStringLiteral("quillon-cli: %1\n").arg(TerminalText::Escape(message)).toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);
     std::fflush(err_);
     if (format_ == OutputFormat::Json) {
         QJsonObject object = extra;
         object.insert(QStringLiteral("event"), QStringLiteral("error"));
         object.insert(QStringLiteral("status"), exitStatus);
-        object.insert(QStringLiteral("message"), message);
+        object.insert(QStringLiteral("message"), TerminalText::Valid(message));
         Emit({}, object);
     }
 }

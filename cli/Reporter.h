@@ -17,7 +17,9 @@ namespace quillon::cli {
 // Everything the tool prints. Results go to standard output, one line each: grep-able text,
 // or with --json one JSON object with fixed keys per line. Errors go to standard error as
 // one line each, and with --json also to standard output as an "error" object, so a script
-// reading the JSON stream sees them in order with the results.
+// reading the JSON stream sees them in order with the results. Text lines and error lines
+// carry words from outside (a script, the adapter), so they are escaped (TerminalText)
+// before they reach a terminal.
 class Reporter {
 public:
     explicit Reporter(OutputFormat format, FILE* out = stdout, FILE* err = stderr);
@@ -46,7 +48,8 @@ public:
     // The master write an expect waited for came ms after it started (0: it was there).
     void Expected(std::span<const uint8_t> bytes, qint64 ms);
 
-    // Plain text on standard output whatever the format: help and --version.
+    // Plain text on standard output whatever the format: help and --version, the tool's own
+    // text, printed as it is.
     void Plain(const QString& text);
 
     // Called once when standard output can no longer be written (full, closed, an I/O

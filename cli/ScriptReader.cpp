@@ -2,10 +2,11 @@
 
 #include "CommandParser.h"
 #include "ExitStatus.h"
+#include "GlobalOptions.h"
 #include "LineSplitter.h"
+#include "TerminalText.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <array>
 #include <cstdio>
@@ -17,6 +18,25 @@ namespace {
 
 // What an oversized script is told to use instead.
 const char kUseASession[] = "(a session streams any number of commands: quillon-cli ... session)";
+
+// The blank-separated words of a line. Not a regular expression: a line may keep bytes that
+// were not UTF-8 (TerminalText::FromBytes), which no expression matches.
+QStringList Words(const QString& row) {
+    QStringList words;
+    QString word;
+    for (const QChar c : row) {
+        if (!c.isSpace()) {
+            word += c;
+        } else if (!word.isEmpty()) {
+            words << word;
+            word.clear();
+        }
+    }
+    if (!word.isEmpty()) {
+        words << word;
+    }
+    return words;
+}
 
 } // namespace
 
@@ -83,7 +103,7 @@ std::optional<ScriptReader::Problem> ScriptReader::Read(const QString& file,
             }
             std::optional<ScriptLine> line;
             if (const auto problem =
-                    ParseLine(origin, QString::fromUtf8(row.text), Context::Script, line)) {
+                    ParseLine(origin, TerminalText::FromBytes(row.text), Context::Script, line)) {
                 return Problem{kExitUsage, *problem};
             }
             if (line) {
@@ -117,23 +137,35 @@ std::optional<QString> ScriptReader::Parse(const QString& name, const QString& t
 
 std::optional<QString> ScriptReader::ParseLine(const QString& origin, const QString& text,
                                                Context context, std::optional<ScriptLine>& line) {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     line.reset();
     QString row = text;
     const qsizetype comment = row.indexOf(QLatin1Char('#'));
     if (comment >= 0) {
         row.truncate(comment);
     }
-    const QStringList words = row.split(blanks, Qt::SkipEmptyParts);
+    const QStringList words = Words(row);
     if (words.isEmpty()) {
         return std::nullopt;
+    }
+    const bool inScript = context == Context::Script;
+    // The tool's options hold for the whole run; on one line they would read as a wish to
+    // change the adapter midway, which the tool cannot do.
+    for (const QString& word : words) {
+        if (word == QLatin1String(kEndOfOptions)) {
+            break;
+        }
+        if (const auto option = GlobalOptions::NameIn(word)) {
+            return origin + QStringLiteral(": %1 is an option of quillon-cli itself: give it "
+                                           "before the command on its command line, not %2")
+                                .arg(*option, inScript ? QStringLiteral("in a script")
+                                                       : QStringLiteral("on a session line"));
+        }
     }
     ScriptLine parsed;
     parsed.origin = origin;
     if (const auto problem = CommandParser::Parse(words, parsed.command)) {
         return origin + QStringLiteral(": ") + *problem;
     }
-    const bool inScript = context == Context::Script;
     if (std::holds_alternative<RunArgs>(parsed.command.args)) {
         return origin +
                (inScript ? QStringLiteral(": run: a script cannot run another script")

@@ -3,6 +3,7 @@
 #include "ExitStatus.h"
 #include "ScriptReader.h"
 #include "SessionInput.h"
+#include "TerminalText.h"
 
 #include <QDeadlineTimer>
 
@@ -48,7 +49,7 @@ int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
             status = kExitUsage;
             reporter_.Error(status, ScriptReader::TooLong(origin));
         } else if (const auto problem =
-                       ScriptReader::ParseLine(origin, QString::fromUtf8(row->text),
+                       ScriptReader::ParseLine(origin, TerminalText::FromBytes(row->text),
                                                ScriptReader::Context::Session, line)) {
             status = kExitUsage;
             reporter_.Error(status, *problem);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TerminalText.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -26,7 +28,7 @@ std::optional<QString> TakeCount(const QString& text, qint64 max, const QString&
         return QStringLiteral("%1 takes %2, 1..%3, not \"%4\"")
             .arg(option, what)
             .arg(max)
-            .arg(text);
+            .arg(TerminalText::Token(text));
     }
     number = static_cast<Number>(*taken);
     return std::nullopt;

@@ -178,6 +178,10 @@ void TestCli::commands_data() {
         << none << QStringList{"--json", "-d", "%DEV%", "write", "0x3C", "--int=2"} << QByteArray()
         << QByteArray() << QStringList{opened, "port FF -> 3C", "INT2 pulse"}
         << QStringList{R"({"bytes":[60],"event":"written","int":2})"} << noError << 0;
+    QTest::newRow("write after the end of the tool's options")
+        << none << QStringList{"-d", "%DEV%", "--", "write", "5A", "--int", "1"} << QByteArray()
+        << QByteArray() << QStringList{opened, "port FF -> 5A", "INT1 pulse"}
+        << QStringList{"written 5A int 1"} << noError << 0;
     QTest::newRow("write several bytes, the port takes the last")
         << none << QStringList{"-d", "%DEV%", "write", "01", "02", "7F"} << QByteArray()
         << QByteArray() << QStringList{opened, "port FF -> 7F"}
@@ -420,7 +424,31 @@ void TestCli::badInputSendsNothing_data() {
     row("no command", {}, "no command given <*>");
     row("time-out of 0", {"--timeout", "0", "version"}, "--timeout takes milliseconds<*>");
     row("device and port", {"-p", "3", "version"}, "give either -d DEVICE or -p N, not both");
-    row("unknown option", {"--bogus", "version"}, "version: unknown option --bogus");
+    row("unknown option", {"--bogus", "version"}, "unknown option --bogus");
+    row("mistyped option of the tool", {"--jsn", "write", "5A"},
+        "unknown option --jsn (did you mean --json?)");
+    row("a long token cut short", {"write", QString(100000, 'A')},
+        R"(write: ")" + QString(40, 'A') + R"x(... (100000 bytes)" is not a hex byte (00..FF))x");
+    // The device given first must not be silently replaced: nothing reaches either.
+    QTest::newRow("device given twice")
+        << QStringList{"-d", "%DEV%-no-such", "-d", "%DEV%", "write", "5A"} << QByteArray()
+        << "-d given twice" << none << QByteArray() << 64;
+    QTest::newRow("control bytes in a script line are shown escaped")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("write 5A\x1b]0;title\x07\n")
+        << R"(<*>/rig.txt:1: write: "5A\x1b]0;title\x07" is not a hex byte (00..FF))" << none
+        << QByteArray() << 64;
+    // JSON keeps valid Unicode for strict readers: such a byte is a replacement character.
+    QTest::newRow("bytes of no UTF-8 in a script line, json")
+        << QStringList{"--json", "-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("write \xff\n")
+        << R"(<*>/rig.txt:1: write: "\xff" is not a hex byte (00..FF))"
+        << QStringList{R"({"event":"error","message":"<*>/rig.txt:1: write: \")" +
+                       QString(QChar::ReplacementCharacter) +
+                       R"x(\" is not a hex byte (00..FF)","status":64})x"}
+        << QByteArray() << 64;
+    QTest::newRow("bytes of no UTF-8 in a script line are shown as read")
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("write \xff\xc3\n")
+        << R"(<*>/rig.txt:1: write: "\xff\xc3" is not a hex byte (00..FF))" << none << QByteArray()
+        << 64;
     QTest::newRow("no adapter named")
         << QStringList{"version"} << QByteArray() << "no adapter named: give -d DEVICE or -p N"
         << none << QByteArray() << 64;
@@ -433,7 +461,9 @@ void TestCli::badInputSendsNothing_data() {
         << "<*>/rig.txt:2: run: a script cannot run another script" << none << QByteArray() << 64;
     QTest::newRow("script with the tool's options")
         << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"} << QByteArray("--json version\n")
-        << "<*>/rig.txt:1: version: unknown option --json" << none << QByteArray() << 64;
+        << "<*>/rig.txt:1: --json is an option of quillon-cli itself: give it before the "
+           "command on its command line, not in a script"
+        << none << QByteArray() << 64;
     QTest::newRow("json adds the error object")
         << QStringList{"--json", "-d", "%DEV%", "write", "5G"} << QByteArray() << "write: <*>"
         << QStringList{R"({"event":"error","message":"write: \"5G\" is not a hex byte )"
@@ -758,6 +788,11 @@ void TestCli::sessionRunsLinesAsTheyArrive_data() {
     QTest::newRow("the first failing line ends it while the input is open")
         << none << session << QStringList{"> write 5G", "> write 22"} << none
         << R"(quillon-cli: stdin:1: write: "5G" is not a hex byte (00..FF))" << 64;
+    QTest::newRow("a tool option on a line ends it")
+        << none << session << QStringList{"> -p 3 version", "> write 22"} << none
+        << "quillon-cli: stdin:1: -p is an option of quillon-cli itself: give it before the "
+           "command on its command line, not on a session line"
+        << 64;
     QTest::newRow("--keep-going, json: one error event for each bad line, exit the first")
         << none << QStringList{"--json"} + keepGoing
         << QStringList{"> write 5G", "> run rig.txt",

@@ -2,14 +2,20 @@
 // parses to, the exact reason for each bad one.
 #include "cli/CommandParser.h"
 #include "cli/DeviceCheck.h"
+#include "cli/ExitStatus.h"
 #include "cli/GlobalOptions.h"
 #include "cli/LineSplitter.h"
+#include "cli/Reporter.h"
 #include "cli/ScriptReader.h"
+#include "cli/TerminalText.h"
 #include "cli/ValueText.h"
 #include "tests/support/DataColumns.h"
 #include "tests/support/DeviceAccessRows.h"
 
 #include <QtTest>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <sys/stat.h>
 
@@ -80,11 +86,60 @@ private slots:
     void command();
     void script_data();
     void script();
+    void reporterEscapes_data();
+    void reporterEscapes();
+    void terminalText_data();
+    void terminalText();
     void linesInPieces_data();
     void linesInPieces();
     void deviceCheck_data();
     void deviceCheck();
 };
+
+// The adapter's version text and every message pass through the reporter: its text lines are
+// escaped; JSON keeps the text, escaped its own way, and valid Unicode.
+void TestCliParse::reporterEscapes_data() {
+    AddColumns<OutputFormat, QString, QString>({"format", "out", "err"});
+    const QString errLine = R"(quillon-cli: "\xc2\x9b" \xff)"
+                            "\n";
+    QTest::newRow("text") << OutputFormat::Text << "version Box\\x1b[2J\n" << errLine;
+    QTest::newRow("json") << OutputFormat::Json
+                          << R"({"event":"version","text":"Box\u001b[2J"})"
+                             "\n"
+                             R"({"event":"error","message":"\")" +
+                                 QString(QChar(0x9B)) + R"(\" )" +
+                                 QString(QChar::ReplacementCharacter) +
+                                 R"(","status":64})"
+                                 "\n"
+                          << errLine;
+}
+
+void TestCliParse::reporterEscapes() {
+    QFETCH(OutputFormat, format);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    char* outText = nullptr;
+    char* errText = nullptr;
+    size_t outSize = 0;
+    size_t errSize = 0;
+    FILE* outFile = open_memstream(&outText, &outSize);
+    FILE* errFile = open_memstream(&errText, &errSize);
+    QVERIFY(outFile && errFile);
+    {
+        Reporter reporter(format, outFile, errFile);
+        reporter.Version(QStringLiteral("Box\x1b[2J"));
+        reporter.Error(kExitUsage, QStringLiteral("\"%1\" ").arg(QChar(0x9B)) +
+                                       TerminalText::FromBytes("\xff"));
+    }
+    std::fclose(outFile);
+    std::fclose(errFile);
+    const QString shownOut = QString::fromUtf8(outText, qsizetype(outSize));
+    const QString shownErr = QString::fromUtf8(errText, qsizetype(errSize));
+    std::free(outText);
+    std::free(errText);
+    QCOMPARE(shownOut, out);
+    QCOMPARE(shownErr, err);
+}
 
 // Each good line parses to its command's own arguments (shown as one line, after the
 // adapter and time-out when the line names them); each bad one gives its exact reason.
@@ -101,6 +156,7 @@ void TestCliParse::command_data() {
     good("write FF --int 1", "write FF int 1");
     good("write FF --int=2", "write FF int 2");
     good("--int=1 write FF", "write FF int 1");
+    good("--int 1 write FF", "write FF int 1");
     good("address", "address");
     good("address set 7e", "address set 7E");
     good("address set 40 --save", "address set 40 save");
@@ -160,6 +216,46 @@ void TestCliParse::command_data() {
     bad("time-out too long", "--timeout 65536 version",
         R"(--timeout takes milliseconds, 1..65535, not "65536")");
     bad("value missing", "version -p", "-p needs a value (N)");
+    // Every option at most once: a second value would silently replace the first.
+    bad("device twice", "-d /dev/nonexist -d /dev/ttyUSB0 write 5A", "-d given twice");
+    bad("device twice, long and short", "--device=/dev/a write 5A -d /dev/b", "-d given twice");
+    bad("port twice", "-p 1 version -p3", "-p given twice");
+    bad("time-out twice", "--timeout 5 version --timeout=6", "--timeout given twice");
+    bad("json twice", "--json version --json", "--json given twice");
+    bad("int twice", "write 5A --int 1 --int=2", "write: --int given twice");
+    bad("int twice before the command", "--int 1 --int 2 write 5A", "write: --int given twice");
+    bad("save twice", "--save address set 40 --save", "address set: --save given twice");
+    bad("hold twice", "press SW1 --hold 5 --hold 5", "press: --hold given twice");
+    bad("count twice", "watch --count 1 --count 2", "watch: --count given twice");
+    bad("seconds twice", "watch --seconds 1 --count 2 --seconds 1", "watch: --seconds given twice");
+    bad("within twice", "expect 12 --within 5 --within 6", "expect: --within given twice");
+    bad("keep going twice, run", "run - --keep-going --keep-going",
+        "run: --keep-going given twice");
+    bad("keep going twice, session", "--keep-going session --keep-going",
+        "session: --keep-going given twice");
+    // "--" ends the tool's options before the command, the command's after it.
+    good("-d /dev/ttyUSB0 -- write 5A", "/dev/ttyUSB0 write 5A int 0");
+    good("-- write 5A --int 1", "write 5A int 1");
+    good("write --int 2 -- 5A", "write 5A int 2");
+    good("run -- --keep-going", "run --keep-going");
+    good("-- -- run -x", "run -x");
+    bad("options after the end", "write -- 5A --int 1",
+        R"(write: "--int" is not a hex byte (00..FF))");
+    bad("the tool's option after the end", "write 5A -- --json",
+        R"(write: "--json" is not a hex byte (00..FF))");
+    bad("only the end", "-d /dev/ttyUSB0 --",
+        "no command given (version, write, address, press, watch, expect, stats, pacing, run, "
+        "session)");
+    bad("value cut by the end", "write 5A --int -- 1", "write: --int needs a value (0|1|2)");
+    // Before the command word an option can only have been meant for the tool.
+    bad("unknown option before the command", "-d /dev/ttyUSB0 --jsn write 5A",
+        "unknown option --jsn (did you mean --json?)");
+    bad("unknown option far from any", "--bogus version", "unknown option --bogus");
+    bad("unknown option after the command", "write 5A --itn 1",
+        "write: unknown option --itn (did you mean --int?)");
+    QTest::newRow("overlong token cut")
+        << "write " + QString(50, 'A') << QString()
+        << R"(write: ")" + QString(40, 'A') + R"x(... (50 bytes)" is not a hex byte (00..FF))x";
 }
 
 void TestCliParse::command() {
@@ -171,7 +267,7 @@ void TestCliParse::command() {
     std::optional<QString> found = GlobalOptions::Parse(Words(line), invocation);
     Command command;
     if (!found) {
-        found = CommandParser::Parse(invocation.commandWords, command);
+        found = CommandParser::Parse(invocation.commandWords, command, GlobalOptions::Names());
     }
     QCOMPARE(found.value_or(QString()), problem);
     if (!found) {
@@ -200,6 +296,55 @@ void TestCliParse::script_data() {
     QTest::newRow("session in a script")
         << "version\nsession\n"
         << QStringList{} << "rig.txt:2: session: a script cannot start a session";
+    // The tool's options hold for the whole run, so no line may give them.
+    QTest::newRow("the device on a line")
+        << "version\n-d tty write 12\n"
+        << QStringList{}
+        << "rig.txt:2: -d is an option of quillon-cli itself: give it before the command on its "
+           "command line, not in a script";
+    QTest::newRow("a time-out after the command")
+        << "stats --timeout=300\n"
+        << QStringList{}
+        << "rig.txt:1: --timeout is an option of quillon-cli itself: give it before the command "
+           "on its command line, not in a script";
+    QTest::newRow("after the end of options only an operand")
+        << "write -- -d\n"
+        << QStringList{} << R"(rig.txt:1: write: "-d" is not a hex byte (00..FF))";
+}
+
+// What reaches the terminal: printable text as it is, every byte that could steer the
+// terminal or is not text at all as \xHH, so a message cannot retitle or clear it.
+void TestCliParse::terminalText_data() {
+    AddColumns<QByteArray, QString>({"bytes", "shown"});
+    QTest::newRow("plain") << QByteArray("write 5A") << "write 5A";
+    QTest::newRow("title sequence") << QByteArray("5A\x1b]0;title\x07") << R"(5A\x1b]0;title\x07)";
+    QTest::newRow("NUL, tab, newline, DEL")
+        << QByteArray("a\0b\tc\nd\x7f", 8) << R"(a\x00b\x09c\x0ad\x7f)";
+    QTest::newRow("C1 control CSI") << QByteArray("a\xc2\x9b"
+                                                  "2J")
+                                    << R"(a\xc2\x9b2J)";
+    QTest::newRow("not UTF-8") << QByteArray("\xff\xfe 5A") << R"(\xff\xfe 5A)";
+    QTest::newRow("sequence cut short") << QByteArray("x\xe2\x82") << R"(x\xe2\x82)";
+    QTest::newRow("overlong form") << QByteArray("\xc0\xaf") << R"(\xc0\xaf)";
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << R"(\xed\xa0\x80)";
+    QTest::newRow("letters and signs beyond ASCII")
+        << QByteArray("Gr\xc3\xbc\xc3\x9f\xc3\xa9 \xe2\x82\xac \xf0\x9f\x94\x8c")
+        << QString::fromUtf8("Gr\xc3\xbc\xc3\x9f\xc3\xa9 \xe2\x82\xac \xf0\x9f\x94\x8c");
+    QTest::newRow("no-break space, first after C1") << QByteArray("a\xc2\xa0"
+                                                                  "b")
+                                                    << QString::fromUtf8("a\xc2\xa0"
+                                                                         "b");
+    QTest::newRow("byte order mark at the start dropped, as UTF-8 text is read")
+        << QByteArray("\xef\xbb\xbf"
+                      "a\xff\xef\xbb\xbf")
+        << QString("a\\xff") + QChar(0xFEFF);
+    QTest::newRow("backslash") << QByteArray(R"(C:\x1b)") << R"(C:\\x1b)";
+}
+
+void TestCliParse::terminalText() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QCOMPARE(TerminalText::Escape(TerminalText::FromBytes(bytes)), shown);
 }
 
 void TestCliParse::script() {
