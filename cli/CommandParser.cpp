@@ -72,12 +72,14 @@ Problem NoArguments(const QStringList& words, CommandArgs&) {
     return std::nullopt;
 }
 
-Problem WriteArguments(const QStringList& words, WriteArgs& args) {
+// The hex bytes of a write or an expect: at least one, at most `most`.
+Problem TakeBytes(const QStringList& words, qsizetype most, const QString& missing,
+                  const QString& tooMany, std::vector<uint8_t>& bytes) {
     if (words.isEmpty()) {
-        return QStringLiteral("missing the port byte (two hex digits, e.g. 5A)");
+        return missing;
     }
-    if (words.size() > kMaxWriteBytes) {
-        return QStringLiteral("at most %1 bytes in one write").arg(kMaxWriteBytes);
+    if (words.size() > most) {
+        return tooMany.arg(most);
     }
     for (const QString& word : words) {
         const auto byte = HexByte(word);
@@ -85,9 +87,15 @@ Problem WriteArguments(const QStringList& words, WriteArgs& args) {
             return QStringLiteral("\"%1\" is not a hex byte (00..FF)")
                 .arg(TerminalText::Token(word));
         }
-        args.bytes.push_back(*byte);
+        bytes.push_back(*byte);
     }
     return std::nullopt;
+}
+
+Problem WriteArguments(const QStringList& words, WriteArgs& args) {
+    return TakeBytes(words, kMaxWriteBytes,
+                     QStringLiteral("missing the port byte (two hex digits, e.g. 5A)"),
+                     QStringLiteral("at most %1 bytes in one write"), args.bytes);
 }
 
 Problem ApplyInt(const QString& value, WriteArgs& args) {
@@ -212,21 +220,9 @@ Problem ApplySessionKeepGoing(const QString&, SessionArgs& args) {
 }
 
 Problem ExpectArguments(const QStringList& words, ExpectArgs& args) {
-    if (words.isEmpty()) {
-        return QStringLiteral("missing the bytes of the master write (hex, e.g. 12 34)");
-    }
-    if (words.size() > kMaxExpectBytes) {
-        return QStringLiteral("a master write has at most %1 bytes").arg(kMaxExpectBytes);
-    }
-    for (const QString& word : words) {
-        const auto byte = HexByte(word);
-        if (!byte) {
-            return QStringLiteral("\"%1\" is not a hex byte (00..FF)")
-                .arg(TerminalText::Token(word));
-        }
-        args.bytes.push_back(*byte);
-    }
-    return std::nullopt;
+    return TakeBytes(words, kMaxExpectBytes,
+                     QStringLiteral("missing the bytes of the master write (hex, e.g. 12 34)"),
+                     QStringLiteral("a master write has at most %1 bytes"), args.bytes);
 }
 
 Problem ApplyWithin(const QString& value, ExpectArgs& args) {

@@ -2,6 +2,7 @@
 
 #include "ExitStatus.h"
 #include "ExpectAction.h"
+#include "LineTally.h"
 #include "PacingText.h"
 #include "PressAction.h"
 #include "SessionAction.h"
@@ -120,28 +121,17 @@ int CommandRunner::Run(const PacingArgs& args, const FailureReport& failed) {
 }
 
 int CommandRunner::Run(const RunArgs& args, const FailureReport&) {
-    int firstFailure = kExitDone;
+    LineTally tally(session_, args.onFailure);
     for (const ScriptLine& line : args.script) {
         // Nobody reads the results of further lines: none starts.
         if (reporter_.OutputLost()) {
             return reporter_.OutputStatus();
         }
-        const int status = Run(line.command, line.origin);
-        if (status == kExitDone) {
-            continue;
-        }
-        if (session_.StopStatus() != 0) {
-            return session_.StopStatus();
-        }
-        if (firstFailure == kExitDone) {
-            firstFailure = status;
-        }
-        // Without the port no later line can succeed, whatever --keep-going says.
-        if (args.onFailure == OnFailure::Stop || status == kExitPortFailure) {
+        if (!tally.Take(Run(line.command, line.origin))) {
             break;
         }
     }
-    return firstFailure;
+    return tally.Status();
 }
 
 int CommandRunner::Run(const SessionArgs& args, const FailureReport& failed) {

@@ -1,6 +1,7 @@
 #include "SessionAction.h"
 
 #include "ExitStatus.h"
+#include "LineTally.h"
 #include "ScriptReader.h"
 #include "SessionInput.h"
 #include "TerminalText.h"
@@ -25,14 +26,14 @@ SessionAction::SessionAction(AdapterSession& session, Reporter& reporter, LineRu
 int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
     SessionInput input(STDIN_FILENO);
     QObject::connect(&input, &SessionInput::Arrived, &session_, [this] { session_.Wake(); });
-    int firstFailure = kExitDone;
+    LineTally tally(session_, args.onFailure);
     for (;;) {
         const Outcome waited =
             session_.WaitFor([&] { return input.Ready() || reporter_.OutputLost(); },
                              QDeadlineTimer(QDeadlineTimer::Forever), AdapterSession::OnStop::End);
         if (waited != Outcome::Done) {
             const int status = failed.Report(waited);
-            return firstFailure != kExitDone ? firstFailure : status;
+            return tally.Status() != kExitDone ? tally.Status() : status;
         }
         // Nobody reads the results of further lines: none starts.
         if (reporter_.OutputLost()) {
@@ -56,26 +57,16 @@ int SessionAction::Run(const SessionArgs& args, const FailureReport& failed) {
         } else if (line) {
             status = runLine_(line->command, line->origin);
         }
-        if (status == kExitDone) {
-            continue;
-        }
-        if (session_.StopStatus() != 0) {
-            return session_.StopStatus();
-        }
-        if (firstFailure == kExitDone) {
-            firstFailure = status;
-        }
-        // Without the port no later line can succeed, whatever --keep-going says.
-        if (args.onFailure == OnFailure::Stop || session_.IsLost()) {
-            return firstFailure;
+        if (!tally.Take(status)) {
+            return tally.Status();
         }
     }
     if (input.Error()) {
         const int status = failed.Fail(
             kExitNoInput, QStringLiteral("cannot read %1: %2").arg(kInputName, *input.Error()));
-        return firstFailure != kExitDone ? firstFailure : status;
+        return tally.Status() != kExitDone ? tally.Status() : status;
     }
-    return firstFailure;
+    return tally.Status();
 }
 
 } // namespace quillon::cli

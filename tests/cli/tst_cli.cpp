@@ -347,6 +347,14 @@ void TestCli::commands_data() {
         << QStringList{"written 11 int 0", "address changed 72 (PCF8574A, A2..A0 = 001)",
                        "written 22 int 0"}
         << "quillon-cli: <*>/rig.txt:4: <*>" << 2;
+    // The adapter answered, so the port is still there: --keep-going runs the next line.
+    QTest::newRow("run --keep-going goes on after an address the adapter took otherwise")
+        << QStringList{"--confirm-address", "40"}
+        << QStringList{"-d", "%DEV%", "run", "%SCRIPT%", "--keep-going"}
+        << QByteArray("address set 72\nwrite 22\n") << QByteArray()
+        << QStringList{opened, "address 40 -> <*>", "port FF -> 22"}
+        << QStringList{"address changed 40 (PCF8574, A2..A0 = 000)", "written 22 int 0"}
+        << "quillon-cli: <*>/rig.txt:1: address set 72: the adapter confirmed 40, not 72" << 1;
     QTest::newRow("run: an expect that sees no such write")
         << none << QStringList{"-d", "%DEV%", "run", "%SCRIPT%"}
         << QByteArray("write 11\nexpect 12 --within 100\nwrite 22\n") << QByteArray()
