@@ -54,6 +54,18 @@ QString Mismatch(const QStringList& lines, const QStringList& patterns) {
         .arg(lines.join(QStringLiteral(" | ")), patterns.join(QStringLiteral(" | ")));
 }
 
+// Empty when the tool printed these lines (err: one pattern a line) and ended with this
+// status, else what differs.
+QString EndMismatch(CliProcess& cli, const QStringList& out, const QString& err, int exitCode) {
+    QStringList diffs{Mismatch(cli.OutLines(), out),
+                      Mismatch(cli.ErrLines(), err.split('\n', Qt::SkipEmptyParts))};
+    if (cli.ExitCode() != exitCode) {
+        diffs << QStringLiteral("exit %1, expected %2").arg(cli.ExitCode()).arg(exitCode);
+    }
+    diffs.removeAll(QString());
+    return diffs.join(QStringLiteral("; "));
+}
+
 // The number in the first line of the list that matches "<prefix><number>".
 double NumberAfter(const QStringList& lines, const QString& prefix) {
     for (const QString& line : lines) {
@@ -391,11 +403,8 @@ void TestCli::commands() {
     CliProcess cli;
     QVERIFY(cli.Run(Args(args, script), input));
     QVERIFY2(SimSaw(simEvents), qPrintable(Mismatch(sim->EventTexts(), simEvents)));
-    const QString outDiff = Mismatch(cli.OutLines(), out);
-    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
-    const QString errDiff = Mismatch(cli.ErrLines(), err.split('\n', Qt::SkipEmptyParts));
-    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
-    QCOMPARE(cli.ExitCode(), exitCode);
+    const QString diff = EndMismatch(cli, out, err, exitCode);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
 }
 
 void TestCli::badInputSendsNothing_data() {
@@ -883,11 +892,8 @@ void TestCli::sessionRunsLinesAsTheyArrive() {
     }
     cli.CloseInput();
     QVERIFY(cli.Finish(10000));
-    const QString outDiff = Mismatch(cli.OutLines(), out);
-    QVERIFY2(outDiff.isEmpty(), qPrintable(outDiff));
-    const QString errDiff = Mismatch(cli.ErrLines(), err.split('\n', Qt::SkipEmptyParts));
-    QVERIFY2(errDiff.isEmpty(), qPrintable(errDiff));
-    QCOMPARE(cli.ExitCode(), exitCode);
+    const QString diff = EndMismatch(cli, out, err, exitCode);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
 }
 
 // A reader that stops reading blocks the tool's output, so the adapter library's queue of
