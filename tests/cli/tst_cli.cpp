@@ -66,6 +66,17 @@ QString EndMismatch(CliProcess& cli, const QStringList& out, const QString& err,
     return diffs.join(QStringLiteral("; "));
 }
 
+// What the simulator tells of the opening and a whole press of SW7 on a camera.
+QStringList Sw7PressAndRelease() {
+    return {"version sent",
+            "port FF -> BF",
+            "INT1 pulse",
+            "SW7 pressed",
+            "port BF -> FF",
+            "INT1 pulse",
+            "SW7 released after <N> ms"};
+}
+
 // The number in the first line of the list that matches "<prefix><number>".
 double NumberAfter(const QStringList& lines, const QString& prefix) {
     for (const QString& line : lines) {
@@ -691,13 +702,7 @@ void TestCli::signalsEndCleanly_data() {
                                  int>(
         {"args", "script", "waitForEvent", "signalNumber", "simEvents", "out", "exitCode"});
 
-    const QStringList pressAndRelease{"version sent",
-                                      "port FF -> BF",
-                                      "INT1 pulse",
-                                      "SW7 pressed",
-                                      "port BF -> FF",
-                                      "INT1 pulse",
-                                      "SW7 released after <N> ms"};
+    const QStringList pressAndRelease = Sw7PressAndRelease();
     QTest::newRow("Ctrl-C during a press still releases")
         << QStringList{"-d", "%DEV%", "press", "SW7", "--hold", "2000"} << QByteArray()
         << "SW7 pressed" << SIGINT << pressAndRelease
@@ -984,13 +989,7 @@ void TestCli::outputFailureLetsTheActionComplete_data() {
     const QStringList camera{"--camera"};
     const QStringList noSpace{"quillon-cli: cannot write standard output: No space left on device"};
     const QStringList isClosed{"quillon-cli: cannot write standard output: it is closed"};
-    const QStringList pressAndRelease{"version sent",
-                                      "port FF -> BF",
-                                      "INT1 pulse",
-                                      "SW7 pressed",
-                                      "port BF -> FF",
-                                      "INT1 pulse",
-                                      "SW7 released after <N> ms"};
+    const QStringList pressAndRelease = Sw7PressAndRelease();
     const QStringList press{"-d", "%DEV%", "press", "SW7", "--hold", "700"};
     const QStringList twoWrites{"version sent", "port FF -> 11", "port 11 -> 22"};
     const QStringList firstWrite{"version sent", "port FF -> 11"};
