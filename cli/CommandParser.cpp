@@ -209,12 +209,8 @@ Problem RunArguments(const QStringList& words, RunArgs& args) {
     return std::nullopt;
 }
 
-Problem ApplyKeepGoing(const QString&, RunArgs& args) {
-    args.onFailure = OnFailure::KeepGoing;
-    return std::nullopt;
-}
-
-Problem ApplySessionKeepGoing(const QString&, SessionArgs& args) {
+// --keep-going, of a script and of a session alike.
+template <class Args> Problem ApplyKeepGoing(const QString&, Args& args) {
     args.onFailure = OnFailure::KeepGoing;
     return std::nullopt;
 }
@@ -235,9 +231,10 @@ constexpr OptionEntry kAddressSetOptions[] = {
 constexpr OptionEntry kPressOptions[] = {{"--hold", "MS", &OnOption<PressArgs, &ApplyHold>}};
 constexpr OptionEntry kWatchOptions[] = {{"--count", "N", &OnOption<WatchArgs, &ApplyCount>},
                                          {"--seconds", "S", &OnOption<WatchArgs, &ApplySeconds>}};
-constexpr OptionEntry kRunOptions[] = {{"--keep-going", "", &OnOption<RunArgs, &ApplyKeepGoing>}};
+constexpr OptionEntry kRunOptions[] = {
+    {"--keep-going", "", &OnOption<RunArgs, &ApplyKeepGoing<RunArgs>>}};
 constexpr OptionEntry kSessionOptions[] = {
-    {"--keep-going", "", &OnOption<SessionArgs, &ApplySessionKeepGoing>}};
+    {"--keep-going", "", &OnOption<SessionArgs, &ApplyKeepGoing<SessionArgs>>}};
 constexpr OptionEntry kExpectOptions[] = {{"--within", "MS", &OnOption<ExpectArgs, &ApplyWithin>}};
 
 // Longer names first: "address set" must win over "address".

@@ -34,13 +34,9 @@ int ExpectAction::Run(const ExpectArgs& args, const FailureReport& failed) {
     }
     // The next expect looks only at what comes after this one gave up.
     feed_.PassOver();
-    QStringList bytes;
-    for (uint8_t byte : args.bytes) {
-        bytes << Hex2(byte);
-    }
-    return failed.Fail(kExitNotSeen, QStringLiteral("no master write %1 within %2 ms")
-                                         .arg(bytes.join(QLatin1Char(' ')))
-                                         .arg(withinMs));
+    return failed.Fail(
+        kExitNotSeen,
+        QStringLiteral("no master write %1 within %2 ms").arg(HexList(args.bytes)).arg(withinMs));
 }
 
 } // namespace quillon::cli

@@ -31,12 +31,7 @@ int FailureReport::Report(int exitStatus, const QString& reason, const QString& 
 }
 
 int FailureReport::Fail(int exitStatus, const QString& reason) const {
-    QString message = text_ + QStringLiteral(": ") + reason;
-    if (!origin_.isEmpty()) {
-        message.prepend(origin_ + QStringLiteral(": "));
-    }
-    reporter_.Error(exitStatus, message);
-    return exitStatus;
+    return Report(exitStatus, reason, {});
 }
 
 } // namespace quillon::cli

@@ -20,14 +20,6 @@ namespace quillon::cli {
 
 namespace {
 
-QString HexList(std::span<const uint8_t> bytes) {
-    QStringList texts;
-    for (uint8_t byte : bytes) {
-        texts << Hex2(byte);
-    }
-    return texts.join(QLatin1Char(' '));
-}
-
 QJsonArray NumberList(std::span<const uint8_t> bytes) {
     QJsonArray list;
     for (uint8_t byte : bytes) {
@@ -109,8 +101,12 @@ void Reporter::ReportOutputFailure() {
     // ("Bad file descriptor") would send the user looking for a bug in the tool.
     const QString reason = lostError_ == EBADF ? QStringLiteral("it is closed")
                                                : QString::fromLocal8Bit(std::strerror(lostError_));
+    ErrorLine(QStringLiteral("cannot write standard output: %1").arg(reason));
+}
+
+void Reporter::ErrorLine(const QString& message) {
     const QByteArray line =
-        QStringLiteral("quillon-cli: cannot write standard output: %1\n").arg(reason).toUtf8();
+        QStringLiteral("quillon-cli: %1\n").arg(TerminalText::Escape(message)).toUtf8();
     // Standard error failing too leaves nowhere to tell it.
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);
     std::fflush(err_);
@@ -226,10 +222,7 @@ void Reporter::Expected(std::span<const uint8_t> bytes, qint64 ms) {
 }
 
 void Reporter::Error(int exitStatus, const QString& message, const QJsonObject& extra) {
-    const QByteArray line =
-        QStringLiteral("quillon-cli: %1\n").arg(TerminalText::Escape(message)).toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), err_);
-    std::fflush(err_);
+    ErrorLine(message);
     if (format_ == OutputFormat::Json) {
         QJsonObject object = extra;
         object.insert(QStringLiteral("event"), QStringLiteral("error"));

@@ -70,6 +70,8 @@ private:
     void Emit(const QString& line, const QJsonObject& object);
     void AddressEvent(const char* event, const char* verb, uint8_t address);
     void Write(const QByteArray& bytes);
+    // One line on standard error: "quillon-cli: " and the message, escaped.
+    void ErrorLine(const QString& message);
     void LoseOutput(int error);
 
     OutputFormat format_;

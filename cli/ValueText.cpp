@@ -1,6 +1,7 @@
 #include "ValueText.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <cmath>
 
@@ -41,6 +42,14 @@ std::optional<qint64> SecondsAsMs(const QString& text, double max) {
 
 QString Hex2(uint8_t value) {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+QString HexList(std::span<const uint8_t> bytes) {
+    QStringList texts;
+    for (uint8_t byte : bytes) {
+        texts << Hex2(byte);
+    }
+    return texts.join(QLatin1Char(' '));
 }
 
 } // namespace quillon::cli

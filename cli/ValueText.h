@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 // Reading the values a user types: hex bytes, whole numbers, seconds. Each returns nothing
 // for text that is not exactly such a value, so the caller can say which word was wrong.
@@ -39,5 +40,7 @@ std::optional<qint64> SecondsAsMs(const QString& text, double max);
 
 // Two upper-case hex digits, as everything the tool prints shows a byte.
 QString Hex2(uint8_t value);
+// Bytes as Hex2 shows them, blank-separated ("5A 12 34").
+QString HexList(std::span<const uint8_t> bytes);
 
 } // namespace quillon::cli
